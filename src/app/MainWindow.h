@@ -1,0 +1,162 @@
+#pragma once
+
+#include "app/Controls.h"
+#include "platform/Services.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace quorvel {
+
+class Panes;
+class NameComposer;
+class BatchRename;
+class NameEdits;
+class FolderCommands;
+class FileDeletion;
+class Thumbnails;
+class PhotoViewer;
+class AboutBox;
+
+// The value of a window-level variable, as the scenario runner prints it.
+using VariableValue = std::variant<std::int64_t, std::string>;
+
+// The main window Form1: its controls, its window-level variables, start-up and
+// shut-down. The commands live in the subsystem objects it owns.
+class MainWindow {
+public:
+    explicit MainWindow(Services services);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The window's Load: runs once, before the window is first shown.
+    void startUp();
+    // The window's Unload, by "Quitter" or by the close box: saves the settings, then
+    // destroys the window. Runs once.
+    void close();
+    bool closed() const { return closed_; }
+    // F1 in the window.
+    void showHelp();
+
+    Services& services() { return services_; }
+    Toolkit& toolkit() { return services_.toolkit; }
+    FileSystem& fs() { return services_.fs; }
+    Drives& drives() { return drives_; }
+
+    // Looks a control up by name: "Text1", "Option2(1)", "About.Label5", "Form2.Image2".
+    Control* findControl(const std::string& name);
+    // A window-level variable by name ("Nom", "Numero", ...), or nothing.
+    std::optional<VariableValue> variable(const std::string& name) const;
+
+    Panes& panes() { return *panes_; }
+    NameComposer& composer() { return *composer_; }
+    BatchRename& batch() { return *batch_; }
+    NameEdits& edits() { return *edits_; }
+    FolderCommands& folders() { return *folders_; }
+    FileDeletion& deletion() { return *deletion_; }
+    Thumbnails& thumbnails() { return *thumbnails_; }
+    PhotoViewer& viewer() { return *viewer_; }
+    AboutBox& about() { return *about_; }
+
+    // The window's help file, named by start-up.
+    const std::string& helpFile() const { return helpFile_; }
+
+private:
+    Services services_;
+    Drives drives_;
+
+public:
+    Form form;
+
+    Frame& Frame1;
+    Frame& Frame2;
+    Frame& Frame3;
+    Frame& Frame4;
+    Frame& Frame8;
+    Frame& FraPro;
+
+    std::array<PictureButton*, 11> Comm1{};  // Comm1[1] .. Comm1[10]
+    std::array<PictureButton*, 7> Comm2{};   // Comm2[1] .. Comm2[6]
+    DriveList& Drive1;
+    FolderList& Dir1;
+    FileList& File1;
+    TextBox& Text3;
+    DriveList& Drive2;
+    FolderList& Dir2;
+    FileList& File2;
+    TextBox& Text4;
+
+    Label& Label7;
+    Label& Label6;
+    TextBox& Text1;
+    Label& Label3;
+    TextBox& Text2;
+    Label& Label2;
+    ComboBox& Combo2;
+    std::array<OptionButton*, 3> Option2{};
+    Label& Label1;
+    ComboBox& Combo1;
+    Label& Label11;
+    ComboBox& Combo3;
+    PictureButton& Comm3;
+    std::array<OptionButton*, 5> Option1{};
+    TextBox& Text6;
+    CommandButton& Command1;
+
+    Label& Label5;
+    CheckBox& Check1;
+    CommandButton& Command2;
+
+    std::array<Image*, 4> TN{};
+    std::array<Label*, 4> NomTN{};
+    Image& Image1;
+    CommandButton& Command3;
+    CommandButton& APropos;
+
+    // Window-level variables: they live as long as the window and are never saved.
+    // Numbers are held wide so that a value outside the 16-bit range is kept as typed
+    // and refused where it would be used.
+    std::string Nom;
+    std::int64_t Numero = 0;
+    std::int64_t Pas = 0;
+    std::string M;
+    std::string N;
+    std::int64_t Rang = 0;
+    std::string Frang;
+    std::string sChTmp;
+    std::string OldRep;
+    std::string NN;
+    std::string MM;
+    std::string Ext;
+    std::string F1;
+    std::string F2;
+    std::int64_t Exces = 0;
+    std::int64_t Fixe = 0;
+    std::int64_t Flag = 0;
+
+private:
+    std::unique_ptr<Panes> panes_;
+    std::unique_ptr<NameComposer> composer_;
+    std::unique_ptr<BatchRename> batch_;
+    std::unique_ptr<NameEdits> edits_;
+    std::unique_ptr<FolderCommands> folders_;
+    std::unique_ptr<FileDeletion> deletion_;
+    std::unique_ptr<Thumbnails> thumbnails_;
+    std::unique_ptr<PhotoViewer> viewer_;
+    std::unique_ptr<AboutBox> about_;
+    std::string helpFile_;
+    bool closed_ = false;
+};
+
+// The numeric value of a text: the number it begins with, leading blanks skipped, 0
+// when it begins with none, rounded to the nearest whole number with halves to even.
+std::int64_t numericValue(const std::string& text);
+// Whether a value fits the signed 16-bit numbers of the rename panel.
+bool fitsInt16(std::int64_t value);
+
+} // namespace quorvel

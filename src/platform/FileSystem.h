@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// Entries of a folder as the panes show them: names only, hidden ones left out,
+// in the natural order of NameOrder.h. error is an errno value, 0 when the read worked.
+struct Listing {
+    int error = 0;
+    std::vector<std::string> names;
+};
+
+// What the tree delete did: `left` counts entries that are still on disk afterwards.
+struct TreeDeleteResult {
+    int error = 0;            // errno of the first failure, 0 when everything went
+    std::size_t removed = 0;  // entries removed, the folder itself included
+    std::size_t left = 0;     // entries that could not be removed
+    std::string firstLeft;    // full path of the first entry left behind
+};
+
+// A mounted volume: the Linux counterpart of a drive.
+struct Volume {
+    std::string root;  // "/" or a mount root, no trailing "/" except for "/" itself
+    std::string fsType;
+};
+
+// Every call returns its outcome as an errno value (0 on success) so that the logic
+// can decide whether to go on silently or to tell the user.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Regular files and links to regular files whose name matches pattern ("*.jpg",
+    // "*.*"), letter case ignored, hidden names left out, natural order.
+    virtual Listing listFiles(const std::string& folder, const std::string& pattern) = 0;
+    // Subfolders (links to folders included), hidden names left out, natural order.
+    virtual Listing listFolders(const std::string& folder) = 0;
+
+    virtual bool isFolder(const std::string& path) = 0;  // follows a link
+    virtual bool exists(const std::string& path) = 0;    // does not follow a link
+
+    // Seconds since the epoch of the last modification (a link is followed).
+    virtual int modificationTime(const std::string& path, std::int64_t& seconds) = 0;
+
+    // Never replaces an existing entry: EEXIST when `to` exists. Works for files and
+    // folders; a change of letter case alone works on a case-insensitive file system.
+    virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Copies data, mode and modification time; never replaces (EEXIST) and never leaves
+    // a half-written file under `to`.
+    virtual int copyNoReplace(const std::string& from, const std::string& to) = 0;
+    // Removes a file; a link is removed as a link. Refuses a folder (EISDIR).
+    virtual int removeFile(const std::string& path) = 0;
+    virtual int createFolder(const std::string& path) = 0;
+    virtual int removeFolder(const std::string& path) = 0;  // an empty folder only
+    // Removes a folder with everything inside, hidden and read-only entries included,
+    // without following a link or leaving its own mounted file system.
+    virtual TreeDeleteResult deleteTree(const std::string& path) = 0;
+
+    // "/" first, then the mount roots of real, user-visible file systems.
+    virtual std::vector<Volume> volumes() = 0;
+    // The process working folder, empty when it cannot be read.
+    virtual std::string workingFolder() = 0;
+};
+
+} // namespace quorvel
