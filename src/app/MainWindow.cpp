@@ -1,0 +1,359 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutBox.h"
+#include "edits/NameEdits.h"
+#include "files/FileDeletion.h"
+#include "files/FolderCommands.h"
+#include "panes/Panes.h"
+#include "platform/Names.h"
+#include "rename/BatchRename.h"
+#include "rename/NameComposer.h"
+#include "viewer/PhotoViewer.h"
+#include "viewer/Thumbnails.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace quorvel {
+
+namespace {
+
+constexpr Rgb sourceColour = 0xFFC080;
+constexpr Rgb targetColour = 0xFFE0C0;
+
+const char* const windowTitle = "Mini Quorvel Photos et Fichiers 01 2007";
+const char* const appSection = "Data";
+
+template <typename T>
+T& make(Form& form, const std::string& name, Control* container, Geometry geometry,
+        const std::string& caption = {}, const std::string& tooltip = {}) {
+    T& control = form.add<T>(name, container, geometry);
+    if (!caption.empty())
+        control.setCaption(caption);
+    control.setTooltip(tooltip);
+    return control;
+}
+
+TextBox& statusBox(Form& form, const std::string& name, Control* container, Geometry geometry,
+                   Rgb colour, const std::string& tooltip = {}) {
+    TextBox& box = make<TextBox>(form, name, container, geometry, {}, tooltip);
+    box.readOnly = true;
+    box.setBackColor(colour);
+    return box;
+}
+
+template <typename T>
+T& list(Form& form, const std::string& name, Control* container, Geometry geometry,
+        const std::string& tooltip, Rgb colour, Drives& drives) {
+    T& control = form.add<T>(name, container, geometry, drives);
+    control.setTooltip(tooltip);
+    control.setBackColor(colour);
+    return control;
+}
+
+FileList& fileList(Form& form, const std::string& name, Control* container, Geometry geometry,
+                   const std::string& tooltip, Rgb colour, FileSystem& fs) {
+    FileList& control = form.add<FileList>(name, container, geometry, fs);
+    control.setTooltip(tooltip);
+    control.setBackColor(colour);
+    return control;
+}
+
+Frame& frame(Form& form, const std::string& name, Control* container, Geometry geometry,
+             const std::string& caption) {
+    return make<Frame>(form, name, container, geometry, caption);
+}
+
+std::string optionName(const char* base, int index) {
+    return std::string(base) + "(" + std::to_string(index) + ")";
+}
+
+} // namespace
+
+std::int64_t numericValue(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    // The number the text begins with: sign, digits, fraction, exponent.
+    std::size_t end = i;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-'))
+        ++end;
+    const std::size_t digitsStart = end;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+        ++end;
+    std::size_t mantissaDigits = end - digitsStart;
+    if (end < text.size() && text[end] == '.') {
+        std::size_t fraction = end + 1;
+        while (fraction < text.size() && text[fraction] >= '0' && text[fraction] <= '9')
+            ++fraction;
+        mantissaDigits += fraction - end - 1;
+        end = fraction;
+    }
+    if (mantissaDigits == 0)
+        return 0;
+    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+        std::size_t exponent = end + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-'))
+            ++exponent;
+        const std::size_t exponentDigits = exponent;
+        while (exponent < text.size() && text[exponent] >= '0' && text[exponent] <= '9')
+            ++exponent;
+        if (exponent > exponentDigits)
+            end = exponent;
+    }
+    const std::string number = text.substr(i, end - i);
+    const double value = std::strtod(number.c_str(), nullptr);
+    // Far outside any range the window uses; held clamped so that it stays out of range.
+    constexpr double limit = 1e15;
+    if (!(value > -limit))
+        return -static_cast<std::int64_t>(limit);
+    if (!(value < limit))
+        return static_cast<std::int64_t>(limit);
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
+
+bool fitsInt16(std::int64_t value) {
+    return value >= std::numeric_limits<std::int16_t>::min() &&
+           value <= std::numeric_limits<std::int16_t>::max();
+}
+
+MainWindow::MainWindow(Services services)
+    : services_(services), drives_(services.fs), form("Form1", 13380, 7065),
+      Frame1(frame(form, "Frame1", &form, {240, 120, 3255, 6825}, "Frame1")),
+      Frame2(frame(form, "Frame2", &form, {7560, 120, 3255, 6855}, "Frame2")),
+      Frame3(frame(form, "Frame3", &form, {3570, 120, 3900, 5880}, "Renommer un lot de fichiers")),
+      Frame4(frame(form, "Frame4", &form, {10900, 60, 2400, 6885}, "Frame4")),
+      Frame8(frame(form, "Frame8", &Frame3, {2400, 1080, 1335, 1095}, "Sélecteur")),
+      FraPro(frame(form, "FraPro", &form, {3570, 120, 3900, 5880}, "Problème !")),
+      Drive1(list<DriveList>(form, "Drive1", &Frame1, {120, 720, 3000, 315}, "Drive source",
+                             sourceColour, drives_)),
+      Dir1(list<FolderList>(form, "Dir1", &Frame1, {120, 1080, 3000, 1890}, "Répertoire source",
+                            sourceColour, drives_)),
+      File1(fileList(form, "File1", &Frame1, {120, 3045, 3000, 3405},
+                     "Fichiers source à convertir", sourceColour, services.fs)),
+      Text3(statusBox(form, "Text3", &Frame1, {120, 6480, 3000, 285}, sourceColour)),
+      Drive2(list<DriveList>(form, "Drive2", &Frame2, {120, 720, 3000, 315},
+                             "Drive de destination", targetColour, drives_)),
+      Dir2(list<FolderList>(form, "Dir2", &Frame2, {120, 1080, 3000, 1890},
+                            "Répertoire de destination", targetColour, drives_)),
+      File2(fileList(form, "File2", &Frame2, {120, 3000, 3000, 3405}, "Fichiers renommés",
+                     targetColour, services.fs)),
+      Text4(statusBox(form, "Text4", &Frame2, {120, 6480, 3000, 285}, targetColour)),
+      Label7(make<Label>(form, "Label7", &Frame3, {120, 240, 3600, 225}, "Nom générique")),
+      Label6(make<Label>(form, "Label6", &Frame3, {120, 465, 3600, 225},
+                         "peut inclure un _ ou un espace")),
+      Text1(make<TextBox>(form, "Text1", &Frame3, {120, 720, 3600, 315}, {},
+                          "Nouveau nom des fichiers")),
+      Label3(make<Label>(form, "Label3", &Frame3, {120, 1080, 1140, 225}, "Index de départ")),
+      Text2(make<TextBox>(form, "Text2", &Frame3, {120, 1320, 1020, 315}, {}, "Chiffre de départ")),
+      Label2(make<Label>(form, "Label2", &Frame3, {1320, 1080, 960, 225}, "Incrément",
+                         "Espace dans la numérotation")),
+      Combo2(make<ComboBox>(form, "Combo2", &Frame3, {1320, 1320, 900, 315}, {}, "tous les ...")),
+      Label1(make<Label>(form, "Label1", &Frame3, {120, 2175, 1500, 210}, "Extension Source")),
+      Combo1(make<ComboBox>(form, "Combo1", &Frame3, {120, 2385, 1500, 315}, {},
+                            "Tri des fichiers")),
+      Label11(make<Label>(form, "Label11", &Frame3, {1800, 2175, 1500, 210}, "Extension Cible")),
+      Combo3(make<ComboBox>(form, "Combo3", &Frame3, {1800, 2385, 1500, 315})),
+      Comm3(form.add<PictureButton>("Comm3", &Frame3, Geometry{3420, 2400, 285, 285}, "add-type")),
+      Text6(statusBox(form, "Text6", &Frame3, {120, 4995, 3660, 285}, sourceColour,
+                      "Nombre de fichiers sélectionnés")),
+      Command1(make<CommandButton>(form, "Command1", &Frame3, {120, 5385, 3660, 375}, "Renommer !",
+                                   "Démarrer la conversion")),
+      Label5(make<Label>(form, "Label5", &FraPro, {240, 1080, 3420, 720}, "Label5")),
+      Check1(make<CheckBox>(form, "Check1", &FraPro, {240, 2160, 3420, 315},
+                            "Continuer sans m'avertir")),
+      Command2(make<CommandButton>(form, "Command2", &FraPro, {1200, 2880, 1500, 495}, "OK",
+                                   "Continuer sans renommer")),
+      Image1(make<Image>(form, "Image1", &form, {50000, 0, 1740, 1305})),
+      Command3(make<CommandButton>(form, "Command3", &form, {3600, 6120, 1365, 735}, "Quitter",
+                                   "Quitter")),
+      APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")) {
+    form.setCaption("Form1");
+    FraPro.setVisible(false);
+    Comm3.setTooltip("Introduire une nouvelle extension");
+    Combo1.setText("jpg");
+    Combo3.setText("jpg");
+    Combo2.setText("1");
+    Text1.setText("_Fichier");
+    Text2.setText("1");
+    Frame4.setBackColor(targetColour);
+
+    static const char* const sourceIcons[] = {"up",           "new-folder",     "rename-folder",
+                                              "delete-file",  "delete-folder",  "view",
+                                              "copy-to-target", "cut-left",     "lengthen-left",
+                                              "cut-right"};
+    static const char* const sourceTips[] = {
+        "Remonter d'un niveau",
+        "Créer un dossier",
+        "Renommer le dossier sélectionné",
+        "Effacer le fichier sélectionné",
+        "Effacer le dossier sélectionné",
+        "Voir la sélection",
+        "Recopier les fichiers source sélectionnés vers le répertoire cible",
+        "Couper le nom des fichiers sélectionnés par la gauche",
+        "Rallonger le nom des fichiers sélectionnés par la gauche",
+        "Couper le nom des fichiers sélectionnés par la droite"};
+    static const char* const targetTips[] = {"Remonter d'un niveau",
+                                             "Créer un dossier",
+                                             "Renommer le dossier sélectionné",
+                                             "Supprimer le fichier sélectionné",
+                                             "Supprimer le dossier sélectionné",
+                                             "Voir la sélection"};
+    for (int i = 1; i <= 10; ++i) {
+        Comm1[i] = &form.add<PictureButton>("Comm1_" + std::to_string(i), &Frame1,
+                                            Geometry{120 + (i - 1) * 300, 360, 255, 255},
+                                            sourceIcons[i - 1]);
+        Comm1[i]->setTooltip(sourceTips[i - 1]);
+    }
+    for (int i = 1; i <= 6; ++i) {
+        Comm2[i] = &form.add<PictureButton>("Comm2_" + std::to_string(i), &Frame2,
+                                            Geometry{120 + (i - 1) * 300, 360, 255, 255},
+                                            sourceIcons[i - 1]);
+        Comm2[i]->setTooltip(targetTips[i - 1]);
+    }
+    static const char* const widthCaptions[] = {"2 chiffres", "3 chiffres", "4 chiffres"};
+    static const char* const widthTips[] = {"de 0 à 99", "de 100 à 999", "de 1000 à 9999"};
+    for (int i = 0; i < 3; ++i) {
+        Option2[i] = &make<OptionButton>(form, optionName("Option2", i), &Frame8,
+                                         {120, 240 + i * 270, 1140, 255}, widthCaptions[i],
+                                         widthTips[i]);
+    }
+    for (int i = 0; i < 5; ++i) {
+        Option1[i] = &make<OptionButton>(form, optionName("Option1", i), &Frame3,
+                                         {120, 3120 + i * 390, 3675, 315});
+    }
+    for (int i = 0; i < 4; ++i) {
+        const int top = 360 + i * 1680;
+        NomTN[i] = &make<Label>(form, optionName("NomTN", i), &Frame4, {90, top - 240, 2235, 210});
+        TN[i] = &make<Image>(form, optionName("TN", i), &Frame4, {330, top, 1740, 1305});
+    }
+    // Before start-up the panes show the current drive and the working folder.
+    const std::string cwd = services_.fs.workingFolder();
+    if (const auto drive = drives_.driveOf(cwd)) {
+        Drive1.setDrive(*drive);
+        Drive2.setDrive(*drive);
+    }
+    if (Dir1.setPath(cwd) == 0) {
+        Dir2.setPath(cwd);
+        File1.setPath(cwd);
+        File2.setPath(cwd);
+    }
+
+    // Each subsystem wires its own reactions.
+    panes_ = std::make_unique<Panes>(*this);
+    composer_ = std::make_unique<NameComposer>(*this);
+    batch_ = std::make_unique<BatchRename>(*this);
+    edits_ = std::make_unique<NameEdits>(*this);
+    folders_ = std::make_unique<FolderCommands>(*this);
+    deletion_ = std::make_unique<FileDeletion>(*this);
+    thumbnails_ = std::make_unique<Thumbnails>(*this);
+    viewer_ = std::make_unique<PhotoViewer>(*this);
+    about_ = std::make_unique<AboutBox>(*this);
+
+    Command3.onClick = [this] { close(); };
+    form.onClose = [this] { close(); };
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::startUp() {
+    SettingsStore& store = services_.settings;
+    const std::string& app = services_.program.baseName;
+    const auto setting = [&](const char* key, const std::string& fallback) {
+        return store.read(app, appSection, key).value_or(fallback);
+    };
+    const std::string programFolder = services_.program.folder;
+
+    // A step that fails leaves the window as it was and start-up goes on.
+    Drive1.setDrive(setting("drv", programFolder));
+    Dir1.setPath(setting("Dir", programFolder));
+    Text1.setText(setting("T1", "Fichier"));
+    Text2.setText(setting("T2", "1"));
+    const std::int64_t scheme = numericValue(setting("O1", "0"));
+    if (scheme >= 0 && scheme < 5)
+        Option1[static_cast<std::size_t>(scheme)]->select();
+    const std::int64_t width = numericValue(setting("O2", "0"));
+    if (width >= 0 && width < 3)
+        Option2[static_cast<std::size_t>(width)]->select();
+    Frame1.setCaption("Répertoire du fichier Source");
+    Frame2.setCaption("Répertoire de Sauvegarde");
+    for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
+        Combo1.addItem(type);
+    for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
+        Combo3.addItem(type);
+    for (const char* step : {"1", "2", "3", "4"})
+        Combo2.addItem(step);
+    Dir1.openDrive(Drive1.drive());
+    Dir2.openDrive(Drive2.drive());
+    Pas = numericValue(Combo2.text());
+    Nom = Text1.text();
+    Numero = numericValue(Text2.text());
+    form.setCaption(windowTitle);
+    FraPro.setLeft(3750);
+    Label5.setCaption("");
+    Option1[0]->select();
+    helpFile_ = joinPath(programFolder, "Quorvel.chm");
+}
+
+void MainWindow::close() {
+    if (closed_)
+        return;
+    closed_ = true;
+    SettingsStore& store = services_.settings;
+    const std::string& app = services_.program.baseName;
+    store.write(app, appSection, "Dir", Dir1.path());
+    store.write(app, appSection, "drv", Drive1.drive());
+    store.write(app, appSection, "T1", Text1.text());
+    store.write(app, appSection, "T2", Text2.text());
+    store.write(app, appSection, "O1", Frame3.tag());
+    store.write(app, appSection, "O2", Frame8.tag());
+    if (!store.commit()) {
+        services_.toolkit.message("Les réglages n'ont pas pu être enregistrés : ils seront "
+                                  "perdus à la fermeture.",
+                                  Icon::Error, Buttons::Ok, "Quitter");
+    }
+    services_.toolkit.destroyForm(form);
+}
+
+void MainWindow::showHelp() { services_.shell.showHelp(helpFile_); }
+
+Control* MainWindow::findControl(const std::string& name) {
+    const auto dot = name.find('.');
+    if (dot == std::string::npos)
+        return form.find(name);
+    const std::string window = name.substr(0, dot);
+    const std::string control = name.substr(dot + 1);
+    Form* owner = nullptr;
+    if (window == "Form1")
+        owner = &form;
+    else if (window == "Form2")
+        owner = viewer_->form();
+    else if (window == "About")
+        owner = about_->form();
+    if (owner == nullptr)
+        return nullptr;
+    return control.empty() ? owner : owner->find(control);
+}
+
+std::optional<VariableValue> MainWindow::variable(const std::string& name) const {
+    const std::pair<const char*, const std::int64_t*> numbers[] = {
+        {"Numero", &Numero}, {"Pas", &Pas},   {"Rang", &Rang},
+        {"Exces", &Exces},   {"Fixe", &Fixe}, {"Flag", &Flag}};
+    for (const auto& [key, value] : numbers) {
+        if (name == key)
+            return VariableValue(*value);
+    }
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"Nom", &Nom},     {"M", &M},   {"N", &N},   {"Frang", &Frang}, {"sChTmp", &sChTmp},
+        {"OldRep", &OldRep}, {"NN", &NN}, {"MM", &MM}, {"Ext", &Ext},     {"F1", &F1},
+        {"F2", &F2}};
+    for (const auto& [key, value] : texts) {
+        if (name == key)
+            return VariableValue(*value);
+    }
+    return std::nullopt;
+}
+
+} // namespace quorvel

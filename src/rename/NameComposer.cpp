@@ -1,0 +1,120 @@
+#include "rename/NameComposer.h"
+
+#include "app/MainWindow.h"
+
+#include <cstdio>
+
+namespace quorvel {
+
+NameComposer::NameComposer(MainWindow& window) : w_(window) {
+    w_.Text1.onChange = [this] {
+        w_.Nom = w_.Text1.text();
+        UpdateNamePreview();
+    };
+    w_.Text2.onChange = [this] {
+        w_.Numero = numericValue(w_.Text2.text());
+        UpdateNamePreview();
+    };
+    // Typing into the increment box changes nothing until an entry is picked.
+    w_.Combo2.onClick = [this] {
+        w_.Pas = numericValue(w_.Combo2.text());
+        SelectNumberWidth();
+    };
+    for (int k = 0; k < 5; ++k) {
+        w_.Option1[static_cast<std::size_t>(k)]->onClick = [this, k] {
+            w_.Frame3.setTag(std::to_string(k));
+            UpdateNamePreview();
+        };
+    }
+    for (int k = 0; k < 3; ++k) {
+        w_.Option2[static_cast<std::size_t>(k)]->onClick = [this, k] {
+            w_.Frame8.setTag(std::to_string(k));
+            UpdateNamePreview();
+        };
+    }
+}
+
+int NameComposer::selectedDigits() const {
+    for (int k = 0; k < 3; ++k) {
+        if (w_.Option2[static_cast<std::size_t>(k)]->value())
+            return k + 2;
+    }
+    return 0;
+}
+
+int NameComposer::selectedScheme() const {
+    for (int k = 0; k < 5; ++k) {
+        if (w_.Option1[static_cast<std::size_t>(k)]->value())
+            return k;
+    }
+    return -1;
+}
+
+std::string NameComposer::numberText(std::int64_t value, int digits) {
+    const bool negative = value < 0;
+    std::string magnitude =
+        std::to_string(negative ? -static_cast<unsigned long long>(value)
+                                : static_cast<unsigned long long>(value));
+    if (static_cast<int>(magnitude.size()) < digits)
+        magnitude.insert(0, static_cast<std::size_t>(digits) - magnitude.size(), '0');
+    return negative ? "-" + magnitude : magnitude;
+}
+
+std::string NameComposer::timeStamp(std::time_t time) {
+    const std::tm* local = std::localtime(&time);
+    if (local == nullptr)
+        return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d_%02d_%02d_%02d%02d%02d", local->tm_year + 1900,
+                  local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min,
+                  local->tm_sec);
+    return text;
+}
+
+std::string NameComposer::composeName(int scheme, const std::string& generic,
+                                      const std::string& number, const std::string& stamp,
+                                      const std::string& type, bool run) {
+    const std::string extension = "." + type;
+    switch (scheme) {
+    case 0:
+        return number + generic + extension;
+    case 1:
+        return generic + number + extension;
+    case 2:
+        return generic + (run ? " (" : "(") + number + ")" + extension;
+    case 3:
+        return stamp + extension;
+    case 4:
+        return number + "_" + stamp + extension;
+    default:
+        return {};
+    }
+}
+
+void NameComposer::UpdateNamePreview() {
+    const int digits = selectedDigits();
+    const std::string number = digits == 0 ? std::string()
+                                           : numberText(numericValue(w_.Text2.text()), digits);
+    const std::string generic = w_.Text1.text();
+    const std::string type = w_.Combo3.text();
+    for (int k = 0; k < 3; ++k) {
+        w_.Option1[static_cast<std::size_t>(k)]->setCaption(
+            composeName(k, generic, number, {}, type, false));
+    }
+    w_.Option1[3]->setCaption(composeName(3, generic, number, timeStamp(w_.services().clock.now()),
+                                          type, false));
+    w_.Option1[4]->setCaption(composeName(4, generic, number, timeStamp(w_.services().clock.now()),
+                                          type, false));
+}
+
+// The product is taken wide: any product of 999 or more gives four digits.
+void NameComposer::SelectNumberWidth() {
+    const double product = static_cast<double>(w_.File1.count()) * static_cast<double>(w_.Pas);
+    w_.Option2[2]->select();
+    if (product < 999)
+        w_.Option2[1]->select();
+    if (product < 99)
+        w_.Option2[0]->select();
+}
+
+} // namespace quorvel

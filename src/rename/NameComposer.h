@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace quorvel {
+
+class MainWindow;
+
+// The rename panel's choices and the five live sample names.
+class NameComposer {
+public:
+    explicit NameComposer(MainWindow& window);
+
+    void UpdateNamePreview();
+    void SelectNumberWidth();
+
+    // Digits of the selected width option (2, 3 or 4), 0 while none is selected.
+    int selectedDigits() const;
+    // Index of the selected naming scheme, -1 while none is selected.
+    int selectedScheme() const;
+
+    // v padded with zeros to `digits`, "-" in front when negative; never cut.
+    static std::string numberText(std::int64_t value, int digits);
+    // "YYYY_MM_DD_HHNNSS" in local time.
+    static std::string timeStamp(std::time_t time);
+    // The name a scheme gives; `run` selects the run's form of scheme 2 (a blank before
+    // the parenthesis) over the sample's.
+    static std::string composeName(int scheme, const std::string& generic,
+                                   const std::string& number, const std::string& stamp,
+                                   const std::string& type, bool run);
+
+private:
+    MainWindow& w_;
+};
+
+} // namespace quorvel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/MainWindow.h"
+#include "platform/script/ScriptedToolkit.h"
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// What the runner takes from the real platform.
+struct ScenarioPlatform {
+    FileSystem& fs;
+    Pictures& pictures;
+    std::function<std::unique_ptr<SettingsStore>(const std::string& configFolder)> makeSettings;
+    std::string defaultConfigFolder;
+    ProgramInfo program;
+    std::function<void(const std::string& folder)> changeWorkingFolder;
+};
+
+// Runs the main window's logic from a script of user actions, one per line, and writes
+// one JSON object per line for everything the window shows or asks.
+class ScenarioRunner {
+public:
+    ScenarioRunner(ScenarioPlatform platform, std::istream& script, std::ostream& out);
+    ~ScenarioRunner();
+
+    // 0 when the script ran to its end, 2 after an error event.
+    int run();
+
+private:
+    class EventShell;
+
+    bool step();
+    void execute(const std::string& line);
+    void emit(const std::string& json);
+    void showState(const std::string& name);
+    MainWindow& window();
+    Control& control(const std::string& name);
+
+    ScenarioPlatform platform_;
+    std::istream& script_;
+    std::ostream& out_;
+    ScriptedToolkit toolkit_;
+    std::unique_ptr<EventShell> shell_;
+    SystemClock clock_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<MainWindow> window_;
+    std::string configFolder_;
+    std::string programFolder_;
+};
+
+} // namespace quorvel
