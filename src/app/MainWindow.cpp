@@ -320,21 +320,30 @@ void MainWindow::close() {
 void MainWindow::showHelp() { services_.shell.showHelp(helpFile_); }
 
 Control* MainWindow::findControl(const std::string& name) {
-    const auto dot = name.find('.');
-    if (dot == std::string::npos)
-        return form.find(name);
-    const std::string window = name.substr(0, dot);
-    const std::string control = name.substr(dot + 1);
-    Form* owner = nullptr;
-    if (window == "Form1")
-        owner = &form;
-    else if (window == "Form2")
-        owner = viewer_->form();
-    else if (window == "About")
-        owner = about_->form();
-    if (owner == nullptr)
+    const auto windowNamed = [this](const std::string& window) -> Form* {
+        if (window == "Form1")
+            return &form;
+        if (window == "Form2")
+            return viewer_->form();
+        if (window == "About")
+            return about_->form();
         return nullptr;
-    return control.empty() ? owner : owner->find(control);
+    };
+    const auto dot = name.find('.');
+    if (dot != std::string::npos) {
+        Form* owner = windowNamed(name.substr(0, dot));
+        return owner == nullptr ? nullptr : owner->find(name.substr(dot + 1));
+    }
+    if (name == "Form1" || name == "Form2" || name == "About")
+        return windowNamed(name);
+    // A bare name is the main window's first, then that of an open viewer or about box.
+    for (Form* owner : {&form, viewer_->form(), about_->form()}) {
+        if (owner == nullptr)
+            continue;
+        if (Control* found = owner->find(name))
+            return found;
+    }
+    return nullptr;
 }
 
 std::optional<VariableValue> MainWindow::variable(const std::string& name) const {

@@ -1,0 +1,153 @@
+#include "support/Window.h"
+
+#include "rename/NameComposer.h"
+
+namespace quorvel::test {
+namespace {
+
+class StartupTest : public WindowTest {};
+
+TEST_F(StartupTest, FirstRunTakesTheDefaults) {
+    temp.file("program/IMG_0001.jpg");
+    temp.file("program/IMG_0002.jpg");
+    MainWindow& w = start();
+    EXPECT_EQ(w.Dir1.path(), programFolder);
+    EXPECT_EQ(w.Dir2.path(), programFolder);
+    EXPECT_EQ(w.Drive1.drive(), "/");
+    // The saved generic name replaces the one proposed from the first file.
+    EXPECT_EQ(w.Text1.text(), "Fichier");
+    EXPECT_EQ(w.Nom, "Fichier");
+    EXPECT_EQ(w.Text2.text(), "1");
+    EXPECT_EQ(w.Numero, 1);
+    EXPECT_EQ(w.Pas, 1);
+    EXPECT_TRUE(w.Option1[0]->value());
+    EXPECT_TRUE(w.Option2[0]->value());
+    EXPECT_EQ(w.Frame3.tag(), "0");
+    EXPECT_EQ(w.Frame8.tag(), "0");
+    EXPECT_EQ(w.form.caption(), "Mini Quorvel Photos et Fichiers 01 2007");
+    EXPECT_EQ(w.Frame1.caption(), "Répertoire du fichier Source");
+    EXPECT_EQ(w.Frame2.caption(), "Répertoire de Sauvegarde");
+    EXPECT_EQ(w.Frame4.caption(), "Frame4");
+    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 2");
+    EXPECT_FALSE(w.FraPro.visible());
+    EXPECT_EQ(w.FraPro.geometry().left, 3750);
+    EXPECT_EQ(w.Label5.caption(), "");
+    EXPECT_EQ(w.Combo1.entries(),
+              (std::vector<std::string>{"jpg", "gif", "bmp", "tif", "mp3", "*"}));
+    EXPECT_EQ(w.Combo3.entries(), w.Combo1.entries());
+    EXPECT_EQ(w.Combo2.entries(), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(w.Combo1.text(), "jpg");
+    EXPECT_EQ(w.Combo2.text(), "1");
+    EXPECT_EQ(w.helpFile(), programFolder + "/Quorvel.chm");
+    EXPECT_TRUE(toolkit.events().empty());
+}
+
+TEST_F(StartupTest, SavedValuesAreRestored) {
+    const std::string photos = temp.folder("Photos");
+    temp.file("Photos/a.jpg");
+    seed("drv", "/");
+    seed("Dir", photos);
+    seed("T1", "Vacances");
+    seed("T2", "abc");
+    seed("O1", "3");
+    seed("O2", "2");
+    MainWindow& w = start();
+    EXPECT_EQ(w.Dir1.path(), photos);
+    EXPECT_EQ(w.Dir2.path(), photos);
+    EXPECT_EQ(w.Text1.text(), "Vacances");
+    EXPECT_EQ(w.Text2.text(), "abc");
+    EXPECT_EQ(w.Numero, 0);
+    // Scheme 0 at the end of every start, whatever was saved.
+    EXPECT_TRUE(w.Option1[0]->value());
+    EXPECT_FALSE(w.Option1[3]->value());
+    EXPECT_TRUE(w.Option2[2]->value());
+    EXPECT_EQ(w.Frame8.tag(), "2");
+}
+
+TEST_F(StartupTest, EmptyStoredValueIsReadAsEmpty) {
+    seed("T1", "");
+    MainWindow& w = start();
+    EXPECT_EQ(w.Text1.text(), "");
+    EXPECT_EQ(w.Nom, "");
+}
+
+TEST_F(StartupTest, BadSavedValuesAreSkippedSilently) {
+    const std::string photos = temp.folder("Photos");
+    seed("drv", "C:\\");
+    seed("Dir", temp / "gone");
+    seed("O1", "7");
+    seed("O2", "-1");
+    MainWindow& w = start();
+    EXPECT_EQ(w.Dir1.path(), programFolder);
+    EXPECT_TRUE(w.Option1[0]->value());
+    EXPECT_TRUE(w.Option2[0]->value());
+    EXPECT_TRUE(toolkit.events().empty());
+}
+
+TEST_F(StartupTest, HalfIndexRoundsToEven) {
+    seed("O2", "1.5");
+    MainWindow& w = start();
+    EXPECT_TRUE(w.Option2[2]->value());
+    seed("O2", "2.5");
+    window.reset();
+    MainWindow& again = start();
+    EXPECT_TRUE(again.Option2[2]->value());
+    EXPECT_EQ(again.Frame8.tag(), "2");
+}
+
+TEST_F(StartupTest, ShutDownWritesTheSixKeysInOrder) {
+    const std::string photos = temp.folder("Photos");
+    MainWindow& w = start();
+    w.Dir1.setPath(photos);
+    w.Text1.setText("Noël");
+    w.Text2.setText(" 40000");
+    w.Option1[3]->click();
+    w.Command3.click();
+    EXPECT_TRUE(w.closed());
+    const auto pairs = settings.writtenPairs();
+    ASSERT_EQ(pairs.size(), 6u);
+    EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"Dir", photos}));
+    EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"drv", "/"}));
+    EXPECT_EQ(pairs[2], (std::pair<std::string, std::string>{"T1", "Noël"}));
+    EXPECT_EQ(pairs[3], (std::pair<std::string, std::string>{"T2", " 40000"}));
+    EXPECT_EQ(pairs[4], (std::pair<std::string, std::string>{"O1", "3"}));
+    EXPECT_EQ(pairs[5], (std::pair<std::string, std::string>{"O2", "0"}));
+    EXPECT_TRUE(toolkit.openForms().empty());
+    // The close box after "Quitter" saves nothing twice.
+    w.form.onClose();
+    EXPECT_EQ(settings.writes().size(), 6u);
+}
+
+TEST_F(StartupTest, FailedSaveIsToldAndTheWindowStillCloses) {
+    MainWindow& w = start();
+    settings.setCommitFails(true);
+    w.form.onClose();
+    ASSERT_EQ(toolkit.events().size(), 1u);
+    EXPECT_EQ(lastEvent().icon, Icon::Error);
+    EXPECT_NE(lastEvent().text.find("réglages"), std::string::npos);
+    EXPECT_TRUE(toolkit.openForms().empty());
+}
+
+TEST(NumericValue, TakesTheLeadingNumber) {
+    EXPECT_EQ(numericValue("12"), 12);
+    EXPECT_EQ(numericValue("   7abc"), 7);
+    EXPECT_EQ(numericValue("abc"), 0);
+    EXPECT_EQ(numericValue(""), 0);
+    EXPECT_EQ(numericValue("-3"), -3);
+    EXPECT_EQ(numericValue("2.5"), 2);
+    EXPECT_EQ(numericValue("3.5"), 4);
+    EXPECT_EQ(numericValue("-2.5"), -2);
+    EXPECT_EQ(numericValue("1e3"), 1000);
+    EXPECT_EQ(numericValue(".5"), 0);
+    EXPECT_EQ(numericValue("1.5e"), 2);
+    EXPECT_EQ(numericValue("40000"), 40000);
+    EXPECT_FALSE(fitsInt16(numericValue("40000")));
+    EXPECT_TRUE(fitsInt16(numericValue("-32768")));
+    EXPECT_FALSE(fitsInt16(numericValue("99999999999999999999999")));
+    EXPECT_FALSE(fitsInt16(numericValue("-1e300")));
+}
+
+} // namespace
+} // namespace quorvel::test

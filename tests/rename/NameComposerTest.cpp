@@ -1,0 +1,85 @@
+#include "support/Window.h"
+
+#include "rename/NameComposer.h"
+
+namespace quorvel::test {
+namespace {
+
+class NameComposerTest : public WindowTest {};
+
+TEST_F(NameComposerTest, SamplesShowTheFiveSchemes) {
+    MainWindow& w = start();
+    w.Text1.setText("_Fichier");
+    EXPECT_EQ(w.Option1[0]->caption(), "01_Fichier.jpg");
+    EXPECT_EQ(w.Option1[1]->caption(), "_Fichier01.jpg");
+    EXPECT_EQ(w.Option1[2]->caption(), "_Fichier(01).jpg");
+    EXPECT_EQ(w.Option1[3]->caption(), "2007_01_15_143005.jpg");
+    EXPECT_EQ(w.Option1[4]->caption(), "01_2007_01_15_143005.jpg");
+    // The samples keep the time of their last refresh.
+    clock.time += 60;
+    EXPECT_EQ(w.Option1[3]->caption(), "2007_01_15_143005.jpg");
+    w.Text2.setText("123");
+    EXPECT_EQ(w.Numero, 123);
+    EXPECT_EQ(w.Option1[0]->caption(), "123_Fichier.jpg");
+    EXPECT_EQ(w.Option1[3]->caption(), "2007_01_15_143105.jpg");
+    w.Text2.setText("");
+    EXPECT_EQ(w.Option1[1]->caption(), "_Fichier00.jpg");
+    w.Option2[2]->click();
+    EXPECT_EQ(w.Frame8.tag(), "2");
+    EXPECT_EQ(w.Option1[1]->caption(), "_Fichier0000.jpg");
+    w.Combo3.setText("");
+    w.Option1[4]->click();
+    EXPECT_EQ(w.Frame3.tag(), "4");
+    EXPECT_EQ(w.Option1[0]->caption(), "0000_Fichier.");
+}
+
+TEST_F(NameComposerTest, OutOfRangeStartNumberIsKeptAsTyped) {
+    MainWindow& w = start();
+    w.Text2.setText("40000");
+    EXPECT_EQ(w.Text2.text(), "40000");
+    EXPECT_EQ(w.Numero, 40000);
+    EXPECT_EQ(w.Option1[0]->caption(), "40000Fichier.jpg");
+}
+
+TEST_F(NameComposerTest, IncrementPickReappliesTheWidth) {
+    const std::string folder = temp.folder("f");
+    for (int i = 0; i < 50; ++i)
+        temp.file("f/p" + std::to_string(i) + ".jpg");
+    MainWindow& w = start();
+    openSource(folder);
+    EXPECT_EQ(w.composer().selectedDigits(), 2);
+    // Typing alone changes nothing.
+    w.Combo2.setText("2");
+    EXPECT_EQ(w.Pas, 1);
+    EXPECT_EQ(w.composer().selectedDigits(), 2);
+    w.Combo2.pick("2");
+    EXPECT_EQ(w.Pas, 2);
+    EXPECT_EQ(w.composer().selectedDigits(), 3);
+    // A width chosen by hand stays until the next pick.
+    w.Option2[0]->click();
+    w.Text2.setText("5");
+    EXPECT_EQ(w.composer().selectedDigits(), 2);
+}
+
+TEST(NumberText, PadsButNeverCuts) {
+    EXPECT_EQ(NameComposer::numberText(0, 2), "00");
+    EXPECT_EQ(NameComposer::numberText(7, 3), "007");
+    EXPECT_EQ(NameComposer::numberText(123, 2), "123");
+    EXPECT_EQ(NameComposer::numberText(123, 4), "0123");
+    EXPECT_EQ(NameComposer::numberText(12345, 4), "12345");
+    EXPECT_EQ(NameComposer::numberText(-7, 2), "-07");
+    EXPECT_EQ(NameComposer::numberText(-7, 4), "-0007");
+    EXPECT_EQ(NameComposer::numberText(-32768, 2), "-32768");
+}
+
+TEST(ComposeName, RunPutsABlankBeforeTheParenthesis) {
+    EXPECT_EQ(NameComposer::composeName(2, "_Fichier", "01", "", "jpg", true), "_Fichier (01).jpg");
+    EXPECT_EQ(NameComposer::composeName(2, "_Fichier", "01", "", "jpg", false), "_Fichier(01).jpg");
+    EXPECT_EQ(NameComposer::composeName(4, "x", "05", "2007_01_15_143005", "bmp", true),
+              "05_2007_01_15_143005.bmp");
+    EXPECT_EQ(NameComposer::timeStamp(localTime(2007, 1, 15, 14, 30, 5)), "2007_01_15_143005");
+    EXPECT_EQ(NameComposer::timeStamp(localTime(1999, 12, 31, 0, 0, 9)), "1999_12_31_000009");
+}
+
+} // namespace
+} // namespace quorvel::test

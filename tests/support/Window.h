@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/MainWindow.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/script/FaultyFileSystem.h"
+#include "platform/script/MemorySettingsStore.h"
+#include "platform/script/RecordingShell.h"
+#include "platform/script/ScriptedToolkit.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace quorvel::test {
+
+// A fresh folder under /tmp, removed with everything inside when the test ends.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // Creates a file (and its folders) with the given content; returns its full path.
+    std::string file(const std::string& relative, const std::string& content = "x") const;
+    // Creates the file with the given modification time.
+    std::string file(const std::string& relative, std::time_t modified,
+                     const std::string& content = "x") const;
+    std::string folder(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path);
+bool exists(const std::string& path);
+std::time_t modificationTime(const std::string& path);
+// Every non-hidden file name of a folder, sorted by bytes.
+std::vector<std::string> namesIn(const std::string& folder);
+// Local time to seconds since the epoch.
+std::time_t localTime(int year, int month, int day, int hour, int minute, int second);
+
+class FakePictures : public Pictures {
+public:
+    std::optional<PictureSize> naturalSize(const std::string& path) override {
+        const auto it = sizes.find(path);
+        if (it == sizes.end())
+            return std::nullopt;
+        return it->second;
+    }
+    std::map<std::string, PictureSize> sizes;
+};
+
+class FixedClock : public Clock {
+public:
+    std::time_t now() override { return time; }
+    std::time_t time = 0;
+};
+
+// A main window over the real file system (through the fault-injecting wrapper), the
+// scripted toolkit, settings in memory and a fixed clock.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest();
+
+    // Builds the window with the program's folder in the temporary folder and runs
+    // start-up; settings seeded beforehand are read.
+    MainWindow& start();
+    // The source pane (and so the target pane) on a folder.
+    void openSource(const std::string& folder);
+    void seed(const std::string& key, const std::string& value) {
+        settings.seed("quorvel", "Data", key, value);
+    }
+    // The texts of the messages and questions shown since the last call, in order.
+    std::vector<std::string> texts();
+    const ToolkitEvent& lastEvent() const { return toolkit.events().back(); }
+
+    TempFolder temp;
+    PosixFileSystem realFs;
+    FaultyFileSystem fs{realFs};
+    ScriptedToolkit toolkit;
+    MemorySettingsStore settings;
+    FakePictures pictures;
+    RecordingShell shell;
+    FixedClock clock;
+    std::string programFolder;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace quorvel::test
