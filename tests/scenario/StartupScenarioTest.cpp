@@ -1,0 +1,129 @@
+#include "support/Scenario.h"
+#include "support/Window.h"
+
+#include <fstream>
+
+namespace quorvel::test {
+namespace {
+
+class StartupScenarioTest : public ::testing::Test {
+protected:
+    std::string header() const {
+        return "config " + config + "\nprogram " + program + "\ncwd " + temp.path() + "\n";
+    }
+    TempFolder temp;
+    std::string config = temp.folder("config");
+    std::string program = temp.folder("program");
+    std::string photos = temp.folder("Photos");
+};
+
+TEST_F(StartupScenarioTest, FirstRunThenSavedValuesComeBack) {
+    temp.file("Photos/IMG_0001.jpg");
+    temp.file("Photos/IMG_0002.jpg");
+    temp.file("Photos/b.gif");
+    const ScenarioOutput first = runScenario(header() + "start\n"
+                                                        "show Form1 Frame4 Text1 Numero Option1(0)\n"
+                                                        "open Dir1 " +
+                                             photos +
+                                             "\n"
+                                             "show Text1 Text3 Text6 Dir2 Option1(2)\n"
+                                             "pick Combo1 gif\n"
+                                             "show Combo3 Text3 Text4 Text1 File1\n"
+                                             "type Text1 Noël\n"
+                                             "type Text2 abc\n"
+                                             "click Option1(3)\n"
+                                             "click Option2(2)\n"
+                                             "close\n");
+    ASSERT_EQ(first.status, 0) << first.lines.back();
+    const std::vector<std::string> expected = {
+        R"({"event":"state","name":"Form1","caption":"Mini Quorvel Photos et Fichiers 01 2007"})",
+        R"({"event":"state","name":"Frame4","caption":"Frame4","visible":true})",
+        R"({"event":"state","name":"Text1","text":"Fichier"})",
+        R"({"event":"state","name":"Numero","value":1})",
+        R"({"event":"state","name":"Option1(0)","caption":"01Fichier.jpg","value":true})",
+        R"({"event":"state","name":"Text1","text":"IMG_0001"})",
+        R"({"event":"state","name":"Text3","text":"    2 fichiers de type jpg"})",
+        R"({"event":"state","name":"Text6","text":"   Fichiers sélectionnés = 2"})",
+        R"({"event":"state","name":"Dir2","path":")" + photos +
+            R"(","highlighted":-1,"entries":{)",
+    };
+    ASSERT_GE(first.lines.size(), 15u);
+    for (std::size_t i = 0; i + 1 < expected.size(); ++i)
+        EXPECT_EQ(first.lines[i], expected[i]);
+    EXPECT_EQ(first.lines[8].rfind(expected[8], 0), 0u) << first.lines[8];
+    EXPECT_EQ(first.lines[9],
+              R"({"event":"state","name":"Option1(2)","caption":"IMG_0001(01).jpg","value":false})");
+    EXPECT_EQ(first.lines[10],
+              R"({"event":"state","name":"Combo3","text":"gif","entries":["jpg","gif","bmp","tif","mp3","*"]})");
+    EXPECT_EQ(first.lines[11], R"({"event":"state","name":"Text3","text":"    1 fichiers de type gif"})");
+    EXPECT_EQ(first.lines[12], R"({"event":"state","name":"Text4","text":"    1 fichiers de type gif"})");
+    EXPECT_EQ(first.lines[13], R"({"event":"state","name":"Text1","text":"b"})");
+    EXPECT_EQ(first.lines[14], R"({"event":"state","name":"File1","path":")" + photos +
+                                   R"(","pattern":"*.gif","rows":["b.gif"],"selected":[],"current":-1})");
+    EXPECT_TRUE(exists(config + "/quorvel.ini"));
+
+    const ScenarioOutput second =
+        runScenario(header() + "start\nshow Dir1 Text1 Text2 Numero Option1(0) Option1(3) "
+                               "Option2(2) Combo1 Combo2\n");
+    ASSERT_EQ(second.status, 0) << second.lines.back();
+    ASSERT_EQ(second.lines.size(), 9u);
+    EXPECT_NE(second.lines[0].find(R"("path":")" + photos + "\""), std::string::npos);
+    EXPECT_EQ(second.lines[1], R"({"event":"state","name":"Text1","text":"Noël"})");
+    EXPECT_EQ(second.lines[2], R"({"event":"state","name":"Text2","text":"abc"})");
+    EXPECT_EQ(second.lines[3], R"({"event":"state","name":"Numero","value":0})");
+    // Scheme 3 was saved, yet every start ends on scheme 0.
+    EXPECT_NE(second.lines[4].find(R"("value":true)"), std::string::npos);
+    EXPECT_NE(second.lines[5].find(R"("value":false)"), std::string::npos);
+    EXPECT_EQ(second.lines[6],
+              R"({"event":"state","name":"Option2(2)","caption":"4 chiffres","value":true})");
+    EXPECT_NE(second.lines[7].find(R"("text":"jpg")"), std::string::npos);
+    EXPECT_NE(second.lines[8].find(R"("text":"1")"), std::string::npos);
+}
+
+TEST_F(StartupScenarioTest, StoredValuesAreReadAsText) {
+    std::ofstream(config + "/quorvel.ini") << "[Data]\nDir=" << photos
+                                           << "\ndrv=/\nT1=\nT2=abc\nO1=3\nO2=2\n";
+    const ScenarioOutput out =
+        runScenario(header() + "start\nshow Text1 Text2 Numero Option1(0) Option2(2)\n");
+    ASSERT_EQ(out.status, 0);
+    ASSERT_EQ(out.lines.size(), 5u);
+    EXPECT_EQ(out.lines[0], R"({"event":"state","name":"Text1","text":""})");
+    EXPECT_EQ(out.lines[1], R"({"event":"state","name":"Text2","text":"abc"})");
+    EXPECT_EQ(out.lines[2], R"({"event":"state","name":"Numero","value":0})");
+    EXPECT_NE(out.lines[3].find(R"("caption":"00.jpg","value":true)"), std::string::npos);
+    EXPECT_NE(out.lines[4].find(R"("value":true)"), std::string::npos);
+}
+
+TEST_F(StartupScenarioTest, ScriptErrorsEndTheRunWithStatusTwo) {
+    const ScenarioOutput unknown = runScenario(header() + "start\nfly Text1\n");
+    EXPECT_EQ(unknown.status, 2);
+    ASSERT_FALSE(unknown.lines.empty());
+    EXPECT_EQ(unknown.lines.back().rfind(R"({"event":"error","text":)", 0), 0u);
+    // A question with no queued answer.
+    temp.file("Photos/a.jpg");
+    const ScenarioOutput unanswered =
+        runScenario(header() + "start\nopen Dir1 " + photos + "\nclick Comm1_7\n");
+    EXPECT_EQ(unanswered.status, 2);
+    EXPECT_EQ(unanswered.lines.back().rfind(R"({"event":"error")", 0), 0u);
+}
+
+TEST_F(StartupScenarioTest, NavigationAndHighlight) {
+    temp.folder("Photos/2006");
+    temp.folder("Photos/2007");
+    const ScenarioOutput out = runScenario(header() + "start\nopen Dir1 " + photos +
+                                           "\nhighlight Dir1 1\nshow Dir1\nclick Comm1_1\n"
+                                           "show Dir1 Dir2\nclick Comm2_1\nshow Dir1 Dir2\n");
+    ASSERT_EQ(out.status, 0) << out.lines.back();
+    ASSERT_EQ(out.lines.size(), 5u);
+    EXPECT_NE(out.lines[0].find(R"("highlighted":1)"), std::string::npos);
+    EXPECT_NE(out.lines[0].find(R"("0":")" + photos + R"(/2006","1":")" + photos + "/2007\"}"),
+              std::string::npos)
+        << out.lines[0];
+    EXPECT_NE(out.lines[1].find(R"("path":")" + photos + "/2006\""), std::string::npos);
+    EXPECT_NE(out.lines[2].find(R"("path":")" + photos + "/2006\""), std::string::npos);
+    EXPECT_NE(out.lines[3].find(R"("path":")" + photos + "/2006\""), std::string::npos);
+    EXPECT_NE(out.lines[4].find(R"("path":")" + photos + "\""), std::string::npos);
+}
+
+} // namespace
+} // namespace quorvel::test
