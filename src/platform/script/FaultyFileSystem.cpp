@@ -1,0 +1,124 @@
+#include "platform/script/FaultyFileSystem.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quorvel {
+
+void FaultyFileSystem::failNth(FsOp op, int n, int error) {
+    Plan& plan = plans_[static_cast<std::size_t>(op)];
+    plan.nth[plan.calls + n] = error;
+}
+
+void FaultyFileSystem::failAll(FsOp op, int error) {
+    plans_[static_cast<std::size_t>(op)].allError = error;
+}
+
+void FaultyFileSystem::clearFaults() {
+    for (Plan& plan : plans_) {
+        plan.allError = 0;
+        plan.nth.clear();
+    }
+}
+
+int FaultyFileSystem::calls(FsOp op) const {
+    return plans_[static_cast<std::size_t>(op)].calls;
+}
+
+void FaultyFileSystem::addVolume(std::string root, std::string fsType) {
+    extraVolumes_.push_back({std::move(root), std::move(fsType)});
+}
+
+int FaultyFileSystem::enter(FsOp op) {
+    Plan& plan = plans_[static_cast<std::size_t>(op)];
+    const int number = ++plan.calls;
+    if (const auto planned = plan.nth.find(number); planned != plan.nth.end())
+        return planned->second;
+    return plan.allError;
+}
+
+std::function<int(const std::string&)> FaultyFileSystem::treeEntryHook() {
+    return [this](const std::string&) { return enter(FsOp::DeleteTreeEntry); };
+}
+
+Listing FaultyFileSystem::listFiles(const std::string& folder, const std::string& pattern) {
+    if (const int error = enter(FsOp::List))
+        return {error, {}};
+    return inner_.listFiles(folder, pattern);
+}
+
+Listing FaultyFileSystem::listFolders(const std::string& folder) {
+    if (const int error = enter(FsOp::List))
+        return {error, {}};
+    return inner_.listFolders(folder);
+}
+
+bool FaultyFileSystem::isFolder(const std::string& path) {
+    return inner_.isFolder(path);
+}
+
+bool FaultyFileSystem::exists(const std::string& path) {
+    return inner_.exists(path);
+}
+
+int FaultyFileSystem::modificationTime(const std::string& path, std::int64_t& seconds) {
+    if (const int error = enter(FsOp::ModificationTime))
+        return error;
+    return inner_.modificationTime(path, seconds);
+}
+
+int FaultyFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    if (const int error = enter(FsOp::Rename))
+        return error;
+    return inner_.renameNoReplace(from, to);
+}
+
+int FaultyFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    if (const int error = enter(FsOp::Copy))
+        return error;
+    return inner_.copyNoReplace(from, to);
+}
+
+int FaultyFileSystem::removeFile(const std::string& path) {
+    if (const int error = enter(FsOp::RemoveFile))
+        return error;
+    return inner_.removeFile(path);
+}
+
+int FaultyFileSystem::createFolder(const std::string& path) {
+    if (const int error = enter(FsOp::CreateFolder))
+        return error;
+    return inner_.createFolder(path);
+}
+
+int FaultyFileSystem::removeFolder(const std::string& path) {
+    if (const int error = enter(FsOp::RemoveFolder))
+        return error;
+    return inner_.removeFolder(path);
+}
+
+TreeDeleteResult FaultyFileSystem::deleteTree(const std::string& path) {
+    if (const int error = enter(FsOp::DeleteTree))
+        return {error, 0, 1, path};
+    return inner_.deleteTree(path);
+}
+
+std::vector<Volume> FaultyFileSystem::volumes() {
+    std::vector<Volume> all = inner_.volumes();
+    for (const Volume& extra : extraVolumes_) {
+        const bool known = std::any_of(all.begin(), all.end(),
+                                       [&](const Volume& v) { return v.root == extra.root; });
+        if (!known)
+            all.push_back(extra);
+    }
+    if (!all.empty())
+        std::sort(all.begin() + 1, all.end(),
+                  [](const Volume& a, const Volume& b) { return a.root < b.root; });
+    return all;
+}
+
+std::string FaultyFileSystem::workingFolder() {
+    return inner_.workingFolder();
+}
+
+} // namespace quorvel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// The operations a test can make fail. List covers listFiles and listFolders;
+// DeleteTreeEntry is one removal inside a tree delete (see treeEntryHook).
+enum class FsOp {
+    List,
+    Rename,
+    Copy,
+    RemoveFile,
+    CreateFolder,
+    RemoveFolder,
+    ModificationTime,
+    DeleteTree,
+    DeleteTreeEntry,
+};
+
+// Forwards every call to another file system, except those a test has chosen to fail: a
+// failed call touches nothing and returns the chosen errno (a failed List returns an empty
+// listing with that error, a failed DeleteTree reports the tree's root as left).
+//
+// Removals inside a tree delete happen within the wrapped file system, out of this
+// wrapper's sight. To count and fail them, hand treeEntryHook() to the real one:
+//
+//     PosixFileSystem disk;
+//     FaultyFileSystem fs(disk);
+//     disk.setTreeRemovalHook(fs.treeEntryHook());
+//     fs.failNth(FsOp::DeleteTreeEntry, 3, EACCES);  // the third removal fails
+class FaultyFileSystem : public FileSystem {
+public:
+    explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    // The n-th call of op from now on (n = 1: the next one) fails with error.
+    void failNth(FsOp op, int n, int error);
+    // Every call of op from now on fails with error.
+    void failAll(FsOp op, int error);
+    // Forgets every planned failure; the counts stay.
+    void clearFaults();
+    // Calls of op since construction, failed ones included.
+    int calls(FsOp op) const;
+    // An extra volume reported with the wrapped ones (in path order after "/"), so that a
+    // test folder can play a mount root.
+    void addVolume(std::string root, std::string fsType = "ext4");
+
+    // Counts one DeleteTreeEntry call and returns the errno planned for it, 0 otherwise.
+    // Keeps a reference to this wrapper: it must not outlive it.
+    std::function<int(const std::string& fullPath)> treeEntryHook();
+
+    Listing listFiles(const std::string& folder, const std::string& pattern) override;
+    Listing listFolders(const std::string& folder) override;
+    bool isFolder(const std::string& path) override;
+    bool exists(const std::string& path) override;
+    int modificationTime(const std::string& path, std::int64_t& seconds) override;
+    int renameNoReplace(const std::string& from, const std::string& to) override;
+    int copyNoReplace(const std::string& from, const std::string& to) override;
+    int removeFile(const std::string& path) override;
+    int createFolder(const std::string& path) override;
+    int removeFolder(const std::string& path) override;
+    TreeDeleteResult deleteTree(const std::string& path) override;
+    std::vector<Volume> volumes() override;
+    std::string workingFolder() override;
+
+private:
+    static constexpr std::size_t opCount = static_cast<std::size_t>(FsOp::DeleteTreeEntry) + 1;
+
+    struct Plan {
+        int calls = 0;
+        int allError = 0;
+        std::map<int, int> nth; // call number -> errno
+    };
+
+    // Counts a call and tells the errno it must fail with, 0 to go ahead.
+    int enter(FsOp op);
+
+    FileSystem& inner_;
+    std::array<Plan, opCount> plans_{};
+    std::vector<Volume> extraVolumes_;
+};
+
+} // namespace quorvel

@@ -1,0 +1,93 @@
+#include "platform/script/FaultyFileSystem.h"
+
+#include "platform/PosixTestFolder.h"
+#include "platform/posix/PosixFileSystem.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+class FaultyFileSystemTest : public testing::PosixTestFolder {
+protected:
+    PosixFileSystem disk;
+    FaultyFileSystem fs{disk};
+};
+
+TEST_F(FaultyFileSystemTest, FailsTheChosenCallsCountingFromNow) {
+    write("a");
+    fs.renameNoReplace(path("a"), path("b"));
+    fs.failNth(FsOp::Rename, 2, ENOSPC);
+    EXPECT_EQ(fs.renameNoReplace(path("b"), path("c")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("c"), path("d")), ENOSPC);
+    EXPECT_TRUE(fs.exists(path("c"))); // a failed call touches nothing
+    EXPECT_EQ(fs.renameNoReplace(path("c"), path("d")), 0);
+    EXPECT_EQ(fs.calls(FsOp::Rename), 4);
+    EXPECT_EQ(fs.calls(FsOp::Copy), 0);
+}
+
+TEST_F(FaultyFileSystemTest, FailAllHoldsUntilCleared) {
+    write("a");
+    fs.failAll(FsOp::Copy, EIO);
+    fs.failAll(FsOp::List, EACCES);
+    EXPECT_EQ(fs.copyNoReplace(path("a"), path("b")), EIO);
+    EXPECT_EQ(fs.copyNoReplace(path("a"), path("b")), EIO);
+    const Listing listing = fs.listFiles(root_, "*.*");
+    EXPECT_EQ(listing.error, EACCES);
+    EXPECT_TRUE(listing.names.empty());
+    EXPECT_EQ(fs.listFolders(root_).error, EACCES);
+    EXPECT_FALSE(fs.exists(path("b")));
+    fs.clearFaults();
+    EXPECT_EQ(fs.copyNoReplace(path("a"), path("b")), 0);
+    EXPECT_EQ(fs.listFiles(root_, "*.*").names, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(fs.calls(FsOp::List), 3);
+}
+
+TEST_F(FaultyFileSystemTest, EachOperationFailsOnItsOwn) {
+    folder("sub");
+    write("file");
+    fs.failNth(FsOp::RemoveFile, 1, EPERM);
+    fs.failNth(FsOp::CreateFolder, 1, EROFS);
+    fs.failNth(FsOp::RemoveFolder, 1, EBUSY);
+    fs.failNth(FsOp::ModificationTime, 1, EIO);
+    fs.failNth(FsOp::DeleteTree, 1, EACCES);
+    std::int64_t seconds = -1;
+    EXPECT_EQ(fs.removeFile(path("file")), EPERM);
+    EXPECT_EQ(fs.createFolder(path("new")), EROFS);
+    EXPECT_EQ(fs.removeFolder(path("sub")), EBUSY);
+    EXPECT_EQ(fs.modificationTime(path("file"), seconds), EIO);
+    EXPECT_EQ(seconds, -1);
+    const TreeDeleteResult tree = fs.deleteTree(path("sub"));
+    EXPECT_EQ(tree.error, EACCES);
+    EXPECT_EQ(tree.left, 1u);
+    EXPECT_EQ(tree.firstLeft, path("sub"));
+    EXPECT_TRUE(fs.exists(path("file")));
+    EXPECT_TRUE(fs.isFolder(path("sub")));
+    EXPECT_FALSE(fs.exists(path("new")));
+
+    EXPECT_EQ(fs.removeFile(path("file")), 0);
+    EXPECT_EQ(fs.modificationTime(path("sub"), seconds), 0);
+    EXPECT_EQ(fs.deleteTree(path("sub")).removed, 1u);
+}
+
+TEST_F(FaultyFileSystemTest, ExtraVolumesJoinTheRealOnesInOrder) {
+    fs.addVolume("/tmp/zz-card", "vfat");
+    fs.addVolume("/");
+    fs.addVolume("/aaa");
+    const std::vector<Volume> volumes = fs.volumes();
+    ASSERT_GE(volumes.size(), 3u);
+    EXPECT_EQ(volumes[0].root, "/");
+    EXPECT_EQ(std::count_if(volumes.begin(), volumes.end(),
+                            [](const Volume& v) { return v.root == "/"; }),
+              1);
+    EXPECT_EQ(volumes[1].root, "/aaa");
+    const auto card = std::find_if(volumes.begin(), volumes.end(),
+                                   [](const Volume& v) { return v.root == "/tmp/zz-card"; });
+    ASSERT_NE(card, volumes.end());
+    EXPECT_EQ(card->fsType, "vfat");
+    EXPECT_EQ(fs.workingFolder(), disk.workingFolder());
+}
+
+} // namespace
+} // namespace quorvel

@@ -1,0 +1,318 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include "platform/PosixTestFolder.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel {
+namespace {
+
+using Step = PosixFileSystem::Step;
+using Names = std::vector<std::string>;
+
+class PosixFileSystemTest : public testing::PosixTestFolder {
+protected:
+    PosixFileSystem fs;
+
+    struct stat info(const std::string& name) const {
+        struct stat st {};
+        EXPECT_EQ(::lstat(path(name).c_str(), &st), 0) << name;
+        return st;
+    }
+};
+
+// Listing
+
+TEST_F(PosixFileSystemTest, FilesComeInNaturalCaseInsensitiveOrder) {
+    for (const char* name :
+         {"IMG_10.jpg", "Zoo.jpg", "IMG_2.jpg", "img_3.JPG", "Été.jpg", "eta.jpg", "IMG_02.jpg"})
+        write(name);
+    const Listing listing = fs.listFiles(root_, "*.jpg");
+    EXPECT_EQ(listing.error, 0);
+    EXPECT_EQ(listing.names, (Names{"eta.jpg", "IMG_02.jpg", "IMG_2.jpg", "img_3.JPG", "IMG_10.jpg",
+                                    "Zoo.jpg", "Été.jpg"}));
+}
+
+TEST_F(PosixFileSystemTest, ListingsKeepFilesAndFoldersApartAndLeaveHiddenOut) {
+    char outside[] = "/tmp/quorvel-outside-XXXXXX";
+    ASSERT_NE(::mkdtemp(outside), nullptr);
+    write("photo.jpg");
+    write(".hidden.jpg");
+    folder("sub");
+    folder(".cache");
+    folder("album.jpg");
+    link("photo.jpg", "linked.jpg");
+    link(outside, "elsewhere");
+    link(std::string(outside) + "/", "folder-link.jpg");
+    link("missing.jpg", "dangling.jpg");
+
+    EXPECT_EQ(fs.listFiles(root_, "*.jpg").names, (Names{"linked.jpg", "photo.jpg"}));
+    EXPECT_EQ(fs.listFolders(root_).names,
+              (Names{"album.jpg", "elsewhere", "folder-link.jpg", "sub"}));
+    ::rmdir(outside);
+}
+
+TEST_F(PosixFileSystemTest, PatternIgnoresLetterCaseAndStarDotStarTakesEverything) {
+    for (const char* name : {"a.jpg", "B.JPG", "c.jpeg", "noext", "É.JPG", "x.jpg.txt"})
+        write(name);
+    EXPECT_EQ(fs.listFiles(root_, "*.JPG").names, (Names{"a.jpg", "B.JPG", "É.JPG"}));
+    EXPECT_EQ(fs.listFiles(root_, "*.*").names,
+              (Names{"a.jpg", "B.JPG", "c.jpeg", "noext", "x.jpg.txt", "É.JPG"}));
+    EXPECT_EQ(fs.listFiles(root_, "?.jp*g").names, (Names{"a.jpg", "B.JPG", "c.jpeg", "É.JPG"}));
+}
+
+TEST_F(PosixFileSystemTest, ListingAMissingFolderReportsWhy) {
+    const Listing files = fs.listFiles(path("none"), "*.*");
+    EXPECT_EQ(files.error, ENOENT);
+    EXPECT_TRUE(files.names.empty());
+    write("file");
+    EXPECT_EQ(fs.listFolders(path("file")).error, ENOTDIR);
+}
+
+TEST_F(PosixFileSystemTest, EntryQuestionsFollowLinksOnlyWhereAsked) {
+    folder("sub");
+    link("sub", "to-sub");
+    link("gone", "dangling");
+    write("file");
+    EXPECT_TRUE(fs.isFolder(path("to-sub")));
+    EXPECT_FALSE(fs.isFolder(path("file")));
+    EXPECT_TRUE(fs.exists(path("dangling")));
+    EXPECT_FALSE(fs.exists(path("gone")));
+
+    const struct timespec times[2] = {{1000000000, 0}, {1234567890, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path("file").c_str(), times, 0), 0);
+    link("file", "to-file");
+    std::int64_t seconds = 0;
+    EXPECT_EQ(fs.modificationTime(path("to-file"), seconds), 0);
+    EXPECT_EQ(seconds, 1234567890);
+    EXPECT_EQ(fs.modificationTime(path("dangling"), seconds), ENOENT);
+}
+
+// Rename
+
+TEST_F(PosixFileSystemTest, RenameNeverReplacesAFileOrAFolder) {
+    write("a.jpg", "mine");
+    write("b.jpg", "theirs");
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("b.jpg")), EEXIST);
+    EXPECT_EQ(read("a.jpg"), "mine");
+    EXPECT_EQ(read("b.jpg"), "theirs");
+
+    folder("full");
+    write("full/inside");
+    folder("empty");
+    EXPECT_EQ(fs.renameNoReplace(path("full"), path("empty")), EEXIST);
+    EXPECT_EQ(read("full/inside"), "x");
+    EXPECT_EQ(fs.renameNoReplace(path("full"), path("moved")), 0);
+    EXPECT_EQ(read("moved/inside"), "x");
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("c.jpg")), 0);
+    EXPECT_FALSE(fs.exists(path("a.jpg")));
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("d.jpg")), ENOENT);
+}
+
+TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
+    write("a.jpg", "mine");
+    fs.setStepHook([this](Step, const std::string&, const std::string& to) {
+        write("b.jpg", "another program"); // between the program's check and its rename
+        EXPECT_EQ(to, path("b.jpg"));
+        return 0;
+    });
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("b.jpg")), EEXIST);
+    EXPECT_EQ(read("b.jpg"), "another program");
+    EXPECT_EQ(read("a.jpg"), "mine");
+}
+
+TEST_F(PosixFileSystemTest, WithoutTheNoReplaceFlagRenameStillNeverReplaces) {
+    fs.setStepHook([](Step, const std::string&, const std::string&) { return EINVAL; });
+    write("a", "mine");
+    write("b", "theirs");
+    EXPECT_EQ(fs.renameNoReplace(path("a"), path("b")), EEXIST);
+    EXPECT_EQ(read("b"), "theirs");
+    EXPECT_EQ(fs.renameNoReplace(path("a"), path("c")), 0);
+    EXPECT_EQ(read("c"), "mine");
+    EXPECT_FALSE(fs.exists(path("a")));
+    EXPECT_EQ(info("c").st_nlink, 1u);
+
+    folder("f");
+    folder("g");
+    EXPECT_EQ(fs.renameNoReplace(path("f"), path("g")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("f"), path("h")), 0);
+    EXPECT_TRUE(fs.isFolder(path("h")));
+}
+
+// Two names of one inode: what a case-insensitive file system shows for a change of case.
+// There the old name vanishes once the entry has moved away; the hook plays that part.
+TEST_F(PosixFileSystemTest, ChangeOfCaseGoesThroughATemporaryName) {
+    write("DSC01.JPG", "photo");
+    ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
+    std::vector<std::pair<std::string, std::string>> steps;
+    fs.setStepHook([&](Step, const std::string& from, const std::string& to) {
+        steps.emplace_back(from, to);
+        if (steps.size() == 3) // the entry is away under its temporary name
+            ::unlink(path("DSC01.jpg").c_str());
+        return 0;
+    });
+    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), 0);
+    EXPECT_EQ(read("DSC01.jpg"), "photo");
+    EXPECT_FALSE(fs.exists(path("DSC01.JPG")));
+    EXPECT_TRUE(hiddenNames().empty());
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[1].first, path("DSC01.JPG"));
+    EXPECT_EQ(steps[2].first, steps[1].second);
+    EXPECT_EQ(steps[2].second, path("DSC01.jpg"));
+}
+
+TEST_F(PosixFileSystemTest, ChangeOfCaseRollsBackAndNeverReplaces) {
+    // Two real hard links: the second step finds the other name and must not replace it.
+    write("DSC01.JPG", "photo");
+    ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), EEXIST);
+    EXPECT_TRUE(fs.exists(path("DSC01.JPG")));
+    EXPECT_TRUE(fs.exists(path("DSC01.jpg")));
+    EXPECT_TRUE(hiddenNames().empty());
+
+    // The second step fails for another reason: the entry comes back to its old name.
+    ::unlink(path("DSC01.jpg").c_str());
+    ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
+    int renames = 0;
+    fs.setStepHook(
+        [&](Step, const std::string&, const std::string&) { return ++renames == 3 ? EIO : 0; });
+    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), EIO);
+    EXPECT_EQ(read("DSC01.JPG"), "photo");
+    EXPECT_TRUE(hiddenNames().empty());
+
+    // A different file under the other spelling is a plain collision.
+    fs.setStepHook(nullptr);
+    write("IMG.JPG", "one");
+    write("IMG.jpg", "two");
+    EXPECT_EQ(fs.renameNoReplace(path("IMG.JPG"), path("IMG.jpg")), EEXIST);
+    EXPECT_EQ(read("IMG.jpg"), "two");
+    EXPECT_EQ(read("IMG.JPG"), "one");
+}
+
+// Copy
+
+TEST_F(PosixFileSystemTest, CopyCarriesDataModeAndTimes) {
+    std::string data(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 131 % 251);
+    write("source.jpg", data, 0640);
+    const struct timespec times[2] = {{1100000000, 5}, {1000000000, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path("source.jpg").c_str(), times, 0), 0);
+    folder("target");
+
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("target/copy.jpg")), 0);
+    const struct stat copy = info("target/copy.jpg"); // before reading moves its access time
+    EXPECT_EQ(read("target/copy.jpg"), data);
+    EXPECT_EQ(copy.st_mode & 07777, 0640u);
+    EXPECT_EQ(copy.st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(copy.st_mtim.tv_nsec, 123456789);
+    EXPECT_EQ(copy.st_atim.tv_sec, 1100000000);
+    EXPECT_TRUE(hiddenNames("target").empty());
+}
+
+TEST_F(PosixFileSystemTest, CopyWithoutUnnamedFilesGoesThroughAHiddenOne) {
+    write("source.jpg", "data", 0600);
+    fs.setStepHook([](Step step, const std::string&, const std::string&) {
+        return step == Step::TempFile ? EOPNOTSUPP : 0;
+    });
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
+    EXPECT_EQ(read("copy.jpg"), "data");
+    EXPECT_EQ(info("copy.jpg").st_mode & 07777, 0600u);
+    EXPECT_TRUE(hiddenNames().empty());
+
+    write("taken.jpg", "theirs");
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")), EEXIST);
+    EXPECT_EQ(read("taken.jpg"), "theirs");
+}
+
+TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
+    write("source.jpg", "mine");
+    write("taken.jpg", "theirs");
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")), EEXIST);
+    EXPECT_EQ(read("taken.jpg"), "theirs");
+
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed temporary" : "hidden temporary");
+        ::unlink(path("late.jpg").c_str());
+        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+            if (step == Step::TempFile && !unnamed)
+                return EOPNOTSUPP;
+            if (step == Step::CopyData)
+                write("late.jpg", "another program");
+            return 0;
+        });
+        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("late.jpg")), EEXIST);
+        EXPECT_EQ(read("late.jpg"), "another program");
+        EXPECT_TRUE(hiddenNames().empty());
+    }
+}
+
+TEST_F(PosixFileSystemTest, FailedCopyLeavesNothingBehind) {
+    write("source.jpg", "data");
+    const std::pair<bool, Step> cases[] = {{true, Step::CopyData},
+                                           {true, Step::LinkTarget},
+                                           {false, Step::CopyData},
+                                           {false, Step::Rename}};
+    for (const auto& [unnamed, failing] : cases) {
+        SCOPED_TRACE(std::to_string(unnamed) + " " + std::to_string(static_cast<int>(failing)));
+        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+            if (step == Step::TempFile && !unnamed)
+                return EOPNOTSUPP;
+            return step == failing ? ENOSPC : 0;
+        });
+        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), ENOSPC);
+        EXPECT_FALSE(fs.exists(path("copy.jpg")));
+        EXPECT_TRUE(hiddenNames().empty());
+    }
+    fs.setStepHook(nullptr);
+    EXPECT_EQ(fs.copyNoReplace(path("missing.jpg"), path("copy.jpg")), ENOENT);
+    folder("sub");
+    EXPECT_EQ(fs.copyNoReplace(path("sub"), path("copy.jpg")), EISDIR);
+    EXPECT_FALSE(fs.exists(path("copy.jpg")));
+}
+
+TEST_F(PosixFileSystemTest, CopyIntoAnImmutableFolderFailsCleanly) {
+    write("source.jpg", "data");
+    folder("locked");
+    if (!makeImmutable("locked"))
+        GTEST_SKIP() << "no immutable attribute on this file system";
+    for (const bool unnamed : {true, false}) {
+        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+            return step == Step::TempFile && !unnamed ? EOPNOTSUPP : 0;
+        });
+        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("locked/copy.jpg")), EPERM);
+        EXPECT_FALSE(fs.exists(path("locked/copy.jpg")));
+        EXPECT_TRUE(hiddenNames("locked").empty());
+    }
+}
+
+// Single entries
+
+TEST_F(PosixFileSystemTest, RemoveFileTakesALinkAsALinkAndRefusesFolders) {
+    write("target", "kept");
+    link("target", "link");
+    EXPECT_EQ(fs.removeFile(path("link")), 0);
+    EXPECT_EQ(read("target"), "kept");
+    folder("sub");
+    EXPECT_EQ(fs.removeFile(path("sub")), EISDIR);
+    EXPECT_EQ(fs.createFolder(path("sub")), EEXIST);
+    EXPECT_EQ(fs.createFolder(path("new")), 0);
+    write("new/file");
+    EXPECT_EQ(fs.removeFolder(path("new")), ENOTEMPTY);
+    EXPECT_EQ(fs.removeFolder(path("sub")), 0);
+    EXPECT_FALSE(fs.exists(path("sub")));
+}
+
+TEST_F(PosixFileSystemTest, WorkingFolderIsTheProcessOne) {
+    char* here = ::getcwd(nullptr, 0);
+    ASSERT_NE(here, nullptr);
+    EXPECT_EQ(fs.workingFolder(), here);
+    std::free(here);
+}
+
+} // namespace
+} // namespace quorvel
