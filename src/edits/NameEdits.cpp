@@ -1,10 +1,101 @@
 #include "edits/NameEdits.h"
 
+#include "app/Errors.h"
 #include "app/MainWindow.h"
+#include "panes/Panes.h"
+#include "platform/Names.h"
+#include "rename/BatchRename.h"
+#include "rename/NameComposer.h"
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quorvel {
 
-NameEdits::NameEdits(MainWindow& window) : w_(window) {}
+namespace {
+
+const char* const tooShortForCut = "Le nom est trop court pour en couper autant de caractères.";
+
+std::int64_t length(std::string_view text) {
+    return static_cast<std::int64_t>(utf8Length(text));
+}
+
+std::string left(std::string_view text, std::int64_t count) {
+    return utf8Left(text, static_cast<std::size_t>(count));
+}
+
+std::string right(std::string_view text, std::int64_t count) {
+    return utf8Right(text, static_cast<std::size_t>(count));
+}
+
+// stem: what comes before the target type, normally ending with the old dot. A name that
+// would be nothing but its extension is refused: it would become a hidden file.
+NewName withTargetType(const std::string& stem, const std::string& target) {
+    std::string_view base = stem;
+    if (!base.empty() && base.back() == '.')
+        base.remove_suffix(1);
+    if (base.empty())
+        return {{}, "Il ne resterait rien du nom devant l'extension."};
+    return {stem + target, {}};
+}
+
+// The name without its last sourceLength characters (the old extension), dot kept.
+NewName keepStem(const std::string& name, std::int64_t sourceLength, const std::string& prefix,
+                 const std::string& target) {
+    const std::int64_t stem = length(name) - sourceLength;
+    if (stem < 0)
+        return {{}, "Le nom est plus court que l'extension source."};
+    return withTargetType(prefix + left(name, stem), target);
+}
+
+std::string shorterThanType(const std::string& type) {
+    return "Le texte tapé est plus court que l'extension « " + type +
+           " » : les nouveaux noms ne peuvent pas être construits.";
+}
+
+// Characters that would split the text into path components or make it a pattern.
+const char* forbiddenInPrefix(std::string_view text) {
+    for (const char c : text) {
+        if (c == '/' || c == '\0' || c == '*' || c == '?')
+            return "Le texte à rajouter ne peut pas contenir les caractères « / », « * », « ? » "
+                   "ni de caractère nul.";
+    }
+    return nullptr;
+}
+
+const char* forbiddenInType(std::string_view text) {
+    for (const char c : text) {
+        if (c == '/')
+            return "Une extension ne peut pas contenir le caractère « / ».";
+        if (c == '\0')
+            return "Une extension ne peut pas contenir de caractère nul.";
+    }
+    return nullptr;
+}
+
+// Scans the list on its own, letter case included, and adds the entry when it lacks it.
+void addOnce(ComboBox& list, const std::string& entry, std::int64_t& flag) {
+    flag = 0;
+    for (const std::string& existing : list.entries()) {
+        if (existing == entry)
+            flag = 1;
+    }
+    if (flag == 0)
+        list.addItem(entry);
+    list.setText(entry);
+}
+
+} // namespace
+
+NameEdits::NameEdits(MainWindow& window) : w_(window) {
+    w_.Comm1[10]->onClick = [this] { shortenOnRight(); };
+    w_.Comm1[8]->onClick = [this] { shortenOnLeft(); };
+    w_.Comm1[9]->onClick = [this] { lengthenOnLeft(); };
+    w_.Comm1[7]->onClick = [this] { copyToTarget(); };
+    w_.Comm3.onClick = [this] { addType(); };
+}
 
 std::string NameEdits::LastSelectedName() const {
     const FileList& list = w_.File1;
@@ -13,6 +104,222 @@ std::string NameEdits::LastSelectedName() const {
             return list.row(i);
     }
     return list.count() > 0 ? list.row(0) : std::string();
+}
+
+bool NameEdits::askText(const std::string& prompt, const std::string& title) {
+    w_.sChTmp = w_.toolkit().input(prompt, title, w_.OldRep);
+    if (!w_.sChTmp.empty())
+        return true;
+    w_.toolkit().message("Le Fichier n'est pas défini", Icon::Error, Buttons::Ok, "Renommer");
+    return false;
+}
+
+void NameEdits::refuse(const std::string& text) {
+    w_.toolkit().message(text + "\r\nAucun fichier n'a été modifié.", Icon::Error, Buttons::Ok,
+                         "Renommer");
+}
+
+bool NameEdits::confirm(const std::string& text, const std::string& title) {
+    Toolkit& ui = w_.toolkit();
+    for (int i = 0; i < 3; ++i)
+        ui.beep();
+    return ui.message(text, Icon::Question, Buttons::YesNo, title) == Reply::Yes;
+}
+
+std::string NameEdits::typedWithTargetType() const {
+    return "Renommer les fichiers du type :\r\n" + w_.OldRep + "\r\nen\r\n" +
+           left(w_.sChTmp, length(w_.sChTmp) - length(w_.Combo1.text())) + w_.Combo3.text();
+}
+
+void NameEdits::shortenOnRight() {
+    shorten(true);
+}
+
+void NameEdits::shortenOnLeft() {
+    shorten(false);
+}
+
+void NameEdits::shorten(bool onRight) {
+    w_.Exces = 0;
+    w_.OldRep = LastSelectedName();
+    if (!askText(std::string(onRight ? "Raccourcir par la droite" : "Raccourcir par la gauche") +
+                     "\r\nEffacer la partie en trop",
+                 "Raccourcir"))
+        return;
+    const std::string source = w_.Combo1.text();
+    const std::string target = w_.Combo3.text();
+    const std::int64_t typed = length(w_.sChTmp);
+    const std::int64_t sample = length(w_.OldRep);
+    const std::int64_t k = length(source);
+    if (typed < k) {
+        refuse(shorterThanType(source));
+        return;
+    }
+    // An empty list has no sample to shorten: whatever is typed touches no file.
+    if (!w_.OldRep.empty() && typed > sample) {
+        refuse("Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
+               "caractères du nom proposé.");
+        return;
+    }
+    w_.Exces = sample - typed;
+    if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
+        return;
+    const std::int64_t excess = w_.Exces;
+    if (onRight) {
+        RunNameEdit([this, excess, k, target](const std::string& name) -> NewName {
+            const std::int64_t keep = length(name) - excess - k - 1;
+            if (keep < 0)
+                return {{}, tooShortForCut};
+            w_.MM = left(name, keep);
+            return withTargetType(w_.MM + ".", target);
+        });
+    } else {
+        RunNameEdit([this, excess, k, target](const std::string& name) -> NewName {
+            const std::int64_t keep = length(name) - excess;
+            if (keep < 0)
+                return {{}, tooShortForCut};
+            w_.MM = right(name, keep);
+            const std::int64_t stem = length(w_.MM) - k;
+            if (stem < 0)
+                return {{}, tooShortForCut};
+            return withTargetType(left(w_.MM, stem), target);
+        });
+    }
+}
+
+void NameEdits::lengthenOnLeft() {
+    w_.OldRep = LastSelectedName();
+    if (!askText("Rallonger par la gauche\r\nTaper le texte à rajouter à gauche du texte "
+                 "générique existant :",
+                 "Rallonger"))
+        return;
+    const std::string source = w_.Combo1.text();
+    const std::string target = w_.Combo3.text();
+    const std::int64_t typed = length(w_.sChTmp);
+    const std::int64_t sample = length(w_.OldRep);
+    const std::int64_t k = length(source);
+    if (typed < sample) {
+        refuse("Le texte tapé est plus court que le nom proposé : pour rallonger, tapez le texte "
+               "à rajouter devant le nom proposé.");
+        return;
+    }
+    if (typed < k) {
+        refuse(shorterThanType(source));
+        return;
+    }
+    const std::string prefix = left(w_.sChTmp, typed - sample);
+    if (const char* problem = forbiddenInPrefix(prefix)) {
+        refuse(problem);
+        return;
+    }
+    w_.Ext = prefix;
+    if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
+        return;
+    RunNameEdit(
+        [prefix, k, target](const std::string& name) { return keepStem(name, k, prefix, target); });
+}
+
+void NameEdits::copyToTarget() {
+    if (!confirm("Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : ",
+                 " Recopier les fichiers?"))
+        return;
+    const std::int64_t k = length(w_.Combo1.text());
+    const std::string target = w_.Combo3.text();
+    RunNameEdit([k, target](const std::string& name) { return keepStem(name, k, {}, target); });
+}
+
+void NameEdits::RunNameEdit(const NameRule& rule) {
+    Toolkit& ui = w_.toolkit();
+    FileList& source = w_.File1;
+    ui.setBusy(true);
+
+    struct Step {
+        std::string from;
+        std::string to;
+    };
+    // Every new name is made and checked before the first file is touched, so that a
+    // refused one leaves the whole selection as it was.
+    w_.Fixe = source.selectedCount() > 0 ? 1 : 0;
+    const int listed = source.count();
+    std::vector<Step> steps;
+    for (int i = 0; i < listed; ++i) {
+        if (w_.Fixe != 0 && !source.selected(i))
+            continue;
+        const std::string& name = source.row(i);
+        NewName made = rule(name);
+        if (made.problem.empty()) {
+            if (const char* problem = nameProblem(made.name))
+                made.problem = problem;
+        }
+        if (!made.problem.empty()) {
+            const std::string what = made.name.empty()
+                                         ? "« " + name + " »"
+                                         : "« " + name + " » en « " + made.name + " »";
+            ui.message("Impossible de renommer " + what + " :\r\n" + made.problem +
+                           "\r\nAucun fichier n'a été modifié.",
+                       Icon::Error, Buttons::Ok, "Renommer");
+            ui.setBusy(false);
+            return;
+        }
+        steps.push_back({name, std::move(made.name)});
+    }
+
+    w_.F1 = dropTrailingSeparator(source.path());
+    w_.F2 = dropTrailingSeparator(w_.File2.path());
+    const bool copy = source.path() != w_.File2.path();
+    std::int64_t done = 0;
+    std::vector<FileFailure> failures;
+    const std::size_t progressStep = 50;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (steps.size() > progressStep && i % progressStep == 0)
+            ui.showProgress("Fichiers traités : " + std::to_string(i) + " sur " +
+                            std::to_string(steps.size()));
+        w_.M = steps[i].from;
+        w_.NN = steps[i].to;
+        if (!copy && w_.M == w_.NN) {
+            failures.push_back({w_.M, 0, "le nom ne change pas"});
+            continue;
+        }
+        const std::string from = joinPath(w_.F1, w_.M);
+        const int error = copy ? w_.fs().copyNoReplace(from, joinPath(w_.F2, w_.NN))
+                               : w_.fs().renameNoReplace(from, joinPath(w_.F1, w_.NN));
+        if (error == 0)
+            ++done;
+        else
+            failures.push_back({w_.M, error, {}});
+    }
+    if (steps.size() > progressStep)
+        ui.showProgress({});
+
+    source.refresh();
+    w_.File2.refresh();
+    w_.panes().writeTargetStatus();
+    for (int i = 0; i < 3; ++i)
+        ui.beep();
+    ui.message(withFailures(BatchRename::FormatRenameResult(done, listed), failures), Icon::None,
+               Buttons::Ok, "Renommer");
+    ui.setBusy(false);
+}
+
+void NameEdits::addType() {
+    Toolkit& ui = w_.toolkit();
+    w_.OldRep = w_.Combo1.text();
+    w_.sChTmp = ui.input("Nouvelle extension :", "Ajouter extension", w_.OldRep);
+    if (w_.sChTmp.empty()) {
+        ui.message("L'extension n'est pas définie", Icon::Error, Buttons::Ok, "Ajouter extension");
+        return;
+    }
+    if (const char* problem = forbiddenInType(w_.sChTmp)) {
+        ui.message(problem, Icon::Error, Buttons::Ok, "Ajouter extension");
+        return;
+    }
+    if (!confirm("Rajouter l'extension :\r\n" + w_.sChTmp, " Rajouter l'extension?"))
+        return;
+    addOnce(w_.Combo1, w_.sChTmp, w_.Flag);
+    addOnce(w_.Combo3, w_.sChTmp, w_.Flag);
+    w_.panes().RefreshSourceList();
+    w_.panes().RefreshTargetList();
+    w_.composer().UpdateNamePreview();
 }
 
 } // namespace quorvel

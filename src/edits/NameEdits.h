@@ -7,14 +7,47 @@ namespace quorvel {
 
 class MainWindow;
 
+// The new name that an edit gives to one file, or, when it can give none, why.
+struct NewName {
+    std::string name;
+    std::string problem; // French, for the user; not empty when there is no name
+};
+
+// Maps the name of a source file to its new name.
+using NameRule = std::function<NewName(const std::string& name)>;
+
 // Edits applied to every selected name of the source pane, and adding a type.
 class NameEdits {
 public:
     explicit NameEdits(MainWindow& window);
 
+    // The name of the last selected row of File1, row 0 when none is selected, empty for
+    // an empty list.
     std::string LastSelectedName() const;
 
+    // Gives every selected file (every file when none is selected) the name of the rule:
+    // renamed in place when both panes show the same folder, copied into the target folder
+    // otherwise. Every new name is checked before the first file is touched; a refused one
+    // stops the edit with a message and nothing changed.
+    void RunNameEdit(const NameRule& rule);
+
+    void shortenOnRight(); // Comm1_10
+    void shortenOnLeft();  // Comm1_8
+    void lengthenOnLeft(); // Comm1_9
+    void copyToTarget();   // Comm1_7
+    void addType();        // Comm3
+
 private:
+    void shorten(bool onRight);
+    // Asks for the edited sample; false when the user gave nothing.
+    bool askText(const std::string& prompt, const std::string& title);
+    // Refuses the typed text with an error box titled "Renommer".
+    void refuse(const std::string& text);
+    // The three beeps and the question; true on Yes.
+    bool confirm(const std::string& text, const std::string& title);
+    // The question's last line: the typed text with the target type for its extension.
+    std::string typedWithTargetType() const;
+
     MainWindow& w_;
 };
 
