@@ -1,0 +1,179 @@
+#include "platform/qt/ControlViews.h"
+
+#include "platform/Names.h"
+#include "platform/qt/Icons.h"
+#include "platform/qt/QtPictures.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace quorvel {
+
+void ClickLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && onPress)
+        onPress();
+    event->accept();
+}
+
+void ClickFrame::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && onPress)
+        onPress();
+    event->accept();
+}
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
+
+void PictureView::setPicture(const QString& path) {
+    if (path == path_)
+        return;
+    path_ = path;
+    decode();
+}
+
+void PictureView::decode() {
+    image_ = path_.isEmpty() ? QImage() : loadScaledPicture(path_, size() * devicePixelRatioF());
+    update();
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    if (image_.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), image_);
+}
+
+void PictureView::resizeEvent(QResizeEvent*) {
+    if (!path_.isEmpty())
+        decode();
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && onPress)
+        onPress();
+    event->accept();
+}
+
+FileRowsModel::FileRowsModel(FileList& list, QColor highlight, QColor highlightedText,
+                             QObject* parent)
+    : QAbstractListModel(parent), list_(&list), highlight_(highlight),
+      highlightedText_(highlightedText) {}
+
+int FileRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || list_ == nullptr ? 0 : list_->count();
+}
+
+QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
+    if (list_ == nullptr || !index.isValid() || index.row() >= list_->count())
+        return {};
+    const int row = index.row();
+    switch (role) {
+    case Qt::DisplayRole: {
+        // A name that is not UTF-8 still shows, with U+FFFD for its stray bytes.
+        const std::string& name = list_->row(row);
+        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    case Qt::BackgroundRole:
+        return list_->selected(row) ? QVariant(highlight_) : QVariant();
+    case Qt::ForegroundRole:
+        return list_->selected(row) ? QVariant(highlightedText_) : QVariant();
+    default:
+        return {};
+    }
+}
+
+void FileRowsModel::rowsChanged() {
+    beginResetModel();
+    endResetModel();
+}
+
+void FileRowsModel::selectionChanged() {
+    const int rows = rowCount();
+    if (rows > 0)
+        Q_EMIT dataChanged(index(0), index(rows - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+void FileRowsModel::forget() {
+    beginResetModel();
+    list_ = nullptr;
+    endResetModel();
+}
+
+FolderEntriesModel::FolderEntriesModel(FolderList& list, QColor highlight, QColor highlightedText,
+                                       QObject* parent)
+    : QAbstractListModel(parent), list_(&list), highlight_(highlight),
+      highlightedText_(highlightedText), open_(openFolderPixmap(16, 1)),
+      closed_(closedFolderPixmap(16, 1)) {}
+
+int FolderEntriesModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || list_ == nullptr)
+        return 0;
+    return list_->ancestorCount() + list_->subfolderCount();
+}
+
+int FolderEntriesModel::entryOf(int row) const {
+    return list_ == nullptr ? 0 : row - list_->ancestorCount();
+}
+
+QVariant FolderEntriesModel::data(const QModelIndex& index, int role) const {
+    if (list_ == nullptr || !index.isValid() || index.row() >= rowCount())
+        return {};
+    const int entry = entryOf(index.row());
+    const bool ancestor = entry < 0;
+    const bool highlighted = entry == list_->highlighted();
+    switch (role) {
+    case Qt::DisplayRole: {
+        std::string text;
+        if (!ancestor)
+            text = list_->subfolders()[static_cast<std::size_t>(entry)];
+        else if (index.row() == 0)
+            text = list_->driveRoot();
+        else
+            text = lastComponent(list_->entry(entry).value_or(""));
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    case Qt::DecorationRole:
+        return ancestor ? open_ : closed_;
+    case depthRole:
+        return ancestor ? index.row() : list_->ancestorCount();
+    case Qt::BackgroundRole:
+        return highlighted ? QVariant(highlight_) : QVariant();
+    case Qt::ForegroundRole:
+        return highlighted ? QVariant(highlightedText_) : QVariant();
+    default:
+        return {};
+    }
+}
+
+void FolderEntriesModel::entriesChanged() {
+    beginResetModel();
+    endResetModel();
+}
+
+void FolderEntriesModel::highlightChanged() {
+    const int rows = rowCount();
+    if (rows > 0)
+        Q_EMIT dataChanged(index(0), index(rows - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+void FolderEntriesModel::forget() {
+    beginResetModel();
+    list_ = nullptr;
+    endResetModel();
+}
+
+void FolderEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QStyleOptionViewItem indented(option);
+    indented.rect.adjust(indent_ * index.data(FolderEntriesModel::depthRole).toInt(), 0, 0, 0);
+    QStyledItemDelegate::paint(painter, indented, index);
+}
+
+QSize FolderEntryDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    const QSize size = QStyledItemDelegate::sizeHint(option, index);
+    return {size.width() + indent_ * index.data(FolderEntriesModel::depthRole).toInt(),
+            size.height()};
+}
+
+} // namespace quorvel

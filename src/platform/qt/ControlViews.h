@@ -1,0 +1,109 @@
+#pragma once
+
+#include "app/Controls.h"
+
+#include <QAbstractListModel>
+#include <QColor>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QStyledItemDelegate>
+#include <QWidget>
+#include <functional>
+
+namespace quorvel {
+
+// A label that tells of a press, as the window model lets labels be clicked.
+class ClickLabel : public QLabel {
+public:
+    explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
+    std::function<void()> onPress;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// A frame, clickable like every control; a press inside it is not the window's.
+class ClickFrame : public QGroupBox {
+public:
+    explicit ClickFrame(QWidget* parent) : QGroupBox(parent) {}
+    std::function<void()> onPress;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// An image that stretches its picture to its own size, decoded at that size.
+class PictureView : public QWidget {
+public:
+    explicit PictureView(QWidget* parent);
+    void setPicture(const QString& path);
+    const QImage& image() const { return image_; }
+    std::function<void()> onPress;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void decode();
+    QString path_;
+    QImage image_;
+};
+
+// The rows of a file list, read from the model on demand: a long list costs no more than
+// the rows on screen. Selection is drawn from the model, never kept by the view.
+class FileRowsModel : public QAbstractListModel {
+public:
+    FileRowsModel(FileList& list, QColor highlight, QColor highlightedText, QObject* parent);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    void rowsChanged();
+    void selectionChanged();
+    // The list is about to go away: show nothing from now on.
+    void forget();
+
+private:
+    FileList* list_;
+    QColor highlight_;
+    QColor highlightedText_;
+};
+
+// A folder list's entries -N..-1 (the open folder's ancestors, drive root first), then
+// 0..n-1 (its subfolders).
+class FolderEntriesModel : public QAbstractListModel {
+public:
+    static constexpr int depthRole = Qt::UserRole + 1;
+
+    FolderEntriesModel(FolderList& list, QColor highlight, QColor highlightedText, QObject* parent);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    // The entry index (-N..n-1) of a row.
+    int entryOf(int row) const;
+    void entriesChanged();
+    void highlightChanged();
+    void forget();
+
+private:
+    FolderList* list_;
+    QColor highlight_;
+    QColor highlightedText_;
+    QPixmap open_;
+    QPixmap closed_;
+};
+
+// Indents each folder entry by its depth, as a tree would.
+class FolderEntryDelegate : public QStyledItemDelegate {
+public:
+    FolderEntryDelegate(int indent, QObject* parent)
+        : QStyledItemDelegate(parent), indent_(indent) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    int indent_;
+};
+
+} // namespace quorvel

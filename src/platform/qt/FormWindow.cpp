@@ -1,0 +1,447 @@
+#include "platform/qt/FormWindow.h"
+
+#include "platform/qt/ControlViews.h"
+#include "platform/qt/Icons.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <algorithm>
+#include <memory>
+
+namespace quorvel {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string bytes(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+QColor qcolour(Rgb rgb) {
+    return QColor::fromRgb(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+
+// Where a kind takes its back colour: the input area of editable and list controls, the
+// whole surface of the others.
+QPalette::ColorRole backRole(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::TextBox:
+    case ControlKind::ComboBox:
+    case ControlKind::DriveList:
+    case ControlKind::FolderList:
+    case ControlKind::FileList:
+        return QPalette::Base;
+    case ControlKind::CommandButton:
+    case ControlKind::PictureButton:
+        return QPalette::Button;
+    default:
+        return QPalette::Window;
+    }
+}
+
+void setItems(QComboBox* combo, const QStringList& items) {
+    bool same = combo->count() == items.size();
+    for (int i = 0; same && i < items.size(); ++i)
+        same = combo->itemText(i) == items[i];
+    if (same)
+        return;
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    combo->addItems(items);
+}
+
+} // namespace
+
+FormWindow::FormWindow(Form& form) : form_(&form), scale_(logicalDpiX() / 96.0) {
+    // The window was laid out for a small system font; a larger one would not fit.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
+
+    for (const auto& control : form.controls())
+        build(*control);
+
+    const auto mirrorForm = [this](Change) {
+        setWindowTitle(qs(form_->caption()));
+        setFixedSize(pixels(form_->geometry().width), pixels(form_->geometry().height));
+        mirrorCommon(*form_, nullptr);
+    };
+    mirrorForm(Change::All);
+    subscriptions_.emplace_back(&form, form.subscribe(mirrorForm));
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (form_ != nullptr && onHelp)
+            onHelp();
+    });
+}
+
+FormWindow::~FormWindow() {
+    detach();
+}
+
+int FormWindow::pixels(int twips) const {
+    return qRound(twips * scale_ / 15.0);
+}
+
+QWidget* FormWindow::widgetOf(const std::string& name) const {
+    if (form_ == nullptr)
+        return nullptr;
+    const Control* control = form_->find(name);
+    const auto it = widgets_.find(control);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+void FormWindow::setControlCursor(const std::string& name, const QCursor& cursor) {
+    if (QWidget* widget = widgetOf(name))
+        widget->setCursor(cursor);
+}
+
+void FormWindow::showProgress(const QString& text) {
+    if (text.isEmpty()) {
+        if (progress_ != nullptr)
+            progress_->hide();
+    } else {
+        if (progress_ == nullptr) {
+            progress_ = new QLabel(this);
+            progress_->setObjectName("progress");
+            progress_->setAlignment(Qt::AlignCenter);
+            progress_->setWordWrap(true);
+            progress_->setFrameShape(QFrame::Box);
+            progress_->setAutoFillBackground(true);
+            QPalette palette = progress_->palette();
+            palette.setColor(QPalette::Window, QColor(255, 250, 205));
+            palette.setColor(QPalette::WindowText, Qt::black);
+            progress_->setPalette(palette);
+        }
+        progress_->setText(text);
+        const int w = width() / 2;
+        const int h = progress_->fontMetrics().height() * 2 + 8;
+        progress_->setGeometry((width() - w) / 2, height() - h - 4, w, h);
+        progress_->show();
+        progress_->raise();
+    }
+    // Painted now, not when the long run is over; no input is taken meanwhile.
+    repaint();
+}
+
+void FormWindow::detach() {
+    for (const auto& [control, id] : subscriptions_)
+        control->unsubscribe(id);
+    subscriptions_.clear();
+    for (const auto& release : releases_)
+        release();
+    releases_.clear();
+    form_ = nullptr;
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    if (form_ == nullptr || !form_->onClose) {
+        event->accept();
+        return;
+    }
+    // The model decides: when it lets the form go, destroyForm detaches this window.
+    const auto onClose = form_->onClose;
+    onClose();
+    if (form_ == nullptr)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void FormWindow::mousePressEvent(QMouseEvent* event) {
+    // A press on the window's own surface, outside every control, is the form's click.
+    if (form_ != nullptr && event->button() == Qt::LeftButton)
+        form_->click();
+    event->accept();
+}
+
+std::function<void()> FormWindow::guarded(std::function<void()> input) {
+    return [this, input = std::move(input)] {
+        if (form_ != nullptr)
+            input();
+    };
+}
+
+QWidget* FormWindow::parentFor(const Control& control) {
+    Control* container = control.container();
+    if (container == nullptr || container->kind() == ControlKind::Form)
+        return this;
+    return build(*container);
+}
+
+QWidget* FormWindow::build(Control& control) {
+    const auto it = widgets_.find(&control);
+    if (it != widgets_.end())
+        return it->second;
+    QWidget* parent = parentFor(control);
+    QWidget* widget = nullptr;
+    const Refresh mirrorKind = bindKind(control, widget, parent);
+    widget->setObjectName(qs(control.name()));
+    widgets_[&control] = widget;
+    const Refresh mirror = [this, &control, widget, mirrorKind](Change change) {
+        if (change == Change::All)
+            mirrorCommon(control, widget);
+        mirrorKind(change);
+    };
+    mirror(Change::All);
+    subscriptions_.emplace_back(&control, control.subscribe(mirror));
+    return widget;
+}
+
+void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
+    QWidget* target = widget == nullptr ? this : widget;
+    if (widget != nullptr) {
+        const Geometry& g = control.geometry();
+        widget->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+        widget->setToolTip(qs(control.tooltip()));
+        const bool appears = control.visible() && widget->isHidden();
+        widget->setVisible(control.visible());
+        // A panel shown later lies over what it covers, as the problem panel does.
+        if (appears)
+            widget->raise();
+    }
+    QPalette palette = QApplication::palette(target);
+    if (const auto back = control.backColor()) {
+        const QPalette::ColorRole role = backRole(control.kind());
+        palette.setColor(role, qcolour(*back));
+        target->setAutoFillBackground(role == QPalette::Window);
+    }
+    if (const auto fore = control.foreColor()) {
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(role, qcolour(*fore));
+    }
+    target->setPalette(palette);
+}
+
+FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWidget* parent) {
+    const QPalette colours = QApplication::palette();
+    switch (control.kind()) {
+    case ControlKind::Form:
+    case ControlKind::Frame: {
+        auto* frame = new ClickFrame(parent);
+        frame->onPress = guarded([&control] { control.click(); });
+        widget = frame;
+        return [frame, &control](Change) { frame->setTitle(qs(control.caption())); };
+    }
+    case ControlKind::Label: {
+        auto* label = new ClickLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->onPress = guarded([&control] { control.click(); });
+        widget = label;
+        return [label, &control](Change) { label->setText(qs(control.caption())); };
+    }
+    case ControlKind::TextBox: {
+        auto& box = static_cast<TextBox&>(control);
+        auto* edit = new QLineEdit(parent);
+        edit->setTextMargins(1, 0, 1, 0);
+        connect(edit, &QLineEdit::textEdited, edit, [this, &box](const QString& text) {
+            if (form_ != nullptr)
+                box.setText(bytes(text));
+        });
+        widget = edit;
+        return [edit, &box](Change) {
+            edit->setReadOnly(box.readOnly);
+            const QString text = qs(box.text());
+            if (edit->text() != text)
+                edit->setText(text);
+        };
+    }
+    case ControlKind::ComboBox: {
+        auto& box = static_cast<ComboBox&>(control);
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        // Typing stays typing: no completion that would pick an entry for the user.
+        combo->setCompleter(nullptr);
+        connect(combo, &QComboBox::activated, combo, [this, &box](int index) {
+            if (form_ == nullptr || index < 0 || index >= static_cast<int>(box.entries().size()))
+                return;
+            const std::string entry = box.entries()[static_cast<std::size_t>(index)];
+            box.pick(entry);
+        });
+        connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
+                [this, &box](const QString& text) {
+                    if (form_ != nullptr)
+                        box.setText(bytes(text));
+                });
+        widget = combo;
+        return [combo, &box](Change) {
+            QStringList items;
+            for (const std::string& entry : box.entries())
+                items << qs(entry);
+            setItems(combo, items);
+            const QString text = qs(box.text());
+            if (combo->currentText() != text) {
+                const QSignalBlocker blocker(combo);
+                combo->setEditText(text);
+            }
+        };
+    }
+    case ControlKind::OptionButton: {
+        auto& option = static_cast<OptionButton&>(control);
+        auto* radio = new QRadioButton(parent);
+        // Exclusivity is the model's, within each container; the view only shows it.
+        radio->setAutoExclusive(false);
+        connect(radio, &QRadioButton::clicked, radio, [this, &option, radio] {
+            if (form_ == nullptr)
+                return;
+            option.select();
+            if (form_ != nullptr)
+                radio->setChecked(option.value());
+        });
+        widget = radio;
+        return [radio, &option](Change) {
+            radio->setText(qs(option.caption()));
+            radio->setChecked(option.value());
+        };
+    }
+    case ControlKind::CheckBox: {
+        auto& check = static_cast<CheckBox&>(control);
+        auto* box = new QCheckBox(parent);
+        connect(box, &QCheckBox::clicked, box, [this, &check, box] {
+            if (form_ == nullptr)
+                return;
+            check.click();
+            if (form_ != nullptr)
+                box->setChecked(check.value());
+        });
+        widget = box;
+        return [box, &check](Change) {
+            box->setText(qs(check.caption()));
+            box->setChecked(check.value());
+        };
+    }
+    case ControlKind::CommandButton: {
+        auto* button = new QPushButton(parent);
+        connect(button, &QPushButton::clicked, button, guarded([&control] { control.click(); }));
+        widget = button;
+        return [button, &control](Change) { button->setText(qs(control.caption())); };
+    }
+    case ControlKind::PictureButton: {
+        auto& pictured = static_cast<PictureButton&>(control);
+        auto* button = new QToolButton(parent);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        connect(button, &QToolButton::clicked, button, guarded([&control] { control.click(); }));
+        widget = button;
+        return [button, &pictured](Change) {
+            const int side = std::max(8, std::min(button->width(), button->height()) - 3);
+            button->setIconSize(QSize(side, side));
+            button->setIcon(
+                QIcon(buttonPixmap(qs(pictured.icon()), side, button->devicePixelRatioF())));
+        };
+    }
+    case ControlKind::Image: {
+        auto& image = static_cast<Image&>(control);
+        auto* view = new PictureView(parent);
+        view->onPress = guarded([&control] { control.click(); });
+        widget = view;
+        return [view, &image](Change) { view->setPicture(qs(image.picture())); };
+    }
+    case ControlKind::DriveList: {
+        auto& drives = static_cast<DriveList&>(control);
+        auto* combo = new QComboBox(parent);
+        // The roots as the model gave them, so that a pick maps back to its own bytes.
+        auto roots = std::make_shared<std::vector<std::string>>();
+        const Refresh mirror = [combo, &drives, roots](Change) {
+            *roots = drives.entries();
+            if (std::find(roots->begin(), roots->end(), drives.drive()) == roots->end() &&
+                !drives.drive().empty())
+                roots->push_back(drives.drive());
+            QStringList items;
+            for (const std::string& root : *roots)
+                items << qs(root);
+            setItems(combo, items);
+            const auto at = std::find(roots->begin(), roots->end(), drives.drive());
+            const QSignalBlocker blocker(combo);
+            combo->setCurrentIndex(at == roots->end() ? -1 : static_cast<int>(at - roots->begin()));
+        };
+        connect(combo, &QComboBox::activated, combo, [this, &drives, roots, mirror](int index) {
+            if (form_ == nullptr || index < 0 || index >= static_cast<int>(roots->size()))
+                return;
+            const std::string root = (*roots)[static_cast<std::size_t>(index)];
+            drives.setDrive(root);
+            // A drive that went away leaves the list on the drive it had.
+            if (form_ != nullptr)
+                mirror(Change::All);
+        });
+        widget = combo;
+        return mirror;
+    }
+    case ControlKind::FolderList: {
+        auto& folders = static_cast<FolderList&>(control);
+        auto* view = new QListView(parent);
+        view->setSelectionMode(QAbstractItemView::NoSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setIconSize(QSize(16, 16));
+        auto* model = new FolderEntriesModel(folders, colours.color(QPalette::Highlight),
+                                             colours.color(QPalette::HighlightedText), view);
+        view->setModel(model);
+        view->setItemDelegate(new FolderEntryDelegate(pixels(120), view));
+        connect(view, &QListView::clicked, view, [this, &folders, model](const QModelIndex& at) {
+            if (form_ != nullptr)
+                folders.highlight(model->entryOf(at.row()));
+        });
+        connect(view, &QListView::doubleClicked, view,
+                [this, &folders, model](const QModelIndex& at) {
+                    if (form_ == nullptr)
+                        return;
+                    if (const auto path = folders.entry(model->entryOf(at.row())))
+                        folders.setPath(*path);
+                });
+        releases_.push_back([model] { model->forget(); });
+        widget = view;
+        return [model](Change change) {
+            if (change == Change::All)
+                model->entriesChanged();
+            else
+                model->highlightChanged();
+        };
+    }
+    case ControlKind::FileList: {
+        auto& files = static_cast<FileList&>(control);
+        auto* view = new QListView(parent);
+        view->setSelectionMode(QAbstractItemView::NoSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setUniformItemSizes(true);
+        auto* model = new FileRowsModel(files, colours.color(QPalette::Highlight),
+                                        colours.color(QPalette::HighlightedText), view);
+        view->setModel(model);
+        connect(view, &QListView::clicked, view, [this, &files](const QModelIndex& at) {
+            if (form_ != nullptr)
+                files.toggle(at.row());
+        });
+        releases_.push_back([model] { model->forget(); });
+        widget = view;
+        return [view, model, &files](Change change) {
+            if (change == Change::All)
+                model->rowsChanged();
+            else
+                model->selectionChanged();
+            const QModelIndex current =
+                files.current() >= 0 ? model->index(files.current()) : QModelIndex();
+            if (view->currentIndex() != current)
+                view->setCurrentIndex(current);
+        };
+    }
+    }
+    return {};
+}
+
+} // namespace quorvel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/Controls.h"
+
+#include <QCursor>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace quorvel {
+
+// The real window of any model form: one widget per control, mirrored live. Every input
+// goes to the control's own setters and handlers; the window decides nothing itself.
+class FormWindow : public QWidget {
+public:
+    explicit FormWindow(Form& form);
+    ~FormWindow() override;
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    // Nothing once the form has been let go.
+    Form* form() const { return form_; }
+    QWidget* widgetOf(const std::string& name) const;
+    // Twips to pixels on this screen.
+    int pixels(int twips) const;
+
+    void setControlCursor(const std::string& name, const QCursor& cursor);
+    // A strip over the bottom of the window, repainted at once; empty text removes it.
+    void showProgress(const QString& text);
+    // Stops mirroring the form, which may go away now; the window only waits to close.
+    void detach();
+
+    // F1 anywhere in the window.
+    std::function<void()> onHelp;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    using Refresh = std::function<void(Change)>;
+
+    QWidget* build(Control& control);
+    QWidget* parentFor(const Control& control);
+    Refresh bindKind(Control& control, QWidget*& widget, QWidget* parent);
+    void mirrorCommon(const Control& control, QWidget* widget);
+    // Runs a user's input only while the form is there.
+    std::function<void()> guarded(std::function<void()> input);
+
+    Form* form_;
+    double scale_;
+    std::map<const Control*, QWidget*> widgets_;
+    std::vector<std::pair<Control*, int>> subscriptions_;
+    std::vector<std::function<void()>> releases_;
+    QLabel* progress_ = nullptr;
+};
+
+} // namespace quorvel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// Folders and files named in memory, for views that only need something to list.
+class MemoryFileSystem : public FileSystem {
+public:
+    std::map<std::string, std::vector<std::string>> subfolders;
+    std::map<std::string, std::vector<std::string>> files;
+
+    Listing listFiles(const std::string& folder, const std::string&) override {
+        return {0, files[folder]};
+    }
+    Listing listFolders(const std::string& folder) override { return {0, subfolders[folder]}; }
+    bool isFolder(const std::string& path) override {
+        return path == "/" || subfolders.count(path) != 0;
+    }
+    bool exists(const std::string& path) override { return isFolder(path); }
+    int modificationTime(const std::string&, std::int64_t&) override { return ENOSYS; }
+    int renameNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
+    int copyNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
+    int removeFile(const std::string&) override { return ENOSYS; }
+    int createFolder(const std::string&) override { return ENOSYS; }
+    int removeFolder(const std::string&) override { return ENOSYS; }
+    TreeDeleteResult deleteTree(const std::string&) override { return {ENOSYS, 0, 0, {}}; }
+    std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
+    std::string workingFolder() override { return "/"; }
+};
+
+} // namespace quorvel
