@@ -25,8 +25,8 @@ std::string randomName(std::mt19937& random) {
 }
 
 bool keyLess(const std::string& a, const std::string& b) {
-    const std::u32string ka = naturalSortKey(a);
-    const std::u32string kb = naturalSortKey(b);
+    const std::string ka = naturalSortKey(a);
+    const std::string kb = naturalSortKey(b);
     return ka != kb ? ka < kb : a < b;
 }
 
@@ -35,6 +35,34 @@ TEST(NaturalSortKey, OrdersExactlyAsNaturalLess) {
     std::vector<std::string> names;
     for (int i = 0; i < 600; ++i)
         names.push_back(randomName(random));
+    for (const std::string& a : names) {
+        for (const std::string& b : names)
+            ASSERT_EQ(keyLess(a, b), naturalLess(a, b)) << '"' << a << "\" \"" << b << '"';
+    }
+}
+
+std::string encoded(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Every letter whose case folds, with its neighbours, against every other.
+TEST(NaturalSortKey, EveryFoldedLetterOrdersAsNaturalLess) {
+    std::vector<std::string> names;
+    for (char32_t c = 1; c < 0x180; ++c)
+        names.push_back(encoded(c) + "x");
+    for (char32_t c = 0x380; c < 0x460; ++c)
+        names.push_back(encoded(c));
     for (const std::string& a : names) {
         for (const std::string& b : names)
             ASSERT_EQ(keyLess(a, b), naturalLess(a, b)) << '"' << a << "\" \"" << b << '"';

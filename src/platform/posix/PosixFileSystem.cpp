@@ -230,24 +230,92 @@ bool isAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Sorts names in natural order through precomputed keys.
+// UTF-8 keeps the order of code points, and no encoding is the prefix of another, so that
+// byte order on the encoded tokens is their order.
+void appendEncoded(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void appendSortKey(std::string& key, std::string_view name) {
+    std::size_t i = 0;
+    while (i < name.size()) {
+        if (isAsciiDigit(name[i])) {
+            // A run of digits compares with a letter as any digit does, and with another
+            // run by value: its length without leading zeros, then its digits.
+            std::size_t end = i;
+            while (end < name.size() && isAsciiDigit(name[end]))
+                ++end;
+            std::size_t start = i;
+            while (start + 1 < end && name[start] == '0')
+                ++start;
+            key += '0';
+            appendEncoded(key, static_cast<char32_t>(end - start));
+            key.append(name.substr(start, end - start));
+            i = end;
+            continue;
+        }
+        std::size_t length = 0;
+        appendEncoded(key, foldCase(decodeAt(name, i, length)));
+        i += length;
+    }
+}
+
+// Sorts names in natural order through precomputed keys kept side by side in one buffer;
+// the first sixteen bytes of each key, held in the row, settle most comparisons.
 void sortNaturally(std::vector<std::string>& names) {
     struct Row {
-        std::u32string key;
-        std::string name;
+        std::uint64_t head[2];
+        std::size_t offset;
+        std::uint32_t length;
+        std::uint32_t index;
     };
+    std::string keys;
+    keys.reserve(names.size() * 16);
     std::vector<Row> rows;
     rows.reserve(names.size());
-    for (auto& name : names) {
-        std::u32string key = naturalSortKey(name);
-        rows.push_back({std::move(key), std::move(name)});
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::size_t offset = keys.size();
+        appendSortKey(keys, names[i]);
+        Row row{{0, 0},
+                offset,
+                static_cast<std::uint32_t>(keys.size() - offset),
+                static_cast<std::uint32_t>(i)};
+        // Big-endian, zero-padded: no key holds a zero byte, so the padding sorts first.
+        for (std::size_t k = 0; k < 16; ++k) {
+            const auto byte = k < row.length ? static_cast<unsigned char>(keys[offset + k]) : 0;
+            row.head[k / 8] = (row.head[k / 8] << 8) | byte;
+        }
+        rows.push_back(row);
     }
-    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        const int order = a.key.compare(b.key);
-        return order != 0 ? order < 0 : a.name < b.name;
+    const char* base = keys.data();
+    std::sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        if (a.head[0] != b.head[0])
+            return a.head[0] < b.head[0];
+        if (a.head[1] != b.head[1])
+            return a.head[1] < b.head[1];
+        const int order = std::string_view(base + a.offset, a.length)
+                              .compare(std::string_view(base + b.offset, b.length));
+        return order != 0 ? order < 0 : names[a.index] < names[b.index];
     });
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        names[i] = std::move(rows[i].name);
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const Row& row : rows)
+        sorted.push_back(std::move(names[row.index]));
+    names = std::move(sorted);
 }
 
 enum class Wanted { Files, Folders };
@@ -339,31 +407,9 @@ std::string decodeMountField(std::string_view field) {
 
 } // namespace
 
-std::u32string naturalSortKey(std::string_view name) {
-    std::u32string key;
-    key.reserve(name.size() + 4);
-    std::size_t i = 0;
-    while (i < name.size()) {
-        if (isAsciiDigit(name[i])) {
-            // A run of digits compares with a letter as any digit does, and with another
-            // run by value: its length without leading zeros, then its digits.
-            std::size_t end = i;
-            while (end < name.size() && isAsciiDigit(name[end]))
-                ++end;
-            std::size_t start = i;
-            while (start + 1 < end && name[start] == '0')
-                ++start;
-            key += U'0';
-            key += static_cast<char32_t>(end - start);
-            for (std::size_t k = start; k < end; ++k)
-                key += static_cast<char32_t>(name[k]);
-            i = end;
-            continue;
-        }
-        std::size_t length = 0;
-        key += foldCase(decodeAt(name, i, length));
-        i += length;
-    }
+std::string naturalSortKey(std::string_view name) {
+    std::string key;
+    appendSortKey(key, name);
     return key;
 }
 
