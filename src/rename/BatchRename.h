@@ -12,6 +12,7 @@ class BatchRename {
 public:
     explicit BatchRename(MainWindow& window);
 
+    // The click on Command1. Does nothing while a run already waits on the panel.
     void run();
     bool running() const { return running_; }
 
@@ -19,6 +20,13 @@ public:
     static std::string FormatRenameResult(std::int64_t renamed, std::int64_t listed);
 
 private:
+    // Why the present panel values may not start a run over `count` files, empty when
+    // they may.
+    std::string refusal(std::int64_t count) const;
+    // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
+    void refuse(const std::string& text);
+    void finish();
+
     MainWindow& w_;
     bool running_ = false;
 };

@@ -1,0 +1,379 @@
+#include "rename/BatchRename.h"
+
+#include "support/Window.h"
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+namespace quorvel::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class BatchRenameTest : public WindowTest {
+protected:
+    // The panel of the worked example: _Vacances from 1 by 2, two digits, scheme 0.
+    MainWindow& vacances(const std::string& folder) {
+        MainWindow& w = start();
+        openSource(folder);
+        w.Text1.setText("_Vacances");
+        w.Text2.setText("1");
+        w.Combo2.pick("2");
+        w.Option2[0]->click();
+        w.Option1[0]->click();
+        return w;
+    }
+    // While the run waits, each wait runs the next of these as the user's actions.
+    void duringWaits(std::vector<std::function<void()>> actions) {
+        waits = 0;
+        toolkit.pump = [this, actions = std::move(actions)] {
+            if (waits >= static_cast<int>(actions.size()))
+                return false;
+            actions[static_cast<std::size_t>(waits++)]();
+            return true;
+        };
+    }
+    // The panel's "OK", after checking what the panel shows.
+    std::function<void()> ok(const std::string& label) {
+        return [this, label] {
+            EXPECT_TRUE(window->FraPro.visible());
+            EXPECT_EQ(window->Label5.caption(), label);
+            window->Command2.click();
+        };
+    }
+    void expectEndOfRun() {
+        EXPECT_FALSE(window->Check1.value());
+        EXPECT_FALSE(toolkit.busy());
+        EXPECT_FALSE(window->FraPro.visible());
+        EXPECT_FALSE(window->batch().running());
+    }
+    int waits = 0;
+};
+
+TEST_F(BatchRenameTest, WorkedExampleInPlaceThenItsCollisions) {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"})
+        temp.file(std::string("Photos/") + name, name);
+    MainWindow& w = vacances(photos);
+    w.Command1.click();
+    const Names renamed{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg"};
+    EXPECT_EQ(namesIn(photos), renamed);
+    EXPECT_EQ(readFile(photos + "/03_Vacances.jpg"), "IMG_002.jpg");
+    EXPECT_EQ(w.File1.rows(), renamed);
+    EXPECT_EQ(w.File2.rows(), renamed);
+    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+    ASSERT_EQ(toolkit.events().size(), 1u);
+    EXPECT_EQ(lastEvent().title, "Renommer");
+    EXPECT_EQ(lastEvent().icon, Icon::None);
+    EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(w.Rang, 5);
+    EXPECT_EQ(w.Frang, "05");
+    EXPECT_EQ(w.N, photos + "/05_Vacances.jpg");
+    EXPECT_EQ(w.Label5.caption(), "");
+    EXPECT_EQ(fs.calls(FsOp::Copy), 0);
+    expectEndOfRun();
+
+    // Run again: the number never advances, so every file is offered 01_Vacances.jpg.
+    const std::string label = "01_Vacances.jpg existe déjà !";
+    duringWaits({ok(label), ok(label), ok(label)});
+    w.Command1.click();
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(namesIn(photos), renamed);
+    EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(w.Label5.caption(), label);
+    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, WorkedExampleIntoAnotherFolderLeavesTheSourcesAndKeepsTheirTimes) {
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    const Names sources{"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"};
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        temp.file("Photos/" + sources[i], localTime(2006, 7, 14, 10, 0, static_cast<int>(i)),
+                  sources[i]);
+    temp.file("Tri/old.gif");
+    MainWindow& w = vacances(photos);
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(namesIn(photos), sources);
+    EXPECT_EQ(namesIn(tri),
+              (Names{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg", "old.gif"}));
+    EXPECT_EQ(readFile(tri + "/05_Vacances.jpg"), "IMG_003.jpg");
+    EXPECT_EQ(modificationTime(tri + "/05_Vacances.jpg"), localTime(2006, 7, 14, 10, 0, 2));
+    EXPECT_EQ(w.File1.rows(), sources);
+    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+
+    duringWaits({ok("01_Vacances.jpg existe déjà !"), ok("01_Vacances.jpg existe déjà !"),
+                 ok("01_Vacances.jpg existe déjà !")});
+    w.Command1.click();
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(namesIn(tri),
+              (Names{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg", "old.gif"}));
+    EXPECT_EQ(namesIn(photos), sources);
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, SelectionIsNumberedAmongItselfAndSchemeTwoHasItsBlank) {
+    const std::string folder = temp.folder("f");
+    for (int i = 1; i <= 10; ++i)
+        temp.file("f/p" + std::to_string(i) + ".jpg");
+    MainWindow& w = start();
+    openSource(folder);
+    w.Text1.setText("_Fichier");
+    w.Text2.setText("98");
+    w.Combo2.pick("2");
+    w.Option2[0]->click();
+    w.Option1[2]->click();
+    w.File1.toggle(7);
+    w.File1.toggle(2);
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 10 présents."});
+    // The width is a minimum: 98, then 100.
+    EXPECT_TRUE(exists(folder + "/_Fichier (98).jpg"));
+    EXPECT_TRUE(exists(folder + "/_Fichier (100).jpg"));
+    EXPECT_EQ(readFile(folder + "/_Fichier (98).jpg"), "x");
+    EXPECT_FALSE(exists(folder + "/p3.jpg"));
+    EXPECT_FALSE(exists(folder + "/p8.jpg"));
+    EXPECT_EQ(namesIn(folder).size(), 10u);
+    EXPECT_EQ(w.File1.selectedCount(), 0);
+}
+
+TEST_F(BatchRenameTest, TimeStampsComeFromEachFileAndEqualTimesCollide) {
+    const std::string folder = temp.folder("f");
+    const std::time_t noon = localTime(2007, 1, 15, 14, 30, 5);
+    temp.file("f/a.jpg", noon, "a");
+    temp.file("f/b.jpg", noon, "b");
+    temp.file("f/c.jpg", noon + 3600, "c");
+    MainWindow& w = start();
+    openSource(folder);
+    w.Option1[3]->click();
+    duringWaits({ok("2007_01_15_143005.jpg existe déjà !")});
+    w.Command1.click();
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "2007_01_15_153005.jpg", "b.jpg"}));
+    EXPECT_EQ(readFile(folder + "/2007_01_15_143005.jpg"), "a");
+
+    // Scheme 4 numbers the stamps; a file whose time cannot be read is named in the result.
+    w.Option1[4]->click();
+    w.Text2.setText("7");
+    fs.failNth(FsOp::ModificationTime, 2, EIO);
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                             "2007_01_15_153005.jpg : date de modification illisible (erreur de "
+                             "lecture ou d'écriture sur le disque)"});
+    EXPECT_EQ(namesIn(folder), (Names{"07_2007_01_15_143005.jpg", "08_2007_01_15_143005.jpg",
+                                      "2007_01_15_153005.jpg"}));
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, CheckOneSkipsTheRestAndASecondClickStartsNothing) {
+    const std::string folder = temp.folder("f");
+    for (const char* name : {"01_X.jpg", "a.jpg", "b.jpg", "c.jpg"})
+        temp.file(std::string("f/") + name);
+    MainWindow& w = start();
+    openSource(folder);
+    w.Text1.setText("_X");
+    duringWaits({[&] {
+        EXPECT_TRUE(w.batch().running());
+        EXPECT_TRUE(toolkit.busy());
+        w.Command1.click();
+        EXPECT_TRUE(toolkit.events().empty());
+        w.Check1.click();
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 4 présents."});
+    EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "a.jpg", "b.jpg", "c.jpg"}));
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, ChangesDuringTheWaitApplyToTheFilesThatFollow) {
+    const std::string folder = temp.folder("f");
+    for (const char* name : {"01_X.jpg", "a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        temp.file(std::string("f/") + name);
+    MainWindow& w = start();
+    openSource(folder);
+    w.Text1.setText("_X");
+    duringWaits({[&] {
+        // Another program removes b.jpg and the user re-reads the list: the walk keeps its
+        // rows and reports the file that is gone.
+        std::remove((folder + "/b.jpg").c_str());
+        w.File1.refresh();
+        w.Text2.setText("5");
+        w.Combo3.setText("gif");
+        w.Combo2.pick("2");
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 5 présents.\r\n\r\n"
+                             "b.jpg : fichier introuvable"});
+    EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "05_X.gif", "07_X.gif", "09_X.gif"}));
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, ClosingTheWindowDuringTheWaitEndsTheRunQuietly) {
+    const std::string folder = temp.folder("f");
+    for (const char* name : {"01_X.jpg", "a.jpg", "b.jpg"})
+        temp.file(std::string("f/") + name);
+    MainWindow& w = start();
+    openSource(folder);
+    w.Text1.setText("_X");
+    duringWaits({[&] { w.form.onClose(); }});
+    w.Command1.click();
+    EXPECT_TRUE(w.closed());
+    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+    EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "a.jpg", "b.jpg"}));
+    EXPECT_FALSE(w.Check1.value());
+    EXPECT_FALSE(toolkit.busy());
+    EXPECT_FALSE(w.batch().running());
+    EXPECT_EQ(*settings.read("quorvel", "Data", "T1"), "_X");
+}
+
+TEST_F(BatchRenameTest, LongRunShowsItsProgressAndClearsIt) {
+    const std::string folder = temp.folder("f");
+    const std::time_t noon = localTime(2007, 1, 15, 12, 0, 0);
+    temp.file("f/a.jpg", noon);
+    temp.file("f/b.jpg", noon);
+    temp.file("f/c.jpg", noon + 1);
+    MainWindow& w = start();
+    openSource(folder);
+    w.Option1[3]->click();
+    duringWaits({[&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(toolkit.progress(), (Names{"Renommage : 2 / 3", ""}));
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents."});
+}
+
+TEST_F(BatchRenameTest, FilesCreatedBehindTheProgramsBackAreNeverReplaced) {
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    temp.file("Photos/a.jpg", "a");
+    temp.file("Photos/b.jpg", "b");
+    MainWindow& w = start();
+    openSource(photos);
+    w.Text1.setText("_X");
+    // Listed neither in File2 nor in the run's names.
+    temp.file("Photos/02_X.jpg", "other");
+    duringWaits({[&] {
+        EXPECT_EQ(w.Label5.caption(), "02_X.jpg existe déjà !");
+        // The panel comes with the target list as it is on disk.
+        EXPECT_EQ(w.File2.indexOf("02_X.jpg"), 1);
+        EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 2 présents."});
+    EXPECT_EQ(readFile(photos + "/02_X.jpg"), "other");
+    EXPECT_EQ(readFile(photos + "/b.jpg"), "b");
+
+    // Into another folder, with "Continuer sans m'avertir" ticked at the panel.
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    temp.file("Tri/01_X.jpg", "other");
+    duringWaits({[&] {
+        w.Check1.click();
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(namesIn(tri), Names{"01_X.jpg"});
+    EXPECT_EQ(readFile(tri + "/01_X.jpg"), "other");
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, FailedRenamesAndCopiesAreNotCountedAndAreNamed) {
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        temp.file(std::string("Photos/") + name, name);
+    MainWindow& w = start();
+    openSource(photos);
+    w.Text1.setText("_X");
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    fs.failNth(FsOp::Copy, 1, ENOSPC);
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                             "a.jpg : disque plein"});
+    EXPECT_EQ(namesIn(tri), (Names{"01_X.jpg", "02_X.jpg"}));
+    EXPECT_EQ(readFile(tri + "/01_X.jpg"), "b.jpg");
+
+    ASSERT_EQ(w.Dir2.setPath(photos), 0);
+    fs.failNth(FsOp::Rename, 1, EACCES);
+    fs.failNth(FsOp::Rename, 3, EROFS);
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                             "a.jpg : accès refusé\r\n"
+                             "c.jpg : support en lecture seule"});
+    EXPECT_EQ(namesIn(photos), (Names{"01_X.jpg", "a.jpg", "c.jpg"}));
+    EXPECT_EQ(readFile(photos + "/01_X.jpg"), "b.jpg");
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, RefusalsTouchNothing) {
+    const std::string folder = temp.folder("f");
+    temp.file("f/a.jpg", localTime(2007, 1, 15, 14, 30, 5));
+    temp.file("f/b.jpg", localTime(2007, 1, 15, 14, 30, 6));
+    MainWindow& w = start();
+    openSource(folder);
+    const auto refused = [&](const std::function<void()>& set, const std::string& text) {
+        w.Text1.setText("_X");
+        w.Text2.setText("1");
+        w.Combo3.setText("jpg");
+        w.Pas = 1;
+        w.Option1[0]->click();
+        set();
+        w.Command1.click();
+        ASSERT_EQ(toolkit.events().size(), 2u) << text;
+        EXPECT_EQ(toolkit.events()[0].icon, Icon::Error);
+        EXPECT_EQ(toolkit.events()[0].title, "Renommer");
+        EXPECT_EQ(texts(), (Names{text, "0 fichiers ont été renommés sur les 0 présents."}));
+        expectEndOfRun();
+    };
+    refused([&] { w.Text1.setText(""); }, "Le nom générique n'est pas défini");
+    refused([&] { w.Text2.setText(""); }, "Le numéro d'ordre n'est pas défini");
+    refused([&] { w.Text1.setText("Été/2007"); },
+            "Le nom générique contient le caractère « / », interdit dans un nom de fichier.");
+    refused([&] { w.Combo3.setText("*"); },
+            "L'extension cible contient le caractère « * », interdit dans un nom de fichier. "
+            "Choisissez une extension précise.");
+    refused([&] { w.Text2.setText("40000"); },
+            "Le numéro de départ 40000 doit être compris de -32768 à 32767.");
+    refused([&] { w.Pas = -40000; }, "L'incrément -40000 doit être compris de -32768 à 32767.");
+    refused([&] { w.Text2.setText("32767"); },
+            "Le dernier des 2 fichiers recevrait le numéro 32768, hors de la plage de -32768 à "
+            "32767. Choisissez un autre numéro de départ ou un autre incrément.");
+    // 2 digits + 250 + ".jpg": one byte too many.
+    refused([&] { w.Text1.setText(std::string(250, 'n')); },
+            "Les nouveaux noms feraient jusqu'à 256 octets, alors qu'un nom de fichier en "
+            "compte 255 au plus. Raccourcissez le nom générique ou l'extension.");
+    EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+    EXPECT_EQ(namesIn(folder), (Names{"a.jpg", "b.jpg"}));
+
+    // At the limits the run goes ahead; a name the time stamp scheme does not use is no
+    // reason to refuse.
+    w.Text1.setText(std::string(246, 'n'));
+    w.Text2.setText("32766");
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
+    EXPECT_TRUE(exists(folder + "/32767" + std::string(246, 'n') + ".jpg"));
+    w.Text1.setText("a/b");
+    w.Option1[3]->click();
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
+    EXPECT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "2007_01_15_143006.jpg"}));
+}
+
+} // namespace
+} // namespace quorvel::test
