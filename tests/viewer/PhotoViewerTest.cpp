@@ -1,0 +1,129 @@
+#include "viewer/PhotoViewer.h"
+
+#include "support/Window.h"
+
+#include <algorithm>
+
+namespace quorvel::test {
+namespace {
+
+class PhotoViewerTest : public WindowTest {
+protected:
+    void SetUp() override {
+        wide = temp.file("photos/wide.jpg");
+        pictures.sizes[wide] = {3000, 2000}; // 3:2, stretched to the 4:3 frame
+        tall = temp.file("photos/tall.jpg");
+        pictures.sizes[tall] = {2000, 3000};
+        start();
+    }
+
+    bool shown(const Form* form) const {
+        const auto& open = toolkit.openForms();
+        return std::find(open.begin(), open.end(), form) != open.end();
+    }
+
+    Geometry frame() const { return window->viewer().image()->geometry(); }
+
+    std::string wide;
+    std::string tall;
+};
+
+TEST_F(PhotoViewerTest, OneWindowWhosePictureAndFrameFollowEachPhoto) {
+    PhotoViewer& viewer = window->viewer();
+    EXPECT_EQ(viewer.form(), nullptr);
+    viewer.ViewPhoto(wide);
+    Form* form = viewer.form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(shown(form));
+    EXPECT_EQ(form->name(), "Form2");
+    EXPECT_EQ(form->caption(), "Visionner la photo");
+    EXPECT_EQ(form->geometry().width, 15240);
+    EXPECT_EQ(form->geometry().height, 11115);
+    EXPECT_EQ(viewer.image()->picture(), wide);
+    EXPECT_EQ(frame().left, 400);
+    EXPECT_EQ(frame().top, 200);
+    EXPECT_EQ(frame().width, 14000);
+    EXPECT_EQ(frame().height, 10500);
+    EXPECT_EQ(window->findControl("Form2"), form);
+    EXPECT_EQ(window->findControl("Form2.Image2"), viewer.image());
+    EXPECT_EQ(window->findControl("Image2"), viewer.image());
+
+    viewer.ViewPhoto(tall);
+    EXPECT_EQ(viewer.form(), form);
+    EXPECT_EQ(std::count(toolkit.openForms().begin(), toolkit.openForms().end(), form), 1);
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_EQ(frame().left, 4000);
+    EXPECT_EQ(frame().top, 200);
+    EXPECT_EQ(frame().width, 7875);
+    EXPECT_EQ(frame().height, 10500);
+
+    viewer.ViewPhoto(wide);
+    EXPECT_EQ(frame().left, 400);
+    EXPECT_EQ(frame().width, 14000);
+    EXPECT_TRUE(toolkit.events().empty());
+}
+
+TEST_F(PhotoViewerTest, AClickOnThePictureOrOnTheMarginClosesAndAFreshOneOpensNext) {
+    PhotoViewer& viewer = window->viewer();
+    viewer.ViewPhoto(tall);
+    Form* first = viewer.form();
+    viewer.image()->click();
+    EXPECT_EQ(viewer.form(), nullptr);
+    EXPECT_FALSE(shown(first));
+    EXPECT_EQ(window->findControl("Form2"), nullptr);
+    EXPECT_EQ(window->findControl("Image2"), nullptr);
+
+    // A fresh window from its design state: the frame is set anew for the picture.
+    viewer.ViewPhoto(wide);
+    ASSERT_NE(viewer.form(), nullptr);
+    EXPECT_TRUE(shown(viewer.form()));
+    EXPECT_EQ(frame().left, 400);
+    viewer.form()->click();
+    EXPECT_EQ(viewer.form(), nullptr);
+    EXPECT_TRUE(std::none_of(toolkit.openForms().begin(), toolkit.openForms().end(),
+                             [](const Form* f) { return f->name() == "Form2"; }));
+
+    // The window's close box too.
+    viewer.ViewPhoto(wide);
+    viewer.form()->onClose();
+    EXPECT_EQ(viewer.form(), nullptr);
+    viewer.ViewPhoto(tall);
+    EXPECT_EQ(viewer.image()->picture(), tall);
+}
+
+TEST_F(PhotoViewerTest, ClosingTheMainWindowLeavesTheViewerOpen) {
+    PhotoViewer& viewer = window->viewer();
+    viewer.ViewPhoto(wide);
+    window->close();
+    EXPECT_FALSE(shown(&window->form));
+    ASSERT_NE(viewer.form(), nullptr);
+    EXPECT_TRUE(shown(viewer.form()));
+    EXPECT_EQ(settings.writes().size(), 6u);
+    viewer.image()->click();
+    EXPECT_TRUE(toolkit.openForms().empty());
+}
+
+TEST_F(PhotoViewerTest, AFileThatCannotBeShownLeavesTheViewerOpenAndEmpty) {
+    PhotoViewer& viewer = window->viewer();
+    viewer.ViewPhoto(tall);
+    const std::string song = temp.file("photos/song.mp3", "ID3");
+    viewer.ViewPhoto(song);
+    ASSERT_NE(viewer.form(), nullptr);
+    EXPECT_TRUE(shown(viewer.form()));
+    EXPECT_EQ(viewer.image()->picture(), "");
+    EXPECT_EQ(frame().left, 400);
+    EXPECT_EQ(frame().width, 14000);
+    const ToolkitEvent& told = lastEvent();
+    EXPECT_EQ(told.title, "Visionner la photo");
+    EXPECT_EQ(told.icon, Icon::Error);
+    EXPECT_EQ(told.text,
+              "Impossible d'afficher song.mp3 : ce n'est pas une image que Quorvel sait lire.");
+
+    viewer.image()->click();
+    viewer.ViewPhoto(temp / "photos/gone.jpg");
+    EXPECT_EQ(viewer.image()->picture(), "");
+    EXPECT_EQ(lastEvent().text, "Impossible d'afficher gone.jpg : le fichier n'existe pas.");
+}
+
+} // namespace
+} // namespace quorvel::test
