@@ -1,0 +1,62 @@
+#include "support/Scenario.h"
+#include "support/Window.h"
+
+namespace quorvel::test {
+namespace {
+
+TEST(RenameScenarioTest, WorkedExampleThenEveryFileCollides) {
+    TempFolder temp;
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"})
+        temp.file(std::string("Photos/") + name);
+    const std::string script = "config " + temp.folder("config") + "\nprogram " +
+                               temp.folder("program") + "\ncwd " + temp.path() +
+                               "\nstart\n"
+                               "open Dir1 " +
+                               photos +
+                               "\n"
+                               "type Text1 _Vacances\n"
+                               "type Text2 1\n"
+                               "pick Combo2 2\n"
+                               "click Option2(0)\n"
+                               "click Option1(0)\n"
+                               "click Command1\n"
+                               "show Text4 File2 FraPro\n"
+                               "click Command1\n"
+                               // The run waits: these lines are the user's, until "OK".
+                               "show FraPro Label5\n"
+                               "click Command2\n"
+                               "click Check1\n"
+                               "show Check1\n"
+                               "click Command2\n"
+                               // The third file collides too, silently now.
+                               "show FraPro Label5 Check1\n"
+                               "close\n";
+    const ScenarioOutput out = runScenario(script);
+    ASSERT_EQ(out.status, 0) << (out.lines.empty() ? "" : out.lines.back());
+    const std::string message =
+        R"({"event":"message","title":"Renommer","icon":"none","buttons":"OK","text":")";
+    const std::string panel = R"({"event":"state","name":"FraPro","caption":"Problème !",)";
+    const std::string label =
+        R"({"event":"state","name":"Label5","caption":"01_Vacances.jpg existe déjà !","visible":true})";
+    const std::vector<std::string> expected = {
+        message + R"(3 fichiers ont été renommés sur les 3 présents."})",
+        R"({"event":"state","name":"Text4","text":"    3 fichiers de type jpg"})",
+        R"({"event":"state","name":"File2","path":")" + photos +
+            R"(","pattern":"*.jpg","rows":["01_Vacances.jpg","03_Vacances.jpg","05_Vacances.jpg"],"selected":[],"current":-1})",
+        panel + R"("visible":false})",
+        panel + R"("visible":true})",
+        label,
+        R"({"event":"state","name":"Check1","caption":"Continuer sans m'avertir","value":true})",
+        message + R"(0 fichiers ont été renommés sur les 3 présents."})",
+        panel + R"("visible":false})",
+        label,
+        R"({"event":"state","name":"Check1","caption":"Continuer sans m'avertir","value":false})",
+    };
+    EXPECT_EQ(out.lines, expected);
+    EXPECT_EQ(namesIn(photos),
+              (std::vector<std::string>{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg"}));
+}
+
+} // namespace
+} // namespace quorvel::test
