@@ -1,0 +1,464 @@
+#include "edits/NameEdits.h"
+
+#include "support/Window.h"
+
+#include <cerrno>
+
+namespace quorvel::test {
+namespace {
+
+using Kind = ToolkitEvent::Kind;
+
+class NameEditsTest : public WindowTest {
+protected:
+    // A source folder holding the files; the target pane follows it.
+    MainWindow& startIn(const std::string& folder, const std::vector<std::string>& files) {
+        const std::string path = temp.folder(folder);
+        for (const std::string& name : files)
+            temp.file(folder + "/" + name, "data of " + name);
+        MainWindow& w = start();
+        openSource(path);
+        return w;
+    }
+    // The target pane moved to a folder of its own.
+    std::string targetIn(const std::string& folder) {
+        const std::string path = temp.folder(folder);
+        EXPECT_EQ(window->Dir2.setPath(path), 0);
+        return path;
+    }
+    // The user types `text` into the input box, answers the question and clicks.
+    void edit(Control& button, const std::string& text, bool yes = true) {
+        toolkit.queueInput(text);
+        toolkit.queueAnswer(yes);
+        button.click();
+        EXPECT_FALSE(toolkit.answersLeft());
+    }
+    void copy(bool yes = true) {
+        toolkit.queueAnswer(yes);
+        window->Comm1[7]->click();
+        EXPECT_FALSE(toolkit.answersLeft());
+    }
+    // The one message of the edit (no question box counted).
+    ToolkitEvent onlyMessage() {
+        std::vector<ToolkitEvent> found;
+        for (const ToolkitEvent& event : toolkit.events()) {
+            if (event.kind == Kind::Message)
+                found.push_back(event);
+        }
+        EXPECT_EQ(found.size(), 1u);
+        return found.empty() ? ToolkitEvent{} : found.front();
+    }
+    // A refused input: its message, no beep, no question, nothing changed on disk.
+    void expectRefused(const std::string& folder, const std::vector<std::string>& before,
+                       const std::string& text) {
+        const ToolkitEvent message = onlyMessage();
+        EXPECT_EQ(message.text, text);
+        EXPECT_EQ(message.icon, Icon::Error);
+        EXPECT_EQ(message.title, "Renommer");
+        EXPECT_EQ(namesIn(folder), before);
+        EXPECT_FALSE(toolkit.busy());
+        toolkit.clearEvents();
+    }
+    Control& right() { return *window->Comm1[10]; }
+    Control& leftCut() { return *window->Comm1[8]; }
+    Control& lengthen() { return *window->Comm1[9]; }
+};
+
+TEST_F(NameEditsTest, ShortenOnTheRightAsksThenRenamesEveryFileInPlace) {
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "IMG_5678.jpg", "notes.txt"});
+    bool busyAtResult = false;
+    toolkit.onEvent = [&](const ToolkitEvent& event) {
+        if (event.kind == Kind::Message)
+            busyAtResult = toolkit.busy();
+    };
+    edit(right(), "IMG_12.jpg");
+
+    const auto& events = toolkit.events();
+    ASSERT_EQ(events.size(), 9u);
+    EXPECT_EQ(events[0].kind, Kind::Input);
+    EXPECT_EQ(events[0].title, "Raccourcir");
+    EXPECT_EQ(events[0].text, "Raccourcir par la droite\r\nEffacer la partie en trop");
+    EXPECT_EQ(events[0].defaultText, "IMG_1234.jpg");
+    for (int i : {1, 2, 3, 5, 6, 7})
+        EXPECT_EQ(events[static_cast<std::size_t>(i)].kind, Kind::Beep) << i;
+    EXPECT_EQ(events[4].kind, Kind::Question);
+    EXPECT_EQ(events[4].title, " Renommer les fichiers?");
+    EXPECT_EQ(events[4].icon, Icon::Question);
+    EXPECT_EQ(events[4].text,
+              "Renommer les fichiers du type :\r\nIMG_1234.jpg\r\nen\r\nIMG_12.jpg");
+    EXPECT_EQ(events[8].kind, Kind::Message);
+    EXPECT_EQ(events[8].title, "Renommer");
+    EXPECT_EQ(events[8].icon, Icon::None);
+    EXPECT_EQ(events[8].text, "2 fichiers ont été renommés sur les 2 présents.");
+    EXPECT_TRUE(busyAtResult);
+    EXPECT_FALSE(toolkit.busy());
+
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg", "notes.txt"}));
+    EXPECT_EQ(readFile(temp / "Photos/IMG_56.jpg"), "data of IMG_5678.jpg");
+    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg"}));
+    EXPECT_EQ(w.File2.rows(), w.File1.rows());
+    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.Exces, 2);
+    EXPECT_EQ(w.OldRep, "IMG_1234.jpg");
+}
+
+TEST_F(NameEditsTest, ShortenOnTheLeftTakesTheSelectionAndCountsCharacters) {
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "Été_01.jpg", "IMG_9999.jpg"});
+    ASSERT_EQ(w.File1.rows(),
+              (std::vector<std::string>{"IMG_1234.jpg", "IMG_9999.jpg", "Été_01.jpg"}));
+    w.File1.toggle(0);
+    w.File1.toggle(2);
+    toolkit.clearEvents();
+    // The sample is the selected row with the highest index; only the length counts.
+    edit(leftCut(), "é_01.jpg");
+    EXPECT_EQ(toolkit.events().front().text,
+              "Raccourcir par la gauche\r\nEffacer la partie en trop");
+    EXPECT_EQ(toolkit.events().front().defaultText, "Été_01.jpg");
+    EXPECT_EQ(texts(), (std::vector<std::string>{
+                           "Renommer les fichiers du type :\r\nÉté_01.jpg\r\nen\r\né_01.jpg",
+                           "2 fichiers ont été renommés sur les 3 présents."}));
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"G_1234.jpg", "IMG_9999.jpg", "é_01.jpg"}));
+}
+
+TEST_F(NameEditsTest, SampleTypedBackOnlyReplacesTheExtension) {
+    MainWindow& w = startIn("Photos", {"DSC01.JPG"});
+    edit(right(), "DSC01.JPG");
+    EXPECT_EQ(texts(), (std::vector<std::string>{
+                           "Renommer les fichiers du type :\r\nDSC01.JPG\r\nen\r\nDSC01.jpg",
+                           "1 fichiers ont été renommés sur les 1 présents."}));
+    EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"DSC01.jpg"}));
+    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"DSC01.jpg"}));
+}
+
+TEST_F(NameEditsTest, LengthenPutsTheLeadingCharactersInFront) {
+    MainWindow& w = startIn("Photos", {"IMG_1234.JPG", "IMG_5678.jpg"});
+    edit(lengthen(), "2007_IMG_1234.JPG");
+    const ToolkitEvent& input = toolkit.events().front();
+    EXPECT_EQ(input.title, "Rallonger");
+    EXPECT_EQ(input.text, "Rallonger par la gauche\r\nTaper le texte à rajouter à gauche du "
+                          "texte générique existant :");
+    EXPECT_EQ(input.defaultText, "IMG_1234.JPG");
+    EXPECT_EQ(toolkit.beeps(), 6);
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"Renommer les fichiers du type :\r\nIMG_1234.JPG\r\nen\r\n"
+                                        "2007_IMG_1234.jpg",
+                                        "2 fichiers ont été renommés sur les 2 présents."}));
+    EXPECT_EQ(w.Ext, "2007_");
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"2007_IMG_1234.jpg", "2007_IMG_5678.jpg"}));
+
+    // Text typed in the middle still gives the leading characters as the prefix.
+    w.File1.toggle(0);
+    toolkit.clearEvents();
+    edit(lengthen(), "2007_IMG_ab_1234.jpg");
+    EXPECT_EQ(w.Ext, "200");
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"2002007_IMG_1234.jpg", "2007_IMG_5678.jpg"}));
+}
+
+TEST_F(NameEditsTest, CopyToTargetChangesTheTypeInPlaceOrCopiesElsewhere) {
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "IMG_5678.jpg"});
+    w.Combo3.pick("bmp");
+    toolkit.clearEvents();
+    copy();
+    ASSERT_EQ(toolkit.events().size(), 8u);
+    EXPECT_EQ(toolkit.events()[3].kind, Kind::Question);
+    EXPECT_EQ(toolkit.events()[3].title, " Recopier les fichiers?");
+    EXPECT_EQ(toolkit.events()[3].icon, Icon::Question);
+    EXPECT_EQ(toolkit.beeps(), 6);
+    EXPECT_EQ(texts(), (std::vector<std::string>{
+                           "Recopier les fichiers\r\nvers répertoire et extension cible\r\n si "
+                           "souhaité : ",
+                           "2 fichiers ont été renommés sur les 2 présents."}));
+    EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
+    EXPECT_TRUE(w.File1.rows().empty());
+    EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
+    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type bmp");
+
+    w.Combo1.pick("bmp");
+    w.Combo3.pick("gif");
+    const std::string sorted = targetIn("Tri");
+    w.File1.toggle(1);
+    toolkit.clearEvents();
+    copy();
+    EXPECT_EQ(texts().back(), "1 fichiers ont été renommés sur les 2 présents.");
+    EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
+    EXPECT_EQ(namesIn(sorted), (std::vector<std::string>{"IMG_5678.gif"}));
+    EXPECT_EQ(readFile(sorted + "/IMG_5678.gif"), "data of IMG_5678.jpg");
+    EXPECT_EQ(w.File1.rows().size(), 2u);
+    EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{"IMG_5678.gif"}));
+    EXPECT_EQ(w.Text4.text(), "    1 fichiers de type gif");
+}
+
+TEST_F(NameEditsTest, EveryEditCopiesWhenThePanesShowDifferentFolders) {
+    struct Case {
+        const char* name;
+        int button;
+        const char* typed;
+        const char* expected;
+    };
+    const Case cases[] = {{"right", 10, "IMG_12.jpg", "IMG_12.jpg"},
+                          {"left", 8, "IMG_12.jpg", "G_1234.jpg"},
+                          {"lengthen", 9, "2007_IMG_1234.jpg", "2007_IMG_1234.jpg"},
+                          {"copy", 7, "", "IMG_1234.jpg"}};
+    MainWindow& w = start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string source = std::string(c.name) + "/src";
+        temp.file(source + "/IMG_1234.jpg", "photo");
+        openSource(temp / source);
+        const std::string target = targetIn(std::string(c.name) + "/dst");
+        toolkit.clearEvents();
+        if (c.button == 7)
+            copy();
+        else
+            edit(*w.Comm1[static_cast<std::size_t>(c.button)], c.typed);
+        EXPECT_EQ(texts().back(), "1 fichiers ont été renommés sur les 1 présents.");
+        EXPECT_EQ(namesIn(temp / source), (std::vector<std::string>{"IMG_1234.jpg"}));
+        EXPECT_EQ(readFile(temp / source + "/IMG_1234.jpg"), "photo");
+        EXPECT_EQ(namesIn(target), (std::vector<std::string>{c.expected}));
+        EXPECT_EQ(readFile(target + "/" + c.expected), "photo");
+        EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"IMG_1234.jpg"}));
+        EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{c.expected}));
+    }
+}
+
+TEST_F(NameEditsTest, AFailedFileIsNotCountedAndTheWalkGoesOn) {
+    MainWindow& w = startIn("Photos", {"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"});
+    fs.failNth(FsOp::Rename, 2, EACCES);
+    edit(lengthen(), "x_IMG_1.jpg");
+    EXPECT_EQ(onlyMessage().text, "2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                                  "IMG_2.jpg : accès refusé");
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"IMG_2.jpg", "x_IMG_1.jpg", "x_IMG_3.jpg"}));
+    EXPECT_EQ(fs.calls(FsOp::Rename), 3);
+
+    const std::string target = targetIn("Tri");
+    fs.failNth(FsOp::Copy, 2, ENOSPC);
+    toolkit.clearEvents();
+    copy();
+    EXPECT_EQ(onlyMessage().text, "2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                                  "x_IMG_1.jpg : disque plein");
+    EXPECT_EQ(namesIn(target), (std::vector<std::string>{"IMG_2.jpg", "x_IMG_3.jpg"}));
+    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_FALSE(toolkit.busy());
+}
+
+TEST_F(NameEditsTest, AnExistingNameIsNeverReplaced) {
+    startIn("Photos", {"AIMG.jpg", "BIMG.jpg", "IMG_1234.jpg"});
+    window->File1.toggle(0);
+    window->File1.toggle(1);
+    toolkit.clearEvents();
+    // Both selected names lose their first character and meet on one name.
+    edit(leftCut(), "IMG.jpg");
+    EXPECT_EQ(onlyMessage().text, "1 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                                  "BIMG.jpg : un fichier de ce nom existe déjà");
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"BIMG.jpg", "IMG.jpg", "IMG_1234.jpg"}));
+    EXPECT_EQ(readFile(temp / "Photos/IMG.jpg"), "data of AIMG.jpg");
+
+    const std::string target = targetIn("Tri");
+    temp.file("Tri/IMG_12.jpg", "older");
+    window->File1.toggle(2);
+    toolkit.clearEvents();
+    edit(right(), "IMG_12.jpg");
+    EXPECT_EQ(onlyMessage().text, "0 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                                  "IMG_1234.jpg : un fichier de ce nom existe déjà");
+    EXPECT_EQ(readFile(target + "/IMG_12.jpg"), "older");
+    EXPECT_EQ(namesIn(target), (std::vector<std::string>{"IMG_12.jpg"}));
+}
+
+TEST_F(NameEditsTest, AnUnchangedNameIsReportedNotCounted) {
+    startIn("Photos", {"IMG.jpg", "DSC.JPG"});
+    copy();
+    EXPECT_EQ(onlyMessage().text, "1 fichiers ont été renommés sur les 2 présents.\r\n\r\n"
+                                  "IMG.jpg : le nom ne change pas");
+    EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"DSC.jpg", "IMG.jpg"}));
+}
+
+TEST_F(NameEditsTest, RefusedInputChangesNothing) {
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "ZZ.jpg"});
+    const std::string photos = temp / "Photos";
+    const std::vector<std::string> before = namesIn(photos);
+
+    for (Control* button : {&right(), &leftCut(), &lengthen()}) {
+        toolkit.queueInput("");
+        button->click();
+        expectRefused(photos, before, "Le Fichier n'est pas défini");
+    }
+
+    toolkit.queueInput("IMG_1234.jpgx");
+    right().click();
+    expectRefused(photos, before,
+                  "Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
+                  "caractères du nom proposé.\r\nAucun fichier n'a été modifié.");
+
+    toolkit.queueInput("jp");
+    leftCut().click();
+    expectRefused(photos, before,
+                  "Le texte tapé est plus court que l'extension « jpg » : les nouveaux noms ne "
+                  "peuvent pas être construits.\r\nAucun fichier n'a été modifié.");
+
+    toolkit.queueInput("IMG_1234.jp");
+    lengthen().click();
+    expectRefused(photos, before,
+                  "Le texte tapé est plus court que le nom proposé : pour rallonger, tapez le "
+                  "texte à rajouter devant le nom proposé.\r\nAucun fichier n'a été modifié.");
+
+    const std::string prefixProblem =
+        "Le texte à rajouter ne peut pas contenir les caractères « / », « * », « ? » ni de "
+        "caractère nul.\r\nAucun fichier n'a été modifié.";
+    for (const std::string& prefix :
+         std::vector<std::string>{"a/", "*", "?", std::string("a\0", 2)}) {
+        toolkit.queueInput(prefix + "IMG_1234.jpg");
+        lengthen().click();
+        expectRefused(photos, before, prefixProblem);
+    }
+    EXPECT_EQ(w.Ext, "");
+
+    // No at the question: nothing changed and nothing more said.
+    edit(right(), "IMG_12.jpg", false);
+    EXPECT_EQ(toolkit.events().back().kind, Kind::Question);
+    EXPECT_EQ(namesIn(photos), before);
+    EXPECT_FALSE(toolkit.busy());
+}
+
+TEST_F(NameEditsTest, ANameThatCannotBeBuiltStopsTheEditBeforeAnyFile) {
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "ZZ.jpg", "ZZZZZZZ.jpg"});
+    const std::string photos = temp / "Photos";
+    const std::vector<std::string> before = namesIn(photos);
+    const auto refused = [&](const std::string& text) {
+        const ToolkitEvent message = toolkit.events().back();
+        EXPECT_EQ(message.kind, Kind::Message);
+        EXPECT_EQ(message.text, text);
+        EXPECT_EQ(message.icon, Icon::Error);
+        EXPECT_EQ(message.title, "Renommer");
+        EXPECT_EQ(namesIn(photos), before);
+        EXPECT_EQ(fs.calls(FsOp::Rename) + fs.calls(FsOp::Copy), 0);
+        EXPECT_FALSE(toolkit.busy());
+        toolkit.clearEvents();
+    };
+
+    edit(right(), "IMG.jpg");
+    refused("Impossible de renommer « ZZ.jpg » :\r\nLe nom est trop court pour en couper "
+            "autant de caractères.\r\nAucun fichier n'a été modifié.");
+
+    w.File1.toggle(0);
+    w.File1.toggle(2);
+    toolkit.clearEvents();
+    edit(leftCut(), ".jpg");
+    refused("Impossible de renommer « ZZZZZZZ.jpg » :\r\nIl ne resterait rien du nom devant "
+            "l'extension.\r\nAucun fichier n'a été modifié.");
+
+    const std::string prefix(245, 'p');
+    edit(lengthen(), prefix + "ZZZZZZZ.jpg");
+    refused("Impossible de renommer « IMG_1234.jpg » en « " + prefix +
+            "IMG_1234.jpg » :\r\nLe nom dépasse 255 octets.\r\nAucun fichier n'a été modifié.");
+
+    w.Combo3.pick("*");
+    toolkit.clearEvents();
+    copy();
+    refused("Impossible de renommer « IMG_1234.jpg » en « IMG_1234.* » :\r\nUn nom ne peut pas "
+            "contenir les caractères « * » ou « ? ».\r\nAucun fichier n'a été modifié.");
+}
+
+TEST_F(NameEditsTest, AnEmptySourceListTouchesNothing) {
+    MainWindow& w = startIn("Vide", {"notes.txt"});
+    toolkit.queueInput("abc.jpg");
+    toolkit.queueAnswer(true);
+    right().click();
+    EXPECT_EQ(toolkit.events().front().defaultText, "");
+    EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
+    edit(lengthen(), "x.jpg");
+    EXPECT_EQ(w.Ext, "x.jpg");
+    EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
+    EXPECT_EQ(namesIn(temp / "Vide"), (std::vector<std::string>{"notes.txt"}));
+    EXPECT_EQ(w.edits().LastSelectedName(), "");
+}
+
+TEST_F(NameEditsTest, AddTypeKeepsLetterCaseAndAddsOncePerList) {
+    MainWindow& w = startIn("Photos", {"a.jpg", "B.JPG", "c.png"});
+    const std::vector<std::string> initial = w.Combo1.entries();
+    toolkit.queueInput("JPG");
+    toolkit.queueAnswer(true);
+    w.Comm3.click();
+    const auto& events = toolkit.events();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].kind, Kind::Input);
+    EXPECT_EQ(events[0].title, "Ajouter extension");
+    EXPECT_EQ(events[0].text, "Nouvelle extension :");
+    EXPECT_EQ(events[0].defaultText, "jpg");
+    EXPECT_EQ(events[4].kind, Kind::Question);
+    EXPECT_EQ(events[4].title, " Rajouter l'extension?");
+    EXPECT_EQ(events[4].icon, Icon::Question);
+    EXPECT_EQ(events[4].text, "Rajouter l'extension :\r\nJPG");
+    EXPECT_EQ(toolkit.beeps(), 3);
+
+    std::vector<std::string> withJpg = initial;
+    withJpg.push_back("JPG");
+    EXPECT_EQ(w.Combo1.entries(), withJpg);
+    EXPECT_EQ(w.Combo3.entries(), withJpg);
+    EXPECT_EQ(w.Combo1.text(), "JPG");
+    EXPECT_EQ(w.Combo3.text(), "JPG");
+    EXPECT_EQ(w.File1.pattern(), "*.JPG");
+    EXPECT_EQ(w.File2.pattern(), "*.JPG");
+    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type JPG");
+    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type JPG");
+    EXPECT_EQ(w.Option1[0]->caption().substr(w.Option1[0]->caption().size() - 4), ".JPG");
+
+    // Twice: once per list. The default when only the target list changed: nothing added.
+    toolkit.queueInput("JPG");
+    toolkit.queueAnswer(true);
+    w.Comm3.click();
+    EXPECT_EQ(w.Combo1.entries(), withJpg);
+    EXPECT_EQ(w.Combo3.entries(), withJpg);
+    w.Combo3.pick("bmp");
+    toolkit.queueInput("JPG");
+    toolkit.queueAnswer(true);
+    w.Comm3.click();
+    EXPECT_EQ(w.Combo3.entries(), withJpg);
+    EXPECT_EQ(w.Combo3.text(), "JPG");
+    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type JPG");
+
+    // A leading dot is kept, so the lists filter on "*..png".
+    toolkit.queueInput(".png");
+    toolkit.queueAnswer(true);
+    w.Comm3.click();
+    EXPECT_EQ(w.Combo1.entries().back(), ".png");
+    EXPECT_EQ(w.File1.pattern(), "*..png");
+    EXPECT_TRUE(w.File1.rows().empty());
+    EXPECT_EQ(w.Text3.text(), "    0 fichiers de type .png");
+}
+
+TEST_F(NameEditsTest, AddTypeRefusals) {
+    MainWindow& w = startIn("Photos", {"a.jpg"});
+    const std::vector<std::string> initial = w.Combo1.entries();
+    const auto refused = [&](const std::string& typed, const std::string& text) {
+        toolkit.clearEvents();
+        toolkit.queueInput(typed);
+        w.Comm3.click();
+        ASSERT_EQ(toolkit.events().size(), 2u);
+        EXPECT_EQ(toolkit.events()[1].text, text);
+        EXPECT_EQ(toolkit.events()[1].icon, Icon::Error);
+        EXPECT_EQ(toolkit.events()[1].title, "Ajouter extension");
+        EXPECT_EQ(w.Combo1.entries(), initial);
+        EXPECT_EQ(w.Combo3.entries(), initial);
+        EXPECT_EQ(w.Combo1.text(), "jpg");
+    };
+    refused("", "L'extension n'est pas définie");
+    refused("x/png", "Une extension ne peut pas contenir le caractère « / ».");
+    refused(std::string("p\0g", 3), "Une extension ne peut pas contenir de caractère nul.");
+
+    toolkit.clearEvents();
+    toolkit.queueInput("png");
+    toolkit.queueAnswer(false);
+    w.Comm3.click();
+    EXPECT_EQ(w.Combo1.entries(), initial);
+    EXPECT_EQ(w.Combo1.text(), "jpg");
+    EXPECT_EQ(toolkit.events().back().kind, Kind::Question);
+}
+
+} // namespace
+} // namespace quorvel::test
