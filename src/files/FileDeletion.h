@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace quorvel {
 
 class MainWindow;
@@ -9,7 +11,12 @@ class FileDeletion {
 public:
     explicit FileDeletion(MainWindow& window);
 
+    // "Tous les fichiers sélectionnés sont effacés" or "   Fichiers effacés = 2 sur 5".
+    static std::string outcomeLine(int deleted, int selected);
+
 private:
+    void deleteSelected(bool source);
+
     MainWindow& w_;
 };
 

@@ -1,17 +1,42 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <string>
 
 namespace quorvel {
 
 class MainWindow;
+class FolderList;
 
 // Create, rename and delete the folder a pane is open on.
 class FolderCommands {
 public:
     explicit FolderCommands(MainWindow& window);
 
+    // Removes the folder with everything inside under the busy pointer. A link inside is
+    // removed as a link and the walk stays on the folder's own volume; whatever could not
+    // go is counted in the result.
+    TreeDeleteResult DeleteFolderTree(const std::string& path);
+
 private:
+    void createFolder(bool source);
+    void renameFolder(bool source);
+    void deleteFolder(bool source);
+
+    FolderList& own(bool source);
+    FolderList& other(bool source);
+    // True, after telling the user why, when the pane is on a volume root: a root has no
+    // parent to hold it under a new name, and deleting it would empty the whole volume.
+    bool refuseVolumeRoot(const FolderList& folders, const std::string& refusal,
+                          const std::string& title);
+    // False, after telling the user why, when the typed name is empty or not one name.
+    bool acceptName(const std::string& name, const std::string& title);
+    // Opens the pane on a folder that now exists there.
+    void open(FolderList& folders, const std::string& path, const std::string& title);
+    void beepThrice();
+    void error(const std::string& text, const std::string& title);
+
     MainWindow& w_;
 };
 
