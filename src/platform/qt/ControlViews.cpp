@@ -21,6 +21,14 @@ void ClickFrame::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+QRect FrameStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                                 SubControl part, const QWidget* widget) const {
+    QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+    if (control == CC_GroupBox && (part == SC_GroupBoxLabel || part == SC_GroupBoxCheckBox))
+        rect.translate(indent_, 0);
+    return rect;
+}
+
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
 
 void PictureView::setPicture(const QString& path) {

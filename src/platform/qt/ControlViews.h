@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
@@ -31,6 +32,17 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+};
+
+// Frame captions clear of the corner, where a neighbouring panel may overlap a little.
+class FrameStyle : public QProxyStyle {
+public:
+    explicit FrameStyle(int captionIndent) : indent_(captionIndent) {}
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                         SubControl part, const QWidget* widget) const override;
+
+private:
+    int indent_;
 };
 
 // An image that stretches its picture to its own size, decoded at that size.

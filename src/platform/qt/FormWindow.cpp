@@ -66,7 +66,9 @@ void setItems(QComboBox* combo, const QStringList& items) {
 
 } // namespace
 
-FormWindow::FormWindow(Form& form) : form_(&form), scale_(logicalDpiX() / 96.0) {
+FormWindow::FormWindow(Form& form)
+    : form_(&form), scale_(logicalDpiX() / 96.0), frameStyle_(new FrameStyle(pixels(120))) {
+    frameStyle_->setParent(this);
     // The window was laid out for a small system font; a larger one would not fit.
     QFont small = font();
     small.setPointSizeF(8);
@@ -219,7 +221,8 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
     if (const auto back = control.backColor()) {
         const QPalette::ColorRole role = backRole(control.kind());
         palette.setColor(role, qcolour(*back));
-        target->setAutoFillBackground(role == QPalette::Window);
+        if (role == QPalette::Window)
+            target->setAutoFillBackground(true);
     }
     if (const auto fore = control.foreColor()) {
         for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
@@ -234,6 +237,9 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
     case ControlKind::Form:
     case ControlKind::Frame: {
         auto* frame = new ClickFrame(parent);
+        // Opaque, so that a panel shown over another hides it.
+        frame->setAutoFillBackground(true);
+        frame->setStyle(frameStyle_);
         frame->onPress = guarded([&control] { control.click(); });
         widget = frame;
         return [frame, &control](Change) { frame->setTitle(qs(control.caption())); };
@@ -245,7 +251,25 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->onPress = guarded([&control] { control.click(); });
         widget = label;
-        return [label, &control](Change) { label->setText(qs(control.caption())); };
+        return [label, &control](Change) {
+            const QString text = qs(control.caption());
+            label->setText(text);
+            // A one-line label keeps its whole caption where our font is wider than the one
+            // the window was laid out for: narrower letters first, then past its width.
+            QFont font = label->parentWidget()->font();
+            const bool oneLine = label->height() < 2 * QFontMetrics(font).lineSpacing();
+            label->setWordWrap(!oneLine);
+            int natural = QFontMetrics(font).horizontalAdvance(text) + 2;
+            for (const int stretch : {90, 80}) {
+                if (!oneLine || natural <= label->width())
+                    break;
+                font.setStretch(stretch);
+                natural = QFontMetrics(font).horizontalAdvance(text) + 2;
+            }
+            label->setFont(font);
+            if (oneLine && natural > label->width())
+                label->resize(natural, label->height());
+        };
     }
     case ControlKind::TextBox: {
         auto& box = static_cast<TextBox&>(control);
@@ -390,6 +414,7 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         view->setSelectionMode(QAbstractItemView::NoSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setIconSize(QSize(16, 16));
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto* model = new FolderEntriesModel(folders, colours.color(QPalette::Highlight),
                                              colours.color(QPalette::HighlightedText), view);
         view->setModel(model);
@@ -420,6 +445,7 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         view->setSelectionMode(QAbstractItemView::NoSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setUniformItemSizes(true);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto* model = new FileRowsModel(files, colours.color(QPalette::Highlight),
                                         colours.color(QPalette::HighlightedText), view);
         view->setModel(model);

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QLabel;
+class QStyle;
 
 namespace quorvel {
 
@@ -57,6 +58,7 @@ private:
     std::map<const Control*, QWidget*> widgets_;
     std::vector<std::pair<Control*, int>> subscriptions_;
     std::vector<std::function<void()>> releases_;
+    QStyle* frameStyle_;
     QLabel* progress_ = nullptr;
 };
 

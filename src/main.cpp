@@ -1,0 +1,39 @@
+#include "app/MainWindow.h"
+#include "platform/Clock.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/ProgramInfo.h"
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/QtPictures.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/QtToolkit.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    using namespace quorvel;
+
+    QtToolkit toolkit;
+    PosixFileSystem fs;
+    QtSettingsStore settings(defaultConfigFolder());
+    QtPictures pictures;
+    QtShell shell;
+    SystemClock clock;
+    MainWindow window(
+        Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])});
+
+    toolkit.onWindowCreated = [&window](Form& form, FormWindow& shown) {
+        if (&form == &window.form)
+            shown.onHelp = [&window] { window.showHelp(); };
+        // The about box's contact line takes the program's icon as its pointer.
+        if (form.name() == "About")
+            shown.setControlCursor("Label5", QCursor(programIcon().pixmap(32)));
+    };
+    window.startUp();
+    toolkit.showForm(window.form);
+    const int status = app.exec();
+    // The windows let go of their forms before the forms go away.
+    toolkit.closeAll();
+    return status;
+}

@@ -1,0 +1,152 @@
+#include "platform/qt/Screenshots.h"
+
+#include "app/AboutBox.h"
+#include "app/MainWindow.h"
+#include "platform/Clock.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/QtPictures.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/QtToolkit.h"
+#include "viewer/PhotoViewer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace quorvel {
+
+namespace {
+
+struct Sample {
+    const char* name;
+    int width;
+    int height;
+    QColor sky;
+};
+
+// Sky, sun and hills, with the file's name written on it so each thumbnail can be told.
+QImage samplePhoto(const Sample& sample) {
+    QImage photo(sample.width, sample.height, QImage::Format_RGB32);
+    QPainter p(&photo);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, sample.height);
+    sky.setColorAt(0, sample.sky);
+    sky.setColorAt(1, sample.sky.lighter(170));
+    p.fillRect(photo.rect(), sky);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 215, 70));
+    p.drawEllipse(QPointF(sample.width * 0.75, sample.height * 0.25), sample.width * 0.08,
+                  sample.width * 0.08);
+    QPainterPath hills;
+    hills.moveTo(0, sample.height * 0.7);
+    hills.quadTo(sample.width * 0.3, sample.height * 0.5, sample.width * 0.55,
+                 sample.height * 0.68);
+    hills.quadTo(sample.width * 0.8, sample.height * 0.55, sample.width, sample.height * 0.65);
+    hills.lineTo(sample.width, sample.height);
+    hills.lineTo(0, sample.height);
+    p.setBrush(QColor(60, 150, 70));
+    p.drawPath(hills);
+    QFont font = p.font();
+    font.setPixelSize(sample.height / 10);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(photo.rect().adjusted(0, 0, 0, -sample.height / 20),
+               Qt::AlignHCenter | Qt::AlignBottom, QString::fromUtf8(sample.name));
+    return photo;
+}
+
+// The about box's picture: the program's icon on a soft background, 250 by 166.
+QImage aboutPicture() {
+    QImage picture(250, 166, QImage::Format_RGB32);
+    QPainter p(&picture);
+    QLinearGradient back(0, 0, 250, 166);
+    back.setColorAt(0, QColor(255, 236, 200));
+    back.setColorAt(1, QColor(255, 200, 140));
+    p.fillRect(picture.rect(), back);
+    p.drawPixmap(QRect(55, 13, 140, 140), programIcon().pixmap(140));
+    return picture;
+}
+
+bool save(QWidget* window, const QDir& out, const char* file) {
+    QApplication::processEvents();
+    const QString path = out.filePath(QString::fromLatin1(file));
+    const bool saved = window != nullptr && window->grab().save(path);
+    std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
+                 path.toLocal8Bit().constData());
+    return saved;
+}
+
+} // namespace
+
+int runScreenshots(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
+    if (!QDir().mkpath(out.path())) {
+        std::fprintf(stderr, "cannot create %s\n", out.path().toLocal8Bit().constData());
+        return 1;
+    }
+    QTemporaryDir temp;
+    const QString photos = temp.filePath("Photos");
+    QDir().mkpath(photos + "/Tri");
+    QDir().mkpath(QString::fromUtf8("%1/Été 2006").arg(photos));
+    const Sample samples[] = {
+        {"01_Vacances.jpg", 640, 480, QColor(70, 130, 220)},
+        {"IMG_0002.jpg", 480, 640, QColor(220, 120, 60)},
+        {"Château de Noël.jpg", 600, 400, QColor(90, 90, 180)},
+        {"Été à la plage.jpg", 360, 540, QColor(40, 170, 210)},
+        {"IMG_0010.jpg", 640, 480, QColor(120, 60, 160)},
+    };
+    for (const Sample& sample : samples)
+        samplePhoto(sample).save(photos + "/" + QString::fromUtf8(sample.name), "JPEG", 85);
+    aboutPicture().save(photos + "/" + AboutBox::pictureFile);
+
+    QtToolkit toolkit;
+    PosixFileSystem fs;
+    QtSettingsStore settings(temp.filePath("config").toStdString());
+    QtPictures pictures;
+    QtShell shell;
+    SystemClock clock;
+    const std::string folder = photos.toStdString();
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, {folder, "Quorvel"}});
+    window.startUp();
+    toolkit.showForm(window.form);
+    FormWindow* main = toolkit.windowOf(window.form);
+    bool saved = save(main, out, "main.png");
+
+    window.File1.toggle(0);
+    window.FraPro.setVisible(true);
+    window.Label5.setCaption("01_Vacances.jpg existe déjà !");
+    saved = save(main, out, "problem.png") && saved;
+    window.FraPro.setVisible(false);
+
+    for (int slot = 0; slot < 4; ++slot) {
+        const Sample& sample = samples[slot];
+        const int top = 360 + slot * 1680;
+        const bool portrait = sample.width < sample.height;
+        window.TN[slot]->setGeometry(portrait ? Geometry{470, top, 980, 1305}
+                                              : Geometry{330, top, 1740, 1305});
+        window.TN[slot]->setPicture(folder + "/" + sample.name);
+        window.NomTN[slot]->setCaption(sample.name);
+    }
+    saved = save(main, out, "thumbnails.png") && saved;
+
+    // The other windows, each through the command that opens it.
+    window.viewer().ViewPhoto(folder + "/" + samples[1].name);
+    if (Form* viewer = window.viewer().form())
+        saved = save(toolkit.windowOf(*viewer), out, "viewer.png") && saved;
+    window.viewer().close();
+    window.APropos.click();
+    if (Form* about = window.about().form())
+        saved = save(toolkit.windowOf(*about), out, "about.png") && saved;
+
+    toolkit.closeAll();
+    return saved ? 0 : 1;
+}
+
+} // namespace quorvel

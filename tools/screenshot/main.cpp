@@ -1,0 +1,5 @@
+#include "platform/qt/Screenshots.h"
+
+int main(int argc, char** argv) {
+    return quorvel::runScreenshots(argc, argv);
+}
