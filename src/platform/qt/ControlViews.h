@@ -38,8 +38,8 @@ protected:
 class FrameStyle : public QProxyStyle {
 public:
     explicit FrameStyle(int captionIndent) : indent_(captionIndent) {}
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
-                         SubControl part, const QWidget* widget) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override;
 
 private:
     int indent_;
