@@ -64,7 +64,7 @@ std::string NameComposer::timeStamp(std::time_t time) {
     const std::tm* local = std::localtime(&time);
     if (local == nullptr)
         return {};
-    char text[32];
+    char text[96];
     std::snprintf(text, sizeof text, "%04d_%02d_%02d_%02d%02d%02d", local->tm_year + 1900,
                   local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min,
                   local->tm_sec);

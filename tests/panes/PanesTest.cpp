@@ -1,6 +1,7 @@
 #include "support/Window.h"
 
 #include "panes/Panes.h"
+#include "rename/NameComposer.h"
 
 namespace quorvel::test {
 namespace {
