@@ -24,8 +24,7 @@ public:
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
 
-    // Nothing once the form has been let go.
-    Form* form() const { return form_; }
+    // The widget of a control, or nullptr once the form has been let go.
     QWidget* widgetOf(const std::string& name) const;
     // Twips to pixels on this screen.
     int pixels(int twips) const;
