@@ -1,0 +1,121 @@
+// Filling the thumbnail strip with four 24-megapixel photographs, two of them portrait: the
+// strip command through the window model, each picture decoded scaled to its frame as the
+// view does. Against decoding the same four files whole, in the same run.
+#include "app/MainWindow.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/Headless.h"
+#include "platform/qt/PictureDecoding.h"
+#include "platform/script/MemorySettingsStore.h"
+#include "platform/script/RecordingShell.h"
+#include "platform/script/ScriptedToolkit.h"
+#include "viewer/Thumbnails.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+template <typename F> double best(int runs, F&& work) {
+    double fastest = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        fastest = std::min(fastest, seconds(Clock::now() - start));
+    }
+    return fastest;
+}
+
+// Twips to pixels at 96 dpi, as the view sizes an image.
+int pixels(int twips) {
+    return (twips + 7) / 15;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace quorvel;
+    HeadlessQt qt(argc, argv);
+    char pattern[] = "/tmp/quorvel-bench-thumbs-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string folder = pattern;
+    const std::array<std::string, 4> names{"IMG_0001.jpg", "IMG_0002.jpg", "IMG_0003.jpg",
+                                           "IMG_0004.jpg"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const bool portrait = i % 2 == 1;
+        if (!writeTestPhotograph(folder + "/" + names[i], portrait ? 4000 : 6000,
+                                 portrait ? 6000 : 4000)) {
+            std::fprintf(stderr, "cannot write the test photographs in %s\n", folder.c_str());
+            return 1;
+        }
+    }
+
+    PosixFileSystem fs;
+    ScriptedToolkit toolkit;
+    MemorySettingsStore settings;
+    RecordingShell shell;
+    SystemClock clock;
+    auto pictures = makePictures();
+    MainWindow window(
+        Services{toolkit, fs, settings, *pictures, shell, clock, {folder, "quorvel-bench"}});
+    window.startUp();
+    window.Dir1.setPath(folder);
+    window.File1.setCurrent(0);
+
+    // The view decodes an image when its picture changes, at the size of its frame.
+    int decoded = 0;
+    std::array<std::string, 4> shown;
+    for (std::size_t i = 0; i < 4; ++i) {
+        Image& image = *window.TN[i];
+        image.subscribe([&, i](Change) {
+            Image& slot = *window.TN[i];
+            if (slot.picture() == shown[i])
+                return;
+            shown[i] = slot.picture();
+            if (!shown[i].empty() && decodeScaledPicture(shown[i], pixels(slot.geometry().width),
+                                                         pixels(slot.geometry().height)))
+                ++decoded;
+        });
+    }
+
+    const int runs = 3;
+    const double strip = best(runs, [&] {
+        decoded = 0;
+        window.Comm1[6]->click();
+    });
+    const bool stripComplete = decoded == 4;
+    int wholeDecoded = 0;
+    const double whole = best(runs, [&] {
+        wholeDecoded = 0;
+        for (const std::string& name : names)
+            wholeDecoded += decodeWholePicture(folder + "/" + name) ? 1 : 0;
+    });
+    if (std::getenv("QUORVEL_BENCH_KEEP") == nullptr)
+        std::filesystem::remove_all(folder);
+    else
+        std::printf("photographs kept in %s\n", folder.c_str());
+
+    if (!stripComplete || wholeDecoded != 4) {
+        std::fprintf(stderr, "decoding failed: strip %d of 4, whole %d of 4\n", decoded,
+                     wholeDecoded);
+        return 1;
+    }
+    std::printf("thumbnail strip, four 24-megapixel photographs (two portrait)\n");
+    std::printf("  strip fill:    %.3f s\n", strip);
+    std::printf("  whole decode:  %.3f s\n", whole);
+    std::printf("  ratio:         %.3f (goal <= 0.25)\n", strip / whole);
+    return 0;
+}
