@@ -7,12 +7,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -318,43 +321,115 @@ void sortNaturally(std::vector<std::string>& names) {
     names = std::move(sorted);
 }
 
-enum class Wanted { Files, Folders };
+// File systems whose folder times change with every entry added, removed or renamed, at
+// a granularity well under the safety margin below.
+bool trustworthyTimes(int fd) {
+    struct statfs info {};
+    if (::fstatfs(fd, &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0x01021994: // tmpfs
+    case 0xF2F52010: // f2fs
+    case 0x794C7630: // overlay
+        return true;
+    default:
+        return false;
+    }
+}
 
-Listing listEntries(const std::string& folder, Wanted wanted, std::string_view pattern) {
-    Listing listing;
+std::int64_t nanoseconds(const struct timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+} // namespace
+
+// One directory pass: the files and the folders of a folder, each sorted once.
+struct PosixFileSystem::Snapshot {
+    std::string folder;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    // Taken long enough after the folder's last change that any later change moves its
+    // times: only then may the snapshot stand for the folder.
+    bool trusted = false;
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+};
+
+std::shared_ptr<const PosixFileSystem::Snapshot>
+PosixFileSystem::snapshot(const std::string& folder, int& error) {
+    error = 0;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
-        listing.error = errno;
-        return listing;
+        error = errno;
+        return nullptr;
     }
     const int fd = ::dirfd(dir);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = errno;
+        ::closedir(dir);
+        return nullptr;
+    }
+    for (const auto& cached : snapshots_) {
+        if (cached->trusted && cached->folder == folder && cached->device == st.st_dev &&
+            cached->inode == st.st_ino && cached->modified == nanoseconds(st.st_mtim) &&
+            cached->changed == nanoseconds(st.st_ctim)) {
+            ::closedir(dir);
+            return cached;
+        }
+    }
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    auto taken = std::make_shared<Snapshot>();
+    taken->folder = folder;
+    taken->device = st.st_dev;
+    taken->inode = st.st_ino;
+    taken->modified = nanoseconds(st.st_mtim);
+    taken->changed = nanoseconds(st.st_ctim);
+    constexpr std::int64_t margin = 100'000'000;
+    taken->trusted = trustworthyTimes(fd) && taken->modified < nanoseconds(now) - margin &&
+                     taken->changed < nanoseconds(now) - margin;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
         if (entry == nullptr) {
-            listing.error = errno;
+            error = errno;
             break;
         }
         if (entry->d_name[0] == '.')
             continue;
         unsigned char type = entry->d_type;
         if (type == DT_LNK || type == DT_UNKNOWN) {
-            struct stat st {};
-            if (::fstatat(fd, entry->d_name, &st, 0) != 0)
+            // What a link stands for can change without the folder's times moving.
+            taken->trusted = false;
+            struct stat target {};
+            if (::fstatat(fd, entry->d_name, &target, 0) != 0)
                 continue; // a dangling link is neither a file nor a folder
-            type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
+            type = S_ISREG(target.st_mode) ? DT_REG : S_ISDIR(target.st_mode) ? DT_DIR : DT_UNKNOWN;
         }
-        if (wanted == Wanted::Files) {
-            if (type == DT_REG && nameMatches(entry->d_name, pattern))
-                listing.names.emplace_back(entry->d_name);
-        } else if (type == DT_DIR) {
-            listing.names.emplace_back(entry->d_name);
-        }
+        if (type == DT_REG)
+            taken->files.emplace_back(entry->d_name);
+        else if (type == DT_DIR)
+            taken->folders.emplace_back(entry->d_name);
     }
     ::closedir(dir);
-    sortNaturally(listing.names);
-    return listing;
+    sortNaturally(taken->files);
+    sortNaturally(taken->folders);
+    if (error != 0)
+        taken->trusted = false;
+    snapshots_.insert(snapshots_.begin(), taken);
+    // Two panes, each with its folder list and its file list: four folders at most matter.
+    if (snapshots_.size() > 4)
+        snapshots_.pop_back();
+    return taken;
 }
+
+namespace {
 
 bool startsWithFolder(std::string_view path, std::string_view folder) {
     return path == folder ||
@@ -446,11 +521,27 @@ int PosixFileSystem::step(Step which, const std::string& from, const std::string
 }
 
 Listing PosixFileSystem::listFiles(const std::string& folder, const std::string& pattern) {
-    return listEntries(folder, Wanted::Files, pattern);
+    Listing listing;
+    const auto taken = snapshot(folder, listing.error);
+    if (taken == nullptr)
+        return listing;
+    if (pattern == "*.*" || pattern == "*") {
+        listing.names = taken->files;
+        return listing;
+    }
+    // The snapshot is in order already: filtering keeps it.
+    for (const std::string& name : taken->files) {
+        if (nameMatches(name, pattern))
+            listing.names.push_back(name);
+    }
+    return listing;
 }
 
 Listing PosixFileSystem::listFolders(const std::string& folder) {
-    return listEntries(folder, Wanted::Folders, {});
+    Listing listing;
+    if (const auto taken = snapshot(folder, listing.error))
+        listing.names = taken->folders;
+    return listing;
 }
 
 bool PosixFileSystem::isFolder(const std::string& path) {

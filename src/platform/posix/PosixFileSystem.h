@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -51,6 +52,10 @@ public:
     std::string workingFolder() override;
 
 private:
+    struct Snapshot;
+    // The folder's entries, read anew unless a trusted snapshot of it still stands.
+    std::shared_ptr<const Snapshot> snapshot(const std::string& folder, int& error);
+
     int step(Step which, const std::string& from, const std::string& to) const;
     int renameStep(const std::string& from, const std::string& to) const;
     int renameThroughTemporary(const std::string& from, const std::string& to) const;
@@ -62,6 +67,7 @@ private:
                        TreeDeleteResult& result) const;
     int removeEntry(int folder, const char* name, const std::string& fullPath, bool isFolder) const;
 
+    std::vector<std::shared_ptr<const Snapshot>> snapshots_; // most recent first
     TreeRemovalHook treeRemovalHook_;
     StepHook stepHook_;
 };
