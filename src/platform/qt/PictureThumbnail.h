@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace quorvel {
+
+// The small picture that a camera stores in a JPEG photograph's EXIF data, upright and
+// stretched to `target`, when it is at least that large and has the proportions of the
+// photograph (a thumbnail with bars is refused). A null image otherwise: the caller then
+// decodes the photograph itself. Reading it costs a few kilobytes instead of the whole file.
+QImage loadEmbeddedThumbnail(const QString& path, QSize target);
+
+} // namespace quorvel
