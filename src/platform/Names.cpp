@@ -30,7 +30,7 @@ char32_t decodeAt(std::string_view text, std::size_t i, std::size_t& length) {
     length = sequenceLength(text, i);
     const auto lead = static_cast<unsigned char>(text[i]);
     if (length == 1)
-        return lead < 0x80 ? lead : 0xDC00 + lead;  // never equal to a real letter
+        return lead < 0x80 ? lead : 0xDC00 + lead; // never equal to a real letter
     char32_t c = lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k)
         c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
@@ -62,9 +62,61 @@ char32_t foldCase(char32_t c) {
     return c;
 }
 
-bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool isDigit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
+
+// UTF-8 keeps the order of code points, and no encoding is the prefix of another, so that
+// byte order on the encoded tokens is their order.
+void appendEncoded(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
 } // namespace
+
+void appendNaturalSortKey(std::string& key, std::string_view name) {
+    std::size_t i = 0;
+    while (i < name.size()) {
+        if (isDigit(static_cast<unsigned char>(name[i]))) {
+            // A run of digits compares with a letter as any digit does, and with another
+            // run by value: its length without leading zeros, then its digits.
+            std::size_t end = i;
+            while (end < name.size() && isDigit(static_cast<unsigned char>(name[end])))
+                ++end;
+            std::size_t start = i;
+            while (start + 1 < end && name[start] == '0')
+                ++start;
+            key += '0';
+            appendEncoded(key, static_cast<char32_t>(end - start));
+            key.append(name.substr(start, end - start));
+            i = end;
+            continue;
+        }
+        std::size_t length = 0;
+        appendEncoded(key, foldCase(decodeAt(name, i, length)));
+        i += length;
+    }
+}
+
+std::string naturalSortKey(std::string_view name) {
+    std::string key;
+    appendNaturalSortKey(key, name);
+    return key;
+}
 
 std::size_t utf8Length(std::string_view text) {
     std::size_t count = 0;

@@ -175,108 +175,6 @@ int copyData(int source, int target) {
     }
 }
 
-// Case folding and UTF-8 decoding exactly as naturalLess and matchesPattern do them; the
-// key tests hold the two in step.
-std::size_t sequenceLength(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (length == 1 || i + length > text.size())
-        return 1;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 1;
-    }
-    return length;
-}
-
-char32_t decodeAt(std::string_view text, std::size_t i, std::size_t& length) {
-    length = sequenceLength(text, i);
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (length == 1)
-        return lead < 0x80 ? lead : 0xDC00 + lead;
-    char32_t c = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k)
-        c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    return c;
-}
-
-char32_t foldCase(char32_t c) {
-    if (c >= 'A' && c <= 'Z')
-        return c + 32;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return c + 32;
-    if (c >= 0x100 && c <= 0x17F) {
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
-            return (c % 2 == 1) ? c + 1 : c;
-        if (c == 0x178)
-            return 0xFF;
-        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F)
-            return c;
-        return (c % 2 == 0) ? c + 1 : c;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2)
-        return c + 32;
-    if (c >= 0x410 && c <= 0x42F)
-        return c + 32;
-    if (c >= 0x400 && c <= 0x40F)
-        return c + 80;
-    return c;
-}
-
-bool isAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// UTF-8 keeps the order of code points, and no encoding is the prefix of another, so that
-// byte order on the encoded tokens is their order.
-void appendEncoded(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-void appendSortKey(std::string& key, std::string_view name) {
-    std::size_t i = 0;
-    while (i < name.size()) {
-        if (isAsciiDigit(name[i])) {
-            // A run of digits compares with a letter as any digit does, and with another
-            // run by value: its length without leading zeros, then its digits.
-            std::size_t end = i;
-            while (end < name.size() && isAsciiDigit(name[end]))
-                ++end;
-            std::size_t start = i;
-            while (start + 1 < end && name[start] == '0')
-                ++start;
-            key += '0';
-            appendEncoded(key, static_cast<char32_t>(end - start));
-            key.append(name.substr(start, end - start));
-            i = end;
-            continue;
-        }
-        std::size_t length = 0;
-        appendEncoded(key, foldCase(decodeAt(name, i, length)));
-        i += length;
-    }
-}
-
 // Sorts names in natural order through precomputed keys kept side by side in one buffer;
 // the first sixteen bytes of each key, held in the row, settle most comparisons.
 void sortNaturally(std::vector<std::string>& names) {
@@ -292,7 +190,7 @@ void sortNaturally(std::vector<std::string>& names) {
     rows.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::size_t offset = keys.size();
-        appendSortKey(keys, names[i]);
+        appendNaturalSortKey(keys, names[i]);
         Row row{{0, 0},
                 offset,
                 static_cast<std::uint32_t>(keys.size() - offset),
@@ -481,12 +379,6 @@ std::string decodeMountField(std::string_view field) {
 }
 
 } // namespace
-
-std::string naturalSortKey(std::string_view name) {
-    std::string key;
-    appendSortKey(key, name);
-    return key;
-}
 
 bool nameMatches(std::string_view name, std::string_view pattern) {
     // "*" followed by plain ASCII: no other character folds onto an ASCII one, and an

@@ -78,10 +78,6 @@ private:
 std::vector<Volume> volumesFromMountInfo(std::string_view mountInfo,
                                          const std::function<bool(const std::string&)>& isFolder);
 
-// A key whose byte order is the order of naturalLess, ties aside: sorting a large listing
-// by precomputed keys is several times faster than comparing the names with naturalLess.
-std::string naturalSortKey(std::string_view name);
-
 // matchesPattern, with a fast path for the common "*.jpg" form.
 bool nameMatches(std::string_view name, std::string_view pattern);
 
