@@ -91,13 +91,13 @@ TEST_F(QtSettingsStoreTest, ValuesComeBackExactlyFromTheFile) {
     {
         QtSettingsStore store(folder());
         for (size_t i = 0; i < values.size(); ++i) {
-            store.write("quorvel", "Data", "K" + std::to_string(i), values[i]);
+            store.write("quorvel", "Data", std::string("K").append(std::to_string(i)), values[i]);
         }
         ASSERT_TRUE(store.commit());
     }
     QtSettingsStore later(folder());
     for (size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(later.read("quorvel", "Data", "K" + std::to_string(i)),
+        EXPECT_EQ(later.read("quorvel", "Data", std::string("K").append(std::to_string(i))),
                   std::optional<std::string>(values[i]))
             << "value #" << i;
     }

@@ -1,6 +1,5 @@
 #include "platform/qt/PictureDecoding.h"
 
-#include "platform/qt/PictureThumbnail.h"
 #include "platform/qt/QtPictures.h"
 
 #include <QBuffer>
@@ -64,7 +63,7 @@ QByteArray exifSegment(const QByteArray& thumbnail) {
 
 } // namespace
 
-bool writeTestPhotograph(const std::string& path, int width, int height) {
+bool writeTestPhotograph(const std::string& path, int width, int height, bool withThumbnail) {
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return false;
@@ -81,28 +80,24 @@ bool writeTestPhotograph(const std::string& path, int width, int height) {
             line[x] = qRgb(qBound(0, r, 255), qBound(0, g, 255), qBound(0, b, 255));
         }
     }
-    // A camera's thumbnail: 160 pixels on the long side, the photograph's proportions.
-    const QImage small =
-        image.scaled(QSize(160, 160), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QByteArray bytes = jpeg(image, 90);
-    const QByteArray thumbnail = jpeg(small, 75);
-    if (bytes.size() < 2 || thumbnail.isEmpty() || thumbnail.size() > 60000)
+    if (bytes.size() < 2)
         return false;
-    bytes.insert(2, exifSegment(thumbnail));
+    if (withThumbnail) {
+        // A camera's thumbnail: 160 pixels on the long side, the photograph's proportions.
+        const QImage small =
+            image.scaled(QSize(160, 160), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QByteArray thumbnail = jpeg(small, 75);
+        if (thumbnail.isEmpty() || thumbnail.size() > 60000)
+            return false;
+        bytes.insert(2, exifSegment(thumbnail));
+    }
     QFile file(QFile::decodeName(path.c_str()));
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 bool decodeScaledPicture(const std::string& path, int width, int height) {
     return !loadScaledPicture(QFile::decodeName(path.c_str()), QSize(width, height)).isNull();
-}
-
-bool decodeStripPicture(const std::string& path, int width, int height) {
-    const QString file = QFile::decodeName(path.c_str());
-    const QSize frame(width, height);
-    if (!loadEmbeddedThumbnail(file, frame).isNull())
-        return true;
-    return !loadScaledPicture(file, frame).isNull();
 }
 
 bool decodeWholePicture(const std::string& path) {

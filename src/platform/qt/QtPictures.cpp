@@ -1,5 +1,7 @@
 #include "platform/qt/QtPictures.h"
 
+#include "platform/qt/PictureThumbnail.h"
+
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -14,6 +16,9 @@ constexpr int maxPictureSide = 20000;
 constexpr qint64 maxPicturePixels = 200'000'000;
 // Memory a decoder may take for one picture, in megabytes.
 constexpr int pictureAllocationLimitMb = 256;
+// Frames up to this size, the thumbnails of the strip, take the camera's own thumbnail
+// when the photograph has one: a larger frame would show its coarseness.
+constexpr int largestThumbnailFrame = 256;
 
 // The limit is one setting for the whole process; every way in sets it before decoding.
 void limitAllocation() {
@@ -61,6 +66,12 @@ QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode m
     const bool turned = quarterTurned(reader);
     const QSize upright = turned ? stored.transposed() : stored;
     const QSize target = upright.scaled(frame, mode).expandedTo(QSize(1, 1));
+    if (mode == Qt::IgnoreAspectRatio && frame.width() <= largestThumbnailFrame &&
+        frame.height() <= largestThumbnailFrame) {
+        QImage thumbnail = loadEmbeddedThumbnail(path, target);
+        if (!thumbnail.isNull())
+            return thumbnail;
+    }
     // The decoder scales before the orientation is applied, so it is given the stored
     // orientation of the target.
     reader.setScaledSize(turned ? target.transposed() : target);

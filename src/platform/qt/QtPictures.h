@@ -20,7 +20,9 @@ public:
 // by default, or the largest size of its own proportions that fits with KeepAspectRatio. A
 // JPEG is decoded directly at the reduced size. A null image when the file is missing, is
 // not a picture, is too large to show, or cannot be decoded; a truncated file may give a
-// partly grey picture.
+// partly grey picture. A small stretched frame takes the photograph's EXIF thumbnail when it
+// is large enough and has the photograph's proportions: reading it costs a few kilobytes,
+// where even a reduced decode reads the whole file.
 QImage loadScaledPicture(const QString& path, QSize frame,
                          Qt::AspectRatioMode mode = Qt::IgnoreAspectRatio);
 
