@@ -101,6 +101,15 @@ QByteArrayView exifOf(const QByteArray& head) {
     return {};
 }
 
+// A cut thumbnail would still decode, grey where its data stop: it must end as a JPEG ends,
+// past the zeros some cameras pad it with.
+bool complete(QByteArrayView jpeg) {
+    qsizetype end = jpeg.size();
+    while (end > 0 && jpeg[end - 1] == '\0')
+        --end;
+    return end >= 4 && jpeg.first(end).endsWith(QByteArrayView("\xFF\xD9", 2));
+}
+
 QImage upright(QImage image, QImageIOHandler::Transformations turn) {
     if (turn & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
         image = image.mirrored(turn.testFlag(QImageIOHandler::TransformationMirror),
@@ -131,7 +140,7 @@ QImage loadEmbeddedThumbnail(const QString& path, QSize target) {
     if (!offset || !length)
         return {};
     const QByteArrayView bytes = tiff.slice(*offset, *length);
-    if (bytes.isEmpty())
+    if (!complete(bytes))
         return {};
 
     // The photograph's own header gives its size and orientation, which the thumbnail shares.
