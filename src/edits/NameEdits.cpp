@@ -119,11 +119,13 @@ void NameEdits::refuse(const std::string& text) {
                          "Renommer");
 }
 
-bool NameEdits::confirm(const std::string& text, const std::string& title) {
-    Toolkit& ui = w_.toolkit();
+void NameEdits::beepThrice() {
     for (int i = 0; i < 3; ++i)
-        ui.beep();
-    return ui.message(text, Icon::Question, Buttons::YesNo, title) == Reply::Yes;
+        w_.toolkit().beep();
+}
+
+bool NameEdits::confirm(const std::string& text, const std::string& title) {
+    return w_.toolkit().message(text, Icon::Question, Buttons::YesNo, title) == Reply::Yes;
 }
 
 std::string NameEdits::typedWithTargetType() const {
@@ -151,17 +153,19 @@ void NameEdits::shorten(bool onRight) {
     const std::int64_t typed = length(w_.sChTmp);
     const std::int64_t sample = length(w_.OldRep);
     const std::int64_t k = length(source);
-    if (typed < k) {
-        refuse(shorterThanType(source));
-        return;
-    }
+    w_.Exces = sample - typed;
     // An empty list has no sample to shorten: whatever is typed touches no file.
-    if (!w_.OldRep.empty() && typed > sample) {
+    if (!w_.OldRep.empty() && w_.Exces < 0) {
         refuse("Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
                "caractères du nom proposé.");
         return;
     }
-    w_.Exces = sample - typed;
+    beepThrice();
+    // The question's last line takes the source type's length off the typed text.
+    if (typed < k) {
+        refuse(shorterThanType(source));
+        return;
+    }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
     const std::int64_t excess = w_.Exces;
@@ -203,23 +207,25 @@ void NameEdits::lengthenOnLeft() {
                "à rajouter devant le nom proposé.");
         return;
     }
-    if (typed < k) {
-        refuse(shorterThanType(source));
-        return;
-    }
     const std::string prefix = left(w_.sChTmp, typed - sample);
     if (const char* problem = forbiddenInPrefix(prefix)) {
         refuse(problem);
         return;
     }
     w_.Ext = prefix;
+    beepThrice();
+    if (typed < k) {
+        refuse(shorterThanType(source));
+        return;
+    }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
     RunNameEdit(
-        [prefix, k, target](const std::string& name) { return keepStem(name, k, prefix, target); });
+        [this, k, target](const std::string& name) { return keepStem(name, k, w_.Ext, target); });
 }
 
 void NameEdits::copyToTarget() {
+    beepThrice();
     if (!confirm("Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : ",
                  " Recopier les fichiers?"))
         return;
@@ -294,8 +300,7 @@ void NameEdits::RunNameEdit(const NameRule& rule) {
     source.refresh();
     w_.File2.refresh();
     w_.panes().writeTargetStatus();
-    for (int i = 0; i < 3; ++i)
-        ui.beep();
+    beepThrice();
     ui.message(withFailures(BatchRename::FormatRenameResult(done, listed), failures), Icon::None,
                Buttons::Ok, "Renommer");
     ui.setBusy(false);
@@ -313,6 +318,7 @@ void NameEdits::addType() {
         ui.message(problem, Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
+    beepThrice();
     if (!confirm("Rajouter l'extension :\r\n" + w_.sChTmp, " Rajouter l'extension?"))
         return;
     addOnce(w_.Combo1, w_.sChTmp, w_.Flag);

@@ -43,7 +43,8 @@ private:
     bool askText(const std::string& prompt, const std::string& title);
     // Refuses the typed text with an error box titled "Renommer".
     void refuse(const std::string& text);
-    // The three beeps and the question; true on Yes.
+    void beepThrice();
+    // The yes/no question; true on Yes.
     bool confirm(const std::string& text, const std::string& title);
     // The question's last line: the typed text with the target type for its extension.
     std::string typedWithTargetType() const;

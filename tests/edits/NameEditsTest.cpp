@@ -48,10 +48,12 @@ protected:
         EXPECT_EQ(found.size(), 1u);
         return found.empty() ? ToolkitEvent{} : found.front();
     }
-    // A refused input: its message, no beep, no question, nothing changed on disk.
+    // A refused input: its message after `beeps` beeps, no question, nothing changed on disk.
     void expectRefused(const std::string& folder, const std::vector<std::string>& before,
-                       const std::string& text) {
+                       const std::string& text, int beeps = 0) {
         const ToolkitEvent message = onlyMessage();
+        EXPECT_EQ(toolkit.beeps(), beeps);
+        EXPECT_EQ(toolkit.events().back().kind, Kind::Message);
         EXPECT_EQ(message.text, text);
         EXPECT_EQ(message.icon, Icon::Error);
         EXPECT_EQ(message.title, "Renommer");
@@ -295,11 +297,13 @@ TEST_F(NameEditsTest, RefusedInputChangesNothing) {
                   "Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
                   "caractères du nom proposé.\r\nAucun fichier n'a été modifié.");
 
+    // Too short for the question to be built: refused where the question would come.
     toolkit.queueInput("jp");
     leftCut().click();
     expectRefused(photos, before,
                   "Le texte tapé est plus court que l'extension « jpg » : les nouveaux noms ne "
-                  "peuvent pas être construits.\r\nAucun fichier n'a été modifié.");
+                  "peuvent pas être construits.\r\nAucun fichier n'a été modifié.",
+                  3);
 
     toolkit.queueInput("IMG_1234.jp");
     lengthen().click();
@@ -318,9 +322,13 @@ TEST_F(NameEditsTest, RefusedInputChangesNothing) {
     }
     EXPECT_EQ(w.Ext, "");
 
-    // No at the question: nothing changed and nothing more said.
+    // No at the question: nothing changed and nothing more said. The question's last line
+    // loses the source type's length, not the target type's.
+    w.Combo3.pick("*");
     edit(right(), "IMG_12.jpg", false);
     EXPECT_EQ(toolkit.events().back().kind, Kind::Question);
+    EXPECT_EQ(toolkit.events().back().text,
+              "Renommer les fichiers du type :\r\nIMG_1234.jpg\r\nen\r\nIMG_12.*");
     EXPECT_EQ(namesIn(photos), before);
     EXPECT_FALSE(toolkit.busy());
 }
@@ -374,6 +382,15 @@ TEST_F(NameEditsTest, AnEmptySourceListTouchesNothing) {
     edit(lengthen(), "x.jpg");
     EXPECT_EQ(w.Ext, "x.jpg");
     EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
+    // Nothing to be shorter than but the source type: beeps, then the refusal, no question.
+    toolkit.clearEvents();
+    toolkit.queueInput("jp");
+    lengthen().click();
+    EXPECT_EQ(toolkit.beeps(), 3);
+    EXPECT_EQ(texts(), (std::vector<std::string>{
+                           "Le texte tapé est plus court que l'extension « jpg » : les nouveaux "
+                           "noms ne peuvent pas être construits.\r\nAucun fichier n'a été "
+                           "modifié."}));
     EXPECT_EQ(namesIn(temp / "Vide"), (std::vector<std::string>{"notes.txt"}));
     EXPECT_EQ(w.edits().LastSelectedName(), "");
 }
