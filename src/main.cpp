@@ -2,7 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/ProgramInfo.h"
-#include "platform/qt/FormWindow.h"
+#include "platform/qt/ProgramWindows.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
@@ -24,11 +24,7 @@ int main(int argc, char** argv) {
         Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])});
 
     toolkit.onWindowCreated = [&window](Form& form, FormWindow& shown) {
-        if (&form == &window.form)
-            shown.onHelp = [&window] { window.showHelp(); };
-        // The about box's contact line takes the program's icon as its pointer.
-        if (form.name() == "About")
-            shown.setControlCursor("Label5", QCursor(programIcon().pixmap(32)));
+        dressProgramWindow(window, form, shown);
     };
     window.startUp();
     toolkit.showForm(window.form);

@@ -6,6 +6,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOption>
+#include <qdrawutil.h>
 
 namespace quorvel {
 
@@ -24,9 +26,35 @@ void ClickFrame::mousePressEvent(QMouseEvent* event) {
 QRect FrameStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
                                  SubControl part, const QWidget* widget) const {
     QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
-    if (control == CC_GroupBox && (part == SC_GroupBoxLabel || part == SC_GroupBoxCheckBox))
+    if (control != CC_GroupBox)
+        return rect;
+    if (part == SC_GroupBoxLabel || part == SC_GroupBoxCheckBox)
         rect.translate(indent_, 0);
     return rect;
+}
+
+void FrameStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                    QPainter* painter, const QWidget* widget) const {
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    if (control != CC_GroupBox || box == nullptr || box->text.isEmpty() ||
+        !(box->subControls & SC_GroupBoxLabel)) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    // The line stops on either side of the caption.
+    const QRect caption = subControlRect(control, option, SC_GroupBoxLabel, widget);
+    if (box->subControls & SC_GroupBoxFrame) {
+        // An etched line, drawn here: the style's own frame keeps below its caption.
+        QRect line = box->rect.adjusted(0, 0, -1, -1);
+        line.setTop(caption.center().y());
+        painter->save();
+        painter->setClipRegion(QRegion(box->rect).subtracted(caption.adjusted(-2, 0, 2, 0)));
+        qDrawShadeRect(painter, line, box->palette, true, 1, 0);
+        painter->restore();
+    }
+    QStyleOptionGroupBox label(*box);
+    label.subControls = SC_GroupBoxLabel;
+    QProxyStyle::drawComplexControl(control, &label, painter, widget);
 }
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {}

@@ -34,12 +34,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
-// Frame captions clear of the corner, where a neighbouring panel may overlap a little.
+// Frame captions clear of the corner, where a neighbouring panel may overlap a little, with
+// the frame's line through the middle of the caption as the window was laid out for: a line
+// under the caption would run through the controls placed just below it.
 class FrameStyle : public QProxyStyle {
 public:
     explicit FrameStyle(int captionIndent) : indent_(captionIndent) {}
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                          const QWidget* widget) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override;
 
 private:
     int indent_;

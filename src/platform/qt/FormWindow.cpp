@@ -113,6 +113,16 @@ void FormWindow::setControlCursor(const std::string& name, const QCursor& cursor
         widget->setCursor(cursor);
 }
 
+void FormWindow::setControlFont(const std::string& name, const QFont& font) {
+    QWidget* widget = widgetOf(name);
+    if (widget == nullptr)
+        return;
+    const Control* control = form_->find(name);
+    fonts_[control] = font;
+    widget->setFont(font);
+    mirrors_[control](Change::All);
+}
+
 void FormWindow::showProgress(const QString& text) {
     if (text.isEmpty()) {
         if (progress_ != nullptr)
@@ -145,6 +155,7 @@ void FormWindow::detach() {
     for (const auto& [control, id] : subscriptions_)
         control->unsubscribe(id);
     subscriptions_.clear();
+    mirrors_.clear();
     for (const auto& release : releases_)
         release();
     releases_.clear();
@@ -200,6 +211,7 @@ QWidget* FormWindow::build(Control& control) {
             mirrorCommon(control, widget);
         mirrorKind(change);
     };
+    mirrors_[&control] = mirror;
     mirror(Change::All);
     subscriptions_.emplace_back(&control, control.subscribe(mirror));
     return widget;
@@ -251,12 +263,13 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->onPress = guarded([&control] { control.click(); });
         widget = label;
-        return [label, &control](Change) {
+        return [this, label, &control](Change) {
             const QString text = qs(control.caption());
             label->setText(text);
             // A one-line label keeps its whole caption where our font is wider than the one
             // the window was laid out for: narrower letters first, then past its width.
-            QFont font = label->parentWidget()->font();
+            const auto own = fonts_.find(&control);
+            QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
             const bool oneLine = label->height() < 2 * QFontMetrics(font).lineSpacing();
             label->setWordWrap(!oneLine);
             int natural = QFontMetrics(font).horizontalAdvance(text) + 2;

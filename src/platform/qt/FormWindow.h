@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 
 #include <QCursor>
+#include <QFont>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -30,6 +31,9 @@ public:
     int pixels(int twips) const;
 
     void setControlCursor(const std::string& name, const QCursor& cursor);
+    // A control's own font, in place of the window's small one; a label still narrows it
+    // to keep a one-line caption whole.
+    void setControlFont(const std::string& name, const QFont& font);
     // A strip over the bottom of the window, repainted at once; empty text removes it.
     void showProgress(const QString& text);
     // Stops mirroring the form, which may go away now; the window only waits to close.
@@ -55,6 +59,8 @@ private:
     Form* form_;
     double scale_;
     std::map<const Control*, QWidget*> widgets_;
+    std::map<const Control*, Refresh> mirrors_;
+    std::map<const Control*, QFont> fonts_;
     std::vector<std::pair<Control*, int>> subscriptions_;
     std::vector<std::function<void()>> releases_;
     QStyle* frameStyle_;

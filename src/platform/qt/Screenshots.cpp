@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/FormWindow.h"
+#include "platform/qt/ProgramWindows.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -53,24 +55,18 @@ QImage samplePhoto(const Sample& sample) {
     p.setBrush(QColor(60, 150, 70));
     p.drawPath(hills);
     QFont font = p.font();
-    font.setPixelSize(sample.height / 10);
+    const QString name = QString::fromUtf8(sample.name);
+    // As large as a tenth of the height allows, but the whole name on a portrait photo too.
+    for (int size = sample.height / 10; size > 8; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(name) <= sample.width * 9 / 10)
+            break;
+    }
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(photo.rect().adjusted(0, 0, 0, -sample.height / 20),
-               Qt::AlignHCenter | Qt::AlignBottom, QString::fromUtf8(sample.name));
+               Qt::AlignHCenter | Qt::AlignBottom, name);
     return photo;
-}
-
-// The about box's picture: the program's icon on a soft background, 250 by 166.
-QImage aboutPicture() {
-    QImage picture(250, 166, QImage::Format_RGB32);
-    QPainter p(&picture);
-    QLinearGradient back(0, 0, 250, 166);
-    back.setColorAt(0, QColor(255, 236, 200));
-    back.setColorAt(1, QColor(255, 200, 140));
-    p.fillRect(picture.rect(), back);
-    p.drawPixmap(QRect(55, 13, 140, 140), programIcon().pixmap(140));
-    return picture;
 }
 
 bool save(QWidget* window, const QDir& out, const char* file) {
@@ -104,7 +100,15 @@ int runScreenshots(int argc, char** argv) {
     };
     for (const Sample& sample : samples)
         samplePhoto(sample).save(photos + "/" + QString::fromUtf8(sample.name), "JPEG", 85);
-    aboutPicture().save(photos + "/" + AboutBox::pictureFile);
+    // The about box shows the picture we ship, made beside this tool by the build; the
+    // sample folder stands for the program's folder.
+    const QString shipped =
+        QCoreApplication::applicationDirPath() + "/" + QString::fromLatin1(AboutBox::pictureFile);
+    if (!QFile::copy(shipped, photos + "/" + QString::fromLatin1(AboutBox::pictureFile))) {
+        std::fprintf(stderr, "cannot find %s: build the quorvel_pictures target first\n",
+                     shipped.toLocal8Bit().constData());
+        return 1;
+    }
 
     QtToolkit toolkit;
     PosixFileSystem fs;
@@ -114,6 +118,9 @@ int runScreenshots(int argc, char** argv) {
     SystemClock clock;
     const std::string folder = photos.toStdString();
     MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, {folder, "Quorvel"}});
+    toolkit.onWindowCreated = [&window](Form& form, FormWindow& shown) {
+        dressProgramWindow(window, form, shown);
+    };
     window.startUp();
     toolkit.showForm(window.form);
     FormWindow* main = toolkit.windowOf(window.form);
