@@ -76,11 +76,13 @@ bool FolderCommands::acceptName(const std::string& name, const std::string& titl
     return true;
 }
 
-void FolderCommands::open(FolderList& folders, const std::string& path, const std::string& title) {
-    if (const int failed = folders.setPath(path))
+bool FolderCommands::open(FolderList& folders, const std::string& path, const std::string& title) {
+    const int failed = folders.setPath(path);
+    if (failed != 0)
         error("Le répertoire " + quoted(path) + " ne peut pas être ouvert :\r\n" +
                   frenchReason(failed),
               title);
+    return failed == 0;
 }
 
 void FolderCommands::createFolder(bool source) {
@@ -134,8 +136,9 @@ void FolderCommands::renameFolder(bool source) {
               renameTitle);
         return;
     }
-    open(folders, newPath, renameTitle);
-    open(other(source), folders.path(), renameTitle);
+    // The other pane follows only a pane that really reached the new name.
+    if (open(folders, newPath, renameTitle))
+        open(other(source), folders.path(), renameTitle);
 }
 
 void FolderCommands::deleteFolder(bool source) {
@@ -153,10 +156,11 @@ void FolderCommands::deleteFolder(bool source) {
     w_.OldRep = parentFolder(path);
     const TreeDeleteResult result = DeleteFolderTree(path);
     folders.refresh();
-    open(folders, w_.OldRep, deleteTitle);
+    const bool moved = open(folders, w_.OldRep, deleteTitle);
     if (!source) {
         w_.Dir1.refresh();
-        open(w_.Dir1, folders.path(), deleteTitle);
+        if (moved)
+            open(w_.Dir1, folders.path(), deleteTitle);
     }
     if (result.left > 0)
         error(leftOverText(name, result), deleteTitle);

@@ -32,8 +32,9 @@ private:
                           const std::string& title);
     // False, after telling the user why, when the typed name is empty or not one name.
     bool acceptName(const std::string& name, const std::string& title);
-    // Opens the pane on a folder that now exists there.
-    void open(FolderList& folders, const std::string& path, const std::string& title);
+    // Opens the pane on a folder that now exists there; false, after telling the user why,
+    // when it cannot be opened.
+    bool open(FolderList& folders, const std::string& path, const std::string& title);
     void beepThrice();
     void error(const std::string& text, const std::string& title);
 

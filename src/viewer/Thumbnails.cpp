@@ -55,7 +55,9 @@ void Thumbnails::ShowSelection(const std::string& listName) {
     const std::string folder = list.path();
     std::array<std::string, slots> names;
     for (int i = 0; i < slots; ++i) {
-        const int row = list.current() < 0 ? -1 : list.current() + i;
+        // Without a current row (-1) the first slot is blank and the next ones start at
+        // the top of the list.
+        const int row = list.current() + i;
         if (row >= 0 && row < list.count())
             names[static_cast<std::size_t>(i)] = list.row(row);
     }

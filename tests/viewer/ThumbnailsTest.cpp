@@ -98,19 +98,22 @@ TEST_F(ThumbnailsTest, TheCurrentRowCountsNotTheSelection) {
     EXPECT_EQ(slot(1).name, "");
 }
 
-TEST_F(ThumbnailsTest, ListWithoutCurrentRowGivesFourBlankSlots) {
+TEST_F(ThumbnailsTest, WithoutCurrentRowTheFirstSlotIsBlankAndTheOthersStartAtTheTop) {
     photos();
     MainWindow& w = *window;
-    w.File1.toggle(0);
+    w.File1.toggle(5);
     w.Comm1[6]->click();
-    ASSERT_EQ(slot(0).name, "IMG_01.jpg");
-    // A re-read leaves no current row; the old strip is replaced by an empty one.
+    ASSERT_EQ(slot(0).name, "IMG_06.jpg");
+    // A re-read leaves no current row: slot i shows row -1 + i.
     w.File1.refresh();
     w.Comm1[6]->click();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(slot(i), (Slot{"", "", landscape[i]})) << i;
-        EXPECT_TRUE(slotVisible(i));
+    EXPECT_EQ(slot(0), (Slot{"", "", landscape[0]}));
+    for (int i = 1; i < 4; ++i) {
+        const std::string name = w.File1.row(i - 1);
+        EXPECT_EQ(slot(i), (Slot{name, path(name), landscape[i]})) << i;
     }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(slotVisible(i)) << i;
 }
 
 TEST_F(ThumbnailsTest, FramesFollowTheOrientationAndNonPicturesKeepTheirName) {
