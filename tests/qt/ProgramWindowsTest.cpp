@@ -1,0 +1,151 @@
+#include "platform/qt/ProgramWindows.h"
+
+#include "app/AboutBox.h"
+#include "app/MainWindow.h"
+#include "platform/Clock.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/QtPictures.h"
+#include "platform/qt/QtToolkit.h"
+#include "platform/script/MemorySettingsStore.h"
+#include "platform/script/RecordingShell.h"
+#include "viewer/PhotoViewer.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+// The program's main window on the real toolkit, its windows dressed as the program does.
+class ProgramWindowsTest : public testing::Test {
+protected:
+    ProgramWindowsTest() {
+        toolkit.onWindowCreated = [this](Form& form, FormWindow& shown) {
+            dressProgramWindow(window, form, shown);
+        };
+        window.startUp();
+        toolkit.showForm(window.form);
+    }
+    ~ProgramWindowsTest() override {
+        toolkit.closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    FormWindow* shown(Form* form) { return form == nullptr ? nullptr : toolkit.windowOf(*form); }
+    void pressF1(FormWindow* target) {
+        QApplication::setActiveWindow(target);
+        QTest::keyClick(target, Qt::Key_F1);
+    }
+
+    QTemporaryDir temp;
+    const std::string folder = temp.path().toStdString();
+    QtToolkit toolkit;
+    PosixFileSystem fs;
+    MemorySettingsStore settings;
+    QtPictures pictures;
+    RecordingShell shell;
+    SystemClock clock;
+    MainWindow window{Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}}};
+};
+
+TEST_F(ProgramWindowsTest, F1InTheMainWindowOpensTheHelpFileBesideTheProgram) {
+    FormWindow* main = shown(&window.form);
+    ASSERT_NE(main, nullptr);
+    pressF1(main);
+    ASSERT_EQ(shell.calls().size(), 1u);
+    EXPECT_EQ(shell.calls()[0].operation, "Help");
+    EXPECT_EQ(shell.calls()[0].document, folder + "/Quorvel.chm");
+
+    // F1 in a control of the window is the window's too.
+    QWidget* list = main->widgetOf("File1");
+    ASSERT_NE(list, nullptr);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F1);
+    EXPECT_EQ(shell.calls().size(), 2u);
+
+    // The about box has no help of its own.
+    window.APropos.click();
+    FormWindow* about = shown(window.about().form());
+    ASSERT_NE(about, nullptr);
+    pressF1(about);
+    EXPECT_EQ(shell.calls().size(), 2u);
+}
+
+TEST_F(ProgramWindowsTest, AboutBoxTitleIsLargeBoldAndWhole) {
+    window.APropos.click();
+    FormWindow* about = shown(window.about().form());
+    ASSERT_NE(about, nullptr);
+    auto* title = qobject_cast<QLabel*>(about->widgetOf("Label1"));
+    auto* version = qobject_cast<QLabel*>(about->widgetOf("Label2"));
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(version, nullptr);
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_GE(title->font().pointSizeF(), 2 * version->font().pointSizeF());
+    EXPECT_FALSE(version->font().bold());
+    const QFontMetrics metrics(title->font());
+    EXPECT_LE(metrics.horizontalAdvance(title->text()), title->width());
+    EXPECT_LE(metrics.height(), title->height());
+
+    // A later caption keeps the title's font.
+    window.about().form()->find("Label1")->setCaption("Quorvel 1.0");
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_EQ(title->text(), "Quorvel 1.0");
+}
+
+TEST_F(ProgramWindowsTest, ClosingTheMainWindowLeavesTheViewerOpenUntilItCloses) {
+    const std::string photo = folder + "/IMG_0001.jpg";
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(QString::fromStdString(photo), "JPEG"));
+    window.viewer().ViewPhoto(photo);
+    ASSERT_NE(window.viewer().form(), nullptr);
+    QPointer<FormWindow> viewer = shown(window.viewer().form());
+    ASSERT_FALSE(viewer.isNull());
+
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+    QPointer<FormWindow> main = shown(&window.form);
+    ASSERT_FALSE(main.isNull());
+
+    // In the program's own event loop, which ends when its last window closes.
+    bool viewerStayed = false;
+    bool mainGone = false;
+    QTimer closeMain;
+    QTimer closeViewer;
+    QTimer giveUp;
+    for (QTimer* timer : {&closeMain, &closeViewer, &giveUp})
+        timer->setSingleShot(true);
+    QObject::connect(&closeMain, &QTimer::timeout, [&] {
+        main->close();
+        closeViewer.start(50);
+    });
+    QObject::connect(&closeViewer, &QTimer::timeout, [&] {
+        mainGone = main.isNull();
+        viewerStayed = !viewer.isNull() && viewer->isVisible() &&
+                       shown(window.viewer().form()) == viewer.data();
+        if (!viewer.isNull())
+            viewer->close();
+    });
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    closeMain.start(0);
+    giveUp.start(5000);
+    const int status = QCoreApplication::exec();
+
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(settings.read("quorvel", "Data", "Dir"), folder) << "its settings saved";
+    EXPECT_TRUE(mainGone) << "the main window is destroyed";
+    EXPECT_TRUE(viewerStayed) << "the viewer stays open after the main window";
+    EXPECT_EQ(status, 0) << "the program goes on after its last window closed";
+    EXPECT_TRUE(viewer.isNull());
+    EXPECT_EQ(window.viewer().form(), nullptr);
+}
+
+} // namespace
+} // namespace quorvel
