@@ -282,8 +282,9 @@ void NameEdits::RunNameEdit(const NameRule& rule) {
                             std::to_string(steps.size()));
         w_.M = steps[i].from;
         w_.NN = steps[i].to;
+        // The file already bears the name asked for: done, with nothing to touch.
         if (!copy && w_.M == w_.NN) {
-            failures.push_back({w_.M, 0, "le nom ne change pas"});
+            ++done;
             continue;
         }
         const std::string from = joinPath(w_.F1, w_.M);

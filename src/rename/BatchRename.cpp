@@ -196,6 +196,7 @@ void BatchRename::run() {
     Progress progress(toolkit);
     std::vector<FileFailure> failures;
     std::int64_t renamed = 0;
+    bool renamedSinceRead = false;
     for (std::size_t k = 0; k < taken.size(); ++k) {
         progress.at(k, taken.size());
         const std::string& name = rows[static_cast<std::size_t>(taken[k])];
@@ -251,6 +252,7 @@ void BatchRename::run() {
                 inPlace ? fs.renameNoReplace(source, w_.N) : fs.copyNoReplace(source, w_.N);
             if (error == 0) {
                 ++renamed;
+                renamedSinceRead = true;
                 if (inPlace)
                     targets.removed(name);
                 targets.added(newName, w_.File2.pattern());
@@ -262,9 +264,12 @@ void BatchRename::run() {
         }
 
         if (collision && !w_.Check1.value()) {
-            // What the user looks at during the wait is what is on disk.
-            w_.File2.refresh();
-            w_.panes().writeTargetStatus();
+            // What the user looks at during the wait is what is on disk: the target list
+            // as it would be after re-reading it at every rename.
+            if (renamedSinceRead) {
+                w_.File2.refresh();
+                renamedSinceRead = false;
+            }
             w_.FraPro.setVisible(true);
             w_.Label5.setCaption(newName + " existe déjà !");
             toolkit.processEventsUntil([this] { return !w_.FraPro.visible() || w_.closed(); });
@@ -275,6 +280,7 @@ void BatchRename::run() {
             // Another command run during the wait may have put the pointer back.
             toolkit.setBusy(true);
             targets.rebuild(w_.File2.rows());
+            renamedSinceRead = false;
         }
     }
 

@@ -272,11 +272,11 @@ TEST_F(NameEditsTest, AnExistingNameIsNeverReplaced) {
     EXPECT_EQ(namesIn(target), (std::vector<std::string>{"IMG_12.jpg"}));
 }
 
-TEST_F(NameEditsTest, AnUnchangedNameIsReportedNotCounted) {
+TEST_F(NameEditsTest, ANameThatAlreadyFitsCountsAsDone) {
     startIn("Photos", {"IMG.jpg", "DSC.JPG"});
     copy();
-    EXPECT_EQ(onlyMessage().text, "1 fichiers ont été renommés sur les 2 présents.\r\n\r\n"
-                                  "IMG.jpg : le nom ne change pas");
+    EXPECT_EQ(onlyMessage().text, "2 fichiers ont été renommés sur les 2 présents.");
+    EXPECT_EQ(fs.calls(FsOp::Rename), 1);
     EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"DSC.jpg", "IMG.jpg"}));
 }
 

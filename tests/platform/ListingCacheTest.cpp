@@ -55,7 +55,32 @@ TEST_F(ListingCacheTest, LinksAreLookedAtEveryTime) {
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"link.jpg"}));
     // The link's target goes: the folder's own times do not move.
     ::unlink(path("target.jpg").c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, Names{});
+}
+
+} // namespace
+} // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// Changes made through the file system itself land at once, even within the tick of the
+// folder's previous change.
+TEST_F(ListingCacheTest, OwnChangesAreSeenAtOnce) {
+    folder("f");
+    write("f/a.jpg");
+    EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"a.jpg"}));
+    ASSERT_EQ(fs.renameNoReplace(path("f/a.jpg"), path("f/b.jpg")), 0);
+    EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"b.jpg"}));
+    ASSERT_EQ(fs.copyNoReplace(path("f/b.jpg"), path("f/c.jpg")), 0);
+    EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"b.jpg", "c.jpg"}));
+    ASSERT_EQ(fs.removeFile(path("f/b.jpg")), 0);
+    ASSERT_EQ(fs.createFolder(path("f/sub")), 0);
+    EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"c.jpg"}));
+    EXPECT_EQ(fs.listFolders(path("f")).names, (Names{"sub"}));
+    ASSERT_EQ(fs.removeFolder(path("f/sub")), 0);
+    EXPECT_EQ(fs.listFolders(path("f")).names, Names{});
 }
 
 } // namespace

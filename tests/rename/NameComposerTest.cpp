@@ -1,6 +1,9 @@
+#include "rename/NameComposer.h"
+
 #include "support/Window.h"
 
-#include "rename/NameComposer.h"
+#include <cstdlib>
+#include <ctime>
 
 namespace quorvel::test {
 namespace {
@@ -79,6 +82,40 @@ TEST(ComposeName, RunPutsABlankBeforeTheParenthesis) {
               "05_2007_01_15_143005.bmp");
     EXPECT_EQ(NameComposer::timeStamp(localTime(2007, 1, 15, 14, 30, 5)), "2007_01_15_143005");
     EXPECT_EQ(NameComposer::timeStamp(localTime(1999, 12, 31, 0, 0, 9)), "1999_12_31_000009");
+}
+
+} // namespace
+} // namespace quorvel::test
+
+namespace quorvel::test {
+namespace {
+
+// The time stamps of a run come from one conversion per quarter hour: they must agree
+// with a conversion of every second, across a change to summer time and in a zone whose
+// offset is not a whole hour.
+TEST(TimeStamp, AgreesWithTheLocalTimeOfEverySecond) {
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved == nullptr ? "" : saved;
+    // 2007-03-25 01:00 UTC, when Paris moved to summer time. Each zone gets hours of its
+    // own: a process keeps one zone, and so does the cache.
+    const std::time_t change = 1174784400;
+    const char* const zones[] = {"Europe/Paris", "Asia/Kathmandu", "America/St_Johns"};
+    for (int day = 0; day < 3; ++day) {
+        const char* zone = zones[day];
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        const std::time_t around = change + day * 86400;
+        for (std::time_t t = around - 7200; t < around + 7200; t += 37) {
+            char expected[32];
+            std::strftime(expected, sizeof expected, "%Y_%m_%d_%H%M%S", std::localtime(&t));
+            ASSERT_EQ(NameComposer::timeStamp(t), expected) << zone << " at " << t;
+        }
+    }
+    if (saved == nullptr)
+        ::unsetenv("TZ");
+    else
+        ::setenv("TZ", before.c_str(), 1);
+    ::tzset();
 }
 
 } // namespace

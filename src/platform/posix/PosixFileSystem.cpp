@@ -254,6 +254,7 @@ struct PosixFileSystem::Snapshot {
     // Taken long enough after the folder's last change that any later change moves its
     // times: only then may the snapshot stand for the folder.
     bool trusted = false;
+    std::int64_t taken = 0;
     std::vector<std::string> files;
     std::vector<std::string> folders;
 };
@@ -273,17 +274,22 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
         ::closedir(dir);
         return nullptr;
     }
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    // A snapshot of a moment ago is as good as a read now: it only stands in for a read
+    // made that moment earlier. An older one must be trusted.
+    constexpr std::int64_t recent = 50'000'000;
     for (const auto& cached : snapshots_) {
-        if (cached->trusted && cached->folder == folder && cached->device == st.st_dev &&
-            cached->inode == st.st_ino && cached->modified == nanoseconds(st.st_mtim) &&
+        if ((cached->trusted || nanoseconds(now) - cached->taken < recent) &&
+            cached->folder == folder && cached->device == st.st_dev && cached->inode == st.st_ino &&
+            cached->modified == nanoseconds(st.st_mtim) &&
             cached->changed == nanoseconds(st.st_ctim)) {
             ::closedir(dir);
             return cached;
         }
     }
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
     auto taken = std::make_shared<Snapshot>();
+    taken->taken = nanoseconds(now);
     taken->folder = folder;
     taken->device = st.st_dev;
     taken->inode = st.st_ino;
@@ -488,6 +494,7 @@ int PosixFileSystem::renameStep(const std::string& from, const std::string& to) 
 }
 
 int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    forgetSnapshots();
     const int error = renameStep(from, to);
     if (error != EEXIST)
         return error;
@@ -534,6 +541,7 @@ int PosixFileSystem::fillTarget(int source, const struct stat& st, int target,
 }
 
 int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    forgetSnapshots();
     Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.get() < 0)
         return errno;
@@ -598,14 +606,17 @@ int PosixFileSystem::copyThroughHiddenFile(int source, const struct stat& st,
 }
 
 int PosixFileSystem::removeFile(const std::string& path) {
+    forgetSnapshots();
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 int PosixFileSystem::createFolder(const std::string& path) {
+    forgetSnapshots();
     return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
 }
 
 int PosixFileSystem::removeFolder(const std::string& path) {
+    forgetSnapshots();
     return ::rmdir(path.c_str()) == 0 ? 0 : errno;
 }
 
@@ -684,6 +695,7 @@ void PosixFileSystem::deleteEntries(int folder, const std::string& folderPath, s
 }
 
 TreeDeleteResult PosixFileSystem::deleteTree(const std::string& given) {
+    forgetSnapshots();
     TreeDeleteResult result;
     // A trailing "/" would make the look below follow a link.
     std::string path = given;
