@@ -289,9 +289,13 @@ void ScenarioRunner::showState(const std::string& name) {
         json += field("path", files.path()) + field("pattern", files.pattern()) +
                 ",\"rows\":" + stringArray(files.rows()) + ",\"selected\":[";
         const std::vector<int> selected = files.selectedRows();
-        for (std::size_t i = 0; i < selected.size(); ++i)
-            json += (i > 0 ? "," : "") + std::to_string(selected[i]);
-        json += "]" + field("current", files.current());
+        for (std::size_t i = 0; i < selected.size(); ++i) {
+            if (i > 0)
+                json += ',';
+            json += std::to_string(selected[i]);
+        }
+        json += ']';
+        json += field("current", files.current());
         break;
     }
     }
