@@ -6,6 +6,7 @@
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
+#include "rename/NameComposer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -85,11 +86,23 @@ std::string newName(int i) {
     return name;
 }
 
-double bareRenames(const std::string& folder, int count) {
+// The names the run gives under a scheme, so that the baseline makes the very same renames.
+std::vector<std::string> schemeNames(int count, int scheme) {
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        names.push_back(scheme == 3 ? NameComposer::timeStamp(1168867805 + i) + ".jpg"
+                                    : NameComposer::numberText(1 + i, 4) + "_Vacances.jpg");
+    }
+    return names;
+}
+
+double bareRenames(const std::string& folder, int count, int scheme) {
+    const std::vector<std::string> names = schemeNames(count, scheme);
     return seconds([&] {
         for (int i = 0; i < count; ++i) {
             const std::string from = folder + "/" + fileName(i);
-            const std::string to = folder + "/" + newName(i);
+            const std::string to = folder + "/" + names[static_cast<std::size_t>(i)];
             if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
                 fail("renameat2");
         }
@@ -200,7 +213,7 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
         const std::string base = root + "/base";
         const std::string folder = root + "/inplace";
         fill(base, count);
-        const double baseline = bareRenames(base, count);
+        const double baseline = bareRenames(base, count, scheme);
         removeTree(base);
         fill(folder, count);
         double run = 0;
@@ -254,7 +267,7 @@ void allCollide(const std::string& root, int count, int rounds) {
         const std::string base = root + "/basecollide";
         const std::string folder = root + "/collide";
         fill(base, count);
-        const double baseline = bareRenames(base, count);
+        const double baseline = bareRenames(base, count, 0);
         removeTree(base);
         // The first name the run offers is taken, and the number never advances.
         fill(folder, count - 1);
