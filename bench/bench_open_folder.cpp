@@ -1,5 +1,6 @@
 // Opening a folder of many files in the source pane (the whole folder change: both file
 // lists, the folder lists, the status lines), against one bare directory pass.
+#include "Timing.h"
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/script/MemorySettingsStore.h"
@@ -19,7 +20,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using quorvel::bench::best;
+using quorvel::bench::Clock;
+using quorvel::bench::seconds;
 
 class NoPictures : public quorvel::Pictures {
 public:
@@ -27,10 +30,6 @@ public:
         return std::nullopt;
     }
 };
-
-double seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
 
 std::size_t bareDirectoryPass(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
@@ -41,16 +40,6 @@ std::size_t bareDirectoryPass(const std::string& folder) {
     }
     ::closedir(dir);
     return count;
-}
-
-template <typename F> double best(int runs, F&& work) {
-    double fastest = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        fastest = std::min(fastest, seconds(Clock::now() - start));
-    }
-    return fastest;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // does, once for photographs that carry a camera's EXIF thumbnail and once for the same
 // photographs without one (the decoder then reads the whole file, reduced by its DCT
 // scaling). Against decoding the four photographs whole, in the same run.
+#include "Timing.h"
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/Headless.h"
@@ -22,21 +23,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-template <typename F> double best(int runs, F&& work) {
-    double fastest = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        fastest = std::min(fastest, seconds(Clock::now() - start));
-    }
-    return fastest;
-}
+using quorvel::bench::best;
+using quorvel::bench::Clock;
+using quorvel::bench::seconds;
 
 // Twips to pixels at 96 dpi, as the view sizes an image.
 int pixels(int twips) {

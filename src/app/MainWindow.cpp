@@ -44,18 +44,11 @@ TextBox& statusBox(Form& form, const std::string& name, Control* container, Geom
     return box;
 }
 
-template <typename T>
+// A drive, folder or file list: its constructor takes what it reads from.
+template <typename T, typename Source>
 T& list(Form& form, const std::string& name, Control* container, Geometry geometry,
-        const std::string& tooltip, Rgb colour, Drives& drives) {
-    T& control = form.add<T>(name, container, geometry, drives);
-    control.setTooltip(tooltip);
-    control.setBackColor(colour);
-    return control;
-}
-
-FileList& fileList(Form& form, const std::string& name, Control* container, Geometry geometry,
-                   const std::string& tooltip, Rgb colour, FileSystem& fs) {
-    FileList& control = form.add<FileList>(name, container, geometry, fs);
+        const std::string& tooltip, Rgb colour, Source& source) {
+    T& control = form.add<T>(name, container, geometry, source);
     control.setTooltip(tooltip);
     control.setBackColor(colour);
     return control;
@@ -131,15 +124,15 @@ MainWindow::MainWindow(Services services)
                              sourceColour, drives_)),
       Dir1(list<FolderList>(form, "Dir1", &Frame1, {120, 1080, 3000, 1890}, "Répertoire source",
                             sourceColour, drives_)),
-      File1(fileList(form, "File1", &Frame1, {120, 3045, 3000, 3405},
-                     "Fichiers source à convertir", sourceColour, services.fs)),
+      File1(list<FileList>(form, "File1", &Frame1, {120, 3045, 3000, 3405},
+                           "Fichiers source à convertir", sourceColour, services.fs)),
       Text3(statusBox(form, "Text3", &Frame1, {120, 6480, 3000, 285}, sourceColour)),
-      Drive2(list<DriveList>(form, "Drive2", &Frame2, {120, 720, 3000, 315},
-                             "Drive de destination", targetColour, drives_)),
+      Drive2(list<DriveList>(form, "Drive2", &Frame2, {120, 720, 3000, 315}, "Drive de destination",
+                             targetColour, drives_)),
       Dir2(list<FolderList>(form, "Dir2", &Frame2, {120, 1080, 3000, 1890},
                             "Répertoire de destination", targetColour, drives_)),
-      File2(fileList(form, "File2", &Frame2, {120, 3000, 3000, 3405}, "Fichiers renommés",
-                     targetColour, services.fs)),
+      File2(list<FileList>(form, "File2", &Frame2, {120, 3000, 3000, 3405}, "Fichiers renommés",
+                           targetColour, services.fs)),
       Text4(statusBox(form, "Text4", &Frame2, {120, 6480, 3000, 285}, targetColour)),
       Label7(make<Label>(form, "Label7", &Frame3, {120, 240, 3600, 225}, "Nom générique")),
       Label6(make<Label>(form, "Label6", &Frame3, {120, 465, 3600, 225},
@@ -152,8 +145,8 @@ MainWindow::MainWindow(Services services)
                          "Espace dans la numérotation")),
       Combo2(make<ComboBox>(form, "Combo2", &Frame3, {1320, 1320, 900, 315}, {}, "tous les ...")),
       Label1(make<Label>(form, "Label1", &Frame3, {120, 2175, 1500, 210}, "Extension Source")),
-      Combo1(make<ComboBox>(form, "Combo1", &Frame3, {120, 2385, 1500, 315}, {},
-                            "Tri des fichiers")),
+      Combo1(
+          make<ComboBox>(form, "Combo1", &Frame3, {120, 2385, 1500, 315}, {}, "Tri des fichiers")),
       Label11(make<Label>(form, "Label11", &Frame3, {1800, 2175, 1500, 210}, "Extension Cible")),
       Combo3(make<ComboBox>(form, "Combo3", &Frame3, {1800, 2385, 1500, 315})),
       Comm3(form.add<PictureButton>("Comm3", &Frame3, Geometry{3420, 2400, 285, 285}, "add-type")),
@@ -180,10 +173,9 @@ MainWindow::MainWindow(Services services)
     Text2.setText("1");
     Frame4.setBackColor(targetColour);
 
-    static const char* const sourceIcons[] = {"up",           "new-folder",     "rename-folder",
-                                              "delete-file",  "delete-folder",  "view",
-                                              "copy-to-target", "cut-left",     "lengthen-left",
-                                              "cut-right"};
+    static const char* const sourceIcons[] = {
+        "up",   "new-folder",     "rename-folder", "delete-file",   "delete-folder",
+        "view", "copy-to-target", "cut-left",      "lengthen-left", "cut-right"};
     static const char* const sourceTips[] = {
         "Remonter d'un niveau",
         "Créer un dossier",
@@ -216,9 +208,9 @@ MainWindow::MainWindow(Services services)
     static const char* const widthCaptions[] = {"2 chiffres", "3 chiffres", "4 chiffres"};
     static const char* const widthTips[] = {"de 0 à 99", "de 100 à 999", "de 1000 à 9999"};
     for (int i = 0; i < 3; ++i) {
-        Option2[i] = &make<OptionButton>(form, optionName("Option2", i), &Frame8,
-                                         {120, 240 + i * 270, 1140, 255}, widthCaptions[i],
-                                         widthTips[i]);
+        Option2[i] =
+            &make<OptionButton>(form, optionName("Option2", i), &Frame8,
+                                {120, 240 + i * 270, 1140, 255}, widthCaptions[i], widthTips[i]);
     }
     for (int i = 0; i < 5; ++i) {
         Option1[i] = &make<OptionButton>(form, optionName("Option1", i), &Frame3,
@@ -317,7 +309,9 @@ void MainWindow::close() {
     services_.toolkit.destroyForm(form);
 }
 
-void MainWindow::showHelp() { services_.shell.showHelp(helpFile_); }
+void MainWindow::showHelp() {
+    services_.shell.showHelp(helpFile_);
+}
 
 Control* MainWindow::findControl(const std::string& name) {
     const auto windowNamed = [this](const std::string& window) -> Form* {
@@ -355,9 +349,9 @@ std::optional<VariableValue> MainWindow::variable(const std::string& name) const
             return VariableValue(*value);
     }
     const std::pair<const char*, const std::string*> texts[] = {
-        {"Nom", &Nom},     {"M", &M},   {"N", &N},   {"Frang", &Frang}, {"sChTmp", &sChTmp},
-        {"OldRep", &OldRep}, {"NN", &NN}, {"MM", &MM}, {"Ext", &Ext},     {"F1", &F1},
-        {"F2", &F2}};
+        {"Nom", &Nom},       {"M", &M},           {"N", &N},   {"Frang", &Frang},
+        {"sChTmp", &sChTmp}, {"OldRep", &OldRep}, {"NN", &NN}, {"MM", &MM},
+        {"Ext", &Ext},       {"F1", &F1},         {"F2", &F2}};
     for (const auto& [key, value] : texts) {
         if (name == key)
             return VariableValue(*value);

@@ -141,6 +141,11 @@ void NameEdits::shortenOnLeft() {
     shorten(false);
 }
 
+NameEdits::Typed NameEdits::typedAnswer() const {
+    return {w_.Combo1.text(), w_.Combo3.text(), length(w_.sChTmp), length(w_.OldRep),
+            length(w_.Combo1.text())};
+}
+
 void NameEdits::shorten(bool onRight) {
     w_.Exces = 0;
     w_.OldRep = LastSelectedName();
@@ -148,11 +153,12 @@ void NameEdits::shorten(bool onRight) {
                      "\r\nEffacer la partie en trop",
                  "Raccourcir"))
         return;
-    const std::string source = w_.Combo1.text();
-    const std::string target = w_.Combo3.text();
-    const std::int64_t typed = length(w_.sChTmp);
-    const std::int64_t sample = length(w_.OldRep);
-    const std::int64_t k = length(source);
+    const Typed answer = typedAnswer();
+    const std::string& source = answer.source;
+    const std::string& target = answer.target;
+    const std::int64_t typed = answer.typed;
+    const std::int64_t sample = answer.sample;
+    const std::int64_t k = answer.k;
     w_.Exces = sample - typed;
     // An empty list has no sample to shorten: whatever is typed touches no file.
     if (!w_.OldRep.empty() && w_.Exces < 0) {
@@ -197,11 +203,12 @@ void NameEdits::lengthenOnLeft() {
                  "générique existant :",
                  "Rallonger"))
         return;
-    const std::string source = w_.Combo1.text();
-    const std::string target = w_.Combo3.text();
-    const std::int64_t typed = length(w_.sChTmp);
-    const std::int64_t sample = length(w_.OldRep);
-    const std::int64_t k = length(source);
+    const Typed answer = typedAnswer();
+    const std::string& source = answer.source;
+    const std::string& target = answer.target;
+    const std::int64_t typed = answer.typed;
+    const std::int64_t sample = answer.sample;
+    const std::int64_t k = answer.k;
     if (typed < sample) {
         refuse("Le texte tapé est plus court que le nom proposé : pour rallonger, tapez le texte "
                "à rajouter devant le nom proposé.");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -38,6 +39,16 @@ public:
     void addType();        // Comm3
 
 private:
+    // What a shorten or lengthen works from once the user has answered: the two types and
+    // the lengths, in characters, of the answer, of the sample and of the source type.
+    struct Typed {
+        std::string source;
+        std::string target;
+        std::int64_t typed;
+        std::int64_t sample;
+        std::int64_t k;
+    };
+    Typed typedAnswer() const;
     void shorten(bool onRight);
     // Asks for the edited sample; false when the user gave nothing.
     bool askText(const std::string& prompt, const std::string& title);
