@@ -1,5 +1,6 @@
 #include "platform/Names.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quorvel {
@@ -188,7 +189,7 @@ bool naturalLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
-bool matchesPattern(std::string_view name, std::string_view pattern) {
+bool globMatches(std::string_view name, std::string_view pattern) {
     if (pattern == "*.*" || pattern == "*")
         return true;
     // Iterative glob with one backtrack point; characters compared folded.
@@ -223,6 +224,34 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+bool matchesPattern(std::string_view name, std::string_view pattern) {
+    // "*" followed by plain ASCII: no other character folds onto an ASCII one, and an
+    // ASCII byte is always a character of its own, so comparing the tail bytes is enough.
+    if (pattern.size() > 1 && pattern[0] == '*' && pattern != "*.*") {
+        const std::string_view tail = pattern.substr(1);
+        const bool plain = std::all_of(tail.begin(), tail.end(), [](char c) {
+            return c != '*' && c != '?' && static_cast<unsigned char>(c) < 0x80;
+        });
+        if (plain) {
+            if (name.size() < tail.size())
+                return false;
+            const std::string_view end = name.substr(name.size() - tail.size());
+            for (std::size_t k = 0; k < tail.size(); ++k) {
+                char a = end[k];
+                char b = tail[k];
+                if (a >= 'A' && a <= 'Z')
+                    a = static_cast<char>(a + 32);
+                if (b >= 'A' && b <= 'Z')
+                    b = static_cast<char>(b + 32);
+                if (a != b)
+                    return false;
+            }
+            return true;
+        }
+    }
+    return globMatches(name, pattern);
 }
 
 std::string joinPath(std::string_view folder, std::string_view name) {

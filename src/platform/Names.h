@@ -24,7 +24,10 @@ void appendNaturalSortKey(std::string& key, std::string_view name);
 
 // Glob match with "*" and "?", letter case ignored for ASCII and accented letters.
 // "*.*" matches every name.
+// Every list filter goes through it, so the common "*.jpg" form takes a short cut.
 bool matchesPattern(std::string_view name, std::string_view pattern);
+// The general matcher behind matchesPattern, without the short cut.
+bool globMatches(std::string_view name, std::string_view pattern);
 
 // Folder + "/" + name, with no second "/" when the folder already ends in one.
 std::string joinPath(std::string_view folder, std::string_view name);

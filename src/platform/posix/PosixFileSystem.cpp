@@ -175,28 +175,30 @@ int copyData(int source, int target) {
     }
 }
 
-// Sorts names in natural order through precomputed keys kept side by side in one buffer;
-// the first sixteen bytes of each key, held in the row, settle most comparisons.
+// Sorts names in natural order through precomputed keys kept side by side in one buffer.
+// The first 32 bytes of each key, held in the row, settle nearly every comparison: names
+// that share a date or a long prefix differ within them.
 void sortNaturally(std::vector<std::string>& names) {
+    constexpr std::size_t words = 4;
     struct Row {
-        std::uint64_t head[2];
+        std::uint64_t head[words];
         std::size_t offset;
         std::uint32_t length;
         std::uint32_t index;
     };
     std::string keys;
-    keys.reserve(names.size() * 16);
+    keys.reserve(names.size() * 32);
     std::vector<Row> rows;
     rows.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::size_t offset = keys.size();
         appendNaturalSortKey(keys, names[i]);
-        Row row{{0, 0},
+        Row row{{},
                 offset,
                 static_cast<std::uint32_t>(keys.size() - offset),
                 static_cast<std::uint32_t>(i)};
         // Big-endian, zero-padded: no key holds a zero byte, so the padding sorts first.
-        for (std::size_t k = 0; k < 16; ++k) {
+        for (std::size_t k = 0; k < words * 8; ++k) {
             const auto byte = k < row.length ? static_cast<unsigned char>(keys[offset + k]) : 0;
             row.head[k / 8] = (row.head[k / 8] << 8) | byte;
         }
@@ -204,10 +206,10 @@ void sortNaturally(std::vector<std::string>& names) {
     }
     const char* base = keys.data();
     std::sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
-        if (a.head[0] != b.head[0])
-            return a.head[0] < b.head[0];
-        if (a.head[1] != b.head[1])
-            return a.head[1] < b.head[1];
+        for (std::size_t w = 0; w < words; ++w) {
+            if (a.head[w] != b.head[w])
+                return a.head[w] < b.head[w];
+        }
         const int order = std::string_view(base + a.offset, a.length)
                               .compare(std::string_view(base + b.offset, b.length));
         return order != 0 ? order < 0 : names[a.index] < names[b.index];
@@ -254,7 +256,7 @@ struct PosixFileSystem::Snapshot {
     // Taken long enough after the folder's last change that any later change moves its
     // times: only then may the snapshot stand for the folder.
     bool trusted = false;
-    std::int64_t taken = 0;
+    std::int64_t taken = 0; // when the read ended
     std::vector<std::string> files;
     std::vector<std::string> folders;
 };
@@ -276,8 +278,8 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
     }
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    // A snapshot of a moment ago is as good as a read now: it only stands in for a read
-    // made that moment earlier. An older one must be trusted.
+    // A snapshot finished a moment ago is as good as a read now: it only stands in for a
+    // read made that moment earlier. An older one must be trusted.
     constexpr std::int64_t recent = 50'000'000;
     for (const auto& cached : snapshots_) {
         if ((cached->trusted || nanoseconds(now) - cached->taken < recent) &&
@@ -289,7 +291,6 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
         }
     }
     auto taken = std::make_shared<Snapshot>();
-    taken->taken = nanoseconds(now);
     taken->folder = folder;
     taken->device = st.st_dev;
     taken->inode = st.st_ino;
@@ -326,6 +327,11 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
     sortNaturally(taken->folders);
     if (error != 0)
         taken->trusted = false;
+    // A large folder takes long enough to read that both lists of a pane, read one after
+    // the other, would otherwise never share it.
+    struct timespec done {};
+    ::clock_gettime(CLOCK_REALTIME, &done);
+    taken->taken = nanoseconds(done);
     snapshots_.insert(snapshots_.begin(), taken);
     // Two panes, each with its folder list and its file list: four folders at most matter.
     if (snapshots_.size() > 4)
@@ -386,34 +392,6 @@ std::string decodeMountField(std::string_view field) {
 
 } // namespace
 
-bool nameMatches(std::string_view name, std::string_view pattern) {
-    // "*" followed by plain ASCII: no other character folds onto an ASCII one, and an
-    // ASCII byte is always a character of its own, so comparing the tail bytes is enough.
-    if (pattern.size() > 1 && pattern[0] == '*' && pattern != "*.*") {
-        const std::string_view tail = pattern.substr(1);
-        const bool plain = std::all_of(tail.begin(), tail.end(), [](char c) {
-            return c != '*' && c != '?' && static_cast<unsigned char>(c) < 0x80;
-        });
-        if (plain) {
-            if (name.size() < tail.size())
-                return false;
-            const std::string_view end = name.substr(name.size() - tail.size());
-            for (std::size_t k = 0; k < tail.size(); ++k) {
-                char a = end[k];
-                char b = tail[k];
-                if (a >= 'A' && a <= 'Z')
-                    a = static_cast<char>(a + 32);
-                if (b >= 'A' && b <= 'Z')
-                    b = static_cast<char>(b + 32);
-                if (a != b)
-                    return false;
-            }
-            return true;
-        }
-    }
-    return matchesPattern(name, pattern);
-}
-
 int PosixFileSystem::step(Step which, const std::string& from, const std::string& to) const {
     return stepHook_ ? stepHook_(which, from, to) : 0;
 }
@@ -429,7 +407,7 @@ Listing PosixFileSystem::listFiles(const std::string& folder, const std::string&
     }
     // The snapshot is in order already: filtering keeps it.
     for (const std::string& name : taken->files) {
-        if (nameMatches(name, pattern))
+        if (matchesPattern(name, pattern))
             listing.names.push_back(name);
     }
     return listing;

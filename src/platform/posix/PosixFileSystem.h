@@ -81,7 +81,4 @@ private:
 std::vector<Volume> volumesFromMountInfo(std::string_view mountInfo,
                                          const std::function<bool(const std::string&)>& isFolder);
 
-// matchesPattern, with a fast path for the common "*.jpg" form.
-bool nameMatches(std::string_view name, std::string_view pattern);
-
 } // namespace quorvel
