@@ -5,11 +5,11 @@
 #include "panes/Panes.h"
 #include "platform/Names.h"
 #include "rename/NameComposer.h"
+#include "rename/NameSet.h"
 
 #include <cerrno>
 #include <chrono>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace quorvel {
@@ -47,12 +47,8 @@ std::string characterText(char c) {
 // and copy as the target list would if it were read again.
 class TargetNames {
 public:
-    void rebuild(const std::vector<std::string>& rows) {
-        names_.clear();
-        names_.reserve(rows.size() + rows.size() / 4);
-        names_.insert(rows.begin(), rows.end());
-    }
-    bool listed(const std::string& name) const { return names_.count(name) != 0; }
+    void rebuild(const std::vector<std::string>& rows) { names_.assign(rows); }
+    bool listed(const std::string& name) const { return names_.contains(name); }
     void added(const std::string& name, const std::string& pattern) {
         if (matchesPattern(name, pattern))
             names_.insert(name);
@@ -60,7 +56,7 @@ public:
     void removed(const std::string& name) { names_.erase(name); }
 
 private:
-    std::unordered_set<std::string> names_;
+    NameSet names_;
 };
 
 // Shows how far a run has come once it has lasted long enough to be noticed, and not so
