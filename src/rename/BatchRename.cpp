@@ -53,7 +53,8 @@ public:
         if (matchesPattern(name, pattern))
             names_.insert(name);
     }
-    void removed(const std::string& name) { names_.erase(name); }
+    // row: where the name stood in the source list, which is often the target list itself.
+    void removed(const std::string& name, std::size_t row) { names_.erase(name, row); }
 
 private:
     NameSet names_;
@@ -250,7 +251,7 @@ void BatchRename::run() {
                 ++renamed;
                 renamedSinceRead = true;
                 if (inPlace)
-                    targets.removed(name);
+                    targets.removed(name, static_cast<std::size_t>(taken[k]));
                 targets.added(newName, w_.File2.pattern());
             } else if (error == EEXIST) {
                 collision = true;

@@ -50,7 +50,7 @@ std::size_t NameSet::find(std::string_view name, std::uint64_t hash, bool& found
         if (slot.name == erased) {
             if (reuse == slots_.size())
                 reuse = at;
-        } else if (slot.tag == tag && nameAt(slot.name) == name) {
+        } else if (slot.tag == tag && names_[slot.name - 2].live && nameAt(slot.name) == name) {
             found = true;
             return at;
         }
@@ -94,6 +94,17 @@ void NameSet::erase(std::string_view name) {
     slot.name = erased;
     --live_;
     ++erased_;
+}
+
+void NameSet::erase(std::string_view name, std::size_t position) {
+    if (position < names_.size() && names_[position].live &&
+        nameAt(static_cast<std::uint32_t>(position + 2)) == name) {
+        names_[position].live = false;
+        --live_;
+        ++erased_;
+        return;
+    }
+    erase(name);
 }
 
 // Keeps at least half the slots empty, so that every probe ends soon.

@@ -9,12 +9,12 @@
 namespace quorvel {
 namespace {
 
-// A run erases and inserts names in every order; the set must answer as a plain set would,
-// across growths and with probe chains running through erased slots.
+// A run erases and inserts names in every order, by name or by position; the set must
+// answer as a plain set would, across growths and with probe chains through erased slots.
 TEST(NameSet, AnswersAsAPlainSetThroughInsertsErasesAndGrowth) {
     std::mt19937 random(11);
     std::uniform_int_distribution<int> pick(0, 3000);
-    std::uniform_int_distribution<int> action(0, 2);
+    std::uniform_int_distribution<int> action(0, 3);
     std::vector<std::string> first;
     for (int i = 0; i < 500; ++i)
         first.push_back("IMG_" + std::to_string(i) + ".jpg");
@@ -32,6 +32,13 @@ TEST(NameSet, AnswersAsAPlainSetThroughInsertsErasesAndGrowth) {
             names.erase(name);
             model.erase(name);
             break;
+        case 2: {
+            // Right where the first list had the name, or anywhere at all.
+            const int number = std::stoi(name.substr(4));
+            names.erase(name, step % 2 == 0 && number < 500 ? number : pick(random));
+            model.erase(name);
+            break;
+        }
         default:
             ASSERT_EQ(names.contains(name), model.count(name) != 0) << name << " at " << step;
         }
