@@ -107,6 +107,12 @@ void appendNaturalSortKey(std::string& key, std::string_view name) {
             i = end;
             continue;
         }
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x80) {
+            key += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+            ++i;
+            continue;
+        }
         std::size_t length = 0;
         appendEncoded(key, foldCase(decodeAt(name, i, length)));
         i += length;

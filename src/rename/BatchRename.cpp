@@ -177,12 +177,14 @@ void BatchRename::run() {
         return refuse("Le numéro d'ordre n'est pas défini");
 
     // The walk keeps the rows it began with: another command may re-read File1 while the
-    // run waits on the panel.
-    const std::vector<std::string> rows = w_.File1.rows();
+    // run waits on the panel. Nothing else can, so they are copied only before a wait.
+    const std::vector<std::string>* rows = &w_.File1.rows();
+    std::vector<std::string> keptRows;
+    const auto listed = static_cast<std::int64_t>(rows->size());
     std::vector<int> taken = w_.File1.selectedRows();
     if (taken.empty()) {
-        taken.resize(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i)
+        taken.resize(rows->size());
+        for (std::size_t i = 0; i < rows->size(); ++i)
             taken[i] = static_cast<int>(i);
     }
     if (const std::string why = refusal(static_cast<std::int64_t>(taken.size())); !why.empty())
@@ -196,7 +198,7 @@ void BatchRename::run() {
     bool renamedSinceRead = false;
     for (std::size_t k = 0; k < taken.size(); ++k) {
         progress.at(k, taken.size());
-        const std::string& name = rows[static_cast<std::size_t>(taken[k])];
+        const std::string& name = (*rows)[static_cast<std::size_t>(taken[k])];
         // Everything the user may change while the run waits is read anew for each file.
         const std::string sourceFolder = dropTrailingSeparator(w_.File1.path());
         const std::string targetFolder = dropTrailingSeparator(w_.File2.path());
@@ -267,6 +269,10 @@ void BatchRename::run() {
                 w_.File2.refresh();
                 renamedSinceRead = false;
             }
+            if (rows != &keptRows) {
+                keptRows = *rows;
+                rows = &keptRows;
+            }
             w_.FraPro.setVisible(true);
             w_.Label5.setCaption(newName + " existe déjà !");
             toolkit.processEventsUntil([this] { return !w_.FraPro.visible() || w_.closed(); });
@@ -285,9 +291,8 @@ void BatchRename::run() {
     w_.File2.refresh();
     w_.panes().writeTargetStatus();
     progress.end();
-    toolkit.message(
-        withFailures(FormatRenameResult(renamed, static_cast<std::int64_t>(rows.size())), failures),
-        Icon::None, Buttons::Ok, title);
+    toolkit.message(withFailures(FormatRenameResult(renamed, listed), failures), Icon::None,
+                    Buttons::Ok, title);
     finish();
 }
 
