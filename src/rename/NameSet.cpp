@@ -57,11 +57,30 @@ std::size_t NameSet::find(std::string_view name, std::uint64_t hash, bool& found
     }
 }
 
+// The bits come from the tag, the slots from the low bits: a name whose slot is crowded
+// still has its own bit.
+bool NameSet::maybeSeen(std::uint64_t hash) const {
+    const std::size_t bit = tagOf(hash) & (seen_.size() * 64 - 1);
+    return (seen_[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
+void NameSet::markSeen(std::uint64_t hash) {
+    const std::size_t bit = tagOf(hash) & (seen_.size() * 64 - 1);
+    seen_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+}
+
 bool NameSet::contains(std::string_view name) const {
     if (live_ == 0)
         return false;
+    const std::uint64_t hash = hashOf(name);
+    if (!maybeSeen(hash)) {
+        // The name is likely to be inserted next, after a rename: its slot is fetched
+        // meanwhile.
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+        return false;
+    }
     bool found = false;
-    find(name, hashOf(name), found);
+    find(name, hash, found);
     return found;
 }
 
@@ -78,14 +97,16 @@ void NameSet::insert(std::string_view name) {
     chars_.append(name);
     slot.tag = tagOf(hash);
     slot.name = static_cast<std::uint32_t>(names_.size() + 1);
+    markSeen(hash);
     ++live_;
 }
 
 void NameSet::erase(std::string_view name) {
-    if (live_ == 0)
+    const std::uint64_t hash = hashOf(name);
+    if (live_ == 0 || !maybeSeen(hash))
         return;
     bool found = false;
-    Slot& slot = slots_[find(name, hashOf(name), found)];
+    Slot& slot = slots_[find(name, hash, found)];
     if (!found)
         return;
     // The name's characters stay behind until the next assign: a run erases at most as
@@ -115,6 +136,7 @@ void NameSet::growFor(std::size_t more) {
     while (size < (live_ + more) * 4)
         size *= 2;
     slots_.assign(size, Slot{});
+    seen_.assign(size / 16, 0);
     erased_ = 0;
     const std::size_t mask = size - 1;
     for (std::size_t k = 0; k < names_.size(); ++k) {
@@ -125,6 +147,7 @@ void NameSet::growFor(std::size_t more) {
         while (slots_[at].name != empty)
             at = (at + 1) & mask;
         slots_[at] = {tagOf(name.hash), static_cast<std::uint32_t>(k + 2)};
+        markSeen(name.hash);
     }
 }
 

@@ -9,8 +9,9 @@
 namespace quorvel {
 
 // The names of a folder list while a run renames into it, checked once for every file.
-// In a folder of 100 000 names most checks miss; open addressing on stored hashes answers
-// a miss from one slot without comparing a single name, and a name costs no allocation.
+// In a folder of 100 000 names most checks miss. A bit per hash, in a table small enough
+// to stay in the cache, answers most misses; open addressing on stored hashes answers the
+// rest from one slot without comparing a single name, and a name costs no allocation.
 class NameSet {
 public:
     void assign(const std::vector<std::string>& names);
@@ -43,10 +44,14 @@ private:
     // The slot holding name, or the slot where it would go.
     std::size_t find(std::string_view name, std::uint64_t hash, bool& found) const;
     void growFor(std::size_t more);
+    bool maybeSeen(std::uint64_t hash) const;
+    void markSeen(std::uint64_t hash);
 
     std::string chars_;
     std::vector<Name> names_;
     std::vector<Slot> slots_;
+    // A bit set for every name inserted since the slots were built; erased ones keep theirs.
+    std::vector<std::uint64_t> seen_;
     std::size_t live_ = 0;
     std::size_t erased_ = 0;
 };
