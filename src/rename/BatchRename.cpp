@@ -196,14 +196,23 @@ void BatchRename::run() {
     std::vector<FileFailure> failures;
     std::int64_t renamed = 0;
     bool renamedSinceRead = false;
+    // The folders, like everything the user may change, change only while the run waits.
+    std::string sourcePrefix;
+    std::string targetPrefix;
+    bool inPlace = false;
+    const auto readFolders = [&] {
+        const std::string sourceFolder = dropTrailingSeparator(w_.File1.path());
+        const std::string targetFolder = dropTrailingSeparator(w_.File2.path());
+        inPlace = sourceFolder == targetFolder;
+        sourcePrefix = joinPath(sourceFolder, "");
+        targetPrefix = joinPath(targetFolder, "");
+    };
+    readFolders();
+    std::string source;
     for (std::size_t k = 0; k < taken.size(); ++k) {
         progress.at(k, taken.size());
         const std::string& name = (*rows)[static_cast<std::size_t>(taken[k])];
-        // Everything the user may change while the run waits is read anew for each file.
-        const std::string sourceFolder = dropTrailingSeparator(w_.File1.path());
-        const std::string targetFolder = dropTrailingSeparator(w_.File2.path());
-        const bool inPlace = sourceFolder == targetFolder;
-        const std::string source = joinPath(sourceFolder, name);
+        source.assign(sourcePrefix).append(name);
         const int scheme = w_.composer().selectedScheme();
 
         // The start number and the increment may have been changed during a wait.
@@ -237,7 +246,7 @@ void BatchRename::run() {
         const std::string newName =
             NameComposer::composeName(scheme, w_.Nom, w_.Frang, stamp, w_.Combo3.text(), true);
         w_.M = source;
-        w_.N = joinPath(targetFolder, newName);
+        w_.N.assign(targetPrefix).append(newName);
         if (const char* problem = nameProblem(newName)) {
             failures.push_back({name, 0, "nouveau nom refusé : " + std::string(problem)});
             continue;
@@ -282,6 +291,7 @@ void BatchRename::run() {
             }
             // Another command run during the wait may have put the pointer back.
             toolkit.setBusy(true);
+            readFolders();
             targets.rebuild(w_.File2.rows());
             renamedSinceRead = false;
         }

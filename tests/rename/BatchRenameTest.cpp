@@ -219,6 +219,36 @@ TEST_F(BatchRenameTest, ChangesDuringTheWaitApplyToTheFilesThatFollow) {
     expectEndOfRun();
 }
 
+// In place up to the wait, then copies into the folder the user picked meanwhile, then
+// in place again once both panes show one folder.
+TEST_F(BatchRenameTest, FoldersPickedDuringTheWaitTakeTheFilesThatFollow) {
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        temp.file(std::string("Photos/") + name);
+    temp.file("Tri/03_Vacances.jpg");
+    MainWindow& w = vacances(photos);
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    duringWaits({[&] {
+                     ASSERT_EQ(w.Dir2.setPath(photos), 0);
+                     w.Command2.click();
+                 },
+                 ok("05_Vacances.jpg existe déjà !")});
+    temp.file("Photos/05_Vacances.jpg");
+    w.File1.refresh();
+    for (int row = 1; row <= 4; ++row)
+        w.File1.setSelected(row, true);
+    w.Command1.click();
+    // a.jpg goes to Tri as 01; b.jpg meets Tri's 03 and waits; Photos is the target from
+    // then on: c.jpg becomes 03 in place, and d.jpg meets the 05 that is there.
+    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(namesIn(tri), (Names{"01_Vacances.jpg", "03_Vacances.jpg"}));
+    EXPECT_EQ(namesIn(photos),
+              (Names{"03_Vacances.jpg", "05_Vacances.jpg", "a.jpg", "b.jpg", "d.jpg"}));
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 5 présents."});
+    expectEndOfRun();
+}
+
 TEST_F(BatchRenameTest, ClosingTheWindowDuringTheWaitEndsTheRunQuietly) {
     const std::string folder = temp.folder("f");
     for (const char* name : {"01_X.jpg", "a.jpg", "b.jpg"})
