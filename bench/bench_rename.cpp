@@ -215,21 +215,35 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
     Best best;
     double floor = 1e9;
     for (int round = 0; round < rounds; ++round) {
-        const std::string base = freshFolder(root, "base");
-        const std::string folder = freshFolder(root, "inplace");
-        fill(base, count);
-        const double baseline = bareRenames(base, count, scheme);
-        if (scheme == 3) {
-            const std::string bare = freshFolder(root, "floor");
-            fill(bare, count);
-            floor = std::min(floor, bareRenames(bare, count, scheme, true));
-        }
-        fill(folder, count);
+        double baseline = 0;
         double run = 0;
-        {
-            Program program(folder, folder, scheme);
-            run = program.run(result(count, count));
+        // Each measure right after writing its own folder, and each in its turn first: the
+        // writeback of what earlier rounds wrote then weighs on all of them alike.
+        std::vector<std::function<void()>> measures = {
+            [&] {
+                const std::string base = freshFolder(root, "base");
+                fill(base, count);
+                baseline = bareRenames(base, count, scheme);
+            },
+            [&] {
+                const std::string folder = freshFolder(root, "inplace");
+                fill(folder, count);
+                Program program(folder, folder, scheme);
+                run = program.run(result(count, count));
+            }};
+        if (scheme == 3) {
+            measures.push_back([&] {
+                const std::string bare = freshFolder(root, "floor");
+                fill(bare, count);
+                floor = std::min(floor, bareRenames(bare, count, scheme, true));
+            });
         }
+        std::rotate(measures.begin(),
+                    measures.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) %
+                                                                   measures.size()),
+                    measures.end());
+        for (const auto& measure : measures)
+            measure();
         best.take(baseline, run);
     }
     print(scheme == 3 ? "in place, time stamps" : "in place, numbers", count, best.run,
