@@ -1,5 +1,6 @@
 #include "rename/NameSet.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace quorvel {
@@ -136,7 +137,7 @@ void NameSet::growFor(std::size_t more) {
     while (size < (live_ + more) * 4)
         size *= 2;
     slots_.assign(size, Slot{});
-    seen_.assign(size / 16, 0);
+    seen_.assign(std::max<std::size_t>(size / 64, 1), 0);
     erased_ = 0;
     const std::size_t mask = size - 1;
     for (std::size_t k = 0; k < names_.size(); ++k) {
