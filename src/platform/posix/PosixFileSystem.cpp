@@ -531,11 +531,6 @@ int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& t
         return EISDIR;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
-    // Spare copying a whole file only to find the name taken; the final link still checks.
-    struct stat existing {};
-    if (::lstat(to.c_str(), &existing) == 0)
-        return EEXIST;
-
     int error = step(Step::TempFile, from, to);
     Descriptor target;
     if (error == 0) {
@@ -552,13 +547,18 @@ int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& t
         error = step(Step::LinkTarget, from, to);
     if (error != 0)
         return error;
+    // AT_EMPTY_PATH spares resolving a /proc path for every file, where the process may
+    // use it; once refused, it is not asked again.
+    if (!emptyPathRefused_) {
+        if (::linkat(target.get(), "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT && errno != EPERM)
+            return errno;
+        emptyPathRefused_ = true;
+    }
     const std::string self = "/proc/self/fd/" + std::to_string(target.get());
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        return 0;
-    if (errno != ENOENT)
-        return errno;
-    // No /proc: AT_EMPTY_PATH does the same where the process may use it.
-    return ::linkat(target.get(), "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                          : errno;
 }
 
 int PosixFileSystem::copyThroughHiddenFile(int source, const struct stat& st,

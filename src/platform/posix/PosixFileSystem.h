@@ -71,6 +71,8 @@ private:
     int removeEntry(int folder, const char* name, const std::string& fullPath, bool isFolder) const;
 
     std::vector<std::shared_ptr<const Snapshot>> snapshots_; // most recent first
+    // Linking an unnamed file by its descriptor takes a privilege on older kernels.
+    bool emptyPathRefused_ = false;
     TreeRemovalHook treeRemovalHook_;
     StepHook stepHook_;
 };
