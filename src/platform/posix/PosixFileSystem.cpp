@@ -474,7 +474,8 @@ int PosixFileSystem::renameStep(const std::string& from, const std::string& to) 
 int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
     forgetSnapshots();
     const int error = renameStep(from, to);
-    if (error != EEXIST)
+    // A file offered its own name finds it taken, by itself.
+    if (error != EEXIST || from == to)
         return error;
     struct stat source {};
     struct stat target {};
