@@ -196,23 +196,26 @@ void BatchRename::run() {
     std::vector<FileFailure> failures;
     std::int64_t renamed = 0;
     bool renamedSinceRead = false;
-    // The folders, like everything the user may change, change only while the run waits.
-    std::string sourcePrefix;
+    // The rows name files of the folder they were read from, whatever the source pane
+    // shows after a wait; only the target folder follows the user's changes, and it can
+    // change only while the run waits.
+    const std::string sourceFolder = dropTrailingSeparator(w_.File1.path());
+    const std::string sourcePrefix = joinPath(sourceFolder, "");
     std::string targetPrefix;
     bool inPlace = false;
-    const auto readFolders = [&] {
-        const std::string sourceFolder = dropTrailingSeparator(w_.File1.path());
+    const auto readTarget = [&] {
         const std::string targetFolder = dropTrailingSeparator(w_.File2.path());
         inPlace = sourceFolder == targetFolder;
-        sourcePrefix = joinPath(sourceFolder, "");
         targetPrefix = joinPath(targetFolder, "");
     };
-    readFolders();
+    readTarget();
     std::string source;
     for (std::size_t k = 0; k < taken.size(); ++k) {
         progress.at(k, taken.size());
         const std::string& name = (*rows)[static_cast<std::size_t>(taken[k])];
         source.assign(sourcePrefix).append(name);
+        // Where the file is to be renamed, as the new name will be looked up there.
+        w_.M.assign(targetPrefix).append(name);
         const int scheme = w_.composer().selectedScheme();
 
         // The start number and the increment may have been changed during a wait.
@@ -245,7 +248,6 @@ void BatchRename::run() {
 
         const std::string newName =
             NameComposer::composeName(scheme, w_.Nom, w_.Frang, stamp, w_.Combo3.text(), true);
-        w_.M = source;
         w_.N.assign(targetPrefix).append(newName);
         if (const char* problem = nameProblem(newName)) {
             failures.push_back({name, 0, "nouveau nom refusé : " + std::string(problem)});
@@ -284,14 +286,16 @@ void BatchRename::run() {
             }
             w_.FraPro.setVisible(true);
             w_.Label5.setCaption(newName + " existe déjà !");
-            toolkit.processEventsUntil([this] { return !w_.FraPro.visible() || w_.closed(); });
+            toolkit.processEventsUntil([this, &toolkit] {
+                // Another command run meanwhile puts the pointer back when it ends.
+                toolkit.setBusy(true);
+                return !w_.FraPro.visible() || w_.closed();
+            });
             if (w_.closed()) {
                 progress.end();
                 return finish();
             }
-            // Another command run during the wait may have put the pointer back.
-            toolkit.setBusy(true);
-            readFolders();
+            readTarget();
             targets.rebuild(w_.File2.rows());
             renamedSinceRead = false;
         }

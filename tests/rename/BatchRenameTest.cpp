@@ -249,6 +249,60 @@ TEST_F(BatchRenameTest, FoldersPickedDuringTheWaitTakeTheFilesThatFollow) {
     expectEndOfRun();
 }
 
+// During the wait the user opens another folder in the source pane, which takes the target
+// pane along, and another command puts the pointer back. The walk's files are still those of
+// the folder it began in: the other folder's b.jpg is not the b.jpg that was selected.
+TEST_F(BatchRenameTest, ANewSourceFolderDuringTheWaitTouchesNoneOfItsFiles) {
+    const std::string photos = temp.folder("Photos");
+    const std::string other = temp.folder("Autre");
+    temp.file("Photos/01_Vacances.jpg", localTime(2006, 7, 14, 10, 0, 0), "old");
+    temp.file("Photos/a.jpg", localTime(2006, 7, 14, 10, 0, 1), "a");
+    temp.file("Photos/b.jpg", localTime(2006, 7, 14, 10, 0, 2), "selected b");
+    temp.file("Autre/b.jpg", localTime(2006, 7, 14, 10, 0, 3), "other b");
+    MainWindow& w = vacances(photos);
+    w.File1.setSelected(1, true);
+    w.File1.setSelected(2, true);
+    duringWaits({[&] {
+                     ASSERT_EQ(w.Dir1.setPath(other), 0);
+                     ASSERT_EQ(w.File2.path(), other);
+                     w.Text1.setText("_Vacances"); // the new folder proposed its own
+                     toolkit.setBusy(false);
+                 },
+                 [&] {
+                     EXPECT_TRUE(toolkit.busy());
+                     w.Command2.click();
+                 }});
+    w.Command1.click();
+    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 3 présents."});
+    EXPECT_EQ(namesIn(photos), (Names{"01_Vacances.jpg", "a.jpg", "b.jpg"}));
+    EXPECT_EQ(namesIn(other), (Names{"01_Vacances.jpg", "b.jpg"}));
+    EXPECT_EQ(readFile(other + "/b.jpg"), "other b");
+    EXPECT_EQ(readFile(other + "/01_Vacances.jpg"), "selected b");
+    EXPECT_EQ(w.M, other + "/b.jpg");
+    expectEndOfRun();
+}
+
+// The target list filters on the type picked before the user typed another one: a file
+// offered its own name does not find it listed, and finds it taken on disk.
+TEST_F(BatchRenameTest, AFileOfferedItsOwnNameCollidesAndIsNotCounted) {
+    const std::string photos = temp.folder("Photos");
+    temp.file("Photos/01_Vacances.tif");
+    MainWindow& w = vacances(photos);
+    w.Combo1.pick("tif");
+    w.Combo3.pick("jpg");
+    w.Combo3.setText("tif");
+    w.Text1.setText("_Vacances"); // the new list proposed its own
+    ASSERT_EQ(w.File1.rows(), Names{"01_Vacances.tif"});
+    ASSERT_TRUE(w.File2.rows().empty());
+    duringWaits({ok("01_Vacances.tif existe déjà !")});
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 1 présents."});
+    EXPECT_EQ(namesIn(photos), Names{"01_Vacances.tif"});
+    EXPECT_EQ(fs.calls(FsOp::Rename), 1);
+    expectEndOfRun();
+}
+
 TEST_F(BatchRenameTest, ClosingTheWindowDuringTheWaitEndsTheRunQuietly) {
     const std::string folder = temp.folder("f");
     for (const char* name : {"01_X.jpg", "a.jpg", "b.jpg"})
