@@ -153,12 +153,7 @@ void NameEdits::shorten(bool onRight) {
                      "\r\nEffacer la partie en trop",
                  "Raccourcir"))
         return;
-    const Typed answer = typedAnswer();
-    const std::string& source = answer.source;
-    const std::string& target = answer.target;
-    const std::int64_t typed = answer.typed;
-    const std::int64_t sample = answer.sample;
-    const std::int64_t k = answer.k;
+    const auto [source, target, typed, sample, k] = typedAnswer();
     w_.Exces = sample - typed;
     // An empty list has no sample to shorten: whatever is typed touches no file.
     if (!w_.OldRep.empty() && w_.Exces < 0) {
@@ -203,12 +198,7 @@ void NameEdits::lengthenOnLeft() {
                  "générique existant :",
                  "Rallonger"))
         return;
-    const Typed answer = typedAnswer();
-    const std::string& source = answer.source;
-    const std::string& target = answer.target;
-    const std::int64_t typed = answer.typed;
-    const std::int64_t sample = answer.sample;
-    const std::int64_t k = answer.k;
+    const auto [source, target, typed, sample, k] = typedAnswer();
     if (typed < sample) {
         refuse("Le texte tapé est plus court que le nom proposé : pour rallonger, tapez le texte "
                "à rajouter devant le nom proposé.");
