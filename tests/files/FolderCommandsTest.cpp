@@ -2,6 +2,7 @@
 
 #include "platform/Names.h"
 #include "support/Window.h"
+#include "text/NameCheck.h"
 
 #include <cerrno>
 #include <sys/stat.h>
