@@ -86,9 +86,13 @@ void BatchExecutor::perform(std::span<const WorkItem> group, std::vector<ItemOut
 }
 
 ItemOutcome BatchExecutor::perform(const WorkItem& item) {
-    if (observer_ != nullptr)
-        observer_->beforeGroup(std::span<const WorkItem>(&item, 1));
+    announce(std::span<const WorkItem>(&item, 1));
     return performOne(item);
+}
+
+void BatchExecutor::announce(std::span<const WorkItem> group) {
+    if (observer_ != nullptr)
+        observer_->beforeGroup(group);
 }
 
 void BatchExecutor::settled(const WorkItem& item, ItemOutcome outcome) {

@@ -30,6 +30,11 @@ public:
     void perform(std::span<const WorkItem> group, std::vector<ItemOutcome>& outcomes);
     // One item as a group of its own.
     ItemOutcome perform(const WorkItem& item);
+    // Tells the observer of changes to come, which are then performed one by one with
+    // performAnnounced: a walk that decides each name as it goes still announces its
+    // changes together, as far as it can foresee them.
+    void announce(std::span<const WorkItem> group);
+    ItemOutcome performAnnounced(const WorkItem& item) { return performOne(item); }
     // An item whose outcome was settled without the disk (a listed name, a name refused).
     void settled(const WorkItem& item, ItemOutcome outcome);
     // Syncs once each file system written to, then tells the observer the batch ended.

@@ -16,6 +16,20 @@ namespace {
 
 const char* const title = "Renommer";
 
+// Tells the observer what the rest of the walk would change, before any of it: the plan
+// is followed on a copy, so the walk itself stays where it is.
+void announceRest(RenamePlanner planner, const RunSettings& settings, BatchExecutor& executor) {
+    std::vector<WorkItem> changes;
+    PlannedItem item;
+    while (!planner.atEnd()) {
+        planner.next(settings, item);
+        if (item.predicted.outcome == Outcome::Done)
+            changes.push_back(item.change);
+        planner.settle(item, item.predicted.outcome, settings.targetPattern);
+    }
+    executor.announce(changes);
+}
+
 } // namespace
 
 BatchRename::BatchRename(MainWindow& window) : w_(window) {
@@ -118,6 +132,10 @@ void BatchRename::run() {
         planner.size());
     std::vector<FileFailure> failures;
     bool renamedSinceRead = false;
+    // Only an observer needs the changes foreseen; the run itself decides each as it comes.
+    const bool foresee = observer_ != nullptr;
+    if (foresee)
+        announceRest(planner, settings(), executor);
     PlannedItem item;
     while (!planner.atEnd()) {
         RunSettings now = settings();
@@ -126,10 +144,13 @@ void BatchRename::run() {
         show(planner, item);
         ItemOutcome outcome = item.predicted;
         if (outcome.outcome == Outcome::Done)
-            outcome = executor.perform(item.change);
+            outcome = executor.performAnnounced(item.change);
         else
             executor.settled(item.change, outcome);
         planner.settle(item, outcome.outcome, now.targetPattern);
+        // A file that did not go as foreseen moves the numbers of the files that follow.
+        if (foresee && outcome.outcome != item.predicted.outcome)
+            announceRest(planner, now, executor);
         if (outcome.outcome == Outcome::Done)
             renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)
@@ -147,6 +168,8 @@ void BatchRename::run() {
             return finish();
         }
         planner.setTarget(w_.File2.path(), w_.File2.rows());
+        if (foresee)
+            announceRest(planner, settings(), executor);
     }
     const BatchSummary summary = executor.finish();
     w_.File1.refresh();

@@ -542,6 +542,7 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
     struct Recorder : BatchObserver {
         void begins(const BatchInfo& info) override { kinds.push_back(info.kind); }
         void beforeGroup(std::span<const WorkItem> group) override {
+            ++groups;
             for (const WorkItem& item : group)
                 announced += exists(item.source) && !exists(item.target) ? 1 : 100;
         }
@@ -550,6 +551,7 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
         }
         std::vector<BatchKind> kinds;
         int announced = 0;
+        int groups = 0;
         std::vector<Outcome> outcomes;
     } recorder;
     const std::string photos = temp.folder("Photos");
@@ -565,7 +567,9 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
     toolkit.clearEvents();
     w.Command1.click();
     EXPECT_EQ(recorder.kinds, std::vector<BatchKind>{BatchKind::RenameRun});
+    // Both copies announced together, before either was made.
     EXPECT_EQ(recorder.announced, 2);
+    EXPECT_EQ(recorder.groups, 1);
     EXPECT_EQ(recorder.outcomes, (std::vector<Outcome>{Outcome::Done, Outcome::Done}));
     EXPECT_EQ(fs.calls(FsOp::Sync), 1);
     EXPECT_EQ(lastEvent().icon, Icon::Error);
