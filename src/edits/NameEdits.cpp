@@ -318,10 +318,7 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
     w_.File2.refresh();
     w_.panes().writeTargetStatus();
     beepThrice();
-    ui.message(withSyncFailure(
-                   withFailures(BatchRename::FormatRenameResult(summary.done, listed), failures),
-                   summary.syncError),
-               summary.syncError == 0 ? Icon::None : Icon::Error, Buttons::Ok, "Renommer");
+    BatchRename::showResult(ui, summary, listed, failures);
     ui.setBusy(false);
 }
 

@@ -91,9 +91,11 @@ void BatchRename::show(const RenamePlanner& planner, const PlannedItem& item) {
         w_.N = item.change.target;
 }
 
-// Shows the problem panel until the user closes it; false when the window closed instead.
-bool BatchRename::waitOnCollision(const std::string& newName) {
+// Shows the problem panel until the user closes it, then follows the target folder the
+// user may have moved to; false when the window closed instead.
+bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& newName) {
     Toolkit& toolkit = w_.toolkit();
+    planner.keepRows();
     w_.FraPro.setVisible(true);
     w_.Label5.setCaption(newName + " existe déjà !");
     toolkit.processEventsUntil([this, &toolkit] {
@@ -101,7 +103,36 @@ bool BatchRename::waitOnCollision(const std::string& newName) {
         toolkit.setBusy(true);
         return !w_.FraPro.visible() || w_.closed();
     });
-    return !w_.closed();
+    if (w_.closed())
+        return false;
+    planner.setTarget(w_.File2.path(), w_.File2.rows());
+    return true;
+}
+
+ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor,
+                                 PlannedItem& item) {
+    const RunSettings now = settings();
+    item.rang = w_.Rang;
+    planner.next(now, item);
+    show(planner, item);
+    ItemOutcome outcome = item.predicted;
+    if (outcome.outcome == Outcome::Done)
+        outcome = executor.performAnnounced(item.change);
+    else
+        executor.settled(item.change, outcome);
+    planner.settle(item, outcome.outcome, now.targetPattern);
+    // A file that did not go as foreseen moves the numbers of the files that follow.
+    if (observer_ != nullptr && outcome.outcome != item.predicted.outcome)
+        announceRest(planner, now, executor);
+    return outcome;
+}
+
+void BatchRename::showResult(Toolkit& toolkit, const BatchSummary& summary, std::int64_t listed,
+                             const std::vector<FileFailure>& failures) {
+    toolkit.message(
+        withSyncFailure(withFailures(FormatRenameResult(summary.done, listed), failures),
+                        summary.syncError),
+        summary.syncError == 0 ? Icon::None : Icon::Error, Buttons::Ok, title);
 }
 
 void BatchRename::run() {
@@ -138,19 +169,7 @@ void BatchRename::run() {
         announceRest(planner, settings(), executor);
     PlannedItem item;
     while (!planner.atEnd()) {
-        RunSettings now = settings();
-        item.rang = w_.Rang;
-        planner.next(now, item);
-        show(planner, item);
-        ItemOutcome outcome = item.predicted;
-        if (outcome.outcome == Outcome::Done)
-            outcome = executor.performAnnounced(item.change);
-        else
-            executor.settled(item.change, outcome);
-        planner.settle(item, outcome.outcome, now.targetPattern);
-        // A file that did not go as foreseen moves the numbers of the files that follow.
-        if (foresee && outcome.outcome != item.predicted.outcome)
-            announceRest(planner, now, executor);
+        const ItemOutcome outcome = walkOne(planner, executor, item);
         if (outcome.outcome == Outcome::Done)
             renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)
@@ -162,12 +181,10 @@ void BatchRename::run() {
         if (renamedSinceRead)
             w_.File2.refresh();
         renamedSinceRead = false;
-        planner.keepRows();
-        if (!waitOnCollision(item.newName)) {
+        if (!waitOnCollision(planner, item.newName)) {
             executor.finish();
             return finish();
         }
-        planner.setTarget(w_.File2.path(), w_.File2.rows());
         if (foresee)
             announceRest(planner, settings(), executor);
     }
@@ -175,10 +192,7 @@ void BatchRename::run() {
     w_.File1.refresh();
     w_.File2.refresh();
     w_.panes().writeTargetStatus();
-    toolkit.message(
-        withSyncFailure(withFailures(FormatRenameResult(summary.done, listed), failures),
-                        summary.syncError),
-        summary.syncError == 0 ? Icon::None : Icon::Error, Buttons::Ok, title);
+    showResult(toolkit, summary, listed, failures);
     finish();
 }
 

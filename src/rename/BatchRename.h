@@ -8,7 +8,10 @@
 
 namespace quorvel {
 
+class BatchExecutor;
 class BatchObserver;
+class Toolkit;
+struct FileFailure;
 class MainWindow;
 
 // "Renommer !": the batch rename run with its problem panel.
@@ -27,13 +30,19 @@ public:
 
     // "3 fichiers ont été renommés sur les 10 présents."
     static std::string FormatRenameResult(std::int64_t renamed, std::int64_t listed);
+    // The result message of a batch: the count, the files that failed, and a warning when
+    // what it wrote could not be made durable.
+    static void showResult(Toolkit& toolkit, const BatchSummary& summary, std::int64_t listed,
+                           const std::vector<FileFailure>& failures);
 
 private:
     RunSettings settings() const;
     // The selected rows of File1, or every row when none is selected.
     std::vector<int> takenRows() const;
     void show(const RenamePlanner& planner, const PlannedItem& item);
-    bool waitOnCollision(const std::string& newName);
+    bool waitOnCollision(RenamePlanner& planner, const std::string& newName);
+    // Plans the next file, performs it when it can, and moves the walk on past it.
+    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, PlannedItem& item);
     // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
     void refuse(const std::string& text);
     void finish();
