@@ -20,13 +20,10 @@ const char* const title = "Renommer";
 // is followed on a copy, so the walk itself stays where it is.
 void announceRest(RenamePlanner planner, const RunSettings& settings, BatchExecutor& executor) {
     std::vector<WorkItem> changes;
-    PlannedItem item;
-    while (!planner.atEnd()) {
-        planner.next(settings, item);
+    planner.followToEnd(settings, [&changes](const PlannedItem& item) {
         if (item.predicted.outcome == Outcome::Done)
             changes.push_back(item.change);
-        planner.settle(item, item.predicted.outcome, settings.targetPattern);
-    }
+    });
     executor.announce(changes);
 }
 

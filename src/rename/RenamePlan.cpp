@@ -175,6 +175,16 @@ void RenamePlanner::settle(const PlannedItem& item, Outcome outcome,
         targets_.insert(item.newName);
 }
 
+void RenamePlanner::followToEnd(const RunSettings& settings,
+                                const std::function<void(const PlannedItem& item)>& each) {
+    PlannedItem item;
+    while (!atEnd()) {
+        next(settings, item);
+        each(item);
+        settle(item, item.predicted.outcome, settings.targetPattern);
+    }
+}
+
 RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
                 std::vector<int> taken, const std::string& sourceFolder,
                 const std::string& targetFolder, const std::vector<std::string>& targetRows) {
@@ -187,13 +197,10 @@ RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<s
     }
     RenamePlanner planner(fs, rows, std::move(taken), sourceFolder);
     planner.setTarget(targetFolder, targetRows);
-    PlannedItem item;
-    while (!planner.atEnd()) {
-        planner.next(settings, item);
+    planner.followToEnd(settings, [&](const PlannedItem& item) {
         plan.rows.push_back(
             {planner.name(item), item.hasNewName ? item.newName : std::string(), item.predicted});
-        planner.settle(item, item.predicted.outcome, settings.targetPattern);
-    }
+    });
     plan.renamed = planner.renamed();
     return plan;
 }

@@ -4,6 +4,7 @@
 #include "rename/NameSet.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ public:
     void next(const RunSettings& settings, PlannedItem& item);
     // Moves on past the item, which ended as `outcome`.
     void settle(const PlannedItem& item, Outcome outcome, const std::string& targetPattern);
+    // Walks to the end without the disk, each file ending as foreseen.
+    void followToEnd(const RunSettings& settings,
+                     const std::function<void(const PlannedItem& item)>& each);
 
 private:
     bool number(const RunSettings& settings, PlannedItem& item) const;
