@@ -31,6 +31,16 @@ add_custom_target(quorvel_man_page ALL DEPENDS ${QUORVEL_MAN_PAGE})
 
 if(TARGET quorvel)
     install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # A stripped install also drops the compilers' notes, as Debian's own packages do.
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quorvel\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+    # Symbols are bound at start-up so that the whole relocation table can be read-only.
+    target_link_options(quorvel PRIVATE -Wl,-z,relro -Wl,-z,now)
 endif()
 install(FILES ${QUORVEL_HELP_FILE} ${QUORVEL_ABOUT_PICTURE} DESTINATION ${QUORVEL_DATA_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/data/quorvel.desktop

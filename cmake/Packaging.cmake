@@ -8,13 +8,16 @@ set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Vesquin <contact@quorvel.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "rename photographs and other files in batches")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvel gives a whole series of photographs or other files new names in one go: a \
-generic name followed by a number, a number followed by the name, or each file's own date \
-and time. One window holds the source folder, the target folder and the rename panel; it \
-also shortens names, adds a prefix, copies files under another type, manages folders, and \
-shows thumbnails and a photo viewer. A new name never replaces an existing file.\n\
-The program speaks French.")
+# Lines of the extended description stay under 80 characters for terminals.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Quorvel gives a whole series of photographs or other files new names in one"
+    "go: a generic name followed by a number, a number followed by the name, or"
+    "each file's own date and time. One window holds the source folder, the"
+    "target folder and the rename panel; it also shortens names, adds a prefix,"
+    "copies files under another type, manages folders, and shows thumbnails and"
+    "a photo viewer. A new name never replaces an existing file."
+    "."
+    "The program speaks French.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
