@@ -7,9 +7,8 @@
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
 
-#include <gtest/gtest.h>
-
 #include <ctime>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -89,6 +88,7 @@ protected:
     RecordingShell shell;
     FixedClock clock;
     std::string programFolder;
+    std::string dataFolder; // empty: the help and pictures sit beside the program
     std::unique_ptr<MainWindow> window;
 };
 
