@@ -129,6 +129,31 @@ void Image::setPicture(const std::string& path) {
     changed();
 }
 
+void MenuItem::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}
+
+void MenuItem::setCheckable(bool checkable) {
+    checkable_ = checkable;
+    changed();
+}
+
+void MenuItem::setChecked(bool checked) {
+    checked_ = checked;
+    changed();
+}
+
+void MenuItem::click() {
+    if (!enabled_)
+        return;
+    if (checkable_)
+        checked_ = !checked_;
+    if (onClick)
+        onClick();
+    changed();
+}
+
 std::optional<std::string> Drives::driveOf(const std::string& path) {
     if (path.empty() || path.front() != '/')
         return std::nullopt;

@@ -25,7 +25,9 @@ enum class ControlKind {
     Image,
     DriveList,
     FolderList,
-    FileList
+    FileList,
+    Menu,
+    MenuItem
 };
 
 // Geometry in twips, relative to the container's client area.
@@ -199,6 +201,42 @@ public:
 
 private:
     std::string picture_;
+};
+
+// A menu of its form's menu bar: a caption with its access key after "&", and its items
+// as children, in order. The view shows a menu only while it holds an item.
+class Menu : public Control {
+public:
+    Menu(std::string name, Control* form, std::string caption)
+        : Control(ControlKind::Menu, std::move(name), form, Geometry{}) {
+        setCaption(caption);
+    }
+};
+
+// An item of a menu. A greyed item ignores a click; a checkable one turns its tick over,
+// then runs onClick. The shortcut is written as "Ctrl+Q" or "F1", empty for none.
+class MenuItem : public Control {
+public:
+    MenuItem(std::string name, Control* menu, std::string caption, std::string shortcut = {})
+        : Control(ControlKind::MenuItem, std::move(name), menu, Geometry{}),
+          shortcut_(std::move(shortcut)) {
+        setCaption(caption);
+    }
+    const std::string& shortcut() const { return shortcut_; }
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool checkable() const { return checkable_; }
+    void setCheckable(bool checkable);
+    bool checked() const { return checked_; }
+    // From code: the tick only, no reaction.
+    void setChecked(bool checked);
+    void click() override;
+
+private:
+    std::string shortcut_;
+    bool enabled_ = true;
+    bool checkable_ = false;
+    bool checked_ = false;
 };
 
 // Remembers each drive's current folder: the folder most recently opened on it by

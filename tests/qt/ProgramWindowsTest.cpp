@@ -1,12 +1,13 @@
-#include "platform/qt/ProgramWindows.h"
+#include "ui/qt/ProgramWindows.h"
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/FormWindow.h"
+#include "ui/qt/FormWindow.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtToolkit.h"
+#include "ui/qt/QtFormHost.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
 #include "viewer/PhotoViewer.h"
@@ -28,18 +29,16 @@ namespace {
 class ProgramWindowsTest : public testing::Test {
 protected:
     ProgramWindowsTest() {
-        toolkit.onWindowCreated = [this](Form& form, FormWindow& shown) {
-            dressProgramWindow(window, form, shown);
-        };
+        forms.onWindowCreated = dressProgramWindow;
         window.startUp();
-        toolkit.showForm(window.form);
+        forms.showForm(window.form);
     }
     ~ProgramWindowsTest() override {
-        toolkit.closeAll();
+        forms.closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    FormWindow* shown(Form* form) { return form == nullptr ? nullptr : toolkit.windowOf(*form); }
+    FormWindow* shown(Form* form) { return form == nullptr ? nullptr : forms.windowOf(*form); }
     void pressF1(FormWindow* target) {
         QApplication::setActiveWindow(target);
         QTest::keyClick(target, Qt::Key_F1);
@@ -48,12 +47,13 @@ protected:
     QTemporaryDir temp;
     const std::string folder = temp.path().toStdString();
     QtToolkit toolkit;
+    QtFormHost forms{toolkit};
     PosixFileSystem fs;
     MemorySettingsStore settings;
     QtPictures pictures;
     RecordingShell shell;
     SystemClock clock;
-    MainWindow window{Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}}};
+    MainWindow window{Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}}, forms};
 };
 
 TEST_F(ProgramWindowsTest, F1InTheMainWindowOpensTheHelpFileBesideTheProgram) {

@@ -101,7 +101,8 @@ WindowTest::WindowTest() {
 
 MainWindow& WindowTest::start() {
     window = std::make_unique<MainWindow>(
-        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+        toolkit);
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();
