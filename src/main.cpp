@@ -2,11 +2,11 @@
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/ProgramInfo.h"
-#include "ui/qt/ProgramWindows.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtToolkit.h"
+#include "ui/qt/ProgramWindows.h"
 #include "ui/qt/QtFormHost.h"
 
 #include <QApplication>
@@ -22,9 +22,8 @@ int main(int argc, char** argv) {
     QtPictures pictures;
     QtShell shell;
     SystemClock clock;
-    MainWindow window(
-        Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])},
-        forms);
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])},
+                      forms);
 
     forms.onWindowCreated = dressProgramWindow;
     window.startUp();

@@ -84,8 +84,8 @@ public:
     Frame& Frame8;
     Frame& FraPro;
 
-    std::array<PictureButton*, 11> Comm1{};  // Comm1[1] .. Comm1[10]
-    std::array<PictureButton*, 7> Comm2{};   // Comm2[1] .. Comm2[6]
+    std::array<PictureButton*, 11> Comm1{}; // Comm1[1] .. Comm1[10]
+    std::array<PictureButton*, 7> Comm2{};  // Comm2[1] .. Comm2[6]
     DriveList& Drive1;
     FolderList& Dir1;
     FileList& File1;

@@ -132,7 +132,9 @@ ScenarioRunner::ScenarioRunner(ScenarioPlatform platform, std::istream& script, 
 
 ScenarioRunner::~ScenarioRunner() = default;
 
-void ScenarioRunner::emit(const std::string& json) { out_ << json << '\n' << std::flush; }
+void ScenarioRunner::emit(const std::string& json) {
+    out_ << json << '\n' << std::flush;
+}
 
 int ScenarioRunner::run() {
     try {
@@ -187,10 +189,10 @@ void ScenarioRunner::execute(const std::string& line) {
         settings_ = platform_.makeSettings(configFolder_);
         ProgramInfo program = platform_.program;
         program.folder = programFolder_;
-        window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
-                                                        platform_.pictures, *shell_, clock_,
-                                                        program},
-                                               toolkit_);
+        window_ =
+            std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
+                                                  platform_.pictures, *shell_, clock_, program},
+                                         toolkit_);
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {

@@ -17,7 +17,7 @@ public:
         std::string operation;
         std::string document;
         std::string workingFolder;
-        std::string owner;  // the name of the window that asked
+        std::string owner; // the name of the window that asked
     };
     using Sink = std::function<void(const Call&)>;
 

@@ -16,9 +16,9 @@ struct ToolkitEvent {
     enum class Kind { Message, Question, Input, Beep };
     Kind kind = Kind::Message;
     std::string title;
-    std::string text;  // message or question text, input prompt
+    std::string text; // message or question text, input prompt
     std::string defaultText;
-    std::string answer;  // "yes"/"no" for a question, the text returned by an input box
+    std::string answer; // "yes"/"no" for a question, the text returned by an input box
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
 };

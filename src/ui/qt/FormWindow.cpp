@@ -1,7 +1,7 @@
 #include "ui/qt/FormWindow.h"
 
-#include "ui/qt/ControlViews.h"
 #include "platform/qt/Icons.h"
+#include "ui/qt/ControlViews.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "ui/qt/ProgramWindows.h"
 
 #include "app/Controls.h"
-#include "ui/qt/FormWindow.h"
 #include "platform/qt/Icons.h"
+#include "ui/qt/FormWindow.h"
 
 namespace quorvel {
 
