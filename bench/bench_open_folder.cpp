@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     quorvel::SystemClock clock;
     settings.write("quorvel-bench", "Data", "Dir", other);
     quorvel::MainWindow window(
-        quorvel::Services{toolkit, fs, settings, pictures, shell, clock, {root, "quorvel-bench"}});
+        quorvel::Services{toolkit, fs, settings, pictures, shell, clock, {root, "quorvel-bench"}},
+        toolkit);
     window.startUp();
 
     const int runs = 5;

@@ -180,7 +180,7 @@ struct Program {
         settings.seed("quorvel", "Data", "drv", source);
         settings.seed("quorvel", "Data", "T1", "_Vacances");
         window = std::make_unique<MainWindow>(
-            Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}});
+            Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}}, toolkit);
         window->startUp();
         if (window->File1.path() != source)
             throw std::runtime_error("the source folder did not open");

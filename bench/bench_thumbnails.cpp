@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     SystemClock clock;
     auto pictures = makePictures();
     MainWindow window(
-        Services{toolkit, fs, settings, *pictures, shell, clock, {folder, "quorvel-bench"}});
+        Services{toolkit, fs, settings, *pictures, shell, clock, {folder, "quorvel-bench"}},
+        toolkit);
     window.startUp();
     window.Dir1.setPath(folder);
 

@@ -25,7 +25,9 @@ enum class ControlKind {
     Image,
     DriveList,
     FolderList,
-    FileList
+    FileList,
+    Menu,
+    MenuItem
 };
 
 // Geometry in twips, relative to the container's client area.
@@ -39,7 +41,7 @@ struct Geometry {
 // What changed, so that a view can spare itself a full rebuild of a long list.
 enum class Change { All, Selection };
 
-using Rgb = std::uint32_t;  // 0xRRGGBB
+using Rgb = std::uint32_t; // 0xRRGGBB
 
 // A control of a window: plain data owned by its form. Setting a value from code runs the
 // control's reaction inside the setter, then tells the views.
@@ -201,6 +203,42 @@ private:
     std::string picture_;
 };
 
+// A menu of its form's menu bar: a caption with its access key after "&", and its items
+// as children, in order. The view shows a menu only while it holds an item.
+class Menu : public Control {
+public:
+    Menu(std::string name, Control* form, std::string caption)
+        : Control(ControlKind::Menu, std::move(name), form, Geometry{}) {
+        setCaption(caption);
+    }
+};
+
+// An item of a menu. A greyed item ignores a click; a checkable one turns its tick over,
+// then runs onClick. The shortcut is written as "Ctrl+Q" or "F1", empty for none.
+class MenuItem : public Control {
+public:
+    MenuItem(std::string name, Control* menu, std::string caption, std::string shortcut = {})
+        : Control(ControlKind::MenuItem, std::move(name), menu, Geometry{}),
+          shortcut_(std::move(shortcut)) {
+        setCaption(caption);
+    }
+    const std::string& shortcut() const { return shortcut_; }
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool checkable() const { return checkable_; }
+    void setCheckable(bool checkable);
+    bool checked() const { return checked_; }
+    // From code: the tick only, no reaction.
+    void setChecked(bool checked);
+    void click() override;
+
+private:
+    std::string shortcut_;
+    bool enabled_ = true;
+    bool checkable_ = false;
+    bool checked_ = false;
+};
+
 // Remembers each drive's current folder: the folder most recently opened on it by
 // either folder list in this run.
 class Drives {
@@ -221,8 +259,7 @@ private:
 class DriveList : public Control {
 public:
     DriveList(std::string name, Control* container, Geometry geometry, Drives& drives)
-        : Control(ControlKind::DriveList, std::move(name), container, geometry),
-          drives_(drives) {}
+        : Control(ControlKind::DriveList, std::move(name), container, geometry), drives_(drives) {}
     // The drive's text: its root path.
     const std::string& drive() const { return drive_; }
     // Takes the drive of `text`; false when no drive holds it. onChange runs on a change.
@@ -240,8 +277,7 @@ private:
 class FolderList : public Control {
 public:
     FolderList(std::string name, Control* container, Geometry geometry, Drives& drives)
-        : Control(ControlKind::FolderList, std::move(name), container, geometry),
-          drives_(drives) {}
+        : Control(ControlKind::FolderList, std::move(name), container, geometry), drives_(drives) {}
     const std::string& path() const { return path_; }
     // Opens an existing folder; returns an errno value, 0 when it is open.
     int setPath(const std::string& path);
@@ -264,8 +300,8 @@ private:
     Drives& drives_;
     std::string path_;
     std::string root_;
-    std::vector<std::string> ancestors_;   // open folder first, drive root last
-    std::vector<std::string> subfolders_;  // names
+    std::vector<std::string> ancestors_;  // open folder first, drive root last
+    std::vector<std::string> subfolders_; // names
     int highlighted_ = -1;
 };
 

@@ -112,8 +112,8 @@ bool fitsInt16(std::int64_t value) {
            value <= std::numeric_limits<std::int16_t>::max();
 }
 
-MainWindow::MainWindow(Services services)
-    : services_(services), drives_(services.fs), form("Form1", 13380, 7065),
+MainWindow::MainWindow(Services services, FormHost& forms)
+    : services_(services), forms_(forms), drives_(services.fs), form("Form1", 13380, 7065),
       Frame1(frame(form, "Frame1", &form, {240, 120, 3255, 6825}, "Frame1")),
       Frame2(frame(form, "Frame2", &form, {7560, 120, 3255, 6855}, "Frame2")),
       Frame3(frame(form, "Frame3", &form, {3570, 120, 3900, 5880}, "Renommer un lot de fichiers")),
@@ -162,7 +162,14 @@ MainWindow::MainWindow(Services services)
       Image1(make<Image>(form, "Image1", &form, {50000, 0, 1740, 1305})),
       Command3(make<CommandButton>(form, "Command3", &form, {3600, 6120, 1365, 735}, "Quitter",
                                    "Quitter")),
-      APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")) {
+      APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")),
+      mnuFichier(form.add<Menu>("mnuFichier", &form, "&Fichier")),
+      mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
+      mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
+      mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
+      mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
+      mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
+      mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
     form.setCaption("Form1");
     FraPro.setVisible(false);
     Comm3.setTooltip("Introduire une nouvelle extension");
@@ -245,6 +252,10 @@ MainWindow::MainWindow(Services services)
     about_ = std::make_unique<AboutBox>(*this);
 
     Command3.onClick = [this] { close(); };
+    // The menu's items do what the buttons and keys of the first window do.
+    mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuAideF1.onClick = [this] { showHelp(); };
+    mnuAPropos.onClick = [this] { APropos.click(); };
     form.onClose = [this] { close(); };
 }
 
@@ -306,7 +317,7 @@ void MainWindow::close() {
                                   "perdus à la fermeture.",
                                   Icon::Error, Buttons::Ok, "Quitter");
     }
-    services_.toolkit.destroyForm(form);
+    forms_.destroyForm(form);
 }
 
 void MainWindow::showHelp() {

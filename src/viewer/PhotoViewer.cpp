@@ -41,7 +41,7 @@ void PhotoViewer::create() {
 void PhotoViewer::ViewPhoto(const std::string& path) {
     if (!form_)
         create();
-    w_.toolkit().showForm(*form_);
+    w_.forms().showForm(*form_);
     const std::optional<PictureSize> size = w_.services().pictures.naturalSize(path);
     // Cleared first, so that the new frame never makes the view decode the old picture.
     image_->setPicture("");
@@ -60,7 +60,7 @@ void PhotoViewer::ViewPhoto(const std::string& path) {
 void PhotoViewer::close() {
     if (!form_)
         return;
-    w_.toolkit().destroyForm(*form_);
+    w_.forms().destroyForm(*form_);
     image_ = nullptr;
     closed_ = std::move(form_);
 }

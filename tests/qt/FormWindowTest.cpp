@@ -1,8 +1,8 @@
-#include "platform/qt/FormWindow.h"
+#include "ui/qt/FormWindow.h"
 
-#include "platform/qt/ControlViews.h"
 #include "platform/qt/Icons.h"
 #include "qt/MemoryFileSystem.h"
+#include "ui/qt/ControlViews.h"
 
 #include <QCheckBox>
 #include <QComboBox>

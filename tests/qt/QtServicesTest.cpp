@@ -485,7 +485,7 @@ protected:
 };
 
 TEST_F(QtShellTest, OpenHandsTheMailLinkToTheDesktop) {
-    shell.open("Open", "mailto:auteur@example.org", "/usr/bin", nullptr);
+    shell.open("Open", "mailto:auteur@example.org", "/usr/bin", "About");
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0].scheme(), "mailto");
     EXPECT_EQ(catcher.urls[0].path(), "auteur@example.org");

@@ -90,7 +90,8 @@ TEST_F(BatchRenameRootTest, DriveRootTakesOneSeparator) {
     seed("drv", "/");
     seed("Dir", "/");
     window = std::make_unique<MainWindow>(
-        Services{toolkit, disk, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+        Services{toolkit, disk, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+        toolkit);
     MainWindow& w = *window;
     w.startUp();
     ASSERT_EQ(w.File1.path(), "/");

@@ -99,8 +99,9 @@ WindowTest::WindowTest() {
 }
 
 MainWindow& WindowTest::start() {
-    window = std::make_unique<MainWindow>(Services{
-        toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder}});
+    window = std::make_unique<MainWindow>(
+        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder}},
+        toolkit);
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

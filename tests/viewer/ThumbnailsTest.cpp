@@ -219,7 +219,8 @@ protected:
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
             pictures.sizes[temp.file(std::string("photos/") + name)] = {3000, 2000};
         window = std::make_unique<MainWindow>(
-            Services{acting, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+            Services{acting, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+            acting);
         window->startUp();
         openSource(folder);
     }

@@ -12,6 +12,8 @@
 #include <vector>
 
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QStyle;
 
 namespace quorvel {
@@ -38,9 +40,8 @@ public:
     void showProgress(const QString& text);
     // Stops mirroring the form, which may go away now; the window only waits to close.
     void detach();
-
-    // F1 anywhere in the window.
-    std::function<void()> onHelp;
+    // The form's menu bar, or nullptr when it has no menu.
+    QMenuBar* menuBar() const { return menuBar_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +51,10 @@ private:
     using Refresh = std::function<void(Change)>;
 
     QWidget* build(Control& control);
+    void buildMenuBar();
+    void bindMenu(Menu& menu);
+    void bindMenuItem(MenuItem& item, QMenu* menu);
+    void watch(Control& control, const Refresh& mirror);
     QWidget* parentFor(const Control& control);
     Refresh bindKind(Control& control, QWidget*& widget, QWidget* parent);
     void mirrorCommon(const Control& control, QWidget* widget);
@@ -64,6 +69,9 @@ private:
     std::vector<std::pair<Control*, int>> subscriptions_;
     std::vector<std::function<void()>> releases_;
     QStyle* frameStyle_;
+    // Holds the controls below the menu bar, so that their places stay those of the form.
+    QWidget* client_;
+    QMenuBar* menuBar_ = nullptr;
     QLabel* progress_ = nullptr;
 };
 

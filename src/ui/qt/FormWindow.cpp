@@ -1,7 +1,7 @@
-#include "platform/qt/FormWindow.h"
+#include "ui/qt/FormWindow.h"
 
-#include "platform/qt/ControlViews.h"
 #include "platform/qt/Icons.h"
+#include "ui/qt/ControlViews.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,10 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
@@ -67,29 +68,97 @@ void setItems(QComboBox* combo, const QStringList& items) {
 } // namespace
 
 FormWindow::FormWindow(Form& form)
-    : form_(&form), scale_(logicalDpiX() / 96.0), frameStyle_(new FrameStyle(pixels(120))) {
+    : form_(&form), scale_(logicalDpiX() / 96.0), frameStyle_(new FrameStyle(pixels(120))),
+      client_(new QWidget(this)) {
     frameStyle_->setParent(this);
     // The window was laid out for a small system font; a larger one would not fit.
     QFont small = font();
     small.setPointSizeF(8);
     setFont(small);
 
-    for (const auto& control : form.controls())
-        build(*control);
+    client_->setObjectName("client");
+    for (const auto& control : form.controls()) {
+        if (control->kind() != ControlKind::Menu && control->kind() != ControlKind::MenuItem)
+            build(*control);
+    }
+    buildMenuBar();
 
+    // The window grows by the menu bar's height; the client area keeps the form's size.
     const auto mirrorForm = [this](Change) {
         setWindowTitle(qs(form_->caption()));
-        setFixedSize(pixels(form_->geometry().width), pixels(form_->geometry().height));
+        const int bar = menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
+        const int w = pixels(form_->geometry().width);
+        const int h = pixels(form_->geometry().height);
+        setFixedSize(w, h + bar);
+        client_->setGeometry(0, bar, w, h);
+        if (menuBar_ != nullptr)
+            menuBar_->setGeometry(0, 0, w, bar);
         mirrorCommon(*form_, nullptr);
     };
     mirrorForm(Change::All);
     subscriptions_.emplace_back(&form, form.subscribe(mirrorForm));
+}
 
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] {
-        if (form_ != nullptr && onHelp)
-            onHelp();
+void FormWindow::buildMenuBar() {
+    for (const auto& control : form_->controls()) {
+        if (control->kind() != ControlKind::Menu)
+            continue;
+        if (menuBar_ == nullptr) {
+            menuBar_ = new QMenuBar(this);
+            // In the window, where its height is known, not in a desktop's global bar.
+            menuBar_->setNativeMenuBar(false);
+        }
+        bindMenu(static_cast<Menu&>(*control));
+    }
+}
+
+void FormWindow::bindMenu(Menu& menu) {
+    QMenu* shown = menuBar_->addMenu(QString());
+    shown->setObjectName(qs(menu.name()));
+    bool hasItem = false;
+    for (Control* child : menu.children()) {
+        if (child->kind() == ControlKind::MenuItem) {
+            bindMenuItem(static_cast<MenuItem&>(*child), shown);
+            hasItem = true;
+        }
+    }
+    // A menu that would open on nothing stays out of the bar.
+    watch(menu, [shown, &menu, hasItem](Change) {
+        shown->setTitle(qs(menu.caption()));
+        shown->menuAction()->setVisible(menu.visible() && hasItem);
     });
+}
+
+void FormWindow::bindMenuItem(MenuItem& item, QMenu* menu) {
+    QAction* action = menu->addAction(QString());
+    action->setObjectName(qs(item.name()));
+    if (!item.shortcut().empty()) {
+        action->setShortcut(QKeySequence(qs(item.shortcut()), QKeySequence::PortableText));
+        action->setShortcutContext(Qt::WindowShortcut);
+        // Also on the window itself, so that the key works while no menu is open.
+        addAction(action);
+    }
+    const Refresh mirror = [action, &item](Change) {
+        action->setText(qs(item.caption()));
+        action->setEnabled(item.enabled());
+        action->setCheckable(item.checkable());
+        action->setChecked(item.checked());
+    };
+    // Qt turns a checkable action's tick over by itself; the model's tick is the one shown.
+    connect(action, &QAction::triggered, action, [this, &item, mirror] {
+        if (form_ == nullptr)
+            return;
+        item.click();
+        if (form_ != nullptr)
+            mirror(Change::All);
+    });
+    watch(item, mirror);
+}
+
+void FormWindow::watch(Control& control, const Refresh& mirror) {
+    mirrors_[&control] = mirror;
+    mirror(Change::All);
+    subscriptions_.emplace_back(&control, control.subscribe(mirror));
 }
 
 FormWindow::~FormWindow() {
@@ -193,7 +262,7 @@ std::function<void()> FormWindow::guarded(std::function<void()> input) {
 QWidget* FormWindow::parentFor(const Control& control) {
     Control* container = control.container();
     if (container == nullptr || container->kind() == ControlKind::Form)
-        return this;
+        return client_;
     return build(*container);
 }
 
@@ -452,6 +521,9 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
                 model->highlightChanged();
         };
     }
+    case ControlKind::Menu:
+    case ControlKind::MenuItem:
+        break;
     case ControlKind::FileList: {
         auto& files = static_cast<FileList&>(control);
         auto* view = new QListView(parent);

@@ -1,4 +1,4 @@
-#include "platform/qt/ControlViews.h"
+#include "ui/qt/ControlViews.h"
 
 #include "platform/Names.h"
 #include "platform/qt/Icons.h"
