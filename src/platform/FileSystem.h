@@ -13,17 +13,27 @@ struct Listing {
     std::vector<std::string> names;
 };
 
+// An entry that the tree delete left on disk, and why.
+struct LeftEntry {
+    std::string path; // full path
+    int error = 0;
+};
+
 // What the tree delete did: `left` counts entries that are still on disk afterwards.
 struct TreeDeleteResult {
-    int error = 0;            // errno of the first failure, 0 when everything went
-    std::size_t removed = 0;  // entries removed, the folder itself included
-    std::size_t left = 0;     // entries that could not be removed
-    std::string firstLeft;    // full path of the first entry left behind
+    // A tree that cannot be deleted at all, a read-only card for instance, would otherwise
+    // hold every one of its paths; a report shows far fewer.
+    static constexpr std::size_t keptEntries = 1000;
+
+    int error = 0;                      // errno of the first failure, 0 when everything went
+    std::size_t removed = 0;            // entries removed, the folder itself included
+    std::size_t left = 0;               // entries that could not be removed
+    std::vector<LeftEntry> leftEntries; // the first keptEntries of them, in walk order
 };
 
 // A mounted volume: the Linux counterpart of a drive.
 struct Volume {
-    std::string root;  // "/" or a mount root, no trailing "/" except for "/" itself
+    std::string root; // "/" or a mount root, no trailing "/" except for "/" itself
     std::string fsType;
 };
 
@@ -39,8 +49,11 @@ public:
     // Subfolders (links to folders included), hidden names left out, natural order.
     virtual Listing listFolders(const std::string& folder) = 0;
 
-    virtual bool isFolder(const std::string& path) = 0;  // follows a link
-    virtual bool exists(const std::string& path) = 0;    // does not follow a link
+    virtual bool isFolder(const std::string& path) = 0; // follows a link
+    virtual bool exists(const std::string& path) = 0;   // does not follow a link
+    // "/" or the root of any mount, a bind mount of a folder included, whether or not
+    // volumes() lists it. A link is not followed: a link to a mount root is just a link.
+    virtual bool isMountRoot(const std::string& path) = 0;
 
     // Seconds since the epoch of the last modification (a link is followed).
     virtual int modificationTime(const std::string& path, std::int64_t& seconds) = 0;
@@ -54,9 +67,10 @@ public:
     // Removes a file; a link is removed as a link. Refuses a folder (EISDIR).
     virtual int removeFile(const std::string& path) = 0;
     virtual int createFolder(const std::string& path) = 0;
-    virtual int removeFolder(const std::string& path) = 0;  // an empty folder only
+    virtual int removeFolder(const std::string& path) = 0; // an empty folder only
     // Removes a folder with everything inside, hidden and read-only entries included,
-    // without following a link or leaving its own mounted file system.
+    // without following a link or leaving its own mounted file system. A mount root is
+    // refused whole (EBUSY, nothing removed).
     virtual TreeDeleteResult deleteTree(const std::string& path) = 0;
 
     // "/" first, then the mount roots of real, user-visible file systems.

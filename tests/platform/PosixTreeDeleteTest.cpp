@@ -37,7 +37,7 @@ TEST_F(TreeDeleteTest, RemovesHiddenReadOnlyAndNestedEntries) {
     EXPECT_EQ(result.error, 0);
     EXPECT_EQ(result.removed, 13u);
     EXPECT_EQ(result.left, 0u);
-    EXPECT_EQ(result.firstLeft, "");
+    EXPECT_TRUE(result.leftEntries.empty());
     EXPECT_FALSE(fs.exists(path("tree")));
 }
 
@@ -67,7 +67,8 @@ TEST_F(TreeDeleteTest, ARootThatIsALinkIsRefused) {
         EXPECT_EQ(result.error, ELOOP) << given;
         EXPECT_EQ(result.removed, 0u);
         EXPECT_EQ(result.left, 1u);
-        EXPECT_EQ(result.firstLeft, path("link"));
+        ASSERT_EQ(result.leftEntries.size(), 1u);
+        EXPECT_EQ(result.leftEntries[0].path, path("link"));
     }
     EXPECT_TRUE(fs.exists(path("real/keep.jpg")));
     EXPECT_TRUE(fs.exists(path("link")));
@@ -80,9 +81,10 @@ TEST_F(TreeDeleteTest, ARootThatIsALinkIsRefused) {
     EXPECT_EQ(missing.left, 0u);
 }
 
-// A chain tree/sub/file: its removals come in a known order (file, sub, tree).
+// A chain tree/sub/file: its removals come in a known order (file, sub, tree). Every
+// entry left is named with its own reason.
 TEST_F(TreeDeleteTest, AFailedRemovalLeavesItAndEveryFolderAbove) {
-    const char* firstLeft[] = {"tree/sub/file", "tree/sub", "tree"};
+    const char* chain[] = {"tree/sub/file", "tree/sub", "tree"};
     for (int failing = 1; failing <= 3; ++failing) {
         SCOPED_TRACE(failing);
         folder("tree");
@@ -94,7 +96,14 @@ TEST_F(TreeDeleteTest, AFailedRemovalLeavesItAndEveryFolderAbove) {
         const TreeDeleteResult result = faulty.deleteTree(path("tree"));
         EXPECT_EQ(faulty.calls(FsOp::DeleteTreeEntry), 3);
         EXPECT_EQ(result.error, EACCES);
-        EXPECT_EQ(result.firstLeft, path(firstLeft[failing - 1]));
+        std::vector<LeftEntry> expected;
+        for (int k = failing - 1; k < 3; ++k)
+            expected.push_back({path(chain[k]), k == failing - 1 ? EACCES : ENOTEMPTY});
+        ASSERT_EQ(result.leftEntries.size(), expected.size());
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            EXPECT_EQ(result.leftEntries[k].path, expected[k].path);
+            EXPECT_EQ(result.leftEntries[k].error, expected[k].error);
+        }
         EXPECT_EQ(result.left, static_cast<std::size_t>(4 - failing));
         EXPECT_EQ(result.removed, static_cast<std::size_t>(failing - 1));
         fs.setTreeRemovalHook(nullptr);
@@ -111,7 +120,8 @@ TEST_F(TreeDeleteTest, AnImmutableFileStaysWithItsFolders) {
         GTEST_SKIP() << "no immutable attribute on this file system";
     const TreeDeleteResult result = fs.deleteTree(path("tree"));
     EXPECT_EQ(result.error, EPERM);
-    EXPECT_EQ(result.firstLeft, path("tree/sub/stuck"));
+    ASSERT_FALSE(result.leftEntries.empty());
+    EXPECT_EQ(result.leftEntries[0].path, path("tree/sub/stuck"));
     EXPECT_EQ(result.left, 3u);
     EXPECT_EQ(result.removed, 1u);
     EXPECT_TRUE(fs.exists(path("tree/sub/stuck")));

@@ -23,6 +23,7 @@ public:
         return path == "/" || subfolders.count(path) != 0;
     }
     bool exists(const std::string& path) override { return isFolder(path); }
+    bool isMountRoot(const std::string& path) override { return path == "/"; }
     int modificationTime(const std::string&, std::int64_t&) override { return ENOSYS; }
     int renameNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
     int copyNoReplace(const std::string&, const std::string&) override { return ENOSYS; }

@@ -43,6 +43,7 @@ public:
     }
     bool isFolder(const std::string& path) override { return files.count(path) != 0; }
     bool exists(const std::string& path) override { return isFolder(path) || holds(path); }
+    bool isMountRoot(const std::string& path) override { return path == "/"; }
     int modificationTime(const std::string& path, std::int64_t& seconds) override {
         seconds = localTime(2007, 1, 15, 14, 30, 5);
         return holds(path) ? 0 : ENOENT;
@@ -58,7 +59,9 @@ public:
     int removeFile(const std::string&) override { return EPERM; }
     int createFolder(const std::string&) override { return EPERM; }
     int removeFolder(const std::string&) override { return EPERM; }
-    TreeDeleteResult deleteTree(const std::string&) override { return {EPERM, 0, 1, "/"}; }
+    TreeDeleteResult deleteTree(const std::string&) override {
+        return {EPERM, 0, 1, {{"/", EPERM}}};
+    }
     std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
     std::string workingFolder() override { return "/"; }
 

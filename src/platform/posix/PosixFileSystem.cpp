@@ -24,6 +24,9 @@
 #ifndef STATX_ATTR_MOUNT_ROOT
 #define STATX_ATTR_MOUNT_ROOT 0x00002000
 #endif
+#ifndef STATX_MNT_ID
+#define STATX_MNT_ID 0x00001000U
+#endif
 
 namespace quorvel {
 
@@ -79,7 +82,11 @@ bool sameEntry(const struct stat& a, const struct stat& b) {
 // What deleteTree needs to know of an entry, without following a link.
 struct EntryInfo {
     bool isFolder = false;
+    bool isLink = false;
     bool mountRoot = false;
+    bool mountRootKnown = false; // the kernel told whether it is a mount root
+    bool mountIdKnown = false;
+    std::uint64_t mountId = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     mode_t mode = 0;
@@ -89,11 +96,14 @@ struct EntryInfo {
 int entryInfo(int folder, const char* name, EntryInfo& info) {
     struct statx sx {};
     if (::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO, &sx) != 0)
+                STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &sx) != 0)
         return errno;
     info.isFolder = S_ISDIR(sx.stx_mode);
-    info.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
-                     (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    info.isLink = S_ISLNK(sx.stx_mode);
+    info.mountRootKnown = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
+    info.mountRoot = info.mountRootKnown && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    info.mountIdKnown = (sx.stx_mask & STATX_MNT_ID) != 0;
+    info.mountId = sx.stx_mnt_id;
     info.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     info.inode = sx.stx_ino;
     info.mode = sx.stx_mode;
@@ -126,8 +136,8 @@ int openTreeFolder(int parent, const char* name, const EntryInfo& info, Descript
 
 void leaveEntry(TreeDeleteResult& result, const std::string& path, int error) {
     ++result.left;
-    if (result.firstLeft.empty())
-        result.firstLeft = path;
+    if (result.leftEntries.size() < TreeDeleteResult::keptEntries)
+        result.leftEntries.push_back({path, error});
     if (result.error == 0)
         result.error = error;
 }
@@ -390,6 +400,50 @@ std::string decodeMountField(std::string_view field) {
     return out;
 }
 
+// Whether a line of /proc/self/mountinfo mounts something on `path`, a resolved path.
+bool listedMountPoint(const std::string& path) {
+    std::ifstream file("/proc/self/mountinfo");
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream fields(line);
+        std::string word;
+        for (int i = 0; i < 5 && fields >> word; ++i) {
+        }
+        if (decodeMountField(word) == path)
+            return true;
+    }
+    return false;
+}
+
+// Whether an entry, looked at without following a link, is the root of a mount. Kernels
+// since 5.8 say so outright; before that a change of device or of mount id from the
+// parent tells it, and the mount table catches a bind mount on a kernel without mount ids.
+bool isMountRootEntry(const std::string& path, const EntryInfo& info) {
+    if (info.isLink)
+        return false;
+    if (info.mountRootKnown)
+        return info.mountRoot;
+    EntryInfo parent;
+    const std::string up = info.isFolder ? path + "/.." : folderOf(path);
+    if (entryInfo(AT_FDCWD, up.c_str(), parent) != 0)
+        return true; // cannot tell: the caller must not touch it
+    if (parent.device != info.device)
+        return true;
+    if (info.mountIdKnown && parent.mountIdKnown)
+        return info.mountId != parent.mountId;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return true;
+    const bool listed = listedMountPoint(resolved);
+    std::free(resolved);
+    return listed;
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
 } // namespace
 
 int PosixFileSystem::step(Step which, const std::string& from, const std::string& to) const {
@@ -428,6 +482,14 @@ bool PosixFileSystem::isFolder(const std::string& path) {
 bool PosixFileSystem::exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool PosixFileSystem::isMountRoot(const std::string& given) {
+    const std::string path = withoutTrailingSlashes(given);
+    if (path == "/")
+        return true;
+    EntryInfo info;
+    return entryInfo(AT_FDCWD, path.c_str(), info) == 0 && isMountRootEntry(path, info);
 }
 
 int PosixFileSystem::modificationTime(const std::string& path, std::int64_t& seconds) {
@@ -511,11 +573,11 @@ int PosixFileSystem::fillTarget(int source, const struct stat& st, int target,
     if (error != 0)
         return error;
     // Permission bits only: the copy belongs to whoever makes it, so set-id bits stay off.
-    if (::fchmod(target, st.st_mode & 0777) != 0)
-        return errno;
+    // The data is what counts: a card that keeps no modes (FAT through FUSE answers
+    // ENOSYS) or no times still takes the copy.
+    ::fchmod(target, st.st_mode & 0777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(target, times) != 0)
-        return errno;
+    ::futimens(target, times);
     return 0;
 }
 
@@ -677,9 +739,7 @@ TreeDeleteResult PosixFileSystem::deleteTree(const std::string& given) {
     forgetSnapshots();
     TreeDeleteResult result;
     // A trailing "/" would make the look below follow a link.
-    std::string path = given;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+    const std::string path = withoutTrailingSlashes(given);
     if (path == "/") {
         leaveEntry(result, path, EBUSY);
         return result;
@@ -691,9 +751,12 @@ TreeDeleteResult PosixFileSystem::deleteTree(const std::string& given) {
         return result;
     }
     if (!info.isFolder) {
-        struct stat st {};
-        const bool link = ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-        leaveEntry(result, path, link ? ELOOP : ENOTDIR);
+        leaveEntry(result, path, info.isLink ? ELOOP : ENOTDIR);
+        return result;
+    }
+    // Its mount point would stay, but everything on that volume would go.
+    if (isMountRootEntry(path, info)) {
+        leaveEntry(result, path, EBUSY);
         return result;
     }
     Descriptor root;

@@ -60,6 +60,8 @@ public:
     Listing listFolders(const std::string& folder) override;
     bool isFolder(const std::string& path) override;
     bool exists(const std::string& path) override;
+    // Also true of the roots given to addVolume.
+    bool isMountRoot(const std::string& path) override;
     int modificationTime(const std::string& path, std::int64_t& seconds) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
