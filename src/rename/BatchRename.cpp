@@ -268,6 +268,9 @@ void BatchRename::run() {
                 targets.added(newName, w_.File2.pattern());
             } else if (error == EEXIST) {
                 collision = true;
+            } else if (error == ENOENT && !fs.isFolder(targetPrefix)) {
+                // The target folder went away, not the file.
+                failures.push_back({name, error, "dossier de destination introuvable"});
             } else {
                 failures.push_back({name, error, {}});
             }

@@ -2,10 +2,13 @@
 
 #include "platform/PosixTestFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quorvel {
@@ -227,6 +230,61 @@ TEST_F(PosixFileSystemTest, CopyWithoutUnnamedFilesGoesThroughAHiddenOne) {
     write("taken.jpg", "theirs");
     EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")), EEXIST);
     EXPECT_EQ(read("taken.jpg"), "theirs");
+}
+
+// A hidden partial copy is removed only when nobody can still be writing it: its process
+// is gone and no writer holds its lock. It never shows in a listing.
+TEST_F(PosixFileSystemTest, ACopyClearsThePartialCopiesOfDeadProcessesOnly) {
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string gone = ".quorvel-copy-" + std::to_string(dead);
+    const std::string mine = ".quorvel-copy-" + std::to_string(::getpid()) + "-999";
+    const Names kept{gone + "-1", gone + "-x", ".quorvel-copy-1-0", mine};
+    for (const std::string& name : kept)
+        write(name, "partial");
+    write(gone + "-0", "partial");
+    // A writer this process cannot see, in another PID namespace or on another machine.
+    const int locked = ::open(path(gone + "-1").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(locked, 0);
+    ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+    write("source.jpg", "data");
+    fs.setStepHook([](Step step, const std::string&, const std::string&) {
+        return step == Step::TempFile ? EOPNOTSUPP : 0;
+    });
+
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
+    ::close(locked);
+    Names hidden = hiddenNames();
+    std::sort(hidden.begin(), hidden.end());
+    Names expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(hidden, expected);
+    EXPECT_EQ(fs.listFiles(root_, "*.*").names, (Names{"copy.jpg", "source.jpg"}));
+}
+
+// A FAT card through FUSE keeps no modes (fchmod answers ENOSYS), has no unnamed files nor
+// hard links, and gives each spelling of a name its own inode.
+TEST_F(PosixFileSystemTest, AFatCardThroughFuseTakesCopiesAndChangesOfCase) {
+    write("source.jpg", "photo", 0640);
+    folder("card");
+    if (const std::string why = mountFat("card"); !why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/dsc01.jpg")), 0);
+    EXPECT_EQ(read("card/dsc01.jpg"), "photo");
+    EXPECT_TRUE(hiddenNames("card").empty());
+
+    EXPECT_EQ(fs.renameNoReplace(path("card/dsc01.jpg"), path("card/DSC01.JPG")), 0);
+    EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, Names{"DSC01.JPG"});
+    EXPECT_EQ(read("card/DSC01.JPG"), "photo");
+    EXPECT_TRUE(hiddenNames("card").empty());
+
+    // Another file under another spelling is still a collision.
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/other.jpg")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("card/DSC01.JPG"), path("card/OTHER.jpg")), EEXIST);
+    EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, (Names{"DSC01.JPG", "other.jpg"}));
 }
 
 TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {

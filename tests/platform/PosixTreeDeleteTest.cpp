@@ -128,6 +128,43 @@ TEST_F(TreeDeleteTest, AnImmutableFileStaysWithItsFolders) {
     EXPECT_FALSE(fs.exists(path("tree/sub/free")));
 }
 
+// Deleting the root of a mount would empty that whole volume, listed as a drive or not.
+TEST_F(TreeDeleteTest, AMountRootOfAnyKindIsRefusedWhole) {
+    folder("tmp");
+    folder("bound");
+    folder("outside");
+    write("outside/keep.jpg");
+    if (!mountTmpfs("tmp") || !bindMount(path("outside"), "bound"))
+        GTEST_SKIP() << "mounting needs a privilege this process lacks";
+    write("tmp/keep.jpg");
+    folder("tmp/sub");
+    link(path("tmp"), "to-tmp");
+
+    EXPECT_TRUE(fs.isMountRoot("/"));
+    for (const std::string& root : {path("tmp"), path("tmp/"), path("bound")}) {
+        EXPECT_TRUE(fs.isMountRoot(root)) << root;
+        const TreeDeleteResult result = fs.deleteTree(root);
+        EXPECT_EQ(result.error, EBUSY) << root;
+        EXPECT_EQ(result.removed, 0u);
+        EXPECT_EQ(result.left, 1u);
+    }
+    for (const std::string& plain : {path("outside"), path("tmp/sub"), path("to-tmp"), root_})
+        EXPECT_FALSE(fs.isMountRoot(plain)) << plain;
+    EXPECT_TRUE(fs.exists(path("tmp/keep.jpg")));
+    EXPECT_TRUE(fs.exists(path("outside/keep.jpg")));
+}
+
+TEST_F(TreeDeleteTest, ACardMountedThroughFuseIsRefusedWhole) {
+    folder("card");
+    if (const std::string why = mountFat("card"); !why.empty())
+        GTEST_SKIP() << why;
+    write("keep.jpg");
+    ASSERT_EQ(fs.copyNoReplace(path("keep.jpg"), path("card/keep.jpg")), 0);
+    EXPECT_TRUE(fs.isMountRoot(path("card")));
+    EXPECT_EQ(fs.deleteTree(path("card")).error, EBUSY);
+    EXPECT_TRUE(fs.exists(path("card/keep.jpg")));
+}
+
 TEST_F(TreeDeleteTest, NeverEntersAnotherMountedFileSystem) {
     folder("tree");
     folder("tree/mnt");

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
@@ -438,6 +440,78 @@ bool isMountRootEntry(const std::string& path, const EntryInfo& info) {
     return listed;
 }
 
+std::string baseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether `to` differs from `from` by letter case alone and its folder holds no entry of
+// that name but the source itself. A case-insensitive file system that gives each spelling
+// its own inode (FAT through FUSE) shows the source under the target's spelling: only the
+// folder's real names tell it from a second file.
+bool onlySpellingIsSource(const std::string& from, const std::string& to) {
+    const std::string source = baseName(from);
+    const std::string target = baseName(to);
+    if (folderOf(from) != folderOf(to) || !sameIgnoringCase(source, target))
+        return false;
+    DIR* dir = ::opendir(folderOf(to).c_str());
+    if (dir == nullptr)
+        return false;
+    bool sourceSeen = false;
+    bool other = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!sameIgnoringCase(entry->d_name, target))
+            continue;
+        (source == entry->d_name ? sourceSeen : other) = true;
+    }
+    ::closedir(dir);
+    return sourceSeen && !other;
+}
+
+// The process id in the name of a hidden partial copy (".quorvel-copy-PID-N"), 0 for any
+// other name.
+pid_t copyOwner(std::string_view name) {
+    const std::string_view prefix = ".quorvel-copy-";
+    if (!name.starts_with(prefix))
+        return 0;
+    name.remove_prefix(prefix.size());
+    const auto dash = name.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() <= 9 &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string_view::npos || !digits(name.substr(0, dash)) ||
+        !digits(name.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+// Removes a partial copy only when nobody can still be writing it: its process is gone
+// and no writer holds its lock (the lock also covers a writer of another machine or PID
+// namespace, whose numbers mean nothing here). A live process of any program keeps it.
+void removeIfAbandoned(int folder, const char* name, pid_t owner) {
+    if (::kill(owner, 0) == 0 || errno != ESRCH)
+        return;
+    Descriptor file(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return;
+    ::unlinkat(folder, name, 0);
+}
+
+void removeAbandonedCopies(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (const pid_t owner = copyOwner(entry->d_name); owner > 0)
+            removeIfAbandoned(::dirfd(dir), entry->d_name, owner);
+    }
+    ::closedir(dir);
+}
+
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
@@ -542,7 +616,7 @@ int PosixFileSystem::renameNoReplace(const std::string& from, const std::string&
     struct stat source {};
     struct stat target {};
     if (::lstat(from.c_str(), &source) != 0 || ::lstat(to.c_str(), &target) != 0 ||
-        !sameEntry(source, target))
+        (!sameEntry(source, target) && !onlySpellingIsSource(from, to)))
         return EEXIST;
     // The "existing" target is the entry itself, seen through a case-insensitive file
     // system. (Two hard links look the same; there the second step refuses.)
@@ -625,7 +699,12 @@ int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& t
 }
 
 int PosixFileSystem::copyThroughHiddenFile(int source, const struct stat& st,
-                                           const std::string& from, const std::string& to) const {
+                                           const std::string& from, const std::string& to) {
+    // Without unnamed files, a copy cut short leaves a hidden one behind; the next copy
+    // into that folder sweeps what dead processes left, once per folder.
+    const std::string folder = folderOf(to);
+    if (sweptFolders_.insert(folder).second)
+        removeAbandonedCopies(folder);
     std::string temporary;
     Descriptor target;
     for (int attempt = 0; attempt < 100 && target.get() < 0; ++attempt) {
@@ -636,6 +715,8 @@ int PosixFileSystem::copyThroughHiddenFile(int source, const struct stat& st,
     }
     if (target.get() < 0)
         return EEXIST;
+    // Tells a sweep of another process that this one is being written.
+    ::flock(target.get(), LOCK_EX | LOCK_NB);
     int error = fillTarget(source, st, target.get(), from, to);
     if (::close(target.release()) != 0 && error == 0)
         error = errno;

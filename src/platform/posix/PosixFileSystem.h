@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -66,7 +67,7 @@ private:
     int fillTarget(int source, const struct stat& st, int target, const std::string& from,
                    const std::string& to) const;
     int copyThroughHiddenFile(int source, const struct stat& st, const std::string& from,
-                              const std::string& to) const;
+                              const std::string& to);
     void deleteEntries(int folder, const std::string& folderPath, std::uint64_t device,
                        TreeDeleteResult& result) const;
     int removeEntry(int folder, const char* name, const std::string& fullPath, bool isFolder) const;
@@ -74,6 +75,7 @@ private:
     std::vector<std::shared_ptr<const Snapshot>> snapshots_; // most recent first
     // Linking an unnamed file by its descriptor takes a privilege on older kernels.
     bool emptyPathRefused_ = false;
+    std::set<std::string> sweptFolders_; // where abandoned partial copies were looked for
     TreeRemovalHook treeRemovalHook_;
     StepHook stepHook_;
 };
