@@ -16,7 +16,7 @@ using Kind = ToolkitEvent::Kind;
 
 class FolderCommandsTest : public WindowTest {
 protected:
-    FolderCommandsTest() { realFs.setTreeRemovalHook(fs.treeEntryHook()); }
+    FolderCommandsTest() { setTreeRemovalHook(realFs, fs.treeEntryHook()); }
 
     std::vector<Kind> kinds() const {
         std::vector<Kind> out;
@@ -235,7 +235,7 @@ TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside
     ASSERT_EQ(w.Dir2.setPath(tree + "/sous"), 0);
 
     bool busyDuringWalk = true;
-    realFs.setTreeRemovalHook([&](const std::string&) {
+    setTreeRemovalHook(realFs, [&](const std::string&) {
         busyDuringWalk = busyDuringWalk && toolkit.busy();
         return 0;
     });

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "platform/PosixTestFolder.h"
+#include "platform/posix/TestHooks.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +15,7 @@
 namespace quorvel {
 namespace {
 
-using Step = PosixFileSystem::Step;
+using Step = PosixStep;
 using Names = std::vector<std::string>;
 
 class PosixFileSystemTest : public testing::PosixTestFolder {
@@ -118,7 +119,7 @@ TEST_F(PosixFileSystemTest, RenameNeverReplacesAFileOrAFolder) {
 
 TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
     write("a.jpg", "mine");
-    fs.setStepHook([this](Step, const std::string&, const std::string& to) {
+    setStepHook(fs, [this](Step, const std::string&, const std::string& to) {
         write("b.jpg", "another program"); // between the program's check and its rename
         EXPECT_EQ(to, path("b.jpg"));
         return 0;
@@ -129,7 +130,7 @@ TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
 }
 
 TEST_F(PosixFileSystemTest, WithoutTheNoReplaceFlagRenameStillNeverReplaces) {
-    fs.setStepHook([](Step, const std::string&, const std::string&) { return EINVAL; });
+    setStepHook(fs, [](Step, const std::string&, const std::string&) { return EINVAL; });
     write("a", "mine");
     write("b", "theirs");
     EXPECT_EQ(fs.renameNoReplace(path("a"), path("b")), EEXIST);
@@ -152,7 +153,7 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseGoesThroughATemporaryName) {
     write("DSC01.JPG", "photo");
     ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
     std::vector<std::pair<std::string, std::string>> steps;
-    fs.setStepHook([&](Step, const std::string& from, const std::string& to) {
+    setStepHook(fs, [&](Step, const std::string& from, const std::string& to) {
         steps.emplace_back(from, to);
         if (steps.size() == 3) // the entry is away under its temporary name
             ::unlink(path("DSC01.jpg").c_str());
@@ -181,14 +182,14 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseRollsBackAndNeverReplaces) {
     ::unlink(path("DSC01.jpg").c_str());
     ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
     int renames = 0;
-    fs.setStepHook(
-        [&](Step, const std::string&, const std::string&) { return ++renames == 3 ? EIO : 0; });
+    setStepHook(
+        fs, [&](Step, const std::string&, const std::string&) { return ++renames == 3 ? EIO : 0; });
     EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), EIO);
     EXPECT_EQ(read("DSC01.JPG"), "photo");
     EXPECT_TRUE(hiddenNames().empty());
 
     // A different file under the other spelling is a plain collision.
-    fs.setStepHook(nullptr);
+    setStepHook(fs, nullptr);
     write("IMG.JPG", "one");
     write("IMG.jpg", "two");
     EXPECT_EQ(fs.renameNoReplace(path("IMG.JPG"), path("IMG.jpg")), EEXIST);
@@ -219,7 +220,7 @@ TEST_F(PosixFileSystemTest, CopyCarriesDataModeAndTimes) {
 
 TEST_F(PosixFileSystemTest, CopyWithoutUnnamedFilesGoesThroughAHiddenOne) {
     write("source.jpg", "data", 0600);
-    fs.setStepHook([](Step step, const std::string&, const std::string&) {
+    setStepHook(fs, [](Step step, const std::string&, const std::string&) {
         return step == Step::TempFile ? EOPNOTSUPP : 0;
     });
     ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
@@ -251,7 +252,7 @@ TEST_F(PosixFileSystemTest, ACopyClearsThePartialCopiesOfDeadProcessesOnly) {
     ASSERT_GE(locked, 0);
     ASSERT_EQ(::flock(locked, LOCK_EX), 0);
     write("source.jpg", "data");
-    fs.setStepHook([](Step step, const std::string&, const std::string&) {
+    setStepHook(fs, [](Step step, const std::string&, const std::string&) {
         return step == Step::TempFile ? EOPNOTSUPP : 0;
     });
 
@@ -296,7 +297,7 @@ TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
     for (const bool unnamed : {true, false}) {
         SCOPED_TRACE(unnamed ? "unnamed temporary" : "hidden temporary");
         ::unlink(path("late.jpg").c_str());
-        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+        setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             if (step == Step::TempFile && !unnamed)
                 return EOPNOTSUPP;
             if (step == Step::CopyData)
@@ -317,7 +318,7 @@ TEST_F(PosixFileSystemTest, FailedCopyLeavesNothingBehind) {
                                            {false, Step::Rename}};
     for (const auto& [unnamed, failing] : cases) {
         SCOPED_TRACE(std::to_string(unnamed) + " " + std::to_string(static_cast<int>(failing)));
-        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+        setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             if (step == Step::TempFile && !unnamed)
                 return EOPNOTSUPP;
             return step == failing ? ENOSPC : 0;
@@ -326,7 +327,7 @@ TEST_F(PosixFileSystemTest, FailedCopyLeavesNothingBehind) {
         EXPECT_FALSE(fs.exists(path("copy.jpg")));
         EXPECT_TRUE(hiddenNames().empty());
     }
-    fs.setStepHook(nullptr);
+    setStepHook(fs, nullptr);
     EXPECT_EQ(fs.copyNoReplace(path("missing.jpg"), path("copy.jpg")), ENOENT);
     folder("sub");
     EXPECT_EQ(fs.copyNoReplace(path("sub"), path("copy.jpg")), EISDIR);
@@ -339,7 +340,7 @@ TEST_F(PosixFileSystemTest, CopyIntoAnImmutableFolderFailsCleanly) {
     if (!makeImmutable("locked"))
         GTEST_SKIP() << "no immutable attribute on this file system";
     for (const bool unnamed : {true, false}) {
-        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+        setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             return step == Step::TempFile && !unnamed ? EOPNOTSUPP : 0;
         });
         EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("locked/copy.jpg")), EPERM);

@@ -1,5 +1,6 @@
 #include "platform/PosixTestFolder.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TestHooks.h"
 #include "platform/script/FaultyFileSystem.h"
 
 #include <algorithm>
@@ -91,7 +92,7 @@ TEST_F(TreeDeleteTest, AFailedRemovalLeavesItAndEveryFolderAbove) {
         folder("tree/sub");
         write("tree/sub/file");
         FaultyFileSystem faulty(fs);
-        fs.setTreeRemovalHook(faulty.treeEntryHook());
+        setTreeRemovalHook(fs, faulty.treeEntryHook());
         faulty.failNth(FsOp::DeleteTreeEntry, failing, EACCES);
         const TreeDeleteResult result = faulty.deleteTree(path("tree"));
         EXPECT_EQ(faulty.calls(FsOp::DeleteTreeEntry), 3);
@@ -106,7 +107,7 @@ TEST_F(TreeDeleteTest, AFailedRemovalLeavesItAndEveryFolderAbove) {
         }
         EXPECT_EQ(result.left, static_cast<std::size_t>(4 - failing));
         EXPECT_EQ(result.removed, static_cast<std::size_t>(failing - 1));
-        fs.setTreeRemovalHook(nullptr);
+        setTreeRemovalHook(fs, nullptr);
         EXPECT_EQ(fs.deleteTree(path("tree")).left, 0u);
     }
 }

@@ -2,14 +2,14 @@
 
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TestHooks.h"
 #include "platform/script/FaultyFileSystem.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
 
-#include <gtest/gtest.h>
-
 #include <ctime>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>

@@ -34,7 +34,7 @@ enum class FsOp {
 //
 //     PosixFileSystem disk;
 //     FaultyFileSystem fs(disk);
-//     disk.setTreeRemovalHook(fs.treeEntryHook());
+//     setTreeRemovalHook(disk, fs.treeEntryHook()); // platform/posix/TestHooks.h
 //     fs.failNth(FsOp::DeleteTreeEntry, 3, EACCES);  // the third removal fails
 class FaultyFileSystem : public FileSystem {
 public:
