@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,7 +58,7 @@ public:
     virtual bool isMountRoot(const std::string& path) = 0;
 
     // Seconds since the epoch of the last modification (a link is followed).
-    virtual int modificationTime(const std::string& path, std::int64_t& seconds) = 0;
+    virtual Result<std::int64_t> modificationTime(const std::string& path) = 0;
 
     // Never replaces an existing entry: EEXIST when `to` exists. Works for files and
     // folders; a change of letter case alone works on a case-insensitive file system.

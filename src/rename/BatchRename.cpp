@@ -233,10 +233,10 @@ void BatchRename::run() {
 
         std::string stamp;
         if (usesStamp(scheme)) {
-            std::int64_t seconds = 0;
-            const int error = fs.modificationTime(source, seconds);
-            if (error == 0)
-                stamp = NameComposer::timeStamp(static_cast<std::time_t>(seconds));
+            const Result<std::int64_t> seconds = fs.modificationTime(source);
+            const int error = seconds.code();
+            if (seconds)
+                stamp = NameComposer::timeStamp(static_cast<std::time_t>(seconds.value()));
             if (stamp.empty()) {
                 failures.push_back(
                     {name, error,

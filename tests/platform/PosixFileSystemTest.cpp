@@ -90,10 +90,12 @@ TEST_F(PosixFileSystemTest, EntryQuestionsFollowLinksOnlyWhereAsked) {
     const struct timespec times[2] = {{1000000000, 0}, {1234567890, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path("file").c_str(), times, 0), 0);
     link("file", "to-file");
-    std::int64_t seconds = 0;
-    EXPECT_EQ(fs.modificationTime(path("to-file"), seconds), 0);
-    EXPECT_EQ(seconds, 1234567890);
-    EXPECT_EQ(fs.modificationTime(path("dangling"), seconds), ENOENT);
+    const Result<std::int64_t> seconds = fs.modificationTime(path("to-file"));
+    ASSERT_TRUE(seconds);
+    EXPECT_EQ(seconds.value(), 1234567890);
+    const Result<std::int64_t> dangling = fs.modificationTime(path("dangling"));
+    EXPECT_EQ(dangling.code(), ENOENT);
+    EXPECT_STREQ(dangling.error().call, "stat");
 }
 
 // Rename

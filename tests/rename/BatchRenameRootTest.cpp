@@ -44,9 +44,10 @@ public:
     bool isFolder(const std::string& path) override { return files.count(path) != 0; }
     bool exists(const std::string& path) override { return isFolder(path) || holds(path); }
     bool isMountRoot(const std::string& path) override { return path == "/"; }
-    int modificationTime(const std::string& path, std::int64_t& seconds) override {
-        seconds = localTime(2007, 1, 15, 14, 30, 5);
-        return holds(path) ? 0 : ENOENT;
+    Result<std::int64_t> modificationTime(const std::string& path) override {
+        if (!holds(path))
+            return SystemError{"stat", ENOENT};
+        return static_cast<std::int64_t>(localTime(2007, 1, 15, 14, 30, 5));
     }
     int renameNoReplace(const std::string& from, const std::string& to) override {
         renames.emplace_back(from, to);

@@ -1,6 +1,7 @@
 #include "platform/Names.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
+#include "platform/posix/SystemCalls.h"
 
 #include <cerrno>
 #include <ctime>
@@ -49,25 +50,22 @@ struct PosixFileSystem::Snapshot {
     // times: only then may the snapshot stand for the folder.
     bool trusted = false;
     std::int64_t taken = 0; // when the read ended
+    int readError = 0;      // errno of a read cut short, whose names are only a part
     std::vector<std::string> files;
     std::vector<std::string> folders;
 };
 
-std::shared_ptr<const PosixFileSystem::Snapshot>
-PosixFileSystem::snapshot(const std::string& folder, int& error) {
-    error = 0;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        error = errno;
-        return nullptr;
-    }
-    const int fd = ::dirfd(dir);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        error = errno;
-        ::closedir(dir);
-        return nullptr;
-    }
+Result<std::shared_ptr<const PosixFileSystem::Snapshot>>
+PosixFileSystem::snapshot(const std::string& folder) {
+    const auto opened = sys::opendir(folder);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opened.value(), ::closedir);
+    const int fd = ::dirfd(dir.get());
+    const auto status = sys::fstat(fd);
+    if (!status)
+        return status.error();
+    const struct stat& st = status.value();
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     // A snapshot finished a moment ago is as good as a read now: it only stands in for a
@@ -77,10 +75,8 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
         if ((cached->trusted || nanoseconds(now) - cached->taken < recent) &&
             cached->folder == folder && cached->device == st.st_dev && cached->inode == st.st_ino &&
             cached->modified == nanoseconds(st.st_mtim) &&
-            cached->changed == nanoseconds(st.st_ctim)) {
-            ::closedir(dir);
+            cached->changed == nanoseconds(st.st_ctim))
             return cached;
-        }
     }
     auto taken = std::make_shared<Snapshot>();
     taken->folder = folder;
@@ -93,9 +89,9 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
                      taken->changed < nanoseconds(now) - margin;
     for (;;) {
         errno = 0;
-        const dirent* entry = ::readdir(dir);
+        const dirent* entry = ::readdir(dir.get());
         if (entry == nullptr) {
-            error = errno;
+            taken->readError = errno;
             break;
         }
         if (entry->d_name[0] == '.')
@@ -114,10 +110,9 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
         else if (type == DT_DIR)
             taken->folders.emplace_back(entry->d_name);
     }
-    ::closedir(dir);
     sortNaturally(taken->files);
     sortNaturally(taken->folders);
-    if (error != 0)
+    if (taken->readError != 0)
         taken->trusted = false;
     // A large folder takes long enough to read that both lists of a pane, read one after
     // the other, would otherwise never share it.
@@ -128,14 +123,18 @@ PosixFileSystem::snapshot(const std::string& folder, int& error) {
     // Two panes, each with its folder list and its file list: four folders at most matter.
     if (snapshots_.size() > 4)
         snapshots_.pop_back();
-    return taken;
+    return std::shared_ptr<const Snapshot>(taken);
 }
 
 Listing PosixFileSystem::listFiles(const std::string& folder, const std::string& pattern) {
     Listing listing;
-    const auto taken = snapshot(folder, listing.error);
-    if (taken == nullptr)
+    const auto read = snapshot(folder);
+    if (!read) {
+        listing.error = read.code();
         return listing;
+    }
+    const auto& taken = read.value();
+    listing.error = taken->readError;
     if (pattern == "*.*" || pattern == "*") {
         listing.names = taken->files;
         return listing;
@@ -149,10 +148,10 @@ Listing PosixFileSystem::listFiles(const std::string& folder, const std::string&
 }
 
 Listing PosixFileSystem::listFolders(const std::string& folder) {
-    Listing listing;
-    if (const auto taken = snapshot(folder, listing.error))
-        listing.names = taken->folders;
-    return listing;
+    const auto read = snapshot(folder);
+    if (!read)
+        return {read.code(), {}};
+    return {read.value()->readError, read.value()->folders};
 }
 
 } // namespace quorvel

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "platform/posix/PosixInternals.h"
+#include "platform/posix/SystemCalls.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,27 +28,26 @@ bool PosixFileSystem::exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-int PosixFileSystem::modificationTime(const std::string& path, std::int64_t& seconds) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno;
-    seconds = st.st_mtim.tv_sec;
-    return 0;
+Result<std::int64_t> PosixFileSystem::modificationTime(const std::string& path) {
+    const auto st = sys::stat(path);
+    if (!st)
+        return st.error();
+    return static_cast<std::int64_t>(st.value().st_mtim.tv_sec);
 }
 
 int PosixFileSystem::removeFile(const std::string& path) {
     forgetSnapshots();
-    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+    return sys::unlink(path).code();
 }
 
 int PosixFileSystem::createFolder(const std::string& path) {
     forgetSnapshots();
-    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+    return sys::mkdir(path, 0777).code();
 }
 
 int PosixFileSystem::removeFolder(const std::string& path) {
     forgetSnapshots();
-    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+    return sys::rmdir(path).code();
 }
 
 std::string PosixFileSystem::workingFolder() {

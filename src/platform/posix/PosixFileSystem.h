@@ -29,7 +29,7 @@ public:
     bool isFolder(const std::string& path) override;
     bool exists(const std::string& path) override;
     bool isMountRoot(const std::string& path) override;
-    int modificationTime(const std::string& path, std::int64_t& seconds) override;
+    Result<std::int64_t> modificationTime(const std::string& path) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int removeFile(const std::string& path) override;
@@ -44,7 +44,7 @@ private:
 
     struct Snapshot;
     // The folder's entries, read anew unless a trusted snapshot of it still stands.
-    std::shared_ptr<const Snapshot> snapshot(const std::string& folder, int& error);
+    Result<std::shared_ptr<const Snapshot>> snapshot(const std::string& folder);
     // A change made here may land within the tick of a folder's last change and leave its
     // times as they were: what it touched is read again.
     void forgetSnapshots() { snapshots_.clear(); }

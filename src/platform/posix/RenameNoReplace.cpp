@@ -1,6 +1,7 @@
 #include "platform/Names.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
+#include "platform/posix/SystemCalls.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -57,35 +58,32 @@ int renameThroughTemporary(const PosixHooks& hooks, const std::string& from,
 
 int renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to) {
     int error = runStep(hooks, PosixStep::Rename, from, to);
-    if (error == 0) {
-        error = ::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                          RENAME_NOREPLACE) == 0
-                    ? 0
-                    : errno;
-    }
+    if (error == 0)
+        error = sys::renameNoReplace(from, to).code();
     if (error != EINVAL && error != ENOSYS)
         return error;
     // The file system does not take the flag. A hard link cannot replace anything either.
-    struct stat st {};
-    if (::lstat(from.c_str(), &st) != 0)
-        return errno;
-    if (!S_ISDIR(st.st_mode)) {
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            if (::unlink(from.c_str()) == 0)
-                return 0;
-            const int unlinkError = errno;
-            ::unlink(to.c_str());
-            return unlinkError;
+    const auto source = sys::lstat(from);
+    if (!source)
+        return source.code();
+    if (!S_ISDIR(source.value().st_mode)) {
+        const auto linked = sys::link(from, to);
+        if (linked) {
+            const auto unlinked = sys::unlink(from);
+            if (!unlinked)
+                (void)sys::unlink(to);
+            return unlinked.code();
         }
-        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
-            return errno;
+        if (linked.code() != EPERM && linked.code() != EOPNOTSUPP && linked.code() != EMLINK)
+            return linked.code();
     }
     // No hard links either (FAT): the last resort leaves a narrow window open.
-    if (::lstat(to.c_str(), &st) == 0)
+    const auto target = sys::lstat(to);
+    if (target)
         return EEXIST;
-    if (errno != ENOENT)
-        return errno;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (target.code() != ENOENT)
+        return target.code();
+    return sys::rename(from, to).code();
 }
 
 int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {

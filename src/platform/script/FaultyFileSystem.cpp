@@ -66,10 +66,10 @@ bool FaultyFileSystem::isMountRoot(const std::string& path) {
                                                    [&](const Volume& v) { return v.root == path; });
 }
 
-int FaultyFileSystem::modificationTime(const std::string& path, std::int64_t& seconds) {
+Result<std::int64_t> FaultyFileSystem::modificationTime(const std::string& path) {
     if (const int error = enter(FsOp::ModificationTime))
-        return error;
-    return inner_.modificationTime(path, seconds);
+        return SystemError{"stat", error};
+    return inner_.modificationTime(path);
 }
 
 int FaultyFileSystem::renameNoReplace(const std::string& from, const std::string& to) {

@@ -62,7 +62,7 @@ public:
     bool exists(const std::string& path) override;
     // Also true of the roots given to addVolume.
     bool isMountRoot(const std::string& path) override;
-    int modificationTime(const std::string& path, std::int64_t& seconds) override;
+    Result<std::int64_t> modificationTime(const std::string& path) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int removeFile(const std::string& path) override;
