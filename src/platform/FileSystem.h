@@ -63,8 +63,9 @@ public:
     // Never replaces an existing entry: EEXIST when `to` exists. Works for files and
     // folders; a change of letter case alone works on a case-insensitive file system.
     virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
-    // Copies data, mode and modification time; never replaces (EEXIST) and never leaves
-    // a half-written file under `to`.
+    // Copies the data, and the mode and modification time where the target keeps them;
+    // never replaces (EEXIST) and never leaves a half-written file under `to`. Partial
+    // copies that dead processes left in the target folder are swept on the way.
     virtual int copyNoReplace(const std::string& from, const std::string& to) = 0;
     // Removes a file; a link is removed as a link. Refuses a folder (EISDIR).
     virtual int removeFile(const std::string& path) = 0;
