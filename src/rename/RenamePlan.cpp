@@ -139,10 +139,10 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
 
     std::string stamp;
     if (usesStamp(s.scheme)) {
-        std::int64_t seconds = 0;
-        const int error = fs_.modificationTime(item.change.source, seconds);
-        if (error == 0)
-            stamp = NameComposer::timeStamp(static_cast<std::time_t>(seconds));
+        const Result<std::int64_t> seconds = fs_.modificationTime(item.change.source);
+        const int error = seconds.code();
+        if (seconds)
+            stamp = NameComposer::timeStamp(static_cast<std::time_t>(seconds.value()));
         if (stamp.empty()) {
             item.predicted = {Outcome::Refused, error,
                               "date de modification illisible" +

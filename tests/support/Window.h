@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TestHooks.h"
 #include "platform/script/FaultyFileSystem.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
