@@ -50,7 +50,9 @@ int Control::subscribe(Observer observer) {
     return id;
 }
 
-void Control::unsubscribe(int id) { observers_.erase(id); }
+void Control::unsubscribe(int id) {
+    observers_.erase(id);
+}
 
 void Control::changed(Change change) {
     // A view may unsubscribe while being told; walk a copy of the ids.
@@ -124,8 +126,9 @@ void CheckBox::click() {
     changed();
 }
 
-void Image::setPicture(const std::string& path) {
+void Image::setPicture(const std::string& path, std::shared_ptr<const Picture> decoded) {
     picture_ = path;
+    decoded_ = std::move(decoded);
     changed();
 }
 
@@ -135,10 +138,9 @@ std::optional<std::string> Drives::driveOf(const std::string& path) {
     std::optional<std::string> best;
     for (const Volume& volume : fs_.volumes()) {
         const std::string& root = volume.root;
-        const bool prefix =
-            root == "/" || path == root ||
-            (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-             path[root.size()] == '/');
+        const bool prefix = root == "/" || path == root ||
+                            (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                             path[root.size()] == '/');
         if (prefix && (!best || root.size() > best->size()))
             best = root;
     }
@@ -315,7 +317,8 @@ int FileList::indexOf(const std::string& name) const {
 }
 
 Form::Form(std::string name, int clientWidth, int clientHeight)
-    : Control(ControlKind::Form, std::move(name), nullptr, Geometry{0, 0, clientWidth, clientHeight}) {}
+    : Control(ControlKind::Form, std::move(name), nullptr,
+              Geometry{0, 0, clientWidth, clientHeight}) {}
 
 Control* Form::find(const std::string& name) const {
     const auto it = byName_.find(name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Pictures.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -39,7 +41,7 @@ struct Geometry {
 // What changed, so that a view can spare itself a full rebuild of a long list.
 enum class Change { All, Selection };
 
-using Rgb = std::uint32_t;  // 0xRRGGBB
+using Rgb = std::uint32_t; // 0xRRGGBB
 
 // A control of a window: plain data owned by its form. Setting a value from code runs the
 // control's reaction inside the setter, then tells the views.
@@ -195,10 +197,14 @@ public:
     Image(std::string name, Control* container, Geometry geometry)
         : Control(ControlKind::Image, std::move(name), container, geometry) {}
     const std::string& picture() const { return picture_; }
-    void setPicture(const std::string& path);
+    // The picture at `path`, with its decoding for this image's frame when the caller has
+    // one; without it the view decodes the file itself.
+    void setPicture(const std::string& path, std::shared_ptr<const Picture> decoded = {});
+    const std::shared_ptr<const Picture>& decoded() const { return decoded_; }
 
 private:
     std::string picture_;
+    std::shared_ptr<const Picture> decoded_;
 };
 
 // Remembers each drive's current folder: the folder most recently opened on it by
@@ -221,8 +227,7 @@ private:
 class DriveList : public Control {
 public:
     DriveList(std::string name, Control* container, Geometry geometry, Drives& drives)
-        : Control(ControlKind::DriveList, std::move(name), container, geometry),
-          drives_(drives) {}
+        : Control(ControlKind::DriveList, std::move(name), container, geometry), drives_(drives) {}
     // The drive's text: its root path.
     const std::string& drive() const { return drive_; }
     // Takes the drive of `text`; false when no drive holds it. onChange runs on a change.
@@ -240,8 +245,7 @@ private:
 class FolderList : public Control {
 public:
     FolderList(std::string name, Control* container, Geometry geometry, Drives& drives)
-        : Control(ControlKind::FolderList, std::move(name), container, geometry),
-          drives_(drives) {}
+        : Control(ControlKind::FolderList, std::move(name), container, geometry), drives_(drives) {}
     const std::string& path() const { return path_; }
     // Opens an existing folder; returns an errno value, 0 when it is open.
     int setPath(const std::string& path);
@@ -264,8 +268,8 @@ private:
     Drives& drives_;
     std::string path_;
     std::string root_;
-    std::vector<std::string> ancestors_;   // open folder first, drive root last
-    std::vector<std::string> subfolders_;  // names
+    std::vector<std::string> ancestors_;  // open folder first, drive root last
+    std::vector<std::string> subfolders_; // names
     int highlighted_ = -1;
 };
 

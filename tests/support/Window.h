@@ -7,9 +7,8 @@
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
 
-#include <gtest/gtest.h>
-
 #include <ctime>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,7 +52,28 @@ public:
             return std::nullopt;
         return it->second;
     }
+    // A picture of `sizes` decodes, unless `faults` names why it does not; the frame asked
+    // for is kept in `frames`.
+    LoadedPicture load(const std::string& path,
+                       const std::function<PictureSize(const PictureSize&)>& frameFor,
+                       std::stop_token) override {
+        LoadedPicture loaded;
+        loaded.natural = naturalSize(path);
+        if (!loaded.natural)
+            return loaded;
+        frames[path] = frameFor(*loaded.natural);
+        const auto fault = faults.find(path);
+        if (fault != faults.end()) {
+            loaded.fault = fault->second;
+            return loaded;
+        }
+        loaded.picture = std::make_shared<Picture>();
+        loaded.fault = PictureFault::None;
+        return loaded;
+    }
     std::map<std::string, PictureSize> sizes;
+    std::map<std::string, PictureFault> faults;
+    std::map<std::string, PictureSize> frames;
 };
 
 class FixedClock : public Clock {

@@ -124,6 +124,10 @@ void QtToolkit::showProgress(const std::string& text) {
         window->showProgress(qs(text));
 }
 
+void QtToolkit::runInBackground(std::function<void()> work, std::function<void()> done) {
+    background_.run(std::move(work), std::move(done));
+}
+
 void QtToolkit::showForm(Form& form) {
     FormWindow* window = windowOf(form);
     if (window == nullptr) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Toolkit.h"
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/Icons.h"
 
 #include <QPointer>
@@ -32,6 +33,10 @@ public:
     void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override;
     void showProgress(const std::string& text) override;
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
+    // Waits for the work in the background and runs its completions: for tools that
+    // picture the windows once they are whole.
+    void finishBackground() { background_.finish(); }
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 
@@ -49,6 +54,8 @@ private:
     std::map<const Form*, QPointer<FormWindow>> windows_;
     const Form* mainForm_ = nullptr;
     bool busy_ = false;
+    // Last, so that it goes first: the work under way ends before the windows go.
+    BackgroundWork background_;
 };
 
 } // namespace quorvel

@@ -15,9 +15,9 @@ struct ToolkitEvent {
     enum class Kind { Message, Question, Input, Beep };
     Kind kind = Kind::Message;
     std::string title;
-    std::string text;  // message or question text, input prompt
+    std::string text; // message or question text, input prompt
     std::string defaultText;
-    std::string answer;  // "yes"/"no" for a question, the text returned by an input box
+    std::string answer; // "yes"/"no" for a question, the text returned by an input box
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
 };
@@ -41,6 +41,8 @@ public:
     void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override { ++pendingPumps_; }
     void showProgress(const std::string& text) override;
+    // In line, so that tests and scripts see every result in a fixed order.
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 
