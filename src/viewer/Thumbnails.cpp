@@ -51,7 +51,8 @@ void Thumbnails::viewSelection(const std::string& listName) {
 }
 
 bool Thumbnails::current(const std::shared_ptr<Fill>& fill) const {
-    return fill == fill_ && !w_.closed();
+    // Closing the window stops the fill, and so does any newer fill.
+    return fill == fill_;
 }
 
 void Thumbnails::ShowSelection(const std::string& listName) {
@@ -126,11 +127,7 @@ void Thumbnails::showReady(const std::shared_ptr<Fill>& fill) {
         w_.toolkit().processPendingEvents();
     }
     fill->showing = false;
-    if (fill != fill_)
-        return;
-    if (w_.closed())
-        fill->stop.request_stop();
-    if (w_.closed() || fill->shown == slots)
+    if (fill == fill_ && fill->shown == slots)
         w_.toolkit().setBusy(false);
 }
 
@@ -148,6 +145,15 @@ void Thumbnails::showSlot(const Fill& fill, int slot) {
         image.setPicture(joinPath(fill.folder, fill.names[at]), loaded.picture);
     }
     label.setCaption(fill.names[at]);
+}
+
+void Thumbnails::stop() {
+    if (!fill_)
+        return;
+    fill_->stop.request_stop();
+    if (fill_->shown < slots)
+        w_.toolkit().setBusy(false);
+    fill_.reset();
 }
 
 void Thumbnails::thumbnailClick(int slot) {

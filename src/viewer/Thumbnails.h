@@ -33,6 +33,9 @@ public:
     // A click on TN(slot): opens the slot's file, looked up in the strip pane's folder as
     // it is now, in the viewer. An empty slot does nothing.
     void thumbnailClick(int slot);
+    // Ends the fill under way, as the main window closes: its pictures are no longer
+    // decoded, and those that come are dropped.
+    void stop();
 
     // The list the strip was last filled from; the source pane's before any.
     FileList& stripList();

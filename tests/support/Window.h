@@ -56,7 +56,8 @@ public:
     // for is kept in `frames`.
     LoadedPicture load(const std::string& path,
                        const std::function<PictureSize(const PictureSize&)>& frameFor,
-                       std::stop_token) override {
+                       std::stop_token stop) override {
+        stopped[path] = stop.stop_requested();
         LoadedPicture loaded;
         loaded.natural = naturalSize(path);
         if (!loaded.natural)
@@ -74,6 +75,27 @@ public:
     std::map<std::string, PictureSize> sizes;
     std::map<std::string, PictureFault> faults;
     std::map<std::string, PictureSize> frames;
+    // Whether the load of a path was already asked to stop when it ran.
+    std::map<std::string, bool> stopped;
+};
+
+// A toolkit whose background work waits until the test runs it, in the order it chooses.
+class DeferringToolkit : public ScriptedToolkit {
+public:
+    void runInBackground(std::function<void()> work, std::function<void()> done) override {
+        pending_.push_back({std::move(work), std::move(done)});
+    }
+    std::size_t pending() const { return pending_.size(); }
+    // Runs the work started `index`-th among those still pending, then its completion.
+    void finish(std::size_t index) {
+        auto [work, done] = std::move(pending_.at(index));
+        pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(index));
+        work();
+        done();
+    }
+
+private:
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> pending_;
 };
 
 class FixedClock : public Clock {
