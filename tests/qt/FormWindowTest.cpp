@@ -249,7 +249,7 @@ TEST_F(FormWindowTest, ImageDecodesItsPictureOnceInTheBackgroundAndStretchesIt) 
     auto* shown = dynamic_cast<PictureView*>(window().widgetOf("Image1"));
     ASSERT_NE(shown, nullptr);
     const QSize frame = QSize(px(1500), px(1125)) * shown->devicePixelRatioF();
-    QTRY_COMPARE(shown->image().size(), frame);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown->image().size() == frame; }, 5000));
     // A resize stretches what was decoded; it does not decode again.
     image->setWidth(900);
     QTest::qWait(50);
