@@ -2,6 +2,7 @@
 
 #include "platform/Pictures.h"
 #include "platform/SettingsStore.h"
+#include "platform/script/ScriptedToolkit.h"
 
 #include <memory>
 #include <string>
@@ -25,5 +26,9 @@ private:
 
 std::unique_ptr<SettingsStore> makeSettingsStore(const std::string& configFolder);
 std::unique_ptr<Pictures> makePictures();
+// The scripted toolkit with the program's own background work: on the threads of the real
+// toolkit, its completions run while a wait handles Qt's events. For benchmarks that time
+// what the program does.
+std::unique_ptr<ScriptedToolkit> makeThreadedToolkit();
 
 } // namespace quorvel
