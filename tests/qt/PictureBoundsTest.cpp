@@ -12,13 +12,16 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtEndian>
+#include <algorithm>
 #include <condition_variable>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -290,8 +293,20 @@ TEST_F(StripOnTheDesktopTest, TheWindowAnswersWhileThePicturesAreDecoded) {
 TEST_F(StripOnTheDesktopTest, FourHostilePicturesInTheStripStayWithinTheMemoryBound) {
     const std::string folder = hostile();
     start(real, folder);
+    // How long the event loop goes without answering, printed for the record: a test
+    // asserts no time.
+    QElapsedTimer since;
+    qint64 longest = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout,
+                     [&] { longest = std::max(longest, since.restart()); });
+    beat.start(5);
+    since.start();
     window->Comm1[6]->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return caption(3) == "d_geant.jpg"; }, 30000));
+    beat.stop();
+    std::printf("longest the event loop went unanswered during the fill: %lld ms\n",
+                static_cast<long long>(longest));
     // Each keeps its name; only the one whose decoding fits shows a picture.
     EXPECT_EQ(caption(0), "a_progressif.jpg");
     EXPECT_EQ(picture(0), "");
