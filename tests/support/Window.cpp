@@ -26,8 +26,7 @@ TempFolder::~TempFolder() {
     for (auto it = fsys::recursive_directory_iterator(path_, ignored);
          it != fsys::recursive_directory_iterator(); it.increment(ignored)) {
         if (!it->is_symlink())
-            fsys::permissions(it->path(), fsys::perms::owner_all, fsys::perm_options::add,
-                              ignored);
+            fsys::permissions(it->path(), fsys::perms::owner_all, fsys::perm_options::add, ignored);
     }
     fsys::remove_all(path_, ignored);
 }
@@ -100,8 +99,8 @@ WindowTest::WindowTest() {
 }
 
 MainWindow& WindowTest::start() {
-    window = std::make_unique<MainWindow>(
-        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+    window = std::make_unique<MainWindow>(Services{
+        toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder}});
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

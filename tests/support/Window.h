@@ -131,6 +131,7 @@ protected:
     RecordingShell shell;
     FixedClock clock;
     std::string programFolder;
+    std::string dataFolder; // empty: the help and pictures sit beside the program
     std::unique_ptr<MainWindow> window;
 };
 
