@@ -1,7 +1,5 @@
 #include "platform/qt/BackgroundWork.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QThreadPool>
 
 namespace quorvel {
@@ -9,8 +7,7 @@ namespace quorvel {
 BackgroundWork::BackgroundWork() : receiver_(std::make_unique<QObject>()) {}
 
 BackgroundWork::~BackgroundWork() {
-    // The work may hold references to services that outlive this object only; the receiver
-    // must outlive the work, which posts to it.
+    // Each piece of work posts its completion to the receiver, which must outlive it.
     QThreadPool::globalInstance()->waitForDone();
 }
 
@@ -21,11 +18,6 @@ void BackgroundWork::run(std::function<void()> work, std::function<void()> done)
             work();
             QMetaObject::invokeMethod(receiver, std::move(done), Qt::QueuedConnection);
         });
-}
-
-void BackgroundWork::finish() {
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::sendPostedEvents(receiver_.get(), QEvent::MetaCall);
 }
 
 } // namespace quorvel

@@ -18,8 +18,6 @@ public:
     BackgroundWork& operator=(const BackgroundWork&) = delete;
 
     void run(std::function<void()> work, std::function<void()> done);
-    // Waits until every piece of work started has ended, then runs their completions.
-    void finish();
 
 private:
     std::unique_ptr<QObject> receiver_;

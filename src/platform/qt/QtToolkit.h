@@ -34,9 +34,6 @@ public:
     void processPendingEvents() override;
     void showProgress(const std::string& text) override;
     void runInBackground(std::function<void()> work, std::function<void()> done) override;
-    // Waits for the work in the background and runs its completions: for tools that
-    // picture the windows once they are whole.
-    void finishBackground() { background_.finish(); }
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 
