@@ -29,6 +29,12 @@ public:
     std::optional<quorvel::PictureSize> naturalSize(const std::string&) override {
         return std::nullopt;
     }
+    quorvel::LoadedPicture
+    load(const std::string&,
+         const std::function<quorvel::PictureSize(const quorvel::PictureSize&)>&,
+         std::stop_token) override {
+        return {};
+    }
 };
 
 std::size_t bareDirectoryPass(const std::string& folder) {

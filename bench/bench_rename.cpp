@@ -31,6 +31,10 @@ using Seconds = std::chrono::duration<double>;
 class NoPictures : public Pictures {
 public:
     std::optional<PictureSize> naturalSize(const std::string&) override { return std::nullopt; }
+    LoadedPicture load(const std::string&, const std::function<PictureSize(const PictureSize&)>&,
+                       std::stop_token) override {
+        return {};
+    }
 };
 
 class FixedClock : public Clock {

@@ -126,8 +126,9 @@ void CheckBox::click() {
     changed();
 }
 
-void Image::setPicture(const std::string& path) {
+void Image::setPicture(const std::string& path, std::shared_ptr<const Picture> decoded) {
     picture_ = path;
+    decoded_ = std::move(decoded);
     changed();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Pictures.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -197,10 +199,14 @@ public:
     Image(std::string name, Control* container, Geometry geometry)
         : Control(ControlKind::Image, std::move(name), container, geometry) {}
     const std::string& picture() const { return picture_; }
-    void setPicture(const std::string& path);
+    // The picture at `path`, with its decoding for this image's frame when the caller has
+    // one; without it the view decodes the file itself.
+    void setPicture(const std::string& path, std::shared_ptr<const Picture> decoded = {});
+    const std::shared_ptr<const Picture>& decoded() const { return decoded_; }
 
 private:
     std::string picture_;
+    std::shared_ptr<const Picture> decoded_;
 };
 
 // A menu of its form's menu bar: a caption with its access key after "&", and its items

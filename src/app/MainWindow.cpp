@@ -304,6 +304,7 @@ void MainWindow::close() {
     if (closed_)
         return;
     closed_ = true;
+    thumbnails_->stop();
     SettingsStore& store = services_.settings;
     const std::string& app = services_.program.baseName;
     store.write(app, appSection, "Dir", Dir1.path());

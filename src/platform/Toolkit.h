@@ -30,6 +30,10 @@ public:
     // Shows how far a long run has come and repaints the window without taking user
     // input; an empty text removes the indication.
     virtual void showProgress(const std::string& text) = 0;
+    // Runs `work` away from the event thread, on a few threads shared by every caller, then
+    // `done` on the event thread once the window next handles its events; the window keeps
+    // answering meanwhile. `work` must not touch the window.
+    virtual void runInBackground(std::function<void()> work, std::function<void()> done) = 0;
 };
 
 } // namespace quorvel

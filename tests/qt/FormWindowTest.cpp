@@ -1,6 +1,7 @@
 #include "ui/qt/FormWindow.h"
 
 #include "platform/qt/Icons.h"
+#include "platform/qt/QtPictures.h"
 #include "qt/MemoryFileSystem.h"
 #include "ui/qt/ControlViews.h"
 
@@ -237,7 +238,7 @@ TEST_F(FormWindowTest, CheckBoxLabelAndImageClicksReachTheModel) {
     EXPECT_EQ(formClicks, 1);
 }
 
-TEST_F(FormWindowTest, ImageStretchesItsPictureToItsOwnSize) {
+TEST_F(FormWindowTest, ImageDecodesItsPictureOnceInTheBackgroundAndStretchesIt) {
     QTemporaryDir dir;
     const QString path = dir.filePath("portrait.png");
     QImage picture(30, 60, QImage::Format_RGB32);
@@ -247,9 +248,18 @@ TEST_F(FormWindowTest, ImageStretchesItsPictureToItsOwnSize) {
     image->setPicture(path.toStdString());
     auto* shown = dynamic_cast<PictureView*>(window().widgetOf("Image1"));
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->image().size(), QSize(px(1500), px(1125)) * shown->devicePixelRatioF());
+    const QSize frame = QSize(px(1500), px(1125)) * shown->devicePixelRatioF();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown->image().size() == frame; }, 5000));
+    // A resize stretches what was decoded; it does not decode again.
     image->setWidth(900);
-    EXPECT_EQ(shown->image().width(), qRound(px(900) * shown->devicePixelRatioF()));
+    QTest::qWait(50);
+    EXPECT_EQ(shown->image().size(), frame);
+
+    // A picture the logic decoded is drawn as it is.
+    QImage decoded(7, 5, QImage::Format_RGB32);
+    decoded.fill(Qt::blue);
+    image->setPicture(path.toStdString(), std::make_shared<QtPicture>(decoded));
+    EXPECT_EQ(shown->image(), decoded);
     image->setPicture("");
     EXPECT_TRUE(shown->image().isNull());
 }

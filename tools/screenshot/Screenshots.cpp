@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <cstdio>
 
 namespace quorvel {
@@ -71,6 +72,8 @@ QImage samplePhoto(const Sample& sample) {
 }
 
 bool save(QWidget* window, const QDir& out, const char* file) {
+    // The pictures are decoded in the background: the window is pictured once they are in.
+    QThreadPool::globalInstance()->waitForDone();
     QApplication::processEvents();
     const QString path = out.filePath(QString::fromLatin1(file));
     const bool saved = window != nullptr && window->grab().save(path);

@@ -123,6 +123,10 @@ void QtToolkit::setMainWindow(QWidget* window, std::function<void(const QString&
     progress_ = std::move(showProgress);
 }
 
+void QtToolkit::runInBackground(std::function<void()> work, std::function<void()> done) {
+    background_.run(std::move(work), std::move(done));
+}
+
 QWidget* QtToolkit::dialogParent() const {
     if (QWidget* active = QApplication::activeWindow())
         return active;

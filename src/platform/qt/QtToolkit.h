@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Toolkit.h"
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/Icons.h"
 
 #include <QPointer>
@@ -29,6 +30,7 @@ public:
     void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override;
     void showProgress(const std::string& text) override;
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
 
     // The main window and how it shows progress; nullptr and an empty function when it
     // goes away.
@@ -40,6 +42,8 @@ private:
     QPointer<QWidget> mainWindow_;
     std::function<void(const QString&)> progress_;
     bool busy_ = false;
+    // Last, so that it goes first: the work under way ends before the windows go.
+    BackgroundWork background_;
 };
 
 } // namespace quorvel

@@ -42,6 +42,8 @@ public:
     void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override { ++pendingPumps_; }
     void showProgress(const std::string& text) override;
+    // In line, so that tests and scripts see every result in a fixed order.
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 

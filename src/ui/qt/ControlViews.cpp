@@ -6,7 +6,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPromise>
 #include <QStyleOption>
+#include <QThreadPool>
 #include <qdrawutil.h>
 
 namespace quorvel {
@@ -57,18 +59,55 @@ void FrameStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
     QProxyStyle::drawComplexControl(control, &label, painter, widget);
 }
 
-PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
-
-void PictureView::setPicture(const QString& path) {
-    if (path == path_)
-        return;
-    path_ = path;
-    decode();
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    QObject::connect(&watcher_, &QFutureWatcher<QImage>::finished, this, [this] {
+        if (watcher_.future().resultCount() > 0)
+            image_ = watcher_.future().result();
+        update();
+    });
 }
 
-void PictureView::decode() {
-    image_ = path_.isEmpty() ? QImage() : loadScaledPicture(path_, size() * devicePixelRatioF());
+PictureView::~PictureView() {
+    stopDecoding();
+}
+
+void PictureView::setPicture(const QString& path, const std::shared_ptr<const Picture>& decoded) {
+    if (const auto* ours = dynamic_cast<const QtPicture*>(decoded.get())) {
+        stopDecoding();
+        path_ = path;
+        image_ = ours->image();
+        update();
+        return;
+    }
+    if (path == path_)
+        return;
+    stopDecoding();
+    path_ = path;
+    image_ = QImage();
+    decodeAsked_ = false;
+    decodeInBackground();
     update();
+}
+
+void PictureView::stopDecoding() {
+    stop_.request_stop();
+    stop_ = std::stop_source();
+    // The watcher lets go of the old decoding: its result, if it comes, is not shown.
+    watcher_.setFuture(QFuture<QImage>());
+}
+
+void PictureView::decodeInBackground() {
+    const QSize pixels = size() * devicePixelRatioF();
+    if (path_.isEmpty() || decodeAsked_ || pixels.isEmpty())
+        return;
+    decodeAsked_ = true;
+    auto promise = std::make_shared<QPromise<QImage>>();
+    watcher_.setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path = path_, pixels, stop = stop_.get_token()] {
+        promise->addResult(decodePicture(path, pixels, Qt::IgnoreAspectRatio, stop).image);
+        promise->finish();
+    });
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
@@ -80,8 +119,8 @@ void PictureView::paintEvent(QPaintEvent*) {
 }
 
 void PictureView::resizeEvent(QResizeEvent*) {
-    if (!path_.isEmpty())
-        decode();
+    // A picture set before the image had a size is decoded once it has one.
+    decodeInBackground();
 }
 
 void PictureView::mousePressEvent(QMouseEvent* event) {

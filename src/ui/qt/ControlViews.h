@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QColor>
+#include <QFutureWatcher>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <stop_token>
 
 namespace quorvel {
 
@@ -49,11 +52,16 @@ private:
     int indent_;
 };
 
-// An image that stretches its picture to its own size, decoded at that size.
+// An image that stretches its picture to its own size. It draws the picture the logic
+// decoded for it; a picture set without one is decoded in the background, once, at the size
+// the image has then. A resize only stretches what it has.
 class PictureView : public QWidget {
 public:
     explicit PictureView(QWidget* parent);
-    void setPicture(const QString& path);
+    ~PictureView() override;
+    PictureView(const PictureView&) = delete;
+    PictureView& operator=(const PictureView&) = delete;
+    void setPicture(const QString& path, const std::shared_ptr<const Picture>& decoded);
     const QImage& image() const { return image_; }
     std::function<void()> onPress;
 
@@ -63,9 +71,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void decode();
+    void decodeInBackground();
+    void stopDecoding();
     QString path_;
     QImage image_;
+    bool decodeAsked_ = false;
+    std::stop_source stop_;
+    QFutureWatcher<QImage> watcher_;
 };
 
 // The rows of a file list, read from the model on demand: a long list costs no more than

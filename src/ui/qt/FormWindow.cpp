@@ -458,7 +458,7 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         auto* view = new PictureView(parent);
         view->onPress = guarded([&control] { control.click(); });
         widget = view;
-        return [view, &image](Change) { view->setPicture(qs(image.picture())); };
+        return [view, &image](Change) { view->setPicture(qs(image.picture()), image.decoded()); };
     }
     case ControlKind::DriveList: {
         auto& drives = static_cast<DriveList&>(control);
