@@ -514,12 +514,7 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
                 });
         releases_.push_back([model] { model->forget(); });
         widget = view;
-        return [model](Change change) {
-            if (change == Change::All)
-                model->entriesChanged();
-            else
-                model->highlightChanged();
-        };
+        return [model](Change change) { model->apply(change); };
     }
     case ControlKind::Menu:
     case ControlKind::MenuItem:
@@ -541,10 +536,10 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         releases_.push_back([model] { model->forget(); });
         widget = view;
         return [view, model, &files](Change change) {
-            if (change == Change::All)
-                model->rowsChanged();
-            else
-                model->selectionChanged();
+            model->apply(change);
+            // The current row is looked at once the rows are as the list has them.
+            if (change.ahead())
+                return;
             const QModelIndex current =
                 files.current() >= 0 ? model->index(files.current()) : QModelIndex();
             if (view->currentIndex() != current)
