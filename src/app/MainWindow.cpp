@@ -24,7 +24,6 @@ constexpr Rgb sourceColour = 0xFFC080;
 constexpr Rgb targetColour = 0xFFE0C0;
 
 const char* const windowTitle = "Mini Quorvel Photos et Fichiers 01 2007";
-const char* const appSection = "Data";
 
 template <typename T>
 T& make(Form& form, const std::string& name, Control* container, Geometry geometry,
@@ -262,24 +261,8 @@ MainWindow::MainWindow(Services services, FormHost& forms)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::startUp() {
-    SettingsStore& store = services_.settings;
-    const std::string& app = services_.program.baseName;
-    const auto setting = [&](const char* key, const std::string& fallback) {
-        return store.read(app, appSection, key).value_or(fallback);
-    };
     const std::string programFolder = services_.program.folder;
-
-    // A step that fails leaves the window as it was and start-up goes on.
-    Drive1.setDrive(setting("drv", programFolder));
-    Dir1.setPath(setting("Dir", programFolder));
-    Text1.setText(setting("T1", "Fichier"));
-    Text2.setText(setting("T2", "1"));
-    const std::int64_t scheme = numericValue(setting("O1", "0"));
-    if (scheme >= 0 && scheme < 5)
-        Option1[static_cast<std::size_t>(scheme)]->select();
-    const std::int64_t width = numericValue(setting("O2", "0"));
-    if (width >= 0 && width < 3)
-        Option2[static_cast<std::size_t>(width)]->select();
+    restoreSettings();
     Frame1.setCaption("Répertoire du fichier Source");
     Frame2.setCaption("Répertoire de Sauvegarde");
     for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
@@ -304,15 +287,7 @@ void MainWindow::close() {
     if (closed_)
         return;
     closed_ = true;
-    SettingsStore& store = services_.settings;
-    const std::string& app = services_.program.baseName;
-    store.write(app, appSection, "Dir", Dir1.path());
-    store.write(app, appSection, "drv", Drive1.drive());
-    store.write(app, appSection, "T1", Text1.text());
-    store.write(app, appSection, "T2", Text2.text());
-    store.write(app, appSection, "O1", Frame3.tag());
-    store.write(app, appSection, "O2", Frame8.tag());
-    if (!store.commit()) {
+    if (!saveSettings()) {
         services_.toolkit.message("Les réglages n'ont pas pu être enregistrés : ils seront "
                                   "perdus à la fermeture.",
                                   Icon::Error, Buttons::Ok, "Quitter");
