@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 namespace quorvel {
 
@@ -31,6 +32,26 @@ void Control::setWidth(int width) {
 
 void Control::setCaption(const std::string& caption) {
     caption_ = caption;
+    changed();
+}
+
+void Control::setTooltip(const std::string& tooltip) {
+    tooltip_ = tooltip;
+    changed();
+}
+
+void Control::setBackColor(Rgb colour) {
+    backColor_ = colour;
+    changed();
+}
+
+void Control::setForeColor(Rgb colour) {
+    foreColor_ = colour;
+    changed();
+}
+
+void Control::setTag(const std::string& tag) {
+    tag_ = tag;
     changed();
 }
 
@@ -226,13 +247,16 @@ int FolderList::setPath(const std::string& requested) {
     if (!fs.isFolder(path))
         return fs.exists(path) ? ENOTDIR : ENOENT;
     const bool moved = path != path_;
+    // A folder list is short: its rows are all replaced.
+    changed(Change::RowsAboutToBeReset);
     path_ = path;
     drives_.opened(path_);
     read();
     highlighted_ = -1;
+    changed(Change::RowsReset);
     if (moved && onChange)
         onChange();
-    changed();
+    changed(Change::Selection);
     return 0;
 }
 
@@ -241,10 +265,12 @@ int FolderList::openDrive(const std::string& root) {
 }
 
 void FolderList::refresh() {
+    changed(Change::RowsAboutToBeReset);
     read();
     if (highlighted_ >= subfolderCount() || highlighted_ < -ancestorCount())
         highlighted_ = -1;
-    changed();
+    changed(Change::RowsReset);
+    changed(Change::Selection);
 }
 
 void FolderList::read() {
@@ -293,12 +319,55 @@ void FileList::setPattern(const std::string& pattern) {
 void FileList::refresh() {
     Listing listing = fs_.listFiles(path_, pattern_);
     readError_ = listing.error;
-    rows_ = std::move(listing.names);
-    selected_.assign(rows_.size(), 0);
-    selectedCount_ = 0;
     current_ = -1;
     ++generation_;
-    changed();
+    replaceRows(std::move(listing.names));
+    selected_.assign(rows_.size(), 0);
+    selectedCount_ = 0;
+    changed(Change::Selection);
+}
+
+// In steps that a view follows one by one: the rows shared at the start and at the end
+// stay, those between are changed in place, then the surplus is inserted or removed. With
+// nothing shared, every row is replaced. The selection is the caller's to clear.
+void FileList::replaceRows(std::vector<std::string> after) {
+    const auto oldSize = static_cast<int>(rows_.size());
+    const auto newSize = static_cast<int>(after.size());
+    const auto at = [](auto& rows, int index) { return rows.begin() + index; };
+    int head = 0;
+    while (head < oldSize && head < newSize && rows_[head] == after[head])
+        ++head;
+    int tail = 0;
+    while (tail < oldSize - head && tail < newSize - head &&
+           rows_[oldSize - 1 - tail] == after[newSize - 1 - tail])
+        ++tail;
+    const int removed = oldSize - head - tail;
+    const int inserted = newSize - head - tail;
+    if (head == 0 && tail == 0 && removed != inserted) {
+        changed(Change::RowsAboutToBeReset);
+        rows_ = std::move(after);
+        selected_.assign(rows_.size(), 0);
+        changed(Change::RowsReset);
+        return;
+    }
+    const int kept = std::min(removed, inserted);
+    std::move(at(after, head), at(after, head + kept), at(rows_, head));
+    if (kept > 0)
+        changed(Change(Change::RowsChanged, head, kept));
+    const int rest = head + kept;
+    if (inserted > kept) {
+        changed(Change(Change::RowsAboutToBeInserted, rest, inserted - kept));
+        rows_.insert(at(rows_, rest), std::make_move_iterator(at(after, rest)),
+                     std::make_move_iterator(at(after, head + inserted)));
+        selected_.insert(at(selected_, rest), static_cast<std::size_t>(inserted - kept), 0);
+        changed(Change(Change::RowsInserted, rest, inserted - kept));
+    }
+    if (removed > kept) {
+        changed(Change(Change::RowsAboutToBeRemoved, rest, removed - kept));
+        rows_.erase(at(rows_, rest), at(rows_, head + removed));
+        selected_.erase(at(selected_, rest), at(selected_, head + removed));
+        changed(Change(Change::RowsRemoved, rest, removed - kept));
+    }
 }
 
 void FileList::setSelected(int index, bool selected) {

@@ -40,8 +40,35 @@ struct Geometry {
     int height = 0;
 };
 
-// What changed, so that a view can spare itself a full rebuild of a long list.
-enum class Change { All, Selection };
+// What changed, so that a view redraws only that. A list tells which of its rows changed
+// (`count` rows from `first`), and announces an insertion, a removal or the replacement of
+// every row before it makes it, then tells that it is made: between the two a view still
+// sees the rows as they were, as Qt's models require.
+struct Change {
+    enum Kind {
+        All,
+        Selection,
+        RowsChanged,
+        RowsAboutToBeInserted,
+        RowsInserted,
+        RowsAboutToBeRemoved,
+        RowsRemoved,
+        RowsAboutToBeReset,
+        RowsReset
+    };
+    // Not explicit: a bare kind is a change of that kind.
+    Change(Kind kind = All, int first = 0, int count = 0)
+        : kind(kind), first(first), count(count) {}
+    bool operator==(Kind other) const { return kind == other; }
+    // An announcement: the rows are about to change and still read as they were.
+    bool ahead() const {
+        return kind == RowsAboutToBeInserted || kind == RowsAboutToBeRemoved ||
+               kind == RowsAboutToBeReset;
+    }
+    Kind kind;
+    int first;
+    int count;
+};
 
 using Rgb = std::uint32_t; // 0xRRGGBB
 
@@ -69,15 +96,15 @@ public:
     const std::string& caption() const { return caption_; }
     void setCaption(const std::string& caption);
     const std::string& tooltip() const { return tooltip_; }
-    void setTooltip(const std::string& tooltip) { tooltip_ = tooltip; }
+    void setTooltip(const std::string& tooltip);
     std::optional<Rgb> backColor() const { return backColor_; }
-    void setBackColor(Rgb colour) { backColor_ = colour; }
+    void setBackColor(Rgb colour);
     std::optional<Rgb> foreColor() const { return foreColor_; }
-    void setForeColor(Rgb colour) { foreColor_ = colour; }
+    void setForeColor(Rgb colour);
     bool visible() const { return visible_; }
     void setVisible(bool visible);
     const std::string& tag() const { return tag_; }
-    void setTag(const std::string& tag) { tag_ = tag; }
+    void setTag(const std::string& tag);
 
     // The user's click (buttons, labels, images, option buttons, check boxes).
     virtual void click();
@@ -341,6 +368,8 @@ public:
     int readError() const { return readError_; }
 
 private:
+    void replaceRows(std::vector<std::string> after);
+
     FileSystem& fs_;
     std::string path_;
     std::string pattern_ = "*.jpg";

@@ -24,7 +24,6 @@ constexpr Rgb sourceColour = 0xFFC080;
 constexpr Rgb targetColour = 0xFFE0C0;
 
 const char* const windowTitle = "Mini Quorvel Photos et Fichiers 01 2007";
-const char* const appSection = "Data";
 
 template <typename T>
 T& make(Form& form, const std::string& name, Control* container, Geometry geometry,
@@ -262,24 +261,8 @@ MainWindow::MainWindow(Services services, FormHost& forms)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::startUp() {
-    SettingsStore& store = services_.settings;
-    const std::string& app = services_.program.baseName;
-    const auto setting = [&](const char* key, const std::string& fallback) {
-        return store.read(app, appSection, key).value_or(fallback);
-    };
     const std::string programFolder = services_.program.folder;
-
-    // A step that fails leaves the window as it was and start-up goes on.
-    Drive1.setDrive(setting("drv", programFolder));
-    Dir1.setPath(setting("Dir", programFolder));
-    Text1.setText(setting("T1", "Fichier"));
-    Text2.setText(setting("T2", "1"));
-    const std::int64_t scheme = numericValue(setting("O1", "0"));
-    if (scheme >= 0 && scheme < 5)
-        Option1[static_cast<std::size_t>(scheme)]->select();
-    const std::int64_t width = numericValue(setting("O2", "0"));
-    if (width >= 0 && width < 3)
-        Option2[static_cast<std::size_t>(width)]->select();
+    restoreSettings();
     Frame1.setCaption("Répertoire du fichier Source");
     Frame2.setCaption("Répertoire de Sauvegarde");
     for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
@@ -305,15 +288,7 @@ void MainWindow::close() {
         return;
     closed_ = true;
     thumbnails_->stop();
-    SettingsStore& store = services_.settings;
-    const std::string& app = services_.program.baseName;
-    store.write(app, appSection, "Dir", Dir1.path());
-    store.write(app, appSection, "drv", Drive1.drive());
-    store.write(app, appSection, "T1", Text1.text());
-    store.write(app, appSection, "T2", Text2.text());
-    store.write(app, appSection, "O1", Frame3.tag());
-    store.write(app, appSection, "O2", Frame8.tag());
-    if (!store.commit()) {
+    if (!saveSettings()) {
         services_.toolkit.message("Les réglages n'ont pas pu être enregistrés : ils seront "
                                   "perdus à la fermeture.",
                                   Icon::Error, Buttons::Ok, "Quitter");
@@ -323,52 +298,6 @@ void MainWindow::close() {
 
 void MainWindow::showHelp() {
     services_.shell.showHelp(helpFile_);
-}
-
-Control* MainWindow::findControl(const std::string& name) {
-    const auto windowNamed = [this](const std::string& window) -> Form* {
-        if (window == "Form1")
-            return &form;
-        if (window == "Form2")
-            return viewer_->form();
-        if (window == "About")
-            return about_->form();
-        return nullptr;
-    };
-    const auto dot = name.find('.');
-    if (dot != std::string::npos) {
-        Form* owner = windowNamed(name.substr(0, dot));
-        return owner == nullptr ? nullptr : owner->find(name.substr(dot + 1));
-    }
-    if (name == "Form1" || name == "Form2" || name == "About")
-        return windowNamed(name);
-    // A bare name is the main window's first, then that of an open viewer or about box.
-    for (Form* owner : {&form, viewer_->form(), about_->form()}) {
-        if (owner == nullptr)
-            continue;
-        if (Control* found = owner->find(name))
-            return found;
-    }
-    return nullptr;
-}
-
-std::optional<VariableValue> MainWindow::variable(const std::string& name) const {
-    const std::pair<const char*, const std::int64_t*> numbers[] = {
-        {"Numero", &Numero}, {"Pas", &Pas},   {"Rang", &Rang},
-        {"Exces", &Exces},   {"Fixe", &Fixe}, {"Flag", &Flag}};
-    for (const auto& [key, value] : numbers) {
-        if (name == key)
-            return VariableValue(*value);
-    }
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"Nom", &Nom},       {"M", &M},           {"N", &N},   {"Frang", &Frang},
-        {"sChTmp", &sChTmp}, {"OldRep", &OldRep}, {"NN", &NN}, {"MM", &MM},
-        {"Ext", &Ext},       {"F1", &F1},         {"F2", &F2}};
-    for (const auto& [key, value] : texts) {
-        if (name == key)
-            return VariableValue(*value);
-    }
-    return std::nullopt;
 }
 
 } // namespace quorvel

@@ -154,6 +154,11 @@ public:
     std::int64_t Flag = 0;
 
 private:
+    // The values that survive between runs: read first at start-up, written at shut-down
+    // (false when the store could not keep them).
+    void restoreSettings();
+    bool saveSettings();
+
     std::unique_ptr<Panes> panes_;
     std::unique_ptr<NameComposer> composer_;
     std::unique_ptr<BatchRename> batch_;

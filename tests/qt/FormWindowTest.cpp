@@ -5,6 +5,7 @@
 #include "qt/MemoryFileSystem.h"
 #include "ui/qt/ControlViews.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -296,6 +297,47 @@ TEST_F(FormWindowTest, FileRowClickTogglesTheModelsSelectionAndTheViewShowsIt) {
     files->refresh();
     EXPECT_EQ(rows->rowCount(), 1);
     EXPECT_FALSE(list->currentIndex().isValid());
+}
+
+TEST_F(FormWindowTest, AReReadMapsOntoRowOperationsNotAReset) {
+    auto* list = view<QListView>("File1");
+    ASSERT_NE(list, nullptr);
+    QAbstractItemModel* model = list->model();
+    // Fails the run at once where the model's signals and counts disagree.
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+
+    fs.files["/a/b"] = {"IMG_1.jpg", "IMG_2.jpg", "bad\xff.jpg", "IMG_3.jpg"};
+    files->refresh();
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 1);
+    EXPECT_EQ(inserted[0][2].toInt(), 1);
+    EXPECT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->index(1, 0).data().toString(), "IMG_2.jpg");
+
+    fs.files["/a/b"] = {"IMG_1.jpg", "IMG_3.jpg"};
+    files->refresh();
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed[0][1].toInt(), 1);
+    EXPECT_EQ(removed[0][2].toInt(), 2);
+    EXPECT_EQ(model->index(1, 0).data().toString(), "IMG_3.jpg");
+    EXPECT_EQ(reset.count(), 0);
+
+    // Another folder with nothing in common replaces every row.
+    fs.files["/a"] = {"x.jpg"};
+    files->setPath("/a");
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(model->rowCount(), 1);
+
+    // The folder list replaces its rows, told before and after as well.
+    QAbstractItemModel* folders = view<QListView>("Dir1")->model();
+    QAbstractItemModelTester folderTester(folders,
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
+    dir->setPath("/a/b/c");
+    EXPECT_EQ(folders->rowCount(), 4);
+    EXPECT_EQ(folders->index(3, 0).data().toString(), "c");
 }
 
 TEST_F(FormWindowTest, LongFileListIsOneModelNotOneWidgetPerRow) {

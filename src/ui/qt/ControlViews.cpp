@@ -129,14 +129,48 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+int ListRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : listCount();
+}
+
+void ListRowsModel::apply(const Change& change) {
+    const int last = change.first + change.count - 1;
+    switch (change.kind) {
+    case Change::RowsAboutToBeInserted:
+        beginInsertRows({}, change.first, last);
+        break;
+    case Change::RowsInserted:
+        endInsertRows();
+        break;
+    case Change::RowsAboutToBeRemoved:
+        beginRemoveRows({}, change.first, last);
+        break;
+    case Change::RowsRemoved:
+        endRemoveRows();
+        break;
+    case Change::RowsAboutToBeReset:
+        beginResetModel();
+        break;
+    case Change::RowsReset:
+        endResetModel();
+        break;
+    case Change::RowsChanged:
+        Q_EMIT dataChanged(index(change.first), index(last));
+        break;
+    case Change::Selection:
+        if (rowCount() > 0)
+            Q_EMIT dataChanged(index(0), index(rowCount() - 1),
+                               {Qt::BackgroundRole, Qt::ForegroundRole});
+        break;
+    case Change::All:
+        break;
+    }
+}
+
 FileRowsModel::FileRowsModel(FileList& list, QColor highlight, QColor highlightedText,
                              QObject* parent)
-    : QAbstractListModel(parent), list_(&list), highlight_(highlight),
+    : ListRowsModel(parent), list_(&list), highlight_(highlight),
       highlightedText_(highlightedText) {}
-
-int FileRowsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || list_ == nullptr ? 0 : list_->count();
-}
 
 QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
     if (list_ == nullptr || !index.isValid() || index.row() >= list_->count())
@@ -157,17 +191,6 @@ QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void FileRowsModel::rowsChanged() {
-    beginResetModel();
-    endResetModel();
-}
-
-void FileRowsModel::selectionChanged() {
-    const int rows = rowCount();
-    if (rows > 0)
-        Q_EMIT dataChanged(index(0), index(rows - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
-}
-
 void FileRowsModel::forget() {
     beginResetModel();
     list_ = nullptr;
@@ -176,22 +199,15 @@ void FileRowsModel::forget() {
 
 FolderEntriesModel::FolderEntriesModel(FolderList& list, QColor highlight, QColor highlightedText,
                                        QObject* parent)
-    : QAbstractListModel(parent), list_(&list), highlight_(highlight),
-      highlightedText_(highlightedText), open_(openFolderPixmap(16, 1)),
-      closed_(closedFolderPixmap(16, 1)) {}
-
-int FolderEntriesModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || list_ == nullptr)
-        return 0;
-    return list_->ancestorCount() + list_->subfolderCount();
-}
+    : ListRowsModel(parent), list_(&list), highlight_(highlight), highlightedText_(highlightedText),
+      open_(openFolderPixmap(16, 1)), closed_(closedFolderPixmap(16, 1)) {}
 
 int FolderEntriesModel::entryOf(int row) const {
     return list_ == nullptr ? 0 : row - list_->ancestorCount();
 }
 
 QVariant FolderEntriesModel::data(const QModelIndex& index, int role) const {
-    if (list_ == nullptr || !index.isValid() || index.row() >= rowCount())
+    if (list_ == nullptr || !index.isValid() || index.row() >= listCount())
         return {};
     const int entry = entryOf(index.row());
     const bool ancestor = entry < 0;
@@ -218,17 +234,6 @@ QVariant FolderEntriesModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
-}
-
-void FolderEntriesModel::entriesChanged() {
-    beginResetModel();
-    endResetModel();
-}
-
-void FolderEntriesModel::highlightChanged() {
-    const int rows = rowCount();
-    if (rows > 0)
-        Q_EMIT dataChanged(index(0), index(rows - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 void FolderEntriesModel::forget() {

@@ -80,17 +80,32 @@ private:
     QFutureWatcher<QImage> watcher_;
 };
 
+// The rows of a list of the window model, as Qt sees them: each change the list announces
+// maps one to one onto Qt's own row operation, so that a re-read that adds one file
+// inserts one row instead of resetting the view.
+class ListRowsModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    // A change of rows, or of the selection (only the highlight is repainted).
+    void apply(const Change& change);
+
+protected:
+    // The count the list has now.
+    virtual int listCount() const = 0;
+};
+
 // The rows of a file list, read from the model on demand: a long list costs no more than
 // the rows on screen. Selection is drawn from the model, never kept by the view.
-class FileRowsModel : public QAbstractListModel {
+class FileRowsModel : public ListRowsModel {
 public:
     FileRowsModel(FileList& list, QColor highlight, QColor highlightedText, QObject* parent);
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    void rowsChanged();
-    void selectionChanged();
     // The list is about to go away: show nothing from now on.
     void forget();
+
+protected:
+    int listCount() const override { return list_ == nullptr ? 0 : list_->count(); }
 
 private:
     FileList* list_;
@@ -100,18 +115,20 @@ private:
 
 // A folder list's entries -N..-1 (the open folder's ancestors, drive root first), then
 // 0..n-1 (its subfolders).
-class FolderEntriesModel : public QAbstractListModel {
+class FolderEntriesModel : public ListRowsModel {
 public:
     static constexpr int depthRole = Qt::UserRole + 1;
 
     FolderEntriesModel(FolderList& list, QColor highlight, QColor highlightedText, QObject* parent);
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     // The entry index (-N..n-1) of a row.
     int entryOf(int row) const;
-    void entriesChanged();
-    void highlightChanged();
     void forget();
+
+protected:
+    int listCount() const override {
+        return list_ == nullptr ? 0 : list_->ancestorCount() + list_->subfolderCount();
+    }
 
 private:
     FolderList* list_;

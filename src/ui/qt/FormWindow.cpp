@@ -312,247 +312,283 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
     target->setPalette(palette);
 }
 
+// One binder per kind makes the kind's widget and returns what mirrors the control in it.
 FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWidget* parent) {
-    const QPalette colours = QApplication::palette();
     switch (control.kind()) {
     case ControlKind::Form:
-    case ControlKind::Frame: {
-        auto* frame = new ClickFrame(parent);
-        // Opaque, so that a panel shown over another hides it.
-        frame->setAutoFillBackground(true);
-        frame->setStyle(frameStyle_);
-        frame->onPress = guarded([&control] { control.click(); });
-        widget = frame;
-        return [frame, &control](Change) { frame->setTitle(qs(control.caption())); };
-    }
-    case ControlKind::Label: {
-        auto* label = new ClickLabel(parent);
-        label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->onPress = guarded([&control] { control.click(); });
-        widget = label;
-        return [this, label, &control](Change) {
-            const QString text = qs(control.caption());
-            label->setText(text);
-            // A one-line label keeps its whole caption where our font is wider than the one
-            // the window was laid out for: narrower letters first, then past its width.
-            const auto own = fonts_.find(&control);
-            QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
-            const bool oneLine = label->height() < 2 * QFontMetrics(font).lineSpacing();
-            label->setWordWrap(!oneLine);
-            int natural = QFontMetrics(font).horizontalAdvance(text) + 2;
-            for (const int stretch : {90, 80}) {
-                if (!oneLine || natural <= label->width())
-                    break;
-                font.setStretch(stretch);
-                natural = QFontMetrics(font).horizontalAdvance(text) + 2;
-            }
-            label->setFont(font);
-            if (oneLine && natural > label->width())
-                label->resize(natural, label->height());
-        };
-    }
-    case ControlKind::TextBox: {
-        auto& box = static_cast<TextBox&>(control);
-        auto* edit = new QLineEdit(parent);
-        edit->setTextMargins(1, 0, 1, 0);
-        connect(edit, &QLineEdit::textEdited, edit, [this, &box](const QString& text) {
-            if (form_ != nullptr)
-                box.setText(bytes(text));
-        });
-        widget = edit;
-        return [edit, &box](Change) {
-            edit->setReadOnly(box.readOnly);
-            const QString text = qs(box.text());
-            if (edit->text() != text)
-                edit->setText(text);
-        };
-    }
-    case ControlKind::ComboBox: {
-        auto& box = static_cast<ComboBox&>(control);
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        // Typing stays typing: no completion that would pick an entry for the user.
-        combo->setCompleter(nullptr);
-        connect(combo, &QComboBox::activated, combo, [this, &box](int index) {
-            if (form_ == nullptr || index < 0 || index >= static_cast<int>(box.entries().size()))
-                return;
-            const std::string entry = box.entries()[static_cast<std::size_t>(index)];
-            box.pick(entry);
-        });
-        connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
-                [this, &box](const QString& text) {
-                    if (form_ != nullptr)
-                        box.setText(bytes(text));
-                });
-        widget = combo;
-        return [combo, &box](Change) {
-            QStringList items;
-            for (const std::string& entry : box.entries())
-                items << qs(entry);
-            setItems(combo, items);
-            const QString text = qs(box.text());
-            if (combo->currentText() != text) {
-                const QSignalBlocker blocker(combo);
-                combo->setEditText(text);
-            }
-        };
-    }
-    case ControlKind::OptionButton: {
-        auto& option = static_cast<OptionButton&>(control);
-        auto* radio = new QRadioButton(parent);
-        // Exclusivity is the model's, within each container; the view only shows it.
-        radio->setAutoExclusive(false);
-        connect(radio, &QRadioButton::clicked, radio, [this, &option, radio] {
-            if (form_ == nullptr)
-                return;
-            option.select();
-            if (form_ != nullptr)
-                radio->setChecked(option.value());
-        });
-        widget = radio;
-        return [radio, &option](Change) {
-            radio->setText(qs(option.caption()));
-            radio->setChecked(option.value());
-        };
-    }
-    case ControlKind::CheckBox: {
-        auto& check = static_cast<CheckBox&>(control);
-        auto* box = new QCheckBox(parent);
-        connect(box, &QCheckBox::clicked, box, [this, &check, box] {
-            if (form_ == nullptr)
-                return;
-            check.click();
-            if (form_ != nullptr)
-                box->setChecked(check.value());
-        });
-        widget = box;
-        return [box, &check](Change) {
-            box->setText(qs(check.caption()));
-            box->setChecked(check.value());
-        };
-    }
-    case ControlKind::CommandButton: {
-        auto* button = new QPushButton(parent);
-        connect(button, &QPushButton::clicked, button, guarded([&control] { control.click(); }));
-        widget = button;
-        return [button, &control](Change) { button->setText(qs(control.caption())); };
-    }
-    case ControlKind::PictureButton: {
-        auto& pictured = static_cast<PictureButton&>(control);
-        auto* button = new QToolButton(parent);
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        connect(button, &QToolButton::clicked, button, guarded([&control] { control.click(); }));
-        widget = button;
-        return [button, &pictured](Change) {
-            const int side = std::max(8, std::min(button->width(), button->height()) - 3);
-            button->setIconSize(QSize(side, side));
-            button->setIcon(
-                QIcon(buttonPixmap(qs(pictured.icon()), side, button->devicePixelRatioF())));
-        };
-    }
-    case ControlKind::Image: {
-        auto& image = static_cast<Image&>(control);
-        auto* view = new PictureView(parent);
-        view->onPress = guarded([&control] { control.click(); });
-        widget = view;
-        return [view, &image](Change) { view->setPicture(qs(image.picture()), image.decoded()); };
-    }
-    case ControlKind::DriveList: {
-        auto& drives = static_cast<DriveList&>(control);
-        auto* combo = new QComboBox(parent);
-        // The roots as the model gave them, so that a pick maps back to its own bytes.
-        auto roots = std::make_shared<std::vector<std::string>>();
-        const Refresh mirror = [combo, &drives, roots](Change) {
-            *roots = drives.entries();
-            if (std::find(roots->begin(), roots->end(), drives.drive()) == roots->end() &&
-                !drives.drive().empty())
-                roots->push_back(drives.drive());
-            QStringList items;
-            for (const std::string& root : *roots)
-                items << qs(root);
-            setItems(combo, items);
-            const auto at = std::find(roots->begin(), roots->end(), drives.drive());
-            const QSignalBlocker blocker(combo);
-            combo->setCurrentIndex(at == roots->end() ? -1 : static_cast<int>(at - roots->begin()));
-        };
-        connect(combo, &QComboBox::activated, combo, [this, &drives, roots, mirror](int index) {
-            if (form_ == nullptr || index < 0 || index >= static_cast<int>(roots->size()))
-                return;
-            const std::string root = (*roots)[static_cast<std::size_t>(index)];
-            drives.setDrive(root);
-            // A drive that went away leaves the list on the drive it had.
-            if (form_ != nullptr)
-                mirror(Change::All);
-        });
-        widget = combo;
-        return mirror;
-    }
-    case ControlKind::FolderList: {
-        auto& folders = static_cast<FolderList&>(control);
-        auto* view = new QListView(parent);
-        view->setSelectionMode(QAbstractItemView::NoSelection);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setIconSize(QSize(16, 16));
-        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        auto* model = new FolderEntriesModel(folders, colours.color(QPalette::Highlight),
-                                             colours.color(QPalette::HighlightedText), view);
-        view->setModel(model);
-        view->setItemDelegate(new FolderEntryDelegate(pixels(120), view));
-        connect(view, &QListView::clicked, view, [this, &folders, model](const QModelIndex& at) {
-            if (form_ != nullptr)
-                folders.highlight(model->entryOf(at.row()));
-        });
-        connect(view, &QListView::doubleClicked, view,
-                [this, &folders, model](const QModelIndex& at) {
-                    if (form_ == nullptr)
-                        return;
-                    if (const auto path = folders.entry(model->entryOf(at.row())))
-                        folders.setPath(*path);
-                });
-        releases_.push_back([model] { model->forget(); });
-        widget = view;
-        return [model](Change change) {
-            if (change == Change::All)
-                model->entriesChanged();
-            else
-                model->highlightChanged();
-        };
-    }
+    case ControlKind::Frame:
+        return bindFrame(control, widget, parent);
+    case ControlKind::Label:
+        return bindLabel(control, widget, parent);
+    case ControlKind::TextBox:
+        return bindTextBox(control, widget, parent);
+    case ControlKind::ComboBox:
+        return bindComboBox(control, widget, parent);
+    case ControlKind::OptionButton:
+        return bindOptionButton(control, widget, parent);
+    case ControlKind::CheckBox:
+        return bindCheckBox(control, widget, parent);
+    case ControlKind::CommandButton:
+        return bindCommandButton(control, widget, parent);
+    case ControlKind::PictureButton:
+        return bindPictureButton(control, widget, parent);
+    case ControlKind::Image:
+        return bindImage(control, widget, parent);
+    case ControlKind::DriveList:
+        return bindDriveList(control, widget, parent);
+    case ControlKind::FolderList:
+        return bindFolderList(control, widget, parent);
+    case ControlKind::FileList:
+        return bindFileList(control, widget, parent);
     case ControlKind::Menu:
     case ControlKind::MenuItem:
+        // Drawn in the menu bar, not as widgets of the client area.
         break;
-    case ControlKind::FileList: {
-        auto& files = static_cast<FileList&>(control);
-        auto* view = new QListView(parent);
-        view->setSelectionMode(QAbstractItemView::NoSelection);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setUniformItemSizes(true);
-        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        auto* model = new FileRowsModel(files, colours.color(QPalette::Highlight),
-                                        colours.color(QPalette::HighlightedText), view);
-        view->setModel(model);
-        connect(view, &QListView::clicked, view, [this, &files](const QModelIndex& at) {
-            if (form_ != nullptr)
-                files.toggle(at.row());
-        });
-        releases_.push_back([model] { model->forget(); });
-        widget = view;
-        return [view, model, &files](Change change) {
-            if (change == Change::All)
-                model->rowsChanged();
-            else
-                model->selectionChanged();
-            const QModelIndex current =
-                files.current() >= 0 ? model->index(files.current()) : QModelIndex();
-            if (view->currentIndex() != current)
-                view->setCurrentIndex(current);
-        };
-    }
     }
     return {};
+}
+
+FormWindow::Refresh FormWindow::bindFrame(Control& control, QWidget*& widget, QWidget* parent) {
+    auto* frame = new ClickFrame(parent);
+    // Opaque, so that a panel shown over another hides it.
+    frame->setAutoFillBackground(true);
+    frame->setStyle(frameStyle_);
+    frame->onPress = guarded([&control] { control.click(); });
+    widget = frame;
+    return [frame, &control](Change) { frame->setTitle(qs(control.caption())); };
+}
+
+FormWindow::Refresh FormWindow::bindLabel(Control& control, QWidget*& widget, QWidget* parent) {
+    auto* label = new ClickLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->onPress = guarded([&control] { control.click(); });
+    widget = label;
+    return [this, label, &control](Change) {
+        const QString text = qs(control.caption());
+        label->setText(text);
+        // A one-line label keeps its whole caption where our font is wider than the one
+        // the window was laid out for: narrower letters first, then past its width.
+        const auto own = fonts_.find(&control);
+        QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
+        const bool oneLine = label->height() < 2 * QFontMetrics(font).lineSpacing();
+        label->setWordWrap(!oneLine);
+        int natural = QFontMetrics(font).horizontalAdvance(text) + 2;
+        for (const int stretch : {90, 80}) {
+            if (!oneLine || natural <= label->width())
+                break;
+            font.setStretch(stretch);
+            natural = QFontMetrics(font).horizontalAdvance(text) + 2;
+        }
+        label->setFont(font);
+        if (oneLine && natural > label->width())
+            label->resize(natural, label->height());
+    };
+}
+
+FormWindow::Refresh FormWindow::bindTextBox(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& box = static_cast<TextBox&>(control);
+    auto* edit = new QLineEdit(parent);
+    edit->setTextMargins(1, 0, 1, 0);
+    connect(edit, &QLineEdit::textEdited, edit, [this, &box](const QString& text) {
+        if (form_ != nullptr)
+            box.setText(bytes(text));
+    });
+    widget = edit;
+    return [edit, &box](Change) {
+        edit->setReadOnly(box.readOnly);
+        const QString text = qs(box.text());
+        if (edit->text() != text)
+            edit->setText(text);
+    };
+}
+
+FormWindow::Refresh FormWindow::bindComboBox(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& box = static_cast<ComboBox&>(control);
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // Typing stays typing: no completion that would pick an entry for the user.
+    combo->setCompleter(nullptr);
+    connect(combo, &QComboBox::activated, combo, [this, &box](int index) {
+        if (form_ == nullptr || index < 0 || index >= static_cast<int>(box.entries().size()))
+            return;
+        const std::string entry = box.entries()[static_cast<std::size_t>(index)];
+        box.pick(entry);
+    });
+    connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, &box](const QString& text) {
+        if (form_ != nullptr)
+            box.setText(bytes(text));
+    });
+    widget = combo;
+    return [combo, &box](Change) {
+        QStringList items;
+        for (const std::string& entry : box.entries())
+            items << qs(entry);
+        setItems(combo, items);
+        const QString text = qs(box.text());
+        if (combo->currentText() != text) {
+            const QSignalBlocker blocker(combo);
+            combo->setEditText(text);
+        }
+    };
+}
+
+FormWindow::Refresh FormWindow::bindOptionButton(Control& control, QWidget*& widget,
+                                                 QWidget* parent) {
+    auto& option = static_cast<OptionButton&>(control);
+    auto* radio = new QRadioButton(parent);
+    // Exclusivity is the model's, within each container; the view only shows it.
+    radio->setAutoExclusive(false);
+    connect(radio, &QRadioButton::clicked, radio, [this, &option, radio] {
+        if (form_ == nullptr)
+            return;
+        option.select();
+        if (form_ != nullptr)
+            radio->setChecked(option.value());
+    });
+    widget = radio;
+    return [radio, &option](Change) {
+        radio->setText(qs(option.caption()));
+        radio->setChecked(option.value());
+    };
+}
+
+FormWindow::Refresh FormWindow::bindCheckBox(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& check = static_cast<CheckBox&>(control);
+    auto* box = new QCheckBox(parent);
+    connect(box, &QCheckBox::clicked, box, [this, &check, box] {
+        if (form_ == nullptr)
+            return;
+        check.click();
+        if (form_ != nullptr)
+            box->setChecked(check.value());
+    });
+    widget = box;
+    return [box, &check](Change) {
+        box->setText(qs(check.caption()));
+        box->setChecked(check.value());
+    };
+}
+
+FormWindow::Refresh FormWindow::bindCommandButton(Control& control, QWidget*& widget,
+                                                  QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    connect(button, &QPushButton::clicked, button, guarded([&control] { control.click(); }));
+    widget = button;
+    return [button, &control](Change) { button->setText(qs(control.caption())); };
+}
+
+FormWindow::Refresh FormWindow::bindPictureButton(Control& control, QWidget*& widget,
+                                                  QWidget* parent) {
+    auto& pictured = static_cast<PictureButton&>(control);
+    auto* button = new QToolButton(parent);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(button, &QToolButton::clicked, button, guarded([&control] { control.click(); }));
+    widget = button;
+    return [button, &pictured](Change) {
+        const int side = std::max(8, std::min(button->width(), button->height()) - 3);
+        button->setIconSize(QSize(side, side));
+        button->setIcon(
+            QIcon(buttonPixmap(qs(pictured.icon()), side, button->devicePixelRatioF())));
+    };
+}
+
+FormWindow::Refresh FormWindow::bindImage(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& image = static_cast<Image&>(control);
+    auto* view = new PictureView(parent);
+    view->onPress = guarded([&control] { control.click(); });
+    widget = view;
+    return [view, &image](Change) { view->setPicture(qs(image.picture()), image.decoded()); };
+}
+
+FormWindow::Refresh FormWindow::bindDriveList(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& drives = static_cast<DriveList&>(control);
+    auto* combo = new QComboBox(parent);
+    // The roots as the model gave them, so that a pick maps back to its own bytes.
+    auto roots = std::make_shared<std::vector<std::string>>();
+    const Refresh mirror = [combo, &drives, roots](Change) {
+        *roots = drives.entries();
+        if (std::find(roots->begin(), roots->end(), drives.drive()) == roots->end() &&
+            !drives.drive().empty())
+            roots->push_back(drives.drive());
+        QStringList items;
+        for (const std::string& root : *roots)
+            items << qs(root);
+        setItems(combo, items);
+        const auto at = std::find(roots->begin(), roots->end(), drives.drive());
+        const QSignalBlocker blocker(combo);
+        combo->setCurrentIndex(at == roots->end() ? -1 : static_cast<int>(at - roots->begin()));
+    };
+    connect(combo, &QComboBox::activated, combo, [this, &drives, roots, mirror](int index) {
+        if (form_ == nullptr || index < 0 || index >= static_cast<int>(roots->size()))
+            return;
+        const std::string root = (*roots)[static_cast<std::size_t>(index)];
+        drives.setDrive(root);
+        // A drive that went away leaves the list on the drive it had.
+        if (form_ != nullptr)
+            mirror(Change::All);
+    });
+    widget = combo;
+    return mirror;
+}
+
+FormWindow::Refresh FormWindow::bindFolderList(Control& control, QWidget*& widget,
+                                               QWidget* parent) {
+    const QPalette colours = QApplication::palette();
+    auto& folders = static_cast<FolderList&>(control);
+    auto* view = new QListView(parent);
+    view->setSelectionMode(QAbstractItemView::NoSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setIconSize(QSize(16, 16));
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* model = new FolderEntriesModel(folders, colours.color(QPalette::Highlight),
+                                         colours.color(QPalette::HighlightedText), view);
+    view->setModel(model);
+    view->setItemDelegate(new FolderEntryDelegate(pixels(120), view));
+    connect(view, &QListView::clicked, view, [this, &folders, model](const QModelIndex& at) {
+        if (form_ != nullptr)
+            folders.highlight(model->entryOf(at.row()));
+    });
+    connect(view, &QListView::doubleClicked, view, [this, &folders, model](const QModelIndex& at) {
+        if (form_ == nullptr)
+            return;
+        if (const auto path = folders.entry(model->entryOf(at.row())))
+            folders.setPath(*path);
+    });
+    releases_.push_back([model] { model->forget(); });
+    widget = view;
+    return [model](Change change) { model->apply(change); };
+}
+
+FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget, QWidget* parent) {
+    const QPalette colours = QApplication::palette();
+    auto& files = static_cast<FileList&>(control);
+    auto* view = new QListView(parent);
+    view->setSelectionMode(QAbstractItemView::NoSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformItemSizes(true);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* model = new FileRowsModel(files, colours.color(QPalette::Highlight),
+                                    colours.color(QPalette::HighlightedText), view);
+    view->setModel(model);
+    connect(view, &QListView::clicked, view, [this, &files](const QModelIndex& at) {
+        if (form_ != nullptr)
+            files.toggle(at.row());
+    });
+    releases_.push_back([model] { model->forget(); });
+    widget = view;
+    return [view, model, &files](Change change) {
+        model->apply(change);
+        // The current row is looked at once the rows are as the list has them.
+        if (change.ahead())
+            return;
+        const QModelIndex current =
+            files.current() >= 0 ? model->index(files.current()) : QModelIndex();
+        if (view->currentIndex() != current)
+            view->setCurrentIndex(current);
+    };
 }
 
 } // namespace quorvel

@@ -57,6 +57,18 @@ private:
     void watch(Control& control, const Refresh& mirror);
     QWidget* parentFor(const Control& control);
     Refresh bindKind(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindFrame(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindLabel(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindTextBox(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindComboBox(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindOptionButton(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindCheckBox(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindCommandButton(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindPictureButton(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindImage(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindDriveList(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindFolderList(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindFileList(Control& control, QWidget*& widget, QWidget* parent);
     void mirrorCommon(const Control& control, QWidget* widget);
     // Runs a user's input only while the form is there.
     std::function<void()> guarded(std::function<void()> input);
