@@ -41,6 +41,7 @@ private:
 
     QPointer<QWidget> mainWindow_;
     std::function<void(const QString&)> progress_;
+    QString progressText_;
     bool busy_ = false;
     // Last, so that it goes first: the work under way ends before the windows go.
     BackgroundWork background_;

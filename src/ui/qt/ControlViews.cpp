@@ -4,7 +4,10 @@
 #include "platform/qt/Icons.h"
 #include "platform/qt/QtPictures.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QPainter>
 #include <QPromise>
 #include <QStyleOption>
@@ -240,6 +243,23 @@ void FolderEntriesModel::forget() {
     beginResetModel();
     list_ = nullptr;
     endResetModel();
+}
+
+bool WholeNameTips::fits(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    return sizeHint(option, index).width() <= option.rect.width();
+}
+
+bool WholeNameTips::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                              const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (fits(option, index)) {
+        QToolTip::hideText();
+        return true;
+    }
+    QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view,
+                       view->visualRect(index));
+    return true;
 }
 
 void FolderEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -138,6 +138,16 @@ private:
     QPixmap closed_;
 };
 
+// A row too long for its list is elided by the view; its tooltip then tells the whole name.
+class WholeNameTips : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+    // Whether the row's whole text shows in the width it has.
+    bool fits(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+};
+
 // Indents each folder entry by its depth, as a tree would.
 class FolderEntryDelegate : public QStyledItemDelegate {
 public:

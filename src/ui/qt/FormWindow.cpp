@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -65,6 +68,33 @@ void setItems(QComboBox* combo, const QStringList& items) {
     combo->addItems(items);
 }
 
+// Exclusivity is the model's, within each container; the view only shows it. The button
+// stays auto-exclusive, which is what makes it a radio button to assistive technology, but
+// that would refuse to clear the last ticked one of a group.
+void showChecked(QRadioButton* radio, bool checked) {
+    radio->setAutoExclusive(false);
+    radio->setChecked(checked);
+    radio->setAutoExclusive(true);
+}
+
+// Keys that a list's view hands to the model instead of handling them itself.
+class ListKeys : public QObject {
+public:
+    ListKeys(QObject* parent, std::function<bool(int key)> onKey)
+        : QObject(parent), onKey_(std::move(onKey)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return key->modifiers() == Qt::NoModifier && onKey_(key->key());
+    }
+
+private:
+    std::function<bool(int key)> onKey_;
+};
+
 } // namespace
 
 FormWindow::FormWindow(Form& form)
@@ -82,21 +112,73 @@ FormWindow::FormWindow(Form& form)
             build(*control);
     }
     buildMenuBar();
+    orderTabs();
+    nameBoxes();
 
-    // The window grows by the menu bar's height; the client area keeps the form's size.
     const auto mirrorForm = [this](Change) {
         setWindowTitle(qs(form_->caption()));
-        const int bar = menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
-        const int w = pixels(form_->geometry().width);
-        const int h = pixels(form_->geometry().height);
-        setFixedSize(w, h + bar);
-        client_->setGeometry(0, bar, w, h);
-        if (menuBar_ != nullptr)
-            menuBar_->setGeometry(0, 0, w, bar);
+        layOut();
         mirrorCommon(*form_, nullptr);
     };
     mirrorForm(Change::All);
     subscriptions_.emplace_back(&form, form.subscribe(mirrorForm));
+}
+
+// The window grows by the menu bar and the status line; the client area keeps the form's size.
+void FormWindow::layOut() {
+    const int bar = menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
+    const int status = progress_ == nullptr ? 0 : progress_->sizeHint().height();
+    const int w = pixels(form_->geometry().width);
+    const int h = pixels(form_->geometry().height);
+    setFixedSize(w, bar + h + status);
+    client_->setGeometry(0, bar, w, h);
+    if (menuBar_ != nullptr)
+        menuBar_->setGeometry(0, 0, w, bar);
+    if (progress_ != nullptr)
+        progress_->setGeometry(0, bar + h, w, status);
+}
+
+void FormWindow::addStatusArea() {
+    if (progress_ != nullptr || form_ == nullptr)
+        return;
+    progress_ = new QLabel(this);
+    progress_->setObjectName("progress");
+    progress_->setTextFormat(Qt::PlainText);
+    progress_->setFrameShape(QFrame::StyledPanel);
+    progress_->setFrameShadow(QFrame::Sunken);
+    progress_->setIndent(4);
+    progress_->setAccessibleName(QStringLiteral("Progression"));
+    layOut();
+}
+
+// Pane by pane as they stand from left to right, then top to bottom within each: the order
+// in which the controls were made follows the model, not the window.
+void FormWindow::orderTabs() {
+    std::vector<QWidget*> chain;
+    std::function<void(QWidget*)> walk = [&](QWidget* parent) {
+        std::vector<QWidget*> children;
+        for (QObject* child : parent->children()) {
+            auto* widget = qobject_cast<QWidget*>(child);
+            if (widget != nullptr)
+                children.push_back(widget);
+        }
+        const bool panes = parent == client_;
+        std::stable_sort(children.begin(), children.end(), [panes](QWidget* a, QWidget* b) {
+            const QPoint p = a->pos();
+            const QPoint q = b->pos();
+            return panes ? std::pair(p.x(), p.y()) < std::pair(q.x(), q.y())
+                         : std::pair(p.y(), p.x()) < std::pair(q.y(), q.x());
+        });
+        for (QWidget* child : children) {
+            if (child->focusPolicy() & Qt::TabFocus)
+                chain.push_back(child);
+            if (qobject_cast<QGroupBox*>(child) != nullptr)
+                walk(child);
+        }
+    };
+    walk(client_);
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 void FormWindow::buildMenuBar() {
@@ -193,31 +275,14 @@ void FormWindow::setControlFont(const std::string& name, const QFont& font) {
 }
 
 void FormWindow::showProgress(const QString& text) {
-    if (text.isEmpty()) {
-        if (progress_ != nullptr)
-            progress_->hide();
-    } else {
-        if (progress_ == nullptr) {
-            progress_ = new QLabel(this);
-            progress_->setObjectName("progress");
-            progress_->setAlignment(Qt::AlignCenter);
-            progress_->setWordWrap(true);
-            progress_->setFrameShape(QFrame::Box);
-            progress_->setAutoFillBackground(true);
-            QPalette palette = progress_->palette();
-            palette.setColor(QPalette::Window, QColor(255, 250, 205));
-            palette.setColor(QPalette::WindowText, Qt::black);
-            progress_->setPalette(palette);
-        }
-        progress_->setText(text);
-        const int w = width() / 2;
-        const int h = progress_->fontMetrics().height() * 2 + 8;
-        progress_->setGeometry((width() - w) / 2, height() - h - 4, w, h);
-        progress_->show();
-        progress_->raise();
-    }
+    addStatusArea();
+    if (progress_ == nullptr)
+        return;
+    progress_->setText(progress_->fontMetrics().elidedText(text, Qt::ElideMiddle,
+                                                           progress_->contentsRect().width() - 8));
+    progress_->setToolTip(text);
     // Painted now, not when the long run is over; no input is taken meanwhile.
-    repaint();
+    progress_->repaint();
 }
 
 void FormWindow::detach() {
@@ -245,6 +310,14 @@ void FormWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    if (closesOnEscape_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void FormWindow::mousePressEvent(QMouseEvent* event) {
     // A press on the window's own surface, outside every control, is the form's click.
     if (form_ != nullptr && event->button() == Qt::LeftButton)
@@ -257,6 +330,69 @@ std::function<void()> FormWindow::guarded(std::function<void()> input) {
         if (form_ != nullptr)
             input();
     };
+}
+
+void FormWindow::panelShown(QWidget* panel, bool shown, bool hadFocus) {
+    if (!isVisible())
+        return;
+    if (shown) {
+        auto* button = panel->findChild<QPushButton*>();
+        if (button == nullptr)
+            return;
+        QWidget* focused = QApplication::focusWidget();
+        focusBeforePanel_ = focused != nullptr && isAncestorOf(focused) ? focused : nullptr;
+        button->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (hadFocus && focusBeforePanel_ != nullptr && focusBeforePanel_->isVisible() &&
+        focusBeforePanel_->isEnabled())
+        focusBeforePanel_->setFocus(Qt::OtherFocusReason);
+    focusBeforePanel_ = nullptr;
+}
+
+const Control* FormWindow::labelAbove(const Control& box) const {
+    const Control* named = nullptr;
+    if (box.container() == nullptr)
+        return named;
+    int top = box.geometry().top;
+    // Climbs the stack of labels over the box's left edge, each touching the one below.
+    for (bool found = true; found;) {
+        found = false;
+        for (const Control* sibling : box.container()->children()) {
+            const Geometry& g = sibling->geometry();
+            const int gap = top - (g.top + g.height);
+            if (sibling->kind() == ControlKind::Label && gap >= 0 && gap <= 60 &&
+                g.left <= box.geometry().left && g.left + g.width > box.geometry().left) {
+                named = sibling;
+                top = g.top;
+                found = true;
+            }
+        }
+    }
+    return named;
+}
+
+// A box is named by the label above it; a status box under a list by what it counts.
+void FormWindow::nameBoxes() {
+    for (const auto& [control, widget] : widgets_) {
+        if (control->kind() != ControlKind::TextBox && control->kind() != ControlKind::ComboBox)
+            continue;
+        if (const Control* label = labelAbove(*control)) {
+            widget->setAccessibleName(qs(label->caption()));
+            continue;
+        }
+        QString name = qs(control->tooltip());
+        const bool status = control->kind() == ControlKind::TextBox &&
+                            static_cast<const TextBox*>(control)->readOnly;
+        for (const Control* sibling : control->container()->children()) {
+            if (name.isEmpty() && status && sibling->kind() == ControlKind::FileList &&
+                !sibling->tooltip().empty()) {
+                const QString what = qs(sibling->tooltip());
+                name = QStringLiteral("Nombre de ") + what.left(1).toLower() + what.mid(1);
+            }
+        }
+        widget->setAccessibleName(name);
+    }
 }
 
 QWidget* FormWindow::parentFor(const Control& control) {
@@ -293,10 +429,19 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
         widget->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
         widget->setToolTip(qs(control.tooltip()));
         const bool appears = control.visible() && widget->isHidden();
+        const bool goes = !control.visible() && !widget->isHidden();
+        // Hiding the focused control sends the focus on along the chain, wherever that leads.
+        const bool hadFocus = goes && widget->isAncestorOf(QApplication::focusWidget());
         widget->setVisible(control.visible());
         // A panel shown later lies over what it covers, as the problem panel does.
         if (appears)
             widget->raise();
+        if (control.kind() == ControlKind::Frame && (appears || goes))
+            panelShown(widget, appears, hadFocus);
+        // A picture or a list has no caption: its tooltip says what it is.
+        if (control.kind() == ControlKind::PictureButton || control.kind() == ControlKind::FileList ||
+            control.kind() == ControlKind::FolderList || control.kind() == ControlKind::DriveList)
+            widget->setAccessibleName(qs(control.tooltip()));
     }
     QPalette palette = QApplication::palette(target);
     if (const auto back = control.backColor()) {
@@ -439,19 +584,17 @@ FormWindow::Refresh FormWindow::bindOptionButton(Control& control, QWidget*& wid
                                                  QWidget* parent) {
     auto& option = static_cast<OptionButton&>(control);
     auto* radio = new QRadioButton(parent);
-    // Exclusivity is the model's, within each container; the view only shows it.
-    radio->setAutoExclusive(false);
     connect(radio, &QRadioButton::clicked, radio, [this, &option, radio] {
         if (form_ == nullptr)
             return;
         option.select();
         if (form_ != nullptr)
-            radio->setChecked(option.value());
+            showChecked(radio, option.value());
     });
     widget = radio;
     return [radio, &option](Change) {
         radio->setText(qs(option.caption()));
-        radio->setChecked(option.value());
+        showChecked(radio, option.value());
     };
 }
 
@@ -475,6 +618,8 @@ FormWindow::Refresh FormWindow::bindCheckBox(Control& control, QWidget*& widget,
 FormWindow::Refresh FormWindow::bindCommandButton(Control& control, QWidget*& widget,
                                                   QWidget* parent) {
     auto* button = new QPushButton(parent);
+    // Enter presses the focused button, as Space does, outside dialogs too.
+    button->setAutoDefault(true);
     connect(button, &QPushButton::clicked, button, guarded([&control] { control.click(); }));
     widget = button;
     return [button, &control](Change) { button->setText(qs(control.caption())); };
@@ -547,19 +692,41 @@ FormWindow::Refresh FormWindow::bindFolderList(Control& control, QWidget*& widge
                                          colours.color(QPalette::HighlightedText), view);
     view->setModel(model);
     view->setItemDelegate(new FolderEntryDelegate(pixels(120), view));
-    connect(view, &QListView::clicked, view, [this, &folders, model](const QModelIndex& at) {
-        if (form_ != nullptr)
-            folders.highlight(model->entryOf(at.row()));
-    });
-    connect(view, &QListView::doubleClicked, view, [this, &folders, model](const QModelIndex& at) {
+    // Arrows, typed letters and clicks all move the highlight, which Enter opens.
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+            [this, &folders, model](const QModelIndex& at) {
+                if (form_ != nullptr && at.isValid())
+                    folders.highlight(model->entryOf(at.row()));
+            });
+    const auto open = [this, &folders](int entry) {
         if (form_ == nullptr)
             return;
-        if (const auto path = folders.entry(model->entryOf(at.row())))
+        if (const auto path = folders.entry(entry))
             folders.setPath(*path);
-    });
+    };
+    connect(view, &QListView::doubleClicked, view,
+            [open, model](const QModelIndex& at) { open(model->entryOf(at.row())); });
+    view->installEventFilter(new ListKeys(view, [open, &folders](int key) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        open(folders.highlighted());
+        return true;
+    }));
     releases_.push_back([model] { model->forget(); });
     widget = view;
-    return [model](Change change) { model->apply(change); };
+    return [view, model, &folders](Change change) {
+        model->apply(change);
+        if (change.ahead() || change.kind == Change::Selection)
+            return;
+        // Once the rows change, the highlighted folder (the open one, after an opening) is
+        // current and in view, wherever the list had been scrolled to.
+        const QModelIndex at = model->index(folders.highlighted() + folders.ancestorCount());
+        if (!at.isValid())
+            return;
+        const QSignalBlocker blocker(view->selectionModel());
+        view->setCurrentIndex(at);
+        view->scrollTo(at);
+    };
 }
 
 FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget, QWidget* parent) {
@@ -573,10 +740,25 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
     auto* model = new FileRowsModel(files, colours.color(QPalette::Highlight),
                                     colours.color(QPalette::HighlightedText), view);
     view->setModel(model);
+    view->setTextElideMode(Qt::ElideMiddle);
+    view->setItemDelegate(new WholeNameTips(view));
     connect(view, &QListView::clicked, view, [this, &files](const QModelIndex& at) {
         if (form_ != nullptr)
             files.toggle(at.row());
     });
+    // The arrows move the current row; Space toggles it as a click does.
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+            [this, &files](const QModelIndex& at) {
+                if (form_ != nullptr && at.isValid() && at.row() != files.current())
+                    files.setCurrent(at.row());
+            });
+    view->installEventFilter(new ListKeys(view, [this, view, &files](int key) {
+        if (key != Qt::Key_Space)
+            return false;
+        if (form_ != nullptr && view->currentIndex().isValid())
+            files.toggle(view->currentIndex().row());
+        return true;
+    }));
     releases_.push_back([model] { model->forget(); });
     widget = view;
     return [view, model, &files](Change change) {

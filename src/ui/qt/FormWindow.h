@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -36,8 +37,13 @@ public:
     // A control's own font, in place of the window's small one; a label still narrows it
     // to keep a one-line caption whole.
     void setControlFont(const std::string& name, const QFont& font);
-    // A strip over the bottom of the window, repainted at once; empty text removes it.
+    // A status line under the client area, where progress shows without covering a
+    // control; the window grows by its height.
+    void addStatusArea();
+    // Progress in the status line, repainted at once; empty text clears it.
     void showProgress(const QString& text);
+    // Escape closes the window, as the close box does.
+    void setClosesOnEscape(bool closes) { closesOnEscape_ = closes; }
     // Stops mirroring the form, which may go away now; the window only waits to close.
     void detach();
     // The form's menu bar, or nullptr when it has no menu.
@@ -45,6 +51,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
@@ -70,6 +77,14 @@ private:
     Refresh bindFolderList(Control& control, QWidget*& widget, QWidget* parent);
     Refresh bindFileList(Control& control, QWidget*& widget, QWidget* parent);
     void mirrorCommon(const Control& control, QWidget* widget);
+    void layOut();
+    // A panel that comes up takes the focus to its button; when it goes, the focus goes
+    // back where it was.
+    void panelShown(QWidget* panel, bool shown, bool hadFocus);
+    void orderTabs();
+    void nameBoxes();
+    // The label that names a box: the caption of the labels stacked just above it.
+    const Control* labelAbove(const Control& box) const;
     // Runs a user's input only while the form is there.
     std::function<void()> guarded(std::function<void()> input);
 
@@ -85,6 +100,8 @@ private:
     QWidget* client_;
     QMenuBar* menuBar_ = nullptr;
     QLabel* progress_ = nullptr;
+    QPointer<QWidget> focusBeforePanel_;
+    bool closesOnEscape_ = false;
 };
 
 } // namespace quorvel

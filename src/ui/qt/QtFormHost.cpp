@@ -16,11 +16,14 @@ void QtFormHost::showForm(Form& form) {
         windows_[&form] = window;
         if (mainForm_ == nullptr) {
             mainForm_ = &form;
+            window->addStatusArea();
             QPointer<FormWindow> main = window;
             toolkit_.setMainWindow(window, [main](const QString& text) {
                 if (main != nullptr)
                     main->showProgress(text);
             });
+        } else {
+            window->setClosesOnEscape(true);
         }
         if (onWindowCreated)
             onWindowCreated(form, *window);
