@@ -41,12 +41,12 @@ void PhotoViewer::create() {
 }
 
 void PhotoViewer::ViewPhoto(const std::string& path) {
-    if (!form_)
+    // A closed viewer opens once there is a picture to show; an open one comes to the front
+    // and keeps its picture until the new one is in.
+    if (form_)
+        w_.forms().showForm(*form_);
+    else
         create();
-    w_.forms().showForm(*form_);
-    // Cleared first, so that the new frame never shows the old picture stretched.
-    image_->setPicture("");
-    image_->setGeometry(landscapeFrame());
     stopLoading();
     const std::uint64_t request = request_;
     Pictures& pictures = w_.services().pictures;
@@ -67,11 +67,16 @@ void PhotoViewer::ViewPhoto(const std::string& path) {
 
 void PhotoViewer::show(const std::string& path, const LoadedPicture& loaded) {
     if (loaded.picture && loaded.natural) {
+        // The old picture goes first, so that the new frame never shows it stretched.
+        image_->setPicture("");
         image_->setGeometry(portrait(*loaded.natural) ? portraitFrame() : landscapeFrame());
         image_->setPicture(path, loaded.picture);
+        w_.forms().showForm(*form_);
         return;
     }
-    // The window stays open and empty; the user is told why and closes it with a click.
+    // No empty window is left behind: a viewer that was not showing a picture goes.
+    if (image_->picture().empty())
+        close();
     std::string why = "ce n'est pas une image que Quorvel sait lire.";
     if (!w_.fs().exists(path))
         why = "le fichier n'existe pas.";

@@ -23,9 +23,10 @@ public:
     PhotoViewer(const PhotoViewer&) = delete;
     PhotoViewer& operator=(const PhotoViewer&) = delete;
 
-    // Shows the picture at `path` in the viewer, opening it when it is closed. The window
-    // shows at once; the picture follows when it is decoded, unless another one was asked
-    // for or the window was closed meanwhile.
+    // Shows the picture at `path` in the viewer, opening it when it is closed. A closed
+    // window opens when the picture is decoded, unless another one was asked for or it was
+    // closed meanwhile; a picture that cannot be shown is explained and opens nothing, and
+    // an open window keeps the picture it has.
     void ViewPhoto(const std::string& path);
     // A click on the window or on its picture: hides and destroys the window.
     void close();

@@ -97,7 +97,12 @@ TEST_F(ProgramWindowsTest, TheMenuBarLiesAboveAClientAreaOfTheFormsSize) {
     auto* client = main->findChild<QWidget*>("client");
     ASSERT_NE(client, nullptr);
     EXPECT_EQ(client->geometry(), QRect(0, bar->height(), main->pixels(13380), main->pixels(7065)));
-    EXPECT_EQ(main->height(), bar->height() + client->height());
+    // Below it, the status line where progress shows.
+    auto* status = main->findChild<QLabel*>("progress");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->geometry(), QRect(0, client->geometry().bottom() + 1, client->width(),
+                                        main->height() - bar->height() - client->height()));
+    EXPECT_GT(status->height(), 0);
     EXPECT_GT(bar->height(), 0);
     // The controls keep their places inside the client area.
     QWidget* quit = main->widgetOf("Command3");
@@ -149,6 +154,8 @@ TEST_F(ProgramWindowsTest, ClosingTheMainWindowLeavesTheViewerOpenUntilItCloses)
     ASSERT_TRUE(picture.save(QString::fromStdString(photo), "JPEG"));
     window.viewer().ViewPhoto(photo);
     ASSERT_NE(window.viewer().form(), nullptr);
+    // It opens once its picture is decoded.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown(window.viewer().form()) != nullptr; }, 5000));
     QPointer<FormWindow> viewer = shown(window.viewer().form());
     ASSERT_FALSE(viewer.isNull());
 

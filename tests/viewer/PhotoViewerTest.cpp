@@ -103,34 +103,38 @@ TEST_F(PhotoViewerTest, ClosingTheMainWindowLeavesTheViewerOpen) {
     EXPECT_TRUE(toolkit.openForms().empty());
 }
 
-TEST_F(PhotoViewerTest, AFileThatCannotBeShownLeavesTheViewerOpenAndEmpty) {
+TEST_F(PhotoViewerTest, AFileThatCannotBeShownIsExplainedAndLeavesNoEmptyViewer) {
     PhotoViewer& viewer = window->viewer();
     viewer.ViewPhoto(tall);
     const std::string song = temp.file("photos/song.mp3", "ID3");
     viewer.ViewPhoto(song);
+    // The open viewer keeps its picture in its frame.
     ASSERT_NE(viewer.form(), nullptr);
     EXPECT_TRUE(shown(viewer.form()));
-    EXPECT_EQ(viewer.image()->picture(), "");
-    EXPECT_EQ(frame().left, 400);
-    EXPECT_EQ(frame().width, 14000);
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_EQ(frame().left, 4000);
     const ToolkitEvent& told = lastEvent();
     EXPECT_EQ(told.title, "Visionner la photo");
     EXPECT_EQ(told.icon, Icon::Error);
     EXPECT_EQ(told.text,
               "Impossible d'afficher song.mp3 : ce n'est pas une image que Quorvel sait lire.");
 
+    // A closed viewer stays closed.
     viewer.image()->click();
     viewer.ViewPhoto(temp / "photos/gone.jpg");
-    EXPECT_EQ(viewer.image()->picture(), "");
+    EXPECT_EQ(viewer.form(), nullptr);
+    EXPECT_TRUE(toolkit.openForms().size() == 1 && shown(&window->form));
     EXPECT_EQ(lastEvent().text, "Impossible d'afficher gone.jpg : le fichier n'existe pas.");
+    viewer.ViewPhoto(wide);
+    EXPECT_TRUE(shown(viewer.form()));
+    EXPECT_EQ(viewer.image()->picture(), wide);
 }
 
 TEST_F(PhotoViewerTest, APictureTooLargeOrTooSlowToDecodeIsExplained) {
     PhotoViewer& viewer = window->viewer();
     pictures.faults[tall] = PictureFault::TooLarge;
     viewer.ViewPhoto(tall);
-    EXPECT_EQ(viewer.image()->picture(), "");
-    EXPECT_EQ(frame().width, 14000);
+    EXPECT_EQ(viewer.form(), nullptr);
     EXPECT_EQ(lastEvent().text,
               "Impossible d'afficher tall.jpg : l'image demanderait trop de mémoire.");
     pictures.faults[tall] = PictureFault::TooSlow;
@@ -159,11 +163,13 @@ protected:
 TEST_F(PhotoViewerInBackgroundTest, TheViewerShowsThePictureOfTheLastClick) {
     PhotoViewer& viewer = window->viewer();
     viewer.ViewPhoto(wide);
-    // The window is up before its picture.
+    // The window waits for its picture before it shows.
     ASSERT_NE(viewer.form(), nullptr);
-    EXPECT_EQ(viewer.image()->picture(), "");
+    const auto& open = deferring.openForms();
+    EXPECT_EQ(std::count(open.begin(), open.end(), viewer.form()), 0);
     viewer.ViewPhoto(tall);
     deferring.finish(1);
+    EXPECT_EQ(std::count(open.begin(), open.end(), viewer.form()), 1);
     EXPECT_EQ(viewer.image()->picture(), tall);
     EXPECT_EQ(frame().width, 7875);
     deferring.finish(0);

@@ -7,11 +7,12 @@
 #include <QAbstractItemView>
 #include <QHelpEvent>
 #include <QMouseEvent>
-#include <QToolTip>
 #include <QPainter>
 #include <QPromise>
 #include <QStyleOption>
 #include <QThreadPool>
+#include <QToolTip>
+#include <optional>
 #include <qdrawutil.h>
 
 namespace quorvel {
@@ -28,8 +29,29 @@ void ClickFrame::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+namespace {
+
+// The frame's option measured in its caption font, when it has one of its own.
+std::optional<QStyleOptionGroupBox> inCaptionFont(const QStyleOptionComplex* option,
+                                                  const QWidget* widget) {
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    if (box == nullptr || widget == nullptr)
+        return std::nullopt;
+    const QVariant font = widget->property(FrameStyle::captionFontProperty);
+    if (!font.isValid())
+        return std::nullopt;
+    QStyleOptionGroupBox measured(*box);
+    measured.fontMetrics = QFontMetrics(font.value<QFont>());
+    return measured;
+}
+
+} // namespace
+
 QRect FrameStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
                                  SubControl part, const QWidget* widget) const {
+    const auto measured = control == CC_GroupBox ? inCaptionFont(option, widget) : std::nullopt;
+    if (measured)
+        option = &*measured;
     QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
     if (control != CC_GroupBox)
         return rect;
@@ -59,7 +81,13 @@ void FrameStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
     }
     QStyleOptionGroupBox label(*box);
     label.subControls = SC_GroupBoxLabel;
+    painter->save();
+    if (const auto measured = inCaptionFont(option, widget)) {
+        label.fontMetrics = measured->fontMetrics;
+        painter->setFont(widget->property(captionFontProperty).value<QFont>());
+    }
     QProxyStyle::drawComplexControl(control, &label, painter, widget);
+    painter->restore();
 }
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {

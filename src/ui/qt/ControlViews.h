@@ -43,6 +43,8 @@ protected:
 class FrameStyle : public QProxyStyle {
 public:
     explicit FrameStyle(int captionIndent) : indent_(captionIndent) {}
+    // A frame's own caption font, in place of the frame's font, as a property of the frame.
+    static constexpr const char* captionFontProperty = "captionFont";
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                          const QWidget* widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,

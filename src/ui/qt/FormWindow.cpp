@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -77,6 +77,24 @@ void showChecked(QRadioButton* radio, bool checked) {
     radio->setAutoExclusive(true);
 }
 
+// The width a widget may take without running into a visible neighbour on its right or out
+// of its parent.
+int freeWidth(const QWidget* widget) {
+    const QRect own = widget->geometry();
+    int right = widget->parentWidget()->width() - 2;
+    for (const QObject* child : widget->parentWidget()->children()) {
+        const auto* other = qobject_cast<const QWidget*>(child);
+        // Before the window first shows, only a control hidden on purpose counts as hidden.
+        if (other == nullptr || other == widget ||
+            (other->isHidden() && other->testAttribute(Qt::WA_WState_ExplicitShowHide)))
+            continue;
+        const QRect g = other->geometry();
+        if (g.left() >= own.left() + 1 && g.top() < own.bottom() && g.bottom() > own.top())
+            right = std::min(right, g.left() - 2);
+    }
+    return std::max(own.width(), right - own.left());
+}
+
 // Keys that a list's view hands to the model instead of handling them itself.
 class ListKeys : public QObject {
 public:
@@ -114,6 +132,7 @@ FormWindow::FormWindow(Form& form)
     buildMenuBar();
     orderTabs();
     nameBoxes();
+    fitCaptions();
 
     const auto mirrorForm = [this](Change) {
         setWindowTitle(qs(form_->caption()));
@@ -136,6 +155,31 @@ void FormWindow::layOut() {
         menuBar_->setGeometry(0, 0, w, bar);
     if (progress_ != nullptr)
         progress_->setGeometry(0, bar + h, w, status);
+}
+
+// Labels measure their room against neighbours made after them; frame captions against the
+// controls placed just under them.
+void FormWindow::fitCaptions() {
+    for (const auto& [control, widget] : widgets_) {
+        if (control->kind() == ControlKind::Label)
+            mirrors_[control](Change::All);
+        auto* frame = qobject_cast<QGroupBox*>(widget);
+        if (frame == nullptr || control->caption().empty())
+            continue;
+        // A control that starts inside the caption's height would be written over: the
+        // caption takes a smaller letter, never a moved control.
+        int room = frame->height();
+        for (const QObject* child : frame->children()) {
+            if (const auto* inside = qobject_cast<const QWidget*>(child))
+                room = std::min(room, inside->y());
+        }
+        QFont caption = frame->font();
+        while (QFontMetrics(caption).height() > room + 2 && caption.pixelSize() != 7) {
+            caption.setPixelSize(std::max(7, QFontMetrics(caption).height() - 3));
+        }
+        if (caption != frame->font())
+            frame->setProperty(FrameStyle::captionFontProperty, caption);
+    }
 }
 
 void FormWindow::addStatusArea() {
@@ -439,8 +483,9 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
         if (control.kind() == ControlKind::Frame && (appears || goes))
             panelShown(widget, appears, hadFocus);
         // A picture or a list has no caption: its tooltip says what it is.
-        if (control.kind() == ControlKind::PictureButton || control.kind() == ControlKind::FileList ||
-            control.kind() == ControlKind::FolderList || control.kind() == ControlKind::DriveList)
+        if (control.kind() == ControlKind::PictureButton ||
+            control.kind() == ControlKind::FileList || control.kind() == ControlKind::FolderList ||
+            control.kind() == ControlKind::DriveList)
             widget->setAccessibleName(qs(control.tooltip()));
     }
     QPalette palette = QApplication::palette(target);
@@ -512,23 +557,27 @@ FormWindow::Refresh FormWindow::bindLabel(Control& control, QWidget*& widget, QW
     widget = label;
     return [this, label, &control](Change) {
         const QString text = qs(control.caption());
-        label->setText(text);
-        // A one-line label keeps its whole caption where our font is wider than the one
-        // the window was laid out for: narrower letters first, then past its width.
         const auto own = fonts_.find(&control);
-        QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
-        const bool oneLine = label->height() < 2 * QFontMetrics(font).lineSpacing();
-        label->setWordWrap(!oneLine);
-        int natural = QFontMetrics(font).horizontalAdvance(text) + 2;
-        for (const int stretch : {90, 80}) {
-            if (!oneLine || natural <= label->width())
-                break;
-            font.setStretch(stretch);
-            natural = QFontMetrics(font).horizontalAdvance(text) + 2;
-        }
+        const QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
         label->setFont(font);
-        if (oneLine && natural > label->width())
-            label->resize(natural, label->height());
+        const QFontMetrics metrics(font);
+        const bool oneLine = label->height() < 2 * metrics.lineSpacing();
+        label->setWordWrap(!oneLine);
+        if (!oneLine) {
+            label->setText(text);
+            return;
+        }
+        // Our font may be wider than the one the window was laid out for: a one-line caption
+        // takes the free room on its right, in the same font as its neighbours, and a name
+        // still too long loses its middle, never half a letter.
+        const int natural = metrics.horizontalAdvance(text) + 2;
+        if (natural > label->width())
+            label->resize(std::min(natural, freeWidth(label)), label->height());
+        const bool whole = natural <= label->width();
+        label->setText(whole ? text
+                             : metrics.elidedText(text, Qt::ElideMiddle, label->width() - 2));
+        if (control.tooltip().empty())
+            label->setToolTip(whole ? QString() : text);
     };
 }
 

@@ -83,6 +83,7 @@ private:
     void panelShown(QWidget* panel, bool shown, bool hadFocus);
     void orderTabs();
     void nameBoxes();
+    void fitCaptions();
     // The label that names a box: the caption of the labels stacked just above it.
     const Control* labelAbove(const Control& box) const;
     // Runs a user's input only while the form is there.
