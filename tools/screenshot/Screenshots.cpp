@@ -14,6 +14,7 @@
 #include "viewer/PhotoViewer.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -21,7 +22,9 @@
 #include <QPainterPath>
 #include <QTemporaryDir>
 #include <QThreadPool>
+#include <QTimer>
 #include <cstdio>
+#include <functional>
 
 namespace quorvel {
 
@@ -82,6 +85,26 @@ bool save(QWidget* window, const QDir& out, const char* file) {
     return saved;
 }
 
+// Pictures the box that `ask` brings up, then answers it, and any box that follows, with
+// its escape button.
+bool saveBox(const QDir& out, const char* file, const std::function<void()>& ask) {
+    bool saved = false;
+    bool first = true;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        if (first)
+            saved = save(box, out, file);
+        first = false;
+        box->reject();
+    });
+    answer.start(300);
+    ask();
+    return saved;
+}
+
 } // namespace
 
 int runScreenshots(int argc, char** argv) {
@@ -101,6 +124,8 @@ int runScreenshots(int argc, char** argv) {
         {"Château de Noël.jpg", 600, 400, QColor(90, 90, 180)},
         {"Été à la plage.jpg", 360, 540, QColor(40, 170, 210)},
         {"IMG_0010.jpg", 640, 480, QColor(120, 60, 160)},
+        {"Vacances_en_Bretagne_chez_les_cousins_juillet_001.jpg", 640, 480, QColor(60, 140, 90)},
+        {"Vacances_en_Bretagne_chez_les_cousins_juillet_002.jpg", 640, 480, QColor(60, 90, 140)},
     };
     for (const Sample& sample : samples)
         samplePhoto(sample).save(photos + "/" + QString::fromUtf8(sample.name), "JPEG", 85);
@@ -147,8 +172,29 @@ int runScreenshots(int argc, char** argv) {
     }
     saved = save(main, out, "thumbnails.png") && saved;
 
+    // Names longer than the strip's labels and the file list.
+    for (int slot = 0; slot < 2; ++slot) {
+        const std::string name = samples[5 + slot].name;
+        window.TN[slot]->setGeometry({330, 360 + slot * 1680, 1740, 1305});
+        window.TN[slot]->setPicture(folder + "/" + name);
+        window.NomTN[slot]->setCaption(name);
+    }
+    saved = save(main, out, "long-names.png") && saved;
+
+    // A long run as it goes.
+    toolkit.showProgress("Renommage : 1234 fichiers sur 5000");
+    saved = save(main, out, "long-run.png") && saved;
+    toolkit.showProgress("");
+
+    // A question and an input box, each through the command that asks it.
+    window.File1.setSelected(0, true);
+    saved = saveBox(out, "question.png", [&] { window.Comm1[4]->click(); }) && saved;
+    saved = saveBox(out, "input.png", [&] { window.Comm1[2]->click(); }) && saved;
+
     // The other windows, each through the command that opens it.
     window.viewer().ViewPhoto(folder + "/" + samples[1].name);
+    QThreadPool::globalInstance()->waitForDone();
+    QApplication::processEvents();
     if (Form* viewer = window.viewer().form())
         saved = save(forms.windowOf(*viewer), out, "viewer.png") && saved;
     window.viewer().close();

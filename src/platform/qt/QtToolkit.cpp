@@ -1,6 +1,7 @@
 #include "platform/qt/QtToolkit.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLayout>
@@ -39,10 +40,22 @@ private:
 
 // Wide enough that the window manager does not cut the title: its text, the icon and the
 // buttons of the title bar.
-void fitTitle(QWidget& box) {
+int titleWidth(const QWidget& box) {
     const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
-    const int title = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 120;
-    box.setMinimumWidth(std::max(box.minimumWidth(), title));
+    return QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 120;
+}
+
+// Boxes size themselves from their layouts when shown, so the floor goes into the layout.
+void keepWidth(QDialog& box, int width) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid != nullptr) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+        return;
+    }
+    if (box.layout() != nullptr)
+        box.layout()->addItem(
+            new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum));
 }
 
 // French whatever the locale: the buttons are named here, not by Qt's translations, which a
@@ -88,9 +101,7 @@ Reply QtToolkit::message(const std::string& text, Icon icon, Buttons buttons,
         break;
     }
     frenchButtons(box, buttons);
-    // A message box sets its own size when shown; the layout's floor is what holds.
-    box.layout()->setSizeConstraint(QLayout::SetMinimumSize);
-    fitTitle(box);
+    keepWidth(box, titleWidth(box));
     const ArrowWhileAsking arrow(busy_);
     const int pressed = box.exec();
     if (buttons == Buttons::Ok)
@@ -115,8 +126,7 @@ std::string QtToolkit::input(const std::string& prompt, const std::string& title
                               metrics.horizontalAdvance(dialog.textValue().left(255)) + 40);
     const QScreen* screen = dialog.screen();
     const int room = screen == nullptr ? name : screen->availableGeometry().width() * 9 / 10;
-    dialog.setMinimumWidth(std::max(380, std::min(name, room)));
-    fitTitle(dialog);
+    keepWidth(dialog, std::max({380, std::min(name, room), titleWidth(dialog)}));
     const ArrowWhileAsking arrow(busy_);
     if (dialog.exec() != QDialog::Accepted)
         return {};

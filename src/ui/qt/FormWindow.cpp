@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -77,6 +78,21 @@ void showChecked(QRadioButton* radio, bool checked) {
     radio->setAutoExclusive(true);
 }
 
+// The window was laid out for a small system font, about five pixels a letter at 96 dpi: a
+// desktop font wider than that takes a sans serif with the layout's widths where there is one,
+// so that every caption fits in one and the same font.
+QFont layoutFont(QFont font, double scale) {
+    font.setPointSizeF(8);
+    const QString sample = QStringLiteral("Index de départ");
+    if (QFontMetricsF(font).horizontalAdvance(sample) <= 74 * scale)
+        return font;
+    const QString own = font.family();
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("Helvetica"), own});
+    return font;
+}
+
 // The width a widget may take without running into a visible neighbour on its right or out
 // of its parent.
 int freeWidth(const QWidget* widget) {
@@ -119,10 +135,7 @@ FormWindow::FormWindow(Form& form)
     : form_(&form), scale_(logicalDpiX() / 96.0), frameStyle_(new FrameStyle(pixels(120))),
       client_(new QWidget(this)) {
     frameStyle_->setParent(this);
-    // The window was laid out for a small system font; a larger one would not fit.
-    QFont small = font();
-    small.setPointSizeF(8);
-    setFont(small);
+    setFont(layoutFont(font(), scale_));
 
     client_->setObjectName("client");
     for (const auto& control : form.controls()) {
@@ -174,9 +187,9 @@ void FormWindow::fitCaptions() {
                 room = std::min(room, inside->y());
         }
         QFont caption = frame->font();
-        while (QFontMetrics(caption).height() > room + 2 && caption.pixelSize() != 7) {
-            caption.setPixelSize(std::max(7, QFontMetrics(caption).height() - 3));
-        }
+        for (int size = QFontInfo(caption).pixelSize() - 1;
+             size >= 7 && QFontMetrics(caption).height() > room + 2; --size)
+            caption.setPixelSize(size);
         if (caption != frame->font())
             frame->setProperty(FrameStyle::captionFontProperty, caption);
     }
