@@ -105,6 +105,25 @@ bool saveBox(const QDir& out, const char* file, const std::function<void()>& ask
     return saved;
 }
 
+// Names longer than the strip's labels and the file list, a long run as it goes, then a
+// question and an input box, each through the command that asks it.
+bool saveLongNamesAndBoxes(MainWindow& window, QtToolkit& toolkit, FormWindow* main,
+                           const QDir& out, const std::string& folder, const Sample* longNamed) {
+    for (int slot = 0; slot < 2; ++slot) {
+        const std::string name = longNamed[slot].name;
+        window.TN[slot]->setGeometry({330, 360 + slot * 1680, 1740, 1305});
+        window.TN[slot]->setPicture(folder + "/" + name);
+        window.NomTN[slot]->setCaption(name);
+    }
+    bool saved = save(main, out, "long-names.png");
+    toolkit.showProgress("Renommage : 1234 fichiers sur 5000");
+    saved = save(main, out, "long-run.png") && saved;
+    toolkit.showProgress("");
+    window.File1.setSelected(0, true);
+    saved = saveBox(out, "question.png", [&] { window.Comm1[4]->click(); }) && saved;
+    return saveBox(out, "input.png", [&] { window.Comm1[2]->click(); }) && saved;
+}
+
 } // namespace
 
 int runScreenshots(int argc, char** argv) {
@@ -172,24 +191,7 @@ int runScreenshots(int argc, char** argv) {
     }
     saved = save(main, out, "thumbnails.png") && saved;
 
-    // Names longer than the strip's labels and the file list.
-    for (int slot = 0; slot < 2; ++slot) {
-        const std::string name = samples[5 + slot].name;
-        window.TN[slot]->setGeometry({330, 360 + slot * 1680, 1740, 1305});
-        window.TN[slot]->setPicture(folder + "/" + name);
-        window.NomTN[slot]->setCaption(name);
-    }
-    saved = save(main, out, "long-names.png") && saved;
-
-    // A long run as it goes.
-    toolkit.showProgress("Renommage : 1234 fichiers sur 5000");
-    saved = save(main, out, "long-run.png") && saved;
-    toolkit.showProgress("");
-
-    // A question and an input box, each through the command that asks it.
-    window.File1.setSelected(0, true);
-    saved = saveBox(out, "question.png", [&] { window.Comm1[4]->click(); }) && saved;
-    saved = saveBox(out, "input.png", [&] { window.Comm1[2]->click(); }) && saved;
+    saved = saveLongNamesAndBoxes(window, toolkit, main, out, folder, samples + 5) && saved;
 
     // The other windows, each through the command that opens it.
     window.viewer().ViewPhoto(folder + "/" + samples[1].name);
