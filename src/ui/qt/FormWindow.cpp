@@ -436,6 +436,11 @@ void FormWindow::nameBoxes() {
             continue;
         if (const Control* label = labelAbove(*control)) {
             widget->setAccessibleName(qs(label->caption()));
+            // AT-SPI names a combo box by its text and tells its label through this relation.
+            if (auto* caption = qobject_cast<QLabel*>(widgets_.at(label)))
+                caption->setBuddy(widget);
+            if (auto* combo = qobject_cast<QComboBox*>(widget))
+                combo->lineEdit()->setAccessibleName(qs(label->caption()));
             continue;
         }
         QString name = qs(control->tooltip());
