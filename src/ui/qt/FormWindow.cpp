@@ -813,10 +813,13 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
         if (form_ != nullptr)
             files.toggle(at.row());
     });
-    // The arrows move the current row; Space toggles it as a click does.
+    // The arrows move the current row; Space toggles it as a click does. The row the view
+    // marks on taking the focus is not the list's until the user moves or toggles it: the
+    // strip of thumbnails starts at the list's current row.
     connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
-            [this, &files](const QModelIndex& at) {
-                if (form_ != nullptr && at.isValid() && at.row() != files.current())
+            [this, &files](const QModelIndex& at, const QModelIndex& before) {
+                if (form_ != nullptr && at.isValid() && before.isValid() &&
+                    at.row() != files.current())
                     files.setCurrent(at.row());
             });
     view->installEventFilter(new ListKeys(view, [this, view, &files](int key) {
