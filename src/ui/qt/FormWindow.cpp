@@ -122,7 +122,8 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return QObject::eventFilter(watched, event);
         const auto* key = static_cast<QKeyEvent*>(event);
-        return key->modifiers() == Qt::NoModifier && onKey_(key->key());
+        // The keypad's Enter is Enter.
+        return (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && onKey_(key->key());
     }
 
 private:
