@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
+#include "journal/Journal.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -22,8 +24,10 @@ int main(int argc, char** argv) {
     QtPictures pictures;
     QtShell shell;
     SystemClock clock;
+    PosixJournalFiles journalFiles;
+    Journal journal(journalFiles, defaultStateFolder() + "/quorvel");
     MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])},
-                      forms);
+                      forms, &journal);
 
     forms.onWindowCreated = dressProgramWindow;
     window.startUp();

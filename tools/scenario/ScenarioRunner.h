@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "journal/Journal.h"
 #include "platform/script/ScriptedToolkit.h"
 
 #include <functional>
@@ -19,6 +20,7 @@ struct ScenarioPlatform {
     std::string defaultConfigFolder;
     ProgramInfo program;
     std::function<void(const std::string& folder)> changeWorkingFolder;
+    JournalFiles& journalFiles;
 };
 
 // Runs the main window's logic from a script of user actions, one per line, and writes
@@ -49,8 +51,13 @@ private:
     SystemClock clock_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<Journal> journal_;
     std::string configFolder_;
     std::string programFolder_;
+    // Empty until a script names it; the journal then goes into a folder of the script's
+    // own, never into the user's home.
+    std::string stateFolder_;
+    bool configGiven_ = false;
 };
 
 } // namespace quorvel
