@@ -100,8 +100,9 @@ WindowTest::WindowTest() {
 
 MainWindow& WindowTest::start() {
     window = std::make_unique<MainWindow>(
-        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder}},
-        toolkit);
+        Services{
+            toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder}},
+        toolkit, journal);
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

@@ -132,7 +132,8 @@ protected:
     RecordingShell shell;
     FixedClock clock;
     std::string programFolder;
-    std::string dataFolder; // empty: the help and pictures sit beside the program
+    std::string dataFolder;     // empty: the help and pictures sit beside the program
+    Journal* journal = nullptr; // where start() has the window record its batches
     std::unique_ptr<MainWindow> window;
 };
 
