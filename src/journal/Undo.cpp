@@ -108,6 +108,9 @@ bool undoOne(FileSystem& fs, JournalFiles& files, const Change& change, UndoFail
     failure = {lastName(change.target), 0, {}};
     if (change.kind == ChangeKind::Rename) {
         failure.error = fs.renameNoReplace(change.target, change.source);
+        // Already back under its old name, by hand: nothing is left to take back.
+        if (failure.error == ENOENT && !fs.exists(change.target) && fs.exists(change.source))
+            return true;
         if (failure.error == EEXIST)
             failure.reason = lastName(change.source) + " existe déjà";
         return failure.error == 0;

@@ -1,5 +1,6 @@
 #include "undo/UndoTestSupport.h"
 
+#include <cstdio>
 #include <fstream>
 #include <unistd.h>
 
@@ -150,11 +151,17 @@ TEST_F(UndoCommandTest, ANameTakenAgainIsNotReplacedAndIsNamed) {
     openSource(folder);
     run();
     std::string renamedSecond;
-    for (const std::string& name : namesIn(folder))
+    std::string renamedThird;
+    for (const std::string& name : namesIn(folder)) {
         if (readFile(folder + "/" + name) == "IMG_2.jpg")
             renamedSecond = name;
+        if (readFile(folder + "/" + name) == "IMG_3.jpg")
+            renamedThird = name;
+    }
     ASSERT_FALSE(renamedSecond.empty());
     temp.file("Photos/IMG_2.jpg", "a new photo");
+    // Put back by hand: nothing left to do, and it counts as back.
+    ASSERT_EQ(::rename((folder + "/" + renamedThird).c_str(), (folder + "/IMG_3.jpg").c_str()), 0);
 
     undo();
     EXPECT_EQ(undoTexts()[1], "2 fichiers ont été rétablis sur les 3 du lot.\r\n\r\n" +
@@ -162,6 +169,7 @@ TEST_F(UndoCommandTest, ANameTakenAgainIsNotReplacedAndIsNamed) {
     EXPECT_EQ(readFile(folder + "/IMG_2.jpg"), "a new photo");
     EXPECT_EQ(readFile(folder + "/" + renamedSecond), "IMG_2.jpg");
     EXPECT_EQ(readFile(folder + "/IMG_1.jpg"), "IMG_1.jpg");
+    EXPECT_EQ(readFile(folder + "/IMG_3.jpg"), "IMG_3.jpg");
     // The change left stays for a later try.
     EXPECT_TRUE(w.mnuAnnuler.enabled());
 }
