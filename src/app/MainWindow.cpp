@@ -25,6 +25,8 @@ constexpr Rgb targetColour = 0xFFE0C0;
 
 const char* const windowTitle = "Mini Quorvel Photos et Fichiers 01 2007";
 const char* const appSection = "Data";
+// Settings beyond the first window's six keys, kept apart from them.
+const char* const optionsSection = "Options";
 
 template <typename T>
 T& make(Form& form, const std::string& name, Control* container, Geometry geometry,
@@ -287,6 +289,7 @@ void MainWindow::startUp() {
     Label5.setCaption("");
     Option1[0]->select();
     helpFile_ = joinPath(programFolder, "Quorvel.chm");
+    exifDates = store.read(app, optionsSection, "Exif").value_or("0") == "1";
 }
 
 void MainWindow::close() {
@@ -301,6 +304,7 @@ void MainWindow::close() {
     store.write(app, appSection, "T2", Text2.text());
     store.write(app, appSection, "O1", Frame3.tag());
     store.write(app, appSection, "O2", Frame8.tag());
+    store.write(app, optionsSection, "Exif", exifDates ? "1" : "0");
     if (!store.commit()) {
         services_.toolkit.message("Les réglages n'ont pas pu être enregistrés : ils seront "
                                   "perdus à la fermeture.",

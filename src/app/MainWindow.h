@@ -139,6 +139,10 @@ public:
     std::int64_t Fixe = 0;
     std::int64_t Flag = 0;
 
+    // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
+    // capture dates. Saved at shut-down in a settings group of its own.
+    bool exifDates = false;
+
 private:
     std::unique_ptr<Panes> panes_;
     std::unique_ptr<NameComposer> composer_;

@@ -159,6 +159,16 @@ void BatchRename::finish() {
     w_.toolkit().setBusy(false);
 }
 
+std::string BatchRename::timeStampOf(const std::string& path, int& error) const {
+    if (w_.exifDates && w_.services().captureDates != nullptr) {
+        if (const auto taken = w_.services().captureDates->captureTime(path))
+            return NameComposer::timeStamp(*taken);
+    }
+    std::int64_t seconds = 0;
+    error = w_.fs().modificationTime(path, seconds);
+    return error == 0 ? NameComposer::timeStamp(static_cast<std::time_t>(seconds)) : std::string();
+}
+
 void BatchRename::run() {
     if (running_)
         return;
@@ -233,10 +243,8 @@ void BatchRename::run() {
 
         std::string stamp;
         if (usesStamp(scheme)) {
-            std::int64_t seconds = 0;
-            const int error = fs.modificationTime(source, seconds);
-            if (error == 0)
-                stamp = NameComposer::timeStamp(static_cast<std::time_t>(seconds));
+            int error = 0;
+            stamp = timeStampOf(source, error);
             if (stamp.empty()) {
                 failures.push_back(
                     {name, error,

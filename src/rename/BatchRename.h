@@ -26,6 +26,10 @@ private:
     // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
     void refuse(const std::string& text);
     void finish();
+    // The time stamp of schemes 3 and 4 for a file: its capture date when the option asks
+    // for it and the photo has one, else its modification time. Empty when neither can be
+    // read, with the error of the failed read in `error`.
+    std::string timeStampOf(const std::string& path, int& error) const;
 
     MainWindow& w_;
     bool running_ = false;

@@ -100,8 +100,8 @@ WindowTest::WindowTest() {
 }
 
 MainWindow& WindowTest::start() {
-    window = std::make_unique<MainWindow>(
-        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+    window = std::make_unique<MainWindow>(Services{
+        toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}, &captureDates});
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

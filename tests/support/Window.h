@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/script/FaultyFileSystem.h"
 #include "platform/script/MemorySettingsStore.h"
@@ -88,6 +89,7 @@ protected:
     FakePictures pictures;
     RecordingShell shell;
     FixedClock clock;
+    ExifCaptureDates captureDates;
     std::string programFolder;
     std::unique_ptr<MainWindow> window;
 };

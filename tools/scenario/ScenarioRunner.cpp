@@ -164,7 +164,7 @@ void ScenarioRunner::execute(const std::string& line) {
         program.folder = programFolder_;
         window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
                                                         platform_.pictures, *shell_, clock_,
-                                                        program});
+                                                        program, &captureDates_});
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {
