@@ -44,14 +44,18 @@ public:
     static constexpr std::size_t window = 16 * 1024;
     static constexpr int maxReads = 64;
 
-    FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    // buffer: the window's storage, lent so that its memory serves file after file.
+    FileSource(int fd, std::uint64_t size, std::vector<std::uint8_t>& buffer)
+        : fd_(fd), size_(size), buffer_(buffer) {
+        buffer_.clear();
+    }
     std::uint64_t size() const override { return size_; }
     std::span<const std::uint8_t> bytes(std::uint64_t offset, std::size_t length) override;
 
 private:
     int fd_;
     std::uint64_t size_;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t>& buffer_;
     std::uint64_t start_ = 0;
     int reads_ = 0;
 };

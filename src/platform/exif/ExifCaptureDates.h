@@ -2,6 +2,9 @@
 
 #include "platform/CaptureDates.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace quorvel {
 
 // Reads capture dates with a parser of our own rather than a library: the libraries at
@@ -10,6 +13,9 @@ namespace quorvel {
 class ExifCaptureDates : public CaptureDates {
 public:
     std::optional<CaptureTime> captureTime(const std::string& path) override;
+
+private:
+    std::vector<std::uint8_t> buffer_; // kept from file to file
 };
 
 } // namespace quorvel
