@@ -30,9 +30,9 @@ void AboutBox::create() {
     Form& f = *form_;
     f.setCaption("A Propos de Quorvel");
     f.add<Image>("Picture1", &f, Geometry{0, 0, 3735, 2535})
-        .setPicture(joinPath(w_.services().program.folder, pictureFile));
+        .setPicture(joinPath(w_.services().program.filesFolder(), pictureFile));
     label(f, "Label1", {5400, 360, 2895, 615}, "Quorvel").setForeColor(red);
-    label(f, "Label2", {5400, 1080, 2895, 375}, "version : 1.0");
+    label(f, "Label2", {5400, 1080, 2895, 375}, "version : " QUORVEL_VERSION);
     label(f, "Label3", {5400, 1920, 3015, 375}, "Auteur : Vesquin").setForeColor(blue);
     label(f, "Label4", {480, 2760, 8055, 615},
           "Si ce logiciel vous a plu, ou si vous souhaitez le voir évoluer, n'hésitez pas à "

@@ -63,4 +63,13 @@ std::string withFailures(const std::string& message, const std::vector<FileFailu
     return text;
 }
 
+std::string withSyncFailure(const std::string& message, int syncError) {
+    if (syncError == 0)
+        return message;
+    return message + "\r\nAttention : l'écriture sur le disque n'a pas pu être confirmée (" +
+           frenchReason(syncError) +
+           "). Les fichiers renommés ou copiés pourraient être perdus ou incomplets : ne "
+           "supprimez pas les originaux avant d'avoir vérifié les copies.";
+}
+
 } // namespace quorvel

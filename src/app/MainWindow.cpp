@@ -288,7 +288,7 @@ void MainWindow::startUp() {
     FraPro.setLeft(3750);
     Label5.setCaption("");
     Option1[0]->select();
-    helpFile_ = joinPath(programFolder, "Quorvel.chm");
+    helpFile_ = joinPath(services_.program.filesFolder(), helpFileName);
     exifDates = store.read(app, optionsSection, "Exif").value_or("0") == "1";
 }
 

@@ -2,11 +2,14 @@
 
 #include "app/Errors.h"
 #include "app/MainWindow.h"
+#include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
 #include "platform/Names.h"
 #include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
+#include "text/NameCheck.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -57,11 +60,9 @@ std::string shorterThanType(const std::string& type) {
 
 // Characters that would split the text into path components or make it a pattern.
 const char* forbiddenInPrefix(std::string_view text) {
-    for (const char c : text) {
-        if (c == '/' || c == '\0' || c == '*' || c == '?')
-            return "Le texte à rajouter ne peut pas contenir les caractères « / », « * », « ? » "
-                   "ni de caractère nul.";
-    }
+    if (forbiddenTypedCharacter(text))
+        return "Le texte à rajouter ne peut pas contenir les caractères « / », « * », « ? » "
+               "ni de caractère nul.";
     return nullptr;
 }
 
@@ -171,24 +172,26 @@ void NameEdits::shorten(bool onRight) {
         return;
     const std::int64_t excess = w_.Exces;
     if (onRight) {
-        RunNameEdit([this, excess, k, target](const std::string& name) -> NewName {
-            const std::int64_t keep = length(name) - excess - k - 1;
-            if (keep < 0)
-                return {{}, tooShortForCut};
-            w_.MM = left(name, keep);
-            return withTargetType(w_.MM + ".", target);
-        });
+        RunNameEdit(BatchKind::ShortenRight,
+                    [this, excess, k, target](const std::string& name) -> NewName {
+                        const std::int64_t keep = length(name) - excess - k - 1;
+                        if (keep < 0)
+                            return {{}, tooShortForCut};
+                        w_.MM = left(name, keep);
+                        return withTargetType(w_.MM + ".", target);
+                    });
     } else {
-        RunNameEdit([this, excess, k, target](const std::string& name) -> NewName {
-            const std::int64_t keep = length(name) - excess;
-            if (keep < 0)
-                return {{}, tooShortForCut};
-            w_.MM = right(name, keep);
-            const std::int64_t stem = length(w_.MM) - k;
-            if (stem < 0)
-                return {{}, tooShortForCut};
-            return withTargetType(left(w_.MM, stem), target);
-        });
+        RunNameEdit(BatchKind::ShortenLeft,
+                    [this, excess, k, target](const std::string& name) -> NewName {
+                        const std::int64_t keep = length(name) - excess;
+                        if (keep < 0)
+                            return {{}, tooShortForCut};
+                        w_.MM = right(name, keep);
+                        const std::int64_t stem = length(w_.MM) - k;
+                        if (stem < 0)
+                            return {{}, tooShortForCut};
+                        return withTargetType(left(w_.MM, stem), target);
+                    });
     }
 }
 
@@ -217,8 +220,9 @@ void NameEdits::lengthenOnLeft() {
     }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
-    RunNameEdit(
-        [this, k, target](const std::string& name) { return keepStem(name, k, w_.Ext, target); });
+    RunNameEdit(BatchKind::LengthenLeft, [this, k, target](const std::string& name) {
+        return keepStem(name, k, w_.Ext, target);
+    });
 }
 
 void NameEdits::copyToTarget() {
@@ -228,23 +232,18 @@ void NameEdits::copyToTarget() {
         return;
     const std::int64_t k = length(w_.Combo1.text());
     const std::string target = w_.Combo3.text();
-    RunNameEdit([k, target](const std::string& name) { return keepStem(name, k, {}, target); });
+    RunNameEdit(BatchKind::CopyToTarget,
+                [k, target](const std::string& name) { return keepStem(name, k, {}, target); });
 }
 
-void NameEdits::RunNameEdit(const NameRule& rule) {
-    Toolkit& ui = w_.toolkit();
+bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int& listed) {
     FileList& source = w_.File1;
-    ui.setBusy(true);
-
-    struct Step {
-        std::string from;
-        std::string to;
-    };
     // Every new name is made and checked before the first file is touched, so that a
     // refused one leaves the whole selection as it was.
     w_.Fixe = source.selectedCount() > 0 ? 1 : 0;
-    const int listed = source.count();
-    std::vector<Step> steps;
+    listed = source.count();
+    // The target type is typed by the user, unlike the characters that the names carry over.
+    const char* typedProblem = typedCharacterProblem(w_.Combo3.text());
     for (int i = 0; i < listed; ++i) {
         if (w_.Fixe != 0 && !source.selected(i))
             continue;
@@ -253,54 +252,73 @@ void NameEdits::RunNameEdit(const NameRule& rule) {
         if (made.problem.empty()) {
             if (const char* problem = nameProblem(made.name))
                 made.problem = problem;
+            else if (typedProblem != nullptr)
+                made.problem = typedProblem;
         }
         if (!made.problem.empty()) {
             const std::string what = made.name.empty()
                                          ? "« " + name + " »"
                                          : "« " + name + " » en « " + made.name + " »";
-            ui.message("Impossible de renommer " + what + " :\r\n" + made.problem +
-                           "\r\nAucun fichier n'a été modifié.",
-                       Icon::Error, Buttons::Ok, "Renommer");
-            ui.setBusy(false);
-            return;
+            w_.toolkit().message("Impossible de renommer " + what + " :\r\n" + made.problem +
+                                     "\r\nAucun fichier n'a été modifié.",
+                                 Icon::Error, Buttons::Ok, "Renommer");
+            return false;
         }
         steps.push_back({name, std::move(made.name)});
     }
+    return true;
+}
 
-    w_.F1 = dropTrailingSeparator(source.path());
-    w_.F2 = dropTrailingSeparator(w_.File2.path());
-    const bool copy = source.path() != w_.File2.path();
-    std::int64_t done = 0;
-    std::vector<FileFailure> failures;
-    const std::size_t progressStep = 50;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (steps.size() > progressStep && i % progressStep == 0)
-            ui.showProgress("Fichiers traités : " + std::to_string(i) + " sur " +
-                            std::to_string(steps.size()));
-        w_.M = steps[i].from;
-        w_.NN = steps[i].to;
-        // The file already bears the name asked for: done, with nothing to touch.
-        if (!copy && w_.M == w_.NN) {
-            ++done;
-            continue;
-        }
-        const std::string from = joinPath(w_.F1, w_.M);
-        const int error = copy ? w_.fs().copyNoReplace(from, joinPath(w_.F2, w_.NN))
-                               : w_.fs().renameNoReplace(from, joinPath(w_.F1, w_.NN));
-        if (error == 0)
-            ++done;
-        else
-            failures.push_back({w_.M, error, {}});
+void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
+    Toolkit& ui = w_.toolkit();
+    ui.setBusy(true);
+    std::vector<EditStep> steps;
+    int listed = 0;
+    if (!planEdit(rule, steps, listed)) {
+        ui.setBusy(false);
+        return;
     }
-    if (steps.size() > progressStep)
-        ui.showProgress({});
 
-    source.refresh();
+    w_.F1 = dropTrailingSeparator(w_.File1.path());
+    w_.F2 = dropTrailingSeparator(w_.File2.path());
+    const bool copy = w_.File1.path() != w_.File2.path();
+    BatchExecutor executor(w_.fs(), observer_,
+                           [&ui](const std::string& text) { ui.showProgress(text); });
+    executor.begin({kind, w_.F1, w_.F2, w_.services().clock.now()}, steps.size());
+    std::vector<WorkItem> items;
+    std::vector<const EditStep*> itemSteps;
+    for (const EditStep& step : steps) {
+        WorkItem item{joinPath(w_.F1, step.from), joinPath(copy ? w_.F2 : w_.F1, step.to),
+                      copy ? ChangeKind::Copy : ChangeKind::Rename};
+        // The file already bears the name asked for: done, with nothing to touch.
+        if (!copy && step.from == step.to) {
+            executor.settled(item, {});
+        } else {
+            items.push_back(std::move(item));
+            itemSteps.push_back(&step);
+        }
+    }
+    std::vector<ItemOutcome> outcomes;
+    executor.perform(items, outcomes);
+    std::vector<FileFailure> failures;
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        if (outcomes[i].outcome != Outcome::Done)
+            failures.push_back(
+                {itemSteps[i]->from,
+                 outcomes[i].outcome == Outcome::Collision ? EEXIST : outcomes[i].error,
+                 {}});
+    }
+    if (!steps.empty()) {
+        w_.M = steps.back().from;
+        w_.NN = steps.back().to;
+    }
+    const BatchSummary summary = executor.finish();
+
+    w_.File1.refresh();
     w_.File2.refresh();
     w_.panes().writeTargetStatus();
     beepThrice();
-    ui.message(withFailures(BatchRename::FormatRenameResult(done, listed), failures), Icon::None,
-               Buttons::Ok, "Renommer");
+    BatchRename::showResult(ui, summary, listed, failures);
     ui.setBusy(false);
 }
 

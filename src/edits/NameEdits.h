@@ -1,11 +1,15 @@
 #pragma once
 
+#include "batch/Batch.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
+class BatchObserver;
 class MainWindow;
 
 // The new name that an edit gives to one file, or, when it can give none, why.
@@ -30,7 +34,9 @@ public:
     // renamed in place when both panes show the same folder, copied into the target folder
     // otherwise. Every new name is checked before the first file is touched; a refused one
     // stops the edit with a message and nothing changed.
-    void RunNameEdit(const NameRule& rule);
+    void RunNameEdit(BatchKind kind, const NameRule& rule);
+    // Told of every edit's changes before they are made; null for none.
+    void setObserver(BatchObserver* observer) { observer_ = observer; }
 
     void shortenOnRight(); // Comm1_10
     void shortenOnLeft();  // Comm1_8
@@ -39,6 +45,13 @@ public:
     void addType();        // Comm3
 
 private:
+    struct EditStep {
+        std::string from;
+        std::string to;
+    };
+    // The new name of every file the edit takes; false, with the refusal shown, when one
+    // cannot be given.
+    bool planEdit(const NameRule& rule, std::vector<EditStep>& steps, int& listed);
     // What a shorten or lengthen works from once the user has answered: the two types and
     // the lengths, in characters, of the answer, of the sample and of the source type.
     struct Typed {
@@ -61,6 +74,7 @@ private:
     std::string typedWithTargetType() const;
 
     MainWindow& w_;
+    BatchObserver* observer_ = nullptr;
 };
 
 } // namespace quorvel

@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 #include "app/MainWindow.h"
 #include "platform/Names.h"
+#include "text/NameCheck.h"
 
 #include <cerrno>
 
@@ -68,7 +69,7 @@ bool FolderCommands::acceptName(const std::string& name, const std::string& titl
         error("Le répertoire n'est pas défini", title);
         return false;
     }
-    if (const char* problem = nameProblem(name)) {
+    if (const char* problem = typedNameProblem(name)) {
         error("Le nom " + quoted(name) + " ne convient pas pour un répertoire.\r\n" + problem,
               title);
         return false;

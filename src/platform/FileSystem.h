@@ -15,15 +15,15 @@ struct Listing {
 
 // What the tree delete did: `left` counts entries that are still on disk afterwards.
 struct TreeDeleteResult {
-    int error = 0;            // errno of the first failure, 0 when everything went
-    std::size_t removed = 0;  // entries removed, the folder itself included
-    std::size_t left = 0;     // entries that could not be removed
-    std::string firstLeft;    // full path of the first entry left behind
+    int error = 0;           // errno of the first failure, 0 when everything went
+    std::size_t removed = 0; // entries removed, the folder itself included
+    std::size_t left = 0;    // entries that could not be removed
+    std::string firstLeft;   // full path of the first entry left behind
 };
 
 // A mounted volume: the Linux counterpart of a drive.
 struct Volume {
-    std::string root;  // "/" or a mount root, no trailing "/" except for "/" itself
+    std::string root; // "/" or a mount root, no trailing "/" except for "/" itself
     std::string fsType;
 };
 
@@ -39,8 +39,8 @@ public:
     // Subfolders (links to folders included), hidden names left out, natural order.
     virtual Listing listFolders(const std::string& folder) = 0;
 
-    virtual bool isFolder(const std::string& path) = 0;  // follows a link
-    virtual bool exists(const std::string& path) = 0;    // does not follow a link
+    virtual bool isFolder(const std::string& path) = 0; // follows a link
+    virtual bool exists(const std::string& path) = 0;   // does not follow a link
 
     // Seconds since the epoch of the last modification (a link is followed).
     virtual int modificationTime(const std::string& path, std::int64_t& seconds) = 0;
@@ -54,10 +54,13 @@ public:
     // Removes a file; a link is removed as a link. Refuses a folder (EISDIR).
     virtual int removeFile(const std::string& path) = 0;
     virtual int createFolder(const std::string& path) = 0;
-    virtual int removeFolder(const std::string& path) = 0;  // an empty folder only
+    virtual int removeFolder(const std::string& path) = 0; // an empty folder only
     // Removes a folder with everything inside, hidden and read-only entries included,
     // without following a link or leaving its own mounted file system.
     virtual TreeDeleteResult deleteTree(const std::string& path) = 0;
+    // Writes to disk, once, everything pending on the file system that holds the folder,
+    // so that what a batch reports as done survives a power cut.
+    virtual int syncFileSystem(const std::string& folder) = 0;
 
     // "/" first, then the mount roots of real, user-visible file systems.
     virtual std::vector<Volume> volumes() = 0;

@@ -296,22 +296,4 @@ std::string parentFolder(std::string_view path) {
     return std::string(path.substr(0, slash));
 }
 
-const char* nameProblem(std::string_view name) {
-    if (name.empty())
-        return "Le nom est vide.";
-    if (name == "." || name == "..")
-        return "Les noms « . » et « .. » sont réservés.";
-    for (const char c : name) {
-        if (c == '/')
-            return "Un nom ne peut pas contenir le caractère « / ».";
-        if (c == '\0')
-            return "Un nom ne peut pas contenir de caractère nul.";
-        if (c == '*' || c == '?')
-            return "Un nom ne peut pas contenir les caractères « * » ou « ? ».";
-    }
-    if (name.size() > 255)
-        return "Le nom dépasse 255 octets.";
-    return nullptr;
-}
-
 } // namespace quorvel

@@ -38,8 +38,4 @@ std::string lastComponent(std::string_view path);
 // Folder one level up ("/" for "/a", "" for "/").
 std::string parentFolder(std::string_view path);
 
-// Why a name may not reach the disk as one path component, or nullptr when it may.
-// The texts are the user's: French, ready to be shown.
-const char* nameProblem(std::string_view name);
-
 } // namespace quorvel

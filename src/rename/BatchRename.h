@@ -1,10 +1,17 @@
 #pragma once
 
+#include "rename/RenamePlan.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
+class BatchExecutor;
+class BatchObserver;
+class Toolkit;
+struct FileFailure;
 class MainWindow;
 
 // "Renommer !": the batch rename run with its problem panel.
@@ -16,22 +23,32 @@ public:
     void run();
     bool running() const { return running_; }
 
+    // What a click on "Renommer !" would do now, without touching the disk.
+    RunPlan plan();
+    // Told of every run's changes before they are made; null for none.
+    void setObserver(BatchObserver* observer) { observer_ = observer; }
+
     // "3 fichiers ont été renommés sur les 10 présents."
     static std::string FormatRenameResult(std::int64_t renamed, std::int64_t listed);
+    // The result message of a batch: the count, the files that failed, and a warning when
+    // what it wrote could not be made durable.
+    static void showResult(Toolkit& toolkit, const BatchSummary& summary, std::int64_t listed,
+                           const std::vector<FileFailure>& failures);
 
 private:
-    // Why the present panel values may not start a run over `count` files, empty when
-    // they may.
-    std::string refusal(std::int64_t count) const;
+    RunSettings settings() const;
+    // The selected rows of File1, or every row when none is selected.
+    std::vector<int> takenRows() const;
+    void show(const RenamePlanner& planner, const PlannedItem& item);
+    bool waitOnCollision(RenamePlanner& planner, const std::string& newName);
+    // Plans the next file, performs it when it can, and moves the walk on past it.
+    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, PlannedItem& item);
     // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
     void refuse(const std::string& text);
     void finish();
-    // The time stamp of schemes 3 and 4 for a file: its capture date when the option asks
-    // for it and the photo has one, else its modification time. Empty when neither can be
-    // read, with the error of the failed read in `error`.
-    std::string timeStampOf(const std::string& path, int& error) const;
 
     MainWindow& w_;
+    BatchObserver* observer_ = nullptr;
     bool running_ = false;
 };
 

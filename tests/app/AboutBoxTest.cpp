@@ -39,7 +39,7 @@ TEST_F(AboutBoxTest, TheBoxNamesTheProgramWithItsTextsAndColours) {
     };
     const Expected labels[] = {
         {"Label1", {5400, 360, 2895, 615}, "Quorvel", 0xFF0000},
-        {"Label2", {5400, 1080, 2895, 375}, "version : 1.0", std::nullopt},
+        {"Label2", {5400, 1080, 2895, 375}, "version : " QUORVEL_VERSION, std::nullopt},
         {"Label3", {5400, 1920, 3015, 375}, "Auteur : Vesquin", 0x0000FF},
         {"Label4",
          {480, 2760, 8055, 615},
@@ -113,6 +113,18 @@ TEST_F(AboutBoxTest, HelpNamesTheFileBesideTheProgram) {
     ASSERT_EQ(shell.calls().size(), 1u);
     EXPECT_EQ(shell.calls()[0].operation, "Help");
     EXPECT_EQ(shell.calls()[0].document, programFolder + "/Quorvel.chm");
+}
+
+TEST_F(AboutBoxTest, AnInstalledProgramFindsItsHelpAndPictureInItsDataFolder) {
+    dataFolder = temp.folder("share/quorvel");
+    MainWindow& w = start();
+    w.showHelp();
+    ASSERT_EQ(shell.calls().size(), 1u);
+    EXPECT_EQ(shell.calls()[0].document, dataFolder + "/Quorvel.chm");
+    w.APropos.click();
+    EXPECT_EQ(dynamic_cast<Image&>(about("Picture1")).picture(), dataFolder + "/quorvel-about.png");
+    // The first run's folders stay the program's own.
+    EXPECT_EQ(w.Dir1.path(), programFolder);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "edits/NameEdits.h"
 
+#include "batch/Batch.h"
 #include "support/Window.h"
 
 #include <cerrno>
@@ -370,6 +371,45 @@ TEST_F(NameEditsTest, ANameThatCannotBeBuiltStopsTheEditBeforeAnyFile) {
     copy();
     refused("Impossible de renommer « IMG_1234.jpg » en « IMG_1234.* » :\r\nUn nom ne peut pas "
             "contenir les caractères « * » ou « ? ».\r\nAucun fichier n'a été modifié.");
+}
+
+// Linux allows these characters, and the files already bear them: only what is typed is
+// held to the stricter rule.
+TEST_F(NameEditsTest, CharactersCarriedOverFromANameAreKept) {
+    const std::string weird = "q?*\\\n\xff";
+    MainWindow& w = startIn("Photos", {weird + ".jpg", "a.jpg"});
+    w.Combo3.pick("bmp");
+    toolkit.clearEvents();
+    copy();
+    EXPECT_EQ(texts().back(), "2 fichiers ont été renommés sur les 2 présents.");
+    EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"a.bmp", weird + ".bmp"}));
+}
+
+// Such names would vanish from both lists, though the edit counted them.
+TEST_F(NameEditsTest, ANameThatWouldBeHiddenStopsTheEditBeforeAnyFile) {
+    struct Recorder : BatchObserver {
+        void begins(const BatchInfo& info) override { kinds.push_back(info.kind); }
+        std::vector<BatchKind> kinds;
+    } recorder;
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "IMG_5678.jpg"});
+    w.edits().setObserver(&recorder);
+    const std::vector<std::string> before = namesIn(temp / "Photos");
+    toolkit.clearEvents();
+    edit(lengthen(), ".IMG_5678.jpg");
+    EXPECT_EQ(onlyMessage().text,
+              "Impossible de renommer « IMG_1234.jpg » en « .IMG_1234.jpg » :\r\nUn nom ne peut "
+              "pas commencer par « . » : le fichier serait caché et le programme ne pourrait plus "
+              "le montrer.\r\nAucun fichier n'a été modifié.");
+    EXPECT_EQ(namesIn(temp / "Photos"), before);
+    EXPECT_EQ(fs.calls(FsOp::Rename) + fs.calls(FsOp::Copy), 0);
+    EXPECT_TRUE(recorder.kinds.empty());
+
+    // The same edit without the dot goes through the one executor, told of its kind.
+    edit(lengthen(), "x_IMG_5678.jpg");
+    EXPECT_EQ(recorder.kinds, std::vector<BatchKind>{BatchKind::LengthenLeft});
+    EXPECT_EQ(fs.calls(FsOp::Sync), 1);
+    EXPECT_EQ(namesIn(temp / "Photos"),
+              (std::vector<std::string>{"x_IMG_1234.jpg", "x_IMG_5678.jpg"}));
 }
 
 TEST_F(NameEditsTest, AnEmptySourceListTouchesNothing) {

@@ -31,6 +31,7 @@ public:
     int removeFolder(const std::string&) override { return ENOSYS; }
     TreeDeleteResult deleteTree(const std::string&) override { return {ENOSYS, 0, 0, {}}; }
     std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
+    int syncFileSystem(const std::string&) override { return 0; }
     std::string workingFolder() override { return "/"; }
 };
 

@@ -60,6 +60,7 @@ public:
     int removeFolder(const std::string&) override { return EPERM; }
     TreeDeleteResult deleteTree(const std::string&) override { return {EPERM, 0, 1, "/"}; }
     std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
+    int syncFileSystem(const std::string&) override { return 0; }
     std::string workingFolder() override { return "/"; }
 
 private:

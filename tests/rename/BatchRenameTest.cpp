@@ -1,5 +1,6 @@
 #include "rename/BatchRename.h"
 
+#include "batch/Batch.h"
 #include "platform/ExifSamples.h"
 #include "support/Window.h"
 
@@ -460,6 +461,138 @@ TEST_F(BatchRenameTest, RefusalsTouchNothing) {
     w.Command1.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
     EXPECT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "2007_01_15_143006.jpg"}));
+}
+
+// The preview asks the plan; it must name every file as the run then does, collisions
+// included, and touch nothing.
+TEST_F(BatchRenameTest, ThePlanGivesTheNamesTheRunGives) {
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    for (const char* name : {"03_X.jpg", "a.jpg", "b.jpg", "c.jpg"})
+        temp.file(std::string("Photos/") + name, name);
+    temp.file("Tri/02_X.jpg");
+    MainWindow& w = start();
+    openSource(photos);
+    w.Text1.setText("_X");
+    const auto planned = [&](const RunPlan& plan) {
+        Names rows;
+        for (const PlanRow& row : plan.rows)
+            rows.push_back(row.name + " " + row.newName + " " +
+                           std::to_string(static_cast<int>(row.outcome.outcome)));
+        return rows;
+    };
+    // In place, a renamed file frees its old name for the files that follow.
+    RunPlan plan = w.batch().plan();
+    EXPECT_EQ(planned(plan), (Names{"03_X.jpg 01_X.jpg 0", "a.jpg 02_X.jpg 0", "b.jpg 03_X.jpg 0",
+                                    "c.jpg 04_X.jpg 0"}));
+    EXPECT_EQ(plan.renamed, 4);
+    EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+    w.Command1.click();
+    EXPECT_EQ(namesIn(photos), (Names{"01_X.jpg", "02_X.jpg", "03_X.jpg", "04_X.jpg"}));
+    EXPECT_EQ(readFile(photos + "/03_X.jpg"), "b.jpg");
+
+    // Into a folder that holds a name: the numbers stop at the first collision.
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    w.File1.toggle(0);
+    w.File1.toggle(2);
+    w.File1.toggle(3);
+    plan = w.batch().plan();
+    EXPECT_EQ(planned(plan),
+              (Names{"01_X.jpg 01_X.jpg 0", "03_X.jpg 02_X.jpg 1", "04_X.jpg 02_X.jpg 1"}));
+    EXPECT_EQ(fs.calls(FsOp::Copy), 0);
+    duringWaits({[&] {
+        w.Check1.click();
+        w.Command2.click();
+    }});
+    toolkit.clearEvents();
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 4 présents."});
+    EXPECT_EQ(namesIn(tri), (Names{"01_X.jpg", "02_X.jpg"}));
+
+    // A refused batch: the plan holds the run's refusal and no name.
+    w.Text1.setText("a*");
+    plan = w.batch().plan();
+    EXPECT_EQ(planned(plan), (Names{"01_X.jpg  0", "02_X.jpg  0", "03_X.jpg  0", "04_X.jpg  0"}));
+    w.Command1.click();
+    EXPECT_EQ(texts().front(), plan.refusal);
+}
+
+// Such names would vanish from both lists, though the run counted them.
+TEST_F(BatchRenameTest, NamesThatWouldBeHiddenAreRefusedBeforeAnyFile) {
+    const std::string folder = temp.folder("f");
+    temp.file("f/a.jpg");
+    temp.file("f/b.jpg");
+    MainWindow& w = start();
+    openSource(folder);
+    const std::string hidden = "Les nouveaux noms seraient refusés : Un nom ne peut pas commencer "
+                               "par « . » : le fichier serait caché et le programme ne pourrait "
+                               "plus le montrer.";
+    for (const auto& [generic, scheme] : {std::pair<std::string, int>{".", 1}, {".hid", 2}}) {
+        w.Text1.setText(generic);
+        w.Option1[static_cast<std::size_t>(scheme)]->click();
+        toolkit.clearEvents();
+        w.Command1.click();
+        EXPECT_EQ(texts(), (Names{hidden, "0 fichiers ont été renommés sur les 0 présents."}));
+        EXPECT_EQ(namesIn(folder), (Names{"a.jpg", "b.jpg"}));
+        EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+    }
+}
+
+// Told before the disk changes, and told each outcome; the sync comes once, and a failed
+// one is no success.
+TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
+    struct Recorder : BatchObserver {
+        void begins(const BatchInfo& info) override { kinds.push_back(info.kind); }
+        void beforeGroup(std::span<const WorkItem> group) override {
+            ++groups;
+            for (const WorkItem& item : group)
+                announced += exists(item.source) && !exists(item.target) ? 1 : 100;
+        }
+        void afterItem(const WorkItem&, const ItemOutcome& outcome) override {
+            outcomes.push_back(outcome.outcome);
+        }
+        std::vector<BatchKind> kinds;
+        int announced = 0;
+        int groups = 0;
+        std::vector<Outcome> outcomes;
+    } recorder;
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    temp.file("Photos/a.jpg");
+    temp.file("Photos/b.jpg");
+    MainWindow& w = start();
+    openSource(photos);
+    w.Text1.setText("_X");
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    w.batch().setObserver(&recorder);
+    fs.failNth(FsOp::Sync, 1, EIO);
+    toolkit.clearEvents();
+    w.Command1.click();
+    EXPECT_EQ(recorder.kinds, std::vector<BatchKind>{BatchKind::RenameRun});
+    // Both copies announced together, before either was made.
+    EXPECT_EQ(recorder.announced, 2);
+    EXPECT_EQ(recorder.groups, 1);
+    EXPECT_EQ(recorder.outcomes, (std::vector<Outcome>{Outcome::Done, Outcome::Done}));
+    EXPECT_EQ(fs.calls(FsOp::Sync), 1);
+    EXPECT_EQ(lastEvent().icon, Icon::Error);
+    EXPECT_EQ(
+        texts(),
+        Names{
+            "2 fichiers ont été renommés sur les 2 présents.\r\nAttention : "
+            "l'écriture sur le disque n'a pas pu être confirmée (erreur de "
+            "lecture ou d'écriture sur le disque). Les fichiers renommés ou copiés pourraient être "
+            "perdus ou incomplets : ne supprimez pas les originaux avant "
+            "d'avoir vérifié les copies."});
+
+    // Nothing written, nothing to sync.
+    duringWaits({[&] {
+        w.Check1.click();
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(recorder.outcomes.back(), Outcome::Collision);
+    EXPECT_EQ(fs.calls(FsOp::Sync), 1);
+    expectEndOfRun();
 }
 
 // A JPEG whose EXIF holds the given dates, modified at `modified`.

@@ -26,8 +26,7 @@ TempFolder::~TempFolder() {
     for (auto it = fsys::recursive_directory_iterator(path_, ignored);
          it != fsys::recursive_directory_iterator(); it.increment(ignored)) {
         if (!it->is_symlink())
-            fsys::permissions(it->path(), fsys::perms::owner_all, fsys::perm_options::add,
-                              ignored);
+            fsys::permissions(it->path(), fsys::perms::owner_all, fsys::perm_options::add, ignored);
     }
     fsys::remove_all(path_, ignored);
 }
@@ -101,7 +100,8 @@ WindowTest::WindowTest() {
 
 MainWindow& WindowTest::start() {
     window = std::make_unique<MainWindow>(Services{
-        toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}, &captureDates});
+        toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder},
+        &captureDates});
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

@@ -8,9 +8,8 @@
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
 
-#include <gtest/gtest.h>
-
 #include <ctime>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -91,6 +90,7 @@ protected:
     FixedClock clock;
     ExifCaptureDates captureDates;
     std::string programFolder;
+    std::string dataFolder; // empty: the help and pictures sit beside the program
     std::unique_ptr<MainWindow> window;
 };
 

@@ -107,7 +107,9 @@ ScenarioRunner::ScenarioRunner(ScenarioPlatform platform, std::istream& script, 
 
 ScenarioRunner::~ScenarioRunner() = default;
 
-void ScenarioRunner::emit(const std::string& json) { out_ << json << '\n' << std::flush; }
+void ScenarioRunner::emit(const std::string& json) {
+    out_ << json << '\n' << std::flush;
+}
 
 int ScenarioRunner::run() {
     try {
@@ -162,9 +164,11 @@ void ScenarioRunner::execute(const std::string& line) {
         settings_ = platform_.makeSettings(configFolder_);
         ProgramInfo program = platform_.program;
         program.folder = programFolder_;
-        window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
-                                                        platform_.pictures, *shell_, clock_,
-                                                        program, &captureDates_});
+        // A script's program folder stands for the program with its files beside it.
+        program.dataFolder.clear();
+        window_ = std::make_unique<MainWindow>(Services{
+            toolkit_, platform_.fs, *settings_, platform_.pictures, *shell_, clock_, program,
+            &captureDates_});
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {

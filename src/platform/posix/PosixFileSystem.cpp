@@ -756,6 +756,15 @@ std::vector<Volume> PosixFileSystem::volumes() {
                                 [this](const std::string& path) { return isFolder(path); });
 }
 
+int PosixFileSystem::syncFileSystem(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = ::syncfs(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
 std::string PosixFileSystem::workingFolder() {
     char* path = ::getcwd(nullptr, 0);
     if (path == nullptr)

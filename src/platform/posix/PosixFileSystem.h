@@ -48,6 +48,7 @@ public:
     int createFolder(const std::string& path) override;
     int removeFolder(const std::string& path) override;
     TreeDeleteResult deleteTree(const std::string& path) override;
+    int syncFileSystem(const std::string& folder) override;
     std::vector<Volume> volumes() override;
     std::string workingFolder() override;
 

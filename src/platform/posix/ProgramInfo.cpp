@@ -25,12 +25,28 @@ std::filesystem::path runningProgram(const char* argv0) {
 
 } // namespace
 
+std::string installedDataFolder(const std::string& programFolder) {
+    std::error_code error;
+    const std::filesystem::path folder(programFolder);
+    if (std::filesystem::exists(folder / helpFileName, error)) {
+        return {};
+    }
+    // The help is looked for rather than the folder, so that a stray empty share/quorvel
+    // does not hide a build tree's own files.
+    const std::filesystem::path shared = folder.parent_path() / "share" / "quorvel";
+    if (std::filesystem::is_regular_file(shared / helpFileName, error)) {
+        return shared.lexically_normal().string();
+    }
+    return {};
+}
+
 ProgramInfo programInfo(const char* argv0) {
     const std::filesystem::path exe = runningProgram(argv0);
     ProgramInfo info;
     info.folder = exe.parent_path().string();
     // "quorvel" stays "quorvel", "quorvel.bin" becomes "quorvel", ".quorvel" stays whole.
     info.baseName = exe.stem().string();
+    info.dataFolder = installedDataFolder(info.folder);
     return info;
 }
 

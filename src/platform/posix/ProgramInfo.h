@@ -10,6 +10,11 @@ namespace quorvel {
 // link cannot be read.
 ProgramInfo programInfo(const char* argv0);
 
+// The folder of an installed program's help and pictures: empty when the help file sits in
+// the program's own folder (a build tree, or a copy carried with its files), otherwise
+// <prefix>/share/quorvel for a program in <prefix>/bin when that folder holds the help.
+std::string installedDataFolder(const std::string& programFolder);
+
 // The user's configuration folder: $XDG_CONFIG_HOME when it is set to an absolute path,
 // otherwise ~/.config.
 std::string defaultConfigFolder();

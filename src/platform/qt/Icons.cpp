@@ -1,5 +1,7 @@
 #include "platform/qt/Icons.h"
 
+#include "platform/qt/PictureExport.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -304,7 +306,7 @@ void programPicture(QPainter& p) {
 
 QIcon programIcon() {
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    for (const int size : programIconSizes)
         icon.addPixmap(paint(size, 1, 64, programPicture));
     return icon;
 }

@@ -7,8 +7,8 @@
 
 namespace quorvel {
 
-// The icon sizes a desktop install ships, in pixels.
-inline constexpr std::array<int, 6> programIconSizes{16, 32, 48, 64, 128, 256};
+// The icon sizes a desktop install ships, in pixels: those the icon theme lays out.
+inline constexpr std::array<int, 8> programIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 // The about box's picture, in pixels.
 inline constexpr int aboutPictureWidth = 250;
 inline constexpr int aboutPictureHeight = 166;

@@ -117,6 +117,12 @@ std::vector<Volume> FaultyFileSystem::volumes() {
     return all;
 }
 
+int FaultyFileSystem::syncFileSystem(const std::string& folder) {
+    if (const int error = enter(FsOp::Sync))
+        return error;
+    return inner_.syncFileSystem(folder);
+}
+
 std::string FaultyFileSystem::workingFolder() {
     return inner_.workingFolder();
 }

@@ -1,0 +1,56 @@
+# Where `cmake --install` and the Debian package put the program and its files.
+#
+# The program lives in bin; its help and the about box's picture live in share/quorvel,
+# where the program looks when they are not beside it (a build tree keeps them beside).
+
+set(QUORVEL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/quorvel)
+set(QUORVEL_METAINFO_ID example.quorvel.Quorvel)
+# The date of the release named by project(VERSION), for the AppStream entry and the
+# manual page.
+set(QUORVEL_RELEASE_DATE 2026-12-08)
+# SPDX name; data/package/copyright spells it out.
+set(QUORVEL_LICENSE GPL-3.0-or-later)
+
+set(QUORVEL_PACKAGE_FILES ${CMAKE_BINARY_DIR}/package)
+configure_file(${CMAKE_SOURCE_DIR}/data/${QUORVEL_METAINFO_ID}.metainfo.xml.in
+    ${QUORVEL_PACKAGE_FILES}/${QUORVEL_METAINFO_ID}.metainfo.xml @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/data/package/quorvel.1.in
+    ${QUORVEL_PACKAGE_FILES}/quorvel.1 @ONLY)
+
+# Manual pages are stored compressed, without the file name and time in the gzip header so
+# that two builds give the same bytes.
+set(QUORVEL_MAN_PAGE ${QUORVEL_PACKAGE_FILES}/man/quorvel.1.gz)
+add_custom_command(OUTPUT ${QUORVEL_MAN_PAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy ${QUORVEL_PACKAGE_FILES}/quorvel.1
+        ${QUORVEL_PACKAGE_FILES}/man/quorvel.1
+    COMMAND gzip -9nf ${QUORVEL_PACKAGE_FILES}/man/quorvel.1
+    DEPENDS ${QUORVEL_PACKAGE_FILES}/quorvel.1
+    COMMENT "Compressing the manual page"
+    VERBATIM)
+add_custom_target(quorvel_man_page ALL DEPENDS ${QUORVEL_MAN_PAGE})
+
+if(TARGET quorvel)
+    install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # A stripped install also drops the compilers' notes, as Debian's own packages do.
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quorvel\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+    # Symbols are bound at start-up so that the whole relocation table can be read-only.
+    target_link_options(quorvel PRIVATE -Wl,-z,relro -Wl,-z,now)
+endif()
+install(FILES ${QUORVEL_HELP_FILE} ${QUORVEL_ABOUT_PICTURE} DESTINATION ${QUORVEL_DATA_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/data/quorvel.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(DIRECTORY ${QUORVEL_ICON_FOLDER} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES ${CMAKE_SOURCE_DIR}/data/icons/quorvel.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${QUORVEL_PACKAGE_FILES}/${QUORVEL_METAINFO_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The program speaks only French, so its one manual page is French and is the default one.
+install(FILES ${QUORVEL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/data/package/copyright
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})

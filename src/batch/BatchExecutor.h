@@ -1,0 +1,66 @@
+#pragma once
+
+#include "batch/Batch.h"
+
+#include <chrono>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+class FileSystem;
+
+// Performs the changes of one batch with the no-replace operations, one group at a time,
+// counts and reports each outcome, shows how far the batch has come and makes what it
+// wrote durable before its end is reported. The caller decides what the items are and
+// what happens between them (the run's wait on a collision).
+class BatchExecutor {
+public:
+    using ShowProgress = std::function<void(const std::string& text)>;
+
+    // observer may be null: nothing is told.
+    BatchExecutor(FileSystem& fs, BatchObserver* observer, ShowProgress show);
+
+    // total: the items the batch will take, for the progress text.
+    void begin(const BatchInfo& info, std::size_t total);
+    // Performs every item of the group in order; outcomes[i] is the i-th item's.
+    void perform(std::span<const WorkItem> group, std::vector<ItemOutcome>& outcomes);
+    // One item as a group of its own.
+    ItemOutcome perform(const WorkItem& item);
+    // Tells the observer of changes to come, which are then performed one by one with
+    // performAnnounced: a walk that decides each name as it goes still announces its
+    // changes together, as far as it can foresee them.
+    void announce(std::span<const WorkItem> group);
+    ItemOutcome performAnnounced(const WorkItem& item) { return performOne(item); }
+    // An item whose outcome was settled without the disk (a listed name, a name refused).
+    void settled(const WorkItem& item, ItemOutcome outcome);
+    // Syncs once each file system written to, then tells the observer the batch ended.
+    BatchSummary finish();
+
+    const BatchSummary& summary() const { return summary_; }
+
+private:
+    // Shows the count once the batch has lasted long enough to be noticed, and not so
+    // often that the repaints slow it down.
+    void advance();
+    ItemOutcome performOne(const WorkItem& item);
+    void count(const WorkItem& item, const ItemOutcome& outcome);
+    void wrote(std::string_view target);
+
+    using Clock = std::chrono::steady_clock;
+    FileSystem& fs_;
+    BatchObserver* observer_;
+    ShowProgress show_;
+    std::size_t total_ = 0;
+    std::size_t position_ = 0;
+    Clock::time_point started_;
+    Clock::time_point lastShown_;
+    bool shown_ = false;
+    BatchSummary summary_;
+    std::vector<std::string> writtenFolders_;
+};
+
+} // namespace quorvel

@@ -1,0 +1,220 @@
+#include "rename/RenamePlan.h"
+
+#include "app/Errors.h"
+#include "platform/FileSystem.h"
+#include "platform/Names.h"
+#include "rename/NameComposer.h"
+#include "text/NameCheck.h"
+
+#include <utility>
+
+namespace quorvel {
+
+namespace {
+
+const char* const range = "de -32768 à 32767";
+
+bool usesGeneric(int scheme) {
+    return scheme >= 0 && scheme <= 2;
+}
+bool usesNumber(int scheme) {
+    return scheme != 3;
+}
+bool usesStamp(int scheme) {
+    return scheme == 3 || scheme == 4;
+}
+// The run's numbers are those of a 16-bit counter.
+bool fits(std::int64_t value) {
+    return value >= -32768 && value <= 32767;
+}
+
+std::string characterText(char c) {
+    return c == '\0' ? std::string("un caractère nul")
+                     : "le caractère « " + std::string(1, c) + " »";
+}
+
+// The numbers run evenly from the first to the last: when both ends fit, all fit, and the
+// longest number text is at one end.
+std::string numbersRefusal(const RunSettings& s, std::int64_t count,
+                           std::vector<std::int64_t>& numbers) {
+    if (!fits(s.start))
+        return "Le numéro de départ " + std::to_string(s.start) + " doit être compris " + range +
+               ".";
+    if (!fits(s.step))
+        return "L'incrément " + std::to_string(s.step) + " doit être compris " + range + ".";
+    if (count > 1) {
+        const std::int64_t last = s.start + (count - 1) * s.step;
+        if (!fits(last))
+            return "Le dernier des " + std::to_string(count) + " fichiers recevrait le numéro " +
+                   std::to_string(last) + ", hors de la plage " + range +
+                   ". Choisissez un autre numéro de départ ou un autre incrément.";
+        numbers.push_back(last);
+    }
+    return {};
+}
+
+// The time stamp of schemes 3 and 4: the photo's capture date when the option asks for it
+// and the file has one, else its modification time. Empty when neither can be read, with
+// the error of the failed read in `error`.
+std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path,
+                        int& error) {
+    if (s.captureDates != nullptr) {
+        if (const std::optional<CaptureTime> taken = s.captureDates->captureTime(path))
+            return NameComposer::timeStamp(*taken);
+    }
+    std::int64_t seconds = 0;
+    error = fs.modificationTime(path, seconds);
+    return error == 0 ? NameComposer::timeStamp(static_cast<std::time_t>(seconds)) : std::string();
+}
+
+} // namespace
+
+std::string runRefusal(const RunSettings& s, std::int64_t count) {
+    if (s.generic.empty())
+        return "Le nom générique n'est pas défini";
+    if (!s.startTyped)
+        return "Le numéro d'ordre n'est pas défini";
+    if (usesGeneric(s.scheme)) {
+        if (const auto c = forbiddenTypedCharacter(s.generic))
+            return "Le nom générique contient " + characterText(*c) +
+                   ", interdit dans un nom de fichier.";
+    }
+    if (const auto c = forbiddenTypedCharacter(s.type))
+        return "L'extension cible contient " + characterText(*c) +
+               ", interdit dans un nom de fichier. Choisissez une extension précise.";
+
+    std::vector<std::int64_t> numbers{s.start};
+    if (usesNumber(s.scheme)) {
+        if (std::string why = numbersRefusal(s, count, numbers); !why.empty())
+            return why;
+    }
+    for (const std::int64_t number : numbers) {
+        const std::string sample = NameComposer::composeName(
+            s.scheme, s.generic, NameComposer::numberText(number, s.digits), "0000_00_00_000000",
+            s.type, true);
+        if (sample.size() > 255)
+            return "Les nouveaux noms feraient jusqu'à " + std::to_string(sample.size()) +
+                   " octets, alors qu'un nom de fichier en compte 255 au plus. Raccourcissez le "
+                   "nom générique ou l'extension.";
+        if (const char* problem = nameProblem(sample))
+            return std::string("Les nouveaux noms seraient refusés : ") + problem;
+    }
+    return {};
+}
+
+RenamePlanner::RenamePlanner(FileSystem& fs, const std::vector<std::string>& rows,
+                             std::vector<int> taken, const std::string& sourceFolder)
+    : fs_(fs), rows_(&rows), taken_(std::move(taken)),
+      sourcePrefix_(joinPath(dropTrailingSeparator(sourceFolder), "")),
+      sourceFolder_(dropTrailingSeparator(sourceFolder)) {}
+
+void RenamePlanner::setTarget(const std::string& targetFolder,
+                              const std::vector<std::string>& targetRows) {
+    const std::string folder = dropTrailingSeparator(targetFolder);
+    inPlace_ = folder == sourceFolder_;
+    targetPrefix_ = joinPath(folder, "");
+    targets_.assign(targetRows);
+}
+
+void RenamePlanner::keepRows() {
+    if (rows_ != &keptRows_) {
+        keptRows_ = *rows_;
+        rows_ = &keptRows_;
+    }
+}
+
+// The number the file would get; false, with the item refused, when it has none in range.
+bool RenamePlanner::number(const RunSettings& s, PlannedItem& item) const {
+    const bool numbersFit = fits(s.start) && fits(s.step);
+    item.hasRang = numbersFit;
+    if (numbersFit)
+        item.rang = s.start + renamed_ * s.step;
+    if (usesNumber(s.scheme) && !(numbersFit && fits(item.rang))) {
+        item.predicted = {Outcome::Refused, 0,
+                          (numbersFit ? "numéro " + std::to_string(item.rang)
+                                      : std::string("numéro de départ ou incrément")) +
+                              " hors de la plage " + range};
+        return false;
+    }
+    item.hasNumber = true;
+    item.number = NameComposer::numberText(item.rang, s.digits);
+    return true;
+}
+
+void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
+    item.row = static_cast<std::size_t>(taken_[position_]);
+    item.hasNumber = false;
+    item.hasNewName = false;
+    item.predicted = {};
+    item.change.source.assign(sourcePrefix_).append(name(item));
+    item.change.kind = inPlace_ ? ChangeKind::Rename : ChangeKind::Copy;
+    if (!number(s, item))
+        return;
+
+    std::string stamp;
+    if (usesStamp(s.scheme)) {
+        int error = 0;
+        stamp = timeStampOf(fs_, s, item.change.source, error);
+        if (stamp.empty()) {
+            item.predicted = {Outcome::Refused, error,
+                              "date de modification illisible" +
+                                  (error == 0 ? std::string() : " (" + frenchReason(error) + ")")};
+            return;
+        }
+    }
+
+    item.newName = NameComposer::composeName(s.scheme, s.generic, item.number, stamp, s.type, true);
+    item.hasNewName = true;
+    item.change.target.assign(targetPrefix_).append(item.newName);
+    if (const char* problem = nameProblem(item.newName))
+        item.predicted = {Outcome::Refused, 0, "nouveau nom refusé : " + std::string(problem)};
+    else if (targets_.contains(item.newName))
+        item.predicted.outcome = Outcome::Collision;
+}
+
+void RenamePlanner::settle(const PlannedItem& item, Outcome outcome,
+                           const std::string& targetPattern) {
+    ++position_;
+    if (outcome != Outcome::Done)
+        return;
+    ++renamed_;
+    // The target names follow each change as the target list would if it were read again.
+    // A renamed file's row is where it stood in the source list, which is often the target
+    // list itself.
+    if (inPlace_)
+        targets_.erase(name(item), item.row);
+    if (matchesPattern(item.newName, targetPattern))
+        targets_.insert(item.newName);
+}
+
+void RenamePlanner::followToEnd(const RunSettings& settings,
+                                const std::function<void(const PlannedItem& item)>& each) {
+    PlannedItem item;
+    while (!atEnd()) {
+        next(settings, item);
+        each(item);
+        settle(item, item.predicted.outcome, settings.targetPattern);
+    }
+}
+
+RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
+                std::vector<int> taken, const std::string& sourceFolder,
+                const std::string& targetFolder, const std::vector<std::string>& targetRows) {
+    RunPlan plan;
+    plan.refusal = runRefusal(settings, static_cast<std::int64_t>(taken.size()));
+    if (!plan.refusal.empty()) {
+        for (const int row : taken)
+            plan.rows.push_back({rows[static_cast<std::size_t>(row)], {}, {}});
+        return plan;
+    }
+    RenamePlanner planner(fs, rows, std::move(taken), sourceFolder);
+    planner.setTarget(targetFolder, targetRows);
+    planner.followToEnd(settings, [&](const PlannedItem& item) {
+        plan.rows.push_back(
+            {planner.name(item), item.hasNewName ? item.newName : std::string(), item.predicted});
+    });
+    plan.renamed = planner.renamed();
+    return plan;
+}
+
+} // namespace quorvel

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "batch/Batch.h"
+#include "rename/NameSet.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+class CaptureDates;
+class FileSystem;
+
+// What the run takes from the rename panel. It is read again after every wait, since the
+// user may change the panel meanwhile.
+struct RunSettings {
+    int scheme = -1;
+    std::string generic;    // Nom
+    bool startTyped = true; // Text2 holds something
+    std::int64_t start = 0;
+    std::int64_t step = 0;
+    int digits = 0;
+    std::string type;          // the target type, Combo3
+    std::string targetPattern; // the target list's filter
+    // Where the photos' capture dates come from while the option asks for them, else null.
+    CaptureDates* captureDates = nullptr;
+};
+
+// Why the run refuses the whole batch of `count` files before touching any, empty when
+// it does not.
+std::string runRefusal(const RunSettings& settings, std::int64_t count);
+
+// One file of the run as the plan sees it before the disk is asked. Each field is set only
+// once the walk has got that far, as the window's variables of the same meaning are.
+struct PlannedItem {
+    std::size_t row = 0;
+    std::int64_t rang = 0; // kept from the previous item unless hasRang
+    bool hasRang = false;
+    bool hasNumber = false;
+    std::string number; // Frang
+    bool hasNewName = false;
+    std::string newName;
+    // Done: to be renamed or copied; Collision: the name is listed; Refused or Failed:
+    // no name could be made (reason or error says why).
+    ItemOutcome predicted;
+    WorkItem change; // full paths, set with the new name
+};
+
+// The walk of "Renommer !" over its files: names each one by the run's rules (numbers that
+// advance only on a rename, names checked against the target list and the files renamed
+// before), and follows each outcome. The run performs what it plans; the preview only
+// plans, against the same names.
+class RenamePlanner {
+public:
+    // rows: the source list, read from sourceFolder; taken: the rows to walk, in order.
+    RenamePlanner(FileSystem& fs, const std::vector<std::string>& rows, std::vector<int> taken,
+                  const std::string& sourceFolder);
+
+    // The target folder and its listed names, at the start and after every wait.
+    void setTarget(const std::string& targetFolder, const std::vector<std::string>& targetRows);
+    // Copies the rows, so that another command may read the source list again.
+    void keepRows();
+
+    bool atEnd() const { return position_ >= taken_.size(); }
+    std::size_t size() const { return taken_.size(); }
+    const std::string& name(const PlannedItem& item) const { return (*rows_)[item.row]; }
+    const std::string& targetPrefix() const { return targetPrefix_; }
+    std::int64_t renamed() const { return renamed_; }
+
+    // Plans the file at the walk's position; item.rang comes in as the last number used.
+    void next(const RunSettings& settings, PlannedItem& item);
+    // Moves on past the item, which ended as `outcome`.
+    void settle(const PlannedItem& item, Outcome outcome, const std::string& targetPattern);
+    // Walks to the end without the disk, each file ending as foreseen.
+    void followToEnd(const RunSettings& settings,
+                     const std::function<void(const PlannedItem& item)>& each);
+
+private:
+    bool number(const RunSettings& settings, PlannedItem& item) const;
+
+    FileSystem& fs_;
+    const std::vector<std::string>* rows_;
+    std::vector<std::string> keptRows_;
+    std::vector<int> taken_;
+    std::size_t position_ = 0;
+    std::int64_t renamed_ = 0;
+    std::string sourcePrefix_;
+    std::string sourceFolder_;
+    std::string targetPrefix_;
+    bool inPlace_ = false;
+    NameSet targets_;
+};
+
+// The preview's question: what the run would do now, computed without touching the disk.
+struct PlanRow {
+    std::string name;
+    std::string newName;
+    ItemOutcome outcome;
+};
+struct RunPlan {
+    std::string refusal; // the run's refusal of the whole batch; rows then have no new name
+    std::vector<PlanRow> rows;
+    std::int64_t renamed = 0;
+};
+RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
+                std::vector<int> taken, const std::string& sourceFolder,
+                const std::string& targetFolder, const std::vector<std::string>& targetRows);
+
+} // namespace quorvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace quorvel {
+
+// The one check of a name before it reaches the disk as one path component: not empty,
+// not "." or "..", no "/", no NUL, at most 255 bytes, and no leading "." (the lists hide
+// such names, so the file would vanish from the program). Characters that Linux allows
+// ("*", "?", "\", a line break, bytes that are not UTF-8) pass: they may have come with an
+// existing name. nullptr when the name may go; otherwise the user's French text.
+const char* nameProblem(std::string_view name);
+
+// What the user types for a name (a generic name, a prefix, a type) also holds no "*" or
+// "?", which the lists would read as a pattern: the first character it may not hold.
+std::optional<char> forbiddenTypedCharacter(std::string_view text);
+
+// The refusal of a typed text that holds "*" or "?", nullptr when it holds neither.
+const char* typedCharacterProblem(std::string_view text);
+
+// A whole name typed by the user (a folder's): nameProblem, then the typed characters.
+const char* typedNameProblem(std::string_view name);
+
+} // namespace quorvel
