@@ -56,8 +56,7 @@ std::string numbersRefusal(const RunSettings& s, std::int64_t count,
 // The time stamp of schemes 3 and 4: the photo's capture date when the option asks for it
 // and the file has one, else its modification time. Empty when neither can be read, with
 // the error of the failed read in `error`.
-std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path,
-                        int& error) {
+std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path, int& error) {
     if (s.captureDates != nullptr) {
         if (const std::optional<CaptureTime> taken = s.captureDates->captureTime(path))
             return NameComposer::timeStamp(*taken);

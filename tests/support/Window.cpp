@@ -99,9 +99,9 @@ WindowTest::WindowTest() {
 }
 
 MainWindow& WindowTest::start() {
-    window = std::make_unique<MainWindow>(Services{
-        toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder},
-        &captureDates});
+    const ProgramInfo program{programFolder, "quorvel", dataFolder};
+    window = std::make_unique<MainWindow>(
+        Services{toolkit, fs, settings, pictures, shell, clock, program, &captureDates});
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();
