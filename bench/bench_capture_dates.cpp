@@ -37,6 +37,10 @@ constexpr std::time_t modified = 1700000000; // file dates, one second apart
 class NoPictures : public Pictures {
 public:
     std::optional<PictureSize> naturalSize(const std::string&) override { return std::nullopt; }
+    LoadedPicture load(const std::string&, const std::function<PictureSize(const PictureSize&)>&,
+                       std::stop_token) override {
+        return {};
+    }
 };
 
 class FixedClock : public Clock {
@@ -124,7 +128,8 @@ double run(const std::string& folder, bool byCapture) {
     settings.seed("quorvel", "Data", "Dir", folder);
     settings.seed("quorvel", "Data", "drv", folder);
     MainWindow window(
-        Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}, &dates});
+        Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}, &dates},
+        toolkit);
     window.startUp();
     window.Option1[3]->click();
     window.exifDates = byCapture;

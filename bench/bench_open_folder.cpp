@@ -29,6 +29,12 @@ public:
     std::optional<quorvel::PictureSize> naturalSize(const std::string&) override {
         return std::nullopt;
     }
+    quorvel::LoadedPicture
+    load(const std::string&,
+         const std::function<quorvel::PictureSize(const quorvel::PictureSize&)>&,
+         std::stop_token) override {
+        return {};
+    }
 };
 
 std::size_t bareDirectoryPass(const std::string& folder) {
@@ -68,7 +74,8 @@ int main(int argc, char** argv) {
     quorvel::SystemClock clock;
     settings.write("quorvel-bench", "Data", "Dir", other);
     quorvel::MainWindow window(
-        quorvel::Services{toolkit, fs, settings, pictures, shell, clock, {root, "quorvel-bench"}});
+        quorvel::Services{toolkit, fs, settings, pictures, shell, clock, {root, "quorvel-bench"}},
+        toolkit);
     window.startUp();
 
     const int runs = 5;

@@ -31,6 +31,10 @@ using Seconds = std::chrono::duration<double>;
 class NoPictures : public Pictures {
 public:
     std::optional<PictureSize> naturalSize(const std::string&) override { return std::nullopt; }
+    LoadedPicture load(const std::string&, const std::function<PictureSize(const PictureSize&)>&,
+                       std::stop_token) override {
+        return {};
+    }
 };
 
 class FixedClock : public Clock {
@@ -180,7 +184,7 @@ struct Program {
         settings.seed("quorvel", "Data", "drv", source);
         settings.seed("quorvel", "Data", "T1", "_Vacances");
         window = std::make_unique<MainWindow>(
-            Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}});
+            Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}}, toolkit);
         window->startUp();
         if (window->File1.path() != source)
             throw std::runtime_error("the source folder did not open");

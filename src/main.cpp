@@ -3,11 +3,12 @@
 #include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/ProgramInfo.h"
-#include "platform/qt/ProgramWindows.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtToolkit.h"
+#include "ui/qt/ProgramWindows.h"
+#include "ui/qt/QtFormHost.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     using namespace quorvel;
 
     QtToolkit toolkit;
+    QtFormHost forms(toolkit);
     PosixFileSystem fs;
     QtSettingsStore settings(defaultConfigFolder());
     QtPictures pictures;
@@ -23,15 +25,14 @@ int main(int argc, char** argv) {
     SystemClock clock;
     ExifCaptureDates captureDates;
     MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0]),
-                               &captureDates});
+                               &captureDates},
+                      forms);
 
-    toolkit.onWindowCreated = [&window](Form& form, FormWindow& shown) {
-        dressProgramWindow(window, form, shown);
-    };
+    forms.onWindowCreated = dressProgramWindow;
     window.startUp();
-    toolkit.showForm(window.form);
+    forms.showForm(window.form);
     const int status = app.exec();
     // The windows let go of their forms before the forms go away.
-    toolkit.closeAll();
+    forms.closeAll();
     return status;
 }

@@ -52,20 +52,20 @@ void AboutBox::create() {
 void AboutBox::show() {
     if (!form_)
         create();
-    w_.toolkit().showForm(*form_);
+    w_.forms().showForm(*form_);
 }
 
 void AboutBox::close() {
     if (!form_)
         return;
-    w_.toolkit().destroyForm(*form_);
+    w_.forms().destroyForm(*form_);
     closed_ = std::move(form_);
 }
 
 // The shell's outcome is not looked at: without a mail program nothing happens.
 void AboutBox::contact() {
     w_.services().shell.open("Open", std::string("mailto:") + contactAddress,
-                             w_.services().program.folder, form_.get());
+                             w_.services().program.folder, form_->name());
 }
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 namespace quorvel {
 
@@ -34,6 +35,26 @@ void Control::setCaption(const std::string& caption) {
     changed();
 }
 
+void Control::setTooltip(const std::string& tooltip) {
+    tooltip_ = tooltip;
+    changed();
+}
+
+void Control::setBackColor(Rgb colour) {
+    backColor_ = colour;
+    changed();
+}
+
+void Control::setForeColor(Rgb colour) {
+    foreColor_ = colour;
+    changed();
+}
+
+void Control::setTag(const std::string& tag) {
+    tag_ = tag;
+    changed();
+}
+
 void Control::setVisible(bool visible) {
     visible_ = visible;
     changed();
@@ -50,7 +71,9 @@ int Control::subscribe(Observer observer) {
     return id;
 }
 
-void Control::unsubscribe(int id) { observers_.erase(id); }
+void Control::unsubscribe(int id) {
+    observers_.erase(id);
+}
 
 void Control::changed(Change change) {
     // A view may unsubscribe while being told; walk a copy of the ids.
@@ -124,8 +147,34 @@ void CheckBox::click() {
     changed();
 }
 
-void Image::setPicture(const std::string& path) {
+void Image::setPicture(const std::string& path, std::shared_ptr<const Picture> decoded) {
     picture_ = path;
+    decoded_ = std::move(decoded);
+    changed();
+}
+
+void MenuItem::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}
+
+void MenuItem::setCheckable(bool checkable) {
+    checkable_ = checkable;
+    changed();
+}
+
+void MenuItem::setChecked(bool checked) {
+    checked_ = checked;
+    changed();
+}
+
+void MenuItem::click() {
+    if (!enabled_)
+        return;
+    if (checkable_)
+        checked_ = !checked_;
+    if (onClick)
+        onClick();
     changed();
 }
 
@@ -135,10 +184,9 @@ std::optional<std::string> Drives::driveOf(const std::string& path) {
     std::optional<std::string> best;
     for (const Volume& volume : fs_.volumes()) {
         const std::string& root = volume.root;
-        const bool prefix =
-            root == "/" || path == root ||
-            (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-             path[root.size()] == '/');
+        const bool prefix = root == "/" || path == root ||
+                            (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                             path[root.size()] == '/');
         if (prefix && (!best || root.size() > best->size()))
             best = root;
     }
@@ -199,13 +247,16 @@ int FolderList::setPath(const std::string& requested) {
     if (!fs.isFolder(path))
         return fs.exists(path) ? ENOTDIR : ENOENT;
     const bool moved = path != path_;
+    // A folder list is short: its rows are all replaced.
+    changed(Change::RowsAboutToBeReset);
     path_ = path;
     drives_.opened(path_);
     read();
     highlighted_ = -1;
+    changed(Change::RowsReset);
     if (moved && onChange)
         onChange();
-    changed();
+    changed(Change::Selection);
     return 0;
 }
 
@@ -214,10 +265,12 @@ int FolderList::openDrive(const std::string& root) {
 }
 
 void FolderList::refresh() {
+    changed(Change::RowsAboutToBeReset);
     read();
     if (highlighted_ >= subfolderCount() || highlighted_ < -ancestorCount())
         highlighted_ = -1;
-    changed();
+    changed(Change::RowsReset);
+    changed(Change::Selection);
 }
 
 void FolderList::read() {
@@ -266,12 +319,55 @@ void FileList::setPattern(const std::string& pattern) {
 void FileList::refresh() {
     Listing listing = fs_.listFiles(path_, pattern_);
     readError_ = listing.error;
-    rows_ = std::move(listing.names);
-    selected_.assign(rows_.size(), 0);
-    selectedCount_ = 0;
     current_ = -1;
     ++generation_;
-    changed();
+    replaceRows(std::move(listing.names));
+    selected_.assign(rows_.size(), 0);
+    selectedCount_ = 0;
+    changed(Change::Selection);
+}
+
+// In steps that a view follows one by one: the rows shared at the start and at the end
+// stay, those between are changed in place, then the surplus is inserted or removed. With
+// nothing shared, every row is replaced. The selection is the caller's to clear.
+void FileList::replaceRows(std::vector<std::string> after) {
+    const auto oldSize = static_cast<int>(rows_.size());
+    const auto newSize = static_cast<int>(after.size());
+    const auto at = [](auto& rows, int index) { return rows.begin() + index; };
+    int head = 0;
+    while (head < oldSize && head < newSize && rows_[head] == after[head])
+        ++head;
+    int tail = 0;
+    while (tail < oldSize - head && tail < newSize - head &&
+           rows_[oldSize - 1 - tail] == after[newSize - 1 - tail])
+        ++tail;
+    const int removed = oldSize - head - tail;
+    const int inserted = newSize - head - tail;
+    if (head == 0 && tail == 0 && removed != inserted) {
+        changed(Change::RowsAboutToBeReset);
+        rows_ = std::move(after);
+        selected_.assign(rows_.size(), 0);
+        changed(Change::RowsReset);
+        return;
+    }
+    const int kept = std::min(removed, inserted);
+    std::move(at(after, head), at(after, head + kept), at(rows_, head));
+    if (kept > 0)
+        changed(Change(Change::RowsChanged, head, kept));
+    const int rest = head + kept;
+    if (inserted > kept) {
+        changed(Change(Change::RowsAboutToBeInserted, rest, inserted - kept));
+        rows_.insert(at(rows_, rest), std::make_move_iterator(at(after, rest)),
+                     std::make_move_iterator(at(after, head + inserted)));
+        selected_.insert(at(selected_, rest), static_cast<std::size_t>(inserted - kept), 0);
+        changed(Change(Change::RowsInserted, rest, inserted - kept));
+    }
+    if (removed > kept) {
+        changed(Change(Change::RowsAboutToBeRemoved, rest, removed - kept));
+        rows_.erase(at(rows_, rest), at(rows_, head + removed));
+        selected_.erase(at(selected_, rest), at(selected_, head + removed));
+        changed(Change(Change::RowsRemoved, rest, removed - kept));
+    }
 }
 
 void FileList::setSelected(int index, bool selected) {
@@ -315,7 +411,8 @@ int FileList::indexOf(const std::string& name) const {
 }
 
 Form::Form(std::string name, int clientWidth, int clientHeight)
-    : Control(ControlKind::Form, std::move(name), nullptr, Geometry{0, 0, clientWidth, clientHeight}) {}
+    : Control(ControlKind::Form, std::move(name), nullptr,
+              Geometry{0, 0, clientWidth, clientHeight}) {}
 
 Control* Form::find(const std::string& name) const {
     const auto it = byName_.find(name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Pictures.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -25,7 +27,9 @@ enum class ControlKind {
     Image,
     DriveList,
     FolderList,
-    FileList
+    FileList,
+    Menu,
+    MenuItem
 };
 
 // Geometry in twips, relative to the container's client area.
@@ -36,10 +40,37 @@ struct Geometry {
     int height = 0;
 };
 
-// What changed, so that a view can spare itself a full rebuild of a long list.
-enum class Change { All, Selection };
+// What changed, so that a view redraws only that. A list tells which of its rows changed
+// (`count` rows from `first`), and announces an insertion, a removal or the replacement of
+// every row before it makes it, then tells that it is made: between the two a view still
+// sees the rows as they were, as Qt's models require.
+struct Change {
+    enum Kind {
+        All,
+        Selection,
+        RowsChanged,
+        RowsAboutToBeInserted,
+        RowsInserted,
+        RowsAboutToBeRemoved,
+        RowsRemoved,
+        RowsAboutToBeReset,
+        RowsReset
+    };
+    // Not explicit: a bare kind is a change of that kind.
+    Change(Kind kind = All, int first = 0, int count = 0)
+        : kind(kind), first(first), count(count) {}
+    bool operator==(Kind other) const { return kind == other; }
+    // An announcement: the rows are about to change and still read as they were.
+    bool ahead() const {
+        return kind == RowsAboutToBeInserted || kind == RowsAboutToBeRemoved ||
+               kind == RowsAboutToBeReset;
+    }
+    Kind kind;
+    int first;
+    int count;
+};
 
-using Rgb = std::uint32_t;  // 0xRRGGBB
+using Rgb = std::uint32_t; // 0xRRGGBB
 
 // A control of a window: plain data owned by its form. Setting a value from code runs the
 // control's reaction inside the setter, then tells the views.
@@ -65,15 +96,15 @@ public:
     const std::string& caption() const { return caption_; }
     void setCaption(const std::string& caption);
     const std::string& tooltip() const { return tooltip_; }
-    void setTooltip(const std::string& tooltip) { tooltip_ = tooltip; }
+    void setTooltip(const std::string& tooltip);
     std::optional<Rgb> backColor() const { return backColor_; }
-    void setBackColor(Rgb colour) { backColor_ = colour; }
+    void setBackColor(Rgb colour);
     std::optional<Rgb> foreColor() const { return foreColor_; }
-    void setForeColor(Rgb colour) { foreColor_ = colour; }
+    void setForeColor(Rgb colour);
     bool visible() const { return visible_; }
     void setVisible(bool visible);
     const std::string& tag() const { return tag_; }
-    void setTag(const std::string& tag) { tag_ = tag; }
+    void setTag(const std::string& tag);
 
     // The user's click (buttons, labels, images, option buttons, check boxes).
     virtual void click();
@@ -195,10 +226,50 @@ public:
     Image(std::string name, Control* container, Geometry geometry)
         : Control(ControlKind::Image, std::move(name), container, geometry) {}
     const std::string& picture() const { return picture_; }
-    void setPicture(const std::string& path);
+    // The picture at `path`, with its decoding for this image's frame when the caller has
+    // one; without it the view decodes the file itself.
+    void setPicture(const std::string& path, std::shared_ptr<const Picture> decoded = {});
+    const std::shared_ptr<const Picture>& decoded() const { return decoded_; }
 
 private:
     std::string picture_;
+    std::shared_ptr<const Picture> decoded_;
+};
+
+// A menu of its form's menu bar: a caption with its access key after "&", and its items
+// as children, in order. The view shows a menu only while it holds an item.
+class Menu : public Control {
+public:
+    Menu(std::string name, Control* form, std::string caption)
+        : Control(ControlKind::Menu, std::move(name), form, Geometry{}) {
+        setCaption(caption);
+    }
+};
+
+// An item of a menu. A greyed item ignores a click; a checkable one turns its tick over,
+// then runs onClick. The shortcut is written as "Ctrl+Q" or "F1", empty for none.
+class MenuItem : public Control {
+public:
+    MenuItem(std::string name, Control* menu, std::string caption, std::string shortcut = {})
+        : Control(ControlKind::MenuItem, std::move(name), menu, Geometry{}),
+          shortcut_(std::move(shortcut)) {
+        setCaption(caption);
+    }
+    const std::string& shortcut() const { return shortcut_; }
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool checkable() const { return checkable_; }
+    void setCheckable(bool checkable);
+    bool checked() const { return checked_; }
+    // From code: the tick only, no reaction.
+    void setChecked(bool checked);
+    void click() override;
+
+private:
+    std::string shortcut_;
+    bool enabled_ = true;
+    bool checkable_ = false;
+    bool checked_ = false;
 };
 
 // Remembers each drive's current folder: the folder most recently opened on it by
@@ -221,8 +292,7 @@ private:
 class DriveList : public Control {
 public:
     DriveList(std::string name, Control* container, Geometry geometry, Drives& drives)
-        : Control(ControlKind::DriveList, std::move(name), container, geometry),
-          drives_(drives) {}
+        : Control(ControlKind::DriveList, std::move(name), container, geometry), drives_(drives) {}
     // The drive's text: its root path.
     const std::string& drive() const { return drive_; }
     // Takes the drive of `text`; false when no drive holds it. onChange runs on a change.
@@ -240,8 +310,7 @@ private:
 class FolderList : public Control {
 public:
     FolderList(std::string name, Control* container, Geometry geometry, Drives& drives)
-        : Control(ControlKind::FolderList, std::move(name), container, geometry),
-          drives_(drives) {}
+        : Control(ControlKind::FolderList, std::move(name), container, geometry), drives_(drives) {}
     const std::string& path() const { return path_; }
     // Opens an existing folder; returns an errno value, 0 when it is open.
     int setPath(const std::string& path);
@@ -264,8 +333,8 @@ private:
     Drives& drives_;
     std::string path_;
     std::string root_;
-    std::vector<std::string> ancestors_;   // open folder first, drive root last
-    std::vector<std::string> subfolders_;  // names
+    std::vector<std::string> ancestors_;  // open folder first, drive root last
+    std::vector<std::string> subfolders_; // names
     int highlighted_ = -1;
 };
 
@@ -299,6 +368,8 @@ public:
     int readError() const { return readError_; }
 
 private:
+    void replaceRows(std::vector<std::string> after);
+
     FileSystem& fs_;
     std::string path_;
     std::string pattern_ = "*.jpg";

@@ -46,7 +46,26 @@ std::string frenchReason(int error) {
     case ENOMEM:
         return "mémoire insuffisante";
     case EFBIG:
+    case EOVERFLOW:
         return "fichier trop grand pour ce support";
+    case ENOSYS:
+    case EOPNOTSUPP:
+        return "opération non prise en charge par ce support";
+    case ESTALE:
+        return "fichier devenu inaccessible sur le volume réseau";
+    case EMLINK:
+        return "trop d'entrées ou de liens pour ce support";
+    case ENOTCONN:
+    case ENODEV:
+    case ENXIO:
+        return "le support n'est plus connecté";
+    case ETIMEDOUT:
+        return "le support ne répond pas";
+    case EAGAIN:
+    case EINTR:
+        return "opération interrompue, à réessayer";
+    case EBADF:
+        return "fichier fermé pendant l'opération";
     default:
         return "erreur système n° " + std::to_string(error);
     }

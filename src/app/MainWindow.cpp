@@ -24,9 +24,6 @@ constexpr Rgb sourceColour = 0xFFC080;
 constexpr Rgb targetColour = 0xFFE0C0;
 
 const char* const windowTitle = "Mini Quorvel Photos et Fichiers 01 2007";
-const char* const appSection = "Data";
-// Settings beyond the first window's six keys, kept apart from them.
-const char* const optionsSection = "Options";
 
 template <typename T>
 T& make(Form& form, const std::string& name, Control* container, Geometry geometry,
@@ -114,8 +111,8 @@ bool fitsInt16(std::int64_t value) {
            value <= std::numeric_limits<std::int16_t>::max();
 }
 
-MainWindow::MainWindow(Services services)
-    : services_(services), drives_(services.fs), form("Form1", 13380, 7065),
+MainWindow::MainWindow(Services services, FormHost& forms)
+    : services_(services), forms_(forms), drives_(services.fs), form("Form1", 13380, 7065),
       Frame1(frame(form, "Frame1", &form, {240, 120, 3255, 6825}, "Frame1")),
       Frame2(frame(form, "Frame2", &form, {7560, 120, 3255, 6855}, "Frame2")),
       Frame3(frame(form, "Frame3", &form, {3570, 120, 3900, 5880}, "Renommer un lot de fichiers")),
@@ -164,7 +161,15 @@ MainWindow::MainWindow(Services services)
       Image1(make<Image>(form, "Image1", &form, {50000, 0, 1740, 1305})),
       Command3(make<CommandButton>(form, "Command3", &form, {3600, 6120, 1365, 735}, "Quitter",
                                    "Quitter")),
-      APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")) {
+      APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")),
+      mnuFichier(form.add<Menu>("mnuFichier", &form, "&Fichier")),
+      mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
+      mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
+      mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
+      mnuExif(form.add<MenuItem>("mnuExif", &mnuOptions, "Dater les photos par leur prise de vue")),
+      mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
+      mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
+      mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
     form.setCaption("Form1");
     FraPro.setVisible(false);
     Comm3.setTooltip("Introduire une nouvelle extension");
@@ -247,30 +252,20 @@ MainWindow::MainWindow(Services services)
     about_ = std::make_unique<AboutBox>(*this);
 
     Command3.onClick = [this] { close(); };
+    // The menu's items do what the buttons and keys of the first window do.
+    mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
+    mnuAideF1.onClick = [this] { showHelp(); };
+    mnuAPropos.onClick = [this] { APropos.click(); };
     form.onClose = [this] { close(); };
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::startUp() {
-    SettingsStore& store = services_.settings;
-    const std::string& app = services_.program.baseName;
-    const auto setting = [&](const char* key, const std::string& fallback) {
-        return store.read(app, appSection, key).value_or(fallback);
-    };
     const std::string programFolder = services_.program.folder;
-
-    // A step that fails leaves the window as it was and start-up goes on.
-    Drive1.setDrive(setting("drv", programFolder));
-    Dir1.setPath(setting("Dir", programFolder));
-    Text1.setText(setting("T1", "Fichier"));
-    Text2.setText(setting("T2", "1"));
-    const std::int64_t scheme = numericValue(setting("O1", "0"));
-    if (scheme >= 0 && scheme < 5)
-        Option1[static_cast<std::size_t>(scheme)]->select();
-    const std::int64_t width = numericValue(setting("O2", "0"));
-    if (width >= 0 && width < 3)
-        Option2[static_cast<std::size_t>(width)]->select();
+    restoreSettings();
     Frame1.setCaption("Répertoire du fichier Source");
     Frame2.setCaption("Répertoire de Sauvegarde");
     for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
@@ -289,78 +284,23 @@ void MainWindow::startUp() {
     Label5.setCaption("");
     Option1[0]->select();
     helpFile_ = joinPath(services_.program.filesFolder(), helpFileName);
-    exifDates = store.read(app, optionsSection, "Exif").value_or("0") == "1";
 }
 
 void MainWindow::close() {
     if (closed_)
         return;
     closed_ = true;
-    SettingsStore& store = services_.settings;
-    const std::string& app = services_.program.baseName;
-    store.write(app, appSection, "Dir", Dir1.path());
-    store.write(app, appSection, "drv", Drive1.drive());
-    store.write(app, appSection, "T1", Text1.text());
-    store.write(app, appSection, "T2", Text2.text());
-    store.write(app, appSection, "O1", Frame3.tag());
-    store.write(app, appSection, "O2", Frame8.tag());
-    store.write(app, optionsSection, "Exif", exifDates ? "1" : "0");
-    if (!store.commit()) {
+    thumbnails_->stop();
+    if (!saveSettings()) {
         services_.toolkit.message("Les réglages n'ont pas pu être enregistrés : ils seront "
                                   "perdus à la fermeture.",
                                   Icon::Error, Buttons::Ok, "Quitter");
     }
-    services_.toolkit.destroyForm(form);
+    forms_.destroyForm(form);
 }
 
 void MainWindow::showHelp() {
     services_.shell.showHelp(helpFile_);
-}
-
-Control* MainWindow::findControl(const std::string& name) {
-    const auto windowNamed = [this](const std::string& window) -> Form* {
-        if (window == "Form1")
-            return &form;
-        if (window == "Form2")
-            return viewer_->form();
-        if (window == "About")
-            return about_->form();
-        return nullptr;
-    };
-    const auto dot = name.find('.');
-    if (dot != std::string::npos) {
-        Form* owner = windowNamed(name.substr(0, dot));
-        return owner == nullptr ? nullptr : owner->find(name.substr(dot + 1));
-    }
-    if (name == "Form1" || name == "Form2" || name == "About")
-        return windowNamed(name);
-    // A bare name is the main window's first, then that of an open viewer or about box.
-    for (Form* owner : {&form, viewer_->form(), about_->form()}) {
-        if (owner == nullptr)
-            continue;
-        if (Control* found = owner->find(name))
-            return found;
-    }
-    return nullptr;
-}
-
-std::optional<VariableValue> MainWindow::variable(const std::string& name) const {
-    const std::pair<const char*, const std::int64_t*> numbers[] = {
-        {"Numero", &Numero}, {"Pas", &Pas},   {"Rang", &Rang},
-        {"Exces", &Exces},   {"Fixe", &Fixe}, {"Flag", &Flag}};
-    for (const auto& [key, value] : numbers) {
-        if (name == key)
-            return VariableValue(*value);
-    }
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"Nom", &Nom},       {"M", &M},           {"N", &N},   {"Frang", &Frang},
-        {"sChTmp", &sChTmp}, {"OldRep", &OldRep}, {"NN", &NN}, {"MM", &MM},
-        {"Ext", &Ext},       {"F1", &F1},         {"F2", &F2}};
-    for (const auto& [key, value] : texts) {
-        if (name == key)
-            return VariableValue(*value);
-    }
-    return std::nullopt;
 }
 
 } // namespace quorvel

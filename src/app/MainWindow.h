@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Controls.h"
+#include "app/FormHost.h"
 #include "platform/Services.h"
 
 #include <array>
@@ -29,7 +30,8 @@ using VariableValue = std::variant<std::int64_t, std::string>;
 // shut-down. The commands live in the subsystem objects it owns.
 class MainWindow {
 public:
-    explicit MainWindow(Services services);
+    // The forms of the program appear through `forms`.
+    MainWindow(Services services, FormHost& forms);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -45,6 +47,7 @@ public:
 
     Services& services() { return services_; }
     Toolkit& toolkit() { return services_.toolkit; }
+    FormHost& forms() { return forms_; }
     FileSystem& fs() { return services_.fs; }
     Drives& drives() { return drives_; }
 
@@ -68,6 +71,7 @@ public:
 
 private:
     Services services_;
+    FormHost& forms_;
     Drives drives_;
 
 public:
@@ -80,8 +84,8 @@ public:
     Frame& Frame8;
     Frame& FraPro;
 
-    std::array<PictureButton*, 11> Comm1{};  // Comm1[1] .. Comm1[10]
-    std::array<PictureButton*, 7> Comm2{};   // Comm2[1] .. Comm2[6]
+    std::array<PictureButton*, 11> Comm1{}; // Comm1[1] .. Comm1[10]
+    std::array<PictureButton*, 7> Comm2{};  // Comm2[1] .. Comm2[6]
     DriveList& Drive1;
     FolderList& Dir1;
     FileList& File1;
@@ -118,6 +122,17 @@ public:
     CommandButton& Command3;
     CommandButton& APropos;
 
+    // The menu bar, above the client area. An item of a feature still to come is one more
+    // member here, one line where the constructor makes it and its reaction.
+    Menu& mnuFichier;
+    MenuItem& mnuQuitter;
+    Menu& mnuEdition;
+    Menu& mnuOptions;
+    MenuItem& mnuExif;
+    Menu& mnuAide;
+    MenuItem& mnuAideF1;
+    MenuItem& mnuAPropos;
+
     // Window-level variables: they live as long as the window and are never saved.
     // Numbers are held wide so that a value outside the 16-bit range is kept as typed
     // and refused where it would be used.
@@ -144,6 +159,11 @@ public:
     bool exifDates = false;
 
 private:
+    // The values that survive between runs: read first at start-up, written at shut-down
+    // (false when the store could not keep them).
+    void restoreSettings();
+    bool saveSettings();
+
     std::unique_ptr<Panes> panes_;
     std::unique_ptr<NameComposer> composer_;
     std::unique_ptr<BatchRename> batch_;

@@ -52,11 +52,18 @@ void BatchExecutor::count(const WorkItem& item, const ItemOutcome& outcome) {
         observer_->afterItem(item, outcome);
 }
 
-void BatchExecutor::wrote(std::string_view target) {
+namespace {
+
+std::string_view folderOf(std::string_view target) {
     const std::size_t slash = target.rfind('/');
-    const std::string_view folder = slash == std::string_view::npos
-                                        ? std::string_view(".")
-                                        : target.substr(0, slash == 0 ? 1 : slash);
+    return slash == std::string_view::npos ? std::string_view(".")
+                                           : target.substr(0, slash == 0 ? 1 : slash);
+}
+
+} // namespace
+
+void BatchExecutor::wrote(std::string_view target) {
+    const std::string_view folder = folderOf(target);
     if (std::find(writtenFolders_.begin(), writtenFolders_.end(), folder) == writtenFolders_.end())
         writtenFolders_.emplace_back(folder);
 }
@@ -69,6 +76,9 @@ ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
     ItemOutcome outcome;
     if (error == EEXIST)
         outcome.outcome = Outcome::Collision;
+    else if (error == ENOENT && !fs_.isFolder(std::string(folderOf(item.target))))
+        // The target folder went away, not the file.
+        outcome = {Outcome::Failed, error, "dossier de destination introuvable"};
     else if (error != 0)
         outcome = {Outcome::Failed, error, {}};
     else

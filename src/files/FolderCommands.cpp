@@ -5,6 +5,7 @@
 #include "platform/Names.h"
 #include "text/NameCheck.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quorvel {
@@ -19,13 +20,22 @@ std::string quoted(const std::string& text) {
     return "« " + text + " »";
 }
 
+// Every entry left with its reason, up to a number that still fits in a message box.
 std::string leftOverText(const std::string& name, const TreeDeleteResult& result) {
+    constexpr std::size_t shown = 20;
     const std::string count = std::to_string(result.left);
     const std::string what = result.left == 1 ? "1 élément n'a pas pu être effacé"
                                               : count + " éléments n'ont pas pu être effacés";
-    return "Le répertoire " + quoted(name) + " n'a pas été entièrement effacé : " + what +
-           ".\r\nPremier élément resté : " + result.firstLeft +
-           "\r\nRaison : " + frenchReason(result.error);
+    std::string text =
+        "Le répertoire " + quoted(name) + " n'a pas été entièrement effacé : " + what + ".\r\n";
+    const std::size_t listed = std::min(result.leftEntries.size(), shown);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const LeftEntry& entry = result.leftEntries[i];
+        text += "\r\n" + entry.path + " : " + frenchReason(entry.error);
+    }
+    if (result.left > listed)
+        text += "\r\n… et " + std::to_string(result.left - listed) + " autres";
+    return text;
 }
 
 } // namespace
@@ -58,7 +68,7 @@ void FolderCommands::error(const std::string& text, const std::string& title) {
 
 bool FolderCommands::refuseVolumeRoot(const FolderList& folders, const std::string& refusal,
                                       const std::string& title) {
-    if (folders.path() != folders.driveRoot())
+    if (folders.path() != folders.driveRoot() && !w_.fs().isMountRoot(folders.path()))
         return false;
     error(quoted(folders.path()) + " est la racine d'un volume : " + refusal, title);
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,12 +15,22 @@ struct Listing {
     std::vector<std::string> names;
 };
 
+// An entry that the tree delete left on disk, and why.
+struct LeftEntry {
+    std::string path; // full path
+    int error = 0;
+};
+
 // What the tree delete did: `left` counts entries that are still on disk afterwards.
 struct TreeDeleteResult {
-    int error = 0;           // errno of the first failure, 0 when everything went
-    std::size_t removed = 0; // entries removed, the folder itself included
-    std::size_t left = 0;    // entries that could not be removed
-    std::string firstLeft;   // full path of the first entry left behind
+    // A tree that cannot be deleted at all, a read-only card for instance, would otherwise
+    // hold every one of its paths; a report shows far fewer.
+    static constexpr std::size_t keptEntries = 1000;
+
+    int error = 0;                      // errno of the first failure, 0 when everything went
+    std::size_t removed = 0;            // entries removed, the folder itself included
+    std::size_t left = 0;               // entries that could not be removed
+    std::vector<LeftEntry> leftEntries; // the first keptEntries of them, in walk order
 };
 
 // A mounted volume: the Linux counterpart of a drive.
@@ -41,22 +53,27 @@ public:
 
     virtual bool isFolder(const std::string& path) = 0; // follows a link
     virtual bool exists(const std::string& path) = 0;   // does not follow a link
+    // "/" or the root of any mount, a bind mount of a folder included, whether or not
+    // volumes() lists it. A link is not followed: a link to a mount root is just a link.
+    virtual bool isMountRoot(const std::string& path) = 0;
 
     // Seconds since the epoch of the last modification (a link is followed).
-    virtual int modificationTime(const std::string& path, std::int64_t& seconds) = 0;
+    virtual Result<std::int64_t> modificationTime(const std::string& path) = 0;
 
     // Never replaces an existing entry: EEXIST when `to` exists. Works for files and
     // folders; a change of letter case alone works on a case-insensitive file system.
     virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
-    // Copies data, mode and modification time; never replaces (EEXIST) and never leaves
-    // a half-written file under `to`.
+    // Copies the data, and the mode and modification time where the target keeps them;
+    // never replaces (EEXIST) and never leaves a half-written file under `to`. Partial
+    // copies that dead processes left in the target folder are swept on the way.
     virtual int copyNoReplace(const std::string& from, const std::string& to) = 0;
     // Removes a file; a link is removed as a link. Refuses a folder (EISDIR).
     virtual int removeFile(const std::string& path) = 0;
     virtual int createFolder(const std::string& path) = 0;
     virtual int removeFolder(const std::string& path) = 0; // an empty folder only
     // Removes a folder with everything inside, hidden and read-only entries included,
-    // without following a link or leaving its own mounted file system.
+    // without following a link or leaving its own mounted file system. A mount root is
+    // refused whole (EBUSY, nothing removed).
     virtual TreeDeleteResult deleteTree(const std::string& path) = 0;
     // Writes to disk, once, everything pending on the file system that holds the folder,
     // so that what a batch reports as done survives a power cut.

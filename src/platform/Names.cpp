@@ -195,6 +195,20 @@ bool naturalLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        std::size_t la = 0;
+        std::size_t lb = 0;
+        if (foldCase(decodeAt(a, i, la)) != foldCase(decodeAt(b, j, lb)))
+            return false;
+        i += la;
+        j += lb;
+    }
+    return i == a.size() && j == b.size();
+}
+
 bool globMatches(std::string_view name, std::string_view pattern) {
     if (pattern == "*.*" || pattern == "*")
         return true;

@@ -17,6 +17,9 @@ std::string utf8Right(std::string_view text, std::size_t count);
 // Natural, case-insensitive order (IMG_2 before IMG_10), ties broken by byte order.
 bool naturalLess(std::string_view a, std::string_view b);
 
+// The same name but for letter case (ASCII and accented letters alike).
+bool sameIgnoringCase(std::string_view a, std::string_view b);
+
 // A key whose byte order is the order of naturalLess, ties aside: sorting a large listing
 // by precomputed keys is several times faster than comparing the names with naturalLess.
 std::string naturalSortKey(std::string_view name);

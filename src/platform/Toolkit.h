@@ -5,8 +5,6 @@
 
 namespace quorvel {
 
-class Form;
-
 enum class Icon { None, Error, Question };
 enum class Buttons { Ok, YesNo };
 enum class Reply { Ok, Yes, No };
@@ -32,11 +30,10 @@ public:
     // Shows how far a long run has come and repaints the window without taking user
     // input; an empty text removes the indication.
     virtual void showProgress(const std::string& text) = 0;
-
-    // Windows of the model: show (creating the real window on first use, raising it
-    // when it exists) and destroy.
-    virtual void showForm(Form& form) = 0;
-    virtual void destroyForm(Form& form) = 0;
+    // Runs `work` away from the event thread, on a few threads shared by every caller, then
+    // `done` on the event thread once the window next handles its events; the window keeps
+    // answering meanwhile. `work` must not touch the window.
+    virtual void runInBackground(std::function<void()> work, std::function<void()> done) = 0;
 };
 
 } // namespace quorvel

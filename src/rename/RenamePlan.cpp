@@ -61,9 +61,10 @@ std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string&
         if (const std::optional<CaptureTime> taken = s.captureDates->captureTime(path))
             return NameComposer::timeStamp(*taken);
     }
-    std::int64_t seconds = 0;
-    error = fs.modificationTime(path, seconds);
-    return error == 0 ? NameComposer::timeStamp(static_cast<std::time_t>(seconds)) : std::string();
+    const Result<std::int64_t> seconds = fs.modificationTime(path);
+    error = seconds.code();
+    return seconds ? NameComposer::timeStamp(static_cast<std::time_t>(seconds.value()))
+                   : std::string();
 }
 
 } // namespace

@@ -17,7 +17,9 @@ bool portrait(const PictureSize& size) {
 
 PhotoViewer::PhotoViewer(MainWindow& window) : w_(window) {}
 
-PhotoViewer::~PhotoViewer() = default;
+PhotoViewer::~PhotoViewer() {
+    loading_.request_stop();
+}
 
 Geometry PhotoViewer::landscapeFrame() {
     return {400, 200, 14000, 10500};
@@ -41,26 +43,57 @@ void PhotoViewer::create() {
 void PhotoViewer::ViewPhoto(const std::string& path) {
     if (!form_)
         create();
-    w_.toolkit().showForm(*form_);
-    const std::optional<PictureSize> size = w_.services().pictures.naturalSize(path);
-    // Cleared first, so that the new frame never makes the view decode the old picture.
+    w_.forms().showForm(*form_);
+    // Cleared first, so that the new frame never shows the old picture stretched.
     image_->setPicture("");
-    image_->setGeometry(size && portrait(*size) ? portraitFrame() : landscapeFrame());
-    if (size) {
-        image_->setPicture(path);
+    image_->setGeometry(landscapeFrame());
+    stopLoading();
+    const std::uint64_t request = request_;
+    Pictures& pictures = w_.services().pictures;
+    auto result = std::make_shared<LoadedPicture>();
+    const auto frameFor = [](const PictureSize& natural) {
+        const Geometry frame = portrait(natural) ? portraitFrame() : landscapeFrame();
+        return PictureSize{frame.width, frame.height};
+    };
+    w_.toolkit().runInBackground(
+        [&pictures, path, frameFor, result, stop = loading_.get_token()] {
+            *result = pictures.load(path, frameFor, stop);
+        },
+        [this, alive = std::weak_ptr<const bool>(alive_), request, path, result] {
+            if (!alive.expired() && request == request_ && form_)
+                show(path, *result);
+        });
+}
+
+void PhotoViewer::show(const std::string& path, const LoadedPicture& loaded) {
+    if (loaded.picture && loaded.natural) {
+        image_->setGeometry(portrait(*loaded.natural) ? portraitFrame() : landscapeFrame());
+        image_->setPicture(path, loaded.picture);
         return;
     }
     // The window stays open and empty; the user is told why and closes it with a click.
-    const std::string why = w_.fs().exists(path) ? "ce n'est pas une image que Quorvel sait lire."
-                                                 : "le fichier n'existe pas.";
+    std::string why = "ce n'est pas une image que Quorvel sait lire.";
+    if (!w_.fs().exists(path))
+        why = "le fichier n'existe pas.";
+    else if (loaded.fault == PictureFault::TooLarge)
+        why = "l'image demanderait trop de mémoire.";
+    else if (loaded.fault == PictureFault::TooSlow)
+        why = "l'image est trop longue à lire.";
     w_.toolkit().message("Impossible d'afficher " + lastComponent(path) + " : " + why, Icon::Error,
                          Buttons::Ok, viewerTitle);
+}
+
+void PhotoViewer::stopLoading() {
+    loading_.request_stop();
+    loading_ = std::stop_source();
+    ++request_;
 }
 
 void PhotoViewer::close() {
     if (!form_)
         return;
-    w_.toolkit().destroyForm(*form_);
+    stopLoading();
+    w_.forms().destroyForm(*form_);
     image_ = nullptr;
     closed_ = std::move(form_);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/Pictures.h"
+
+#include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 namespace quorvel {
@@ -19,7 +23,9 @@ public:
     PhotoViewer(const PhotoViewer&) = delete;
     PhotoViewer& operator=(const PhotoViewer&) = delete;
 
-    // Shows the picture at `path` in the viewer, opening it when it is closed.
+    // Shows the picture at `path` in the viewer, opening it when it is closed. The window
+    // shows at once; the picture follows when it is decoded, unless another one was asked
+    // for or the window was closed meanwhile.
     void ViewPhoto(const std::string& path);
     // A click on the window or on its picture: hides and destroys the window.
     void close();
@@ -34,6 +40,8 @@ public:
 
 private:
     void create();
+    void show(const std::string& path, const LoadedPicture& loaded);
+    void stopLoading();
 
     MainWindow& w_;
     std::unique_ptr<Form> form_;
@@ -41,6 +49,11 @@ private:
     // A closed form is kept until the next opening: it is closed from inside its own
     // click reaction, which must not be destroyed while it runs.
     std::unique_ptr<Form> closed_;
+    // Which request the window waits for, and how to stop its decoding.
+    std::uint64_t request_ = 0;
+    std::stop_source loading_;
+    // Gone with the viewer, so that a picture decoded after it finds nobody to show it.
+    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 } // namespace quorvel

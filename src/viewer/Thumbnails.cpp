@@ -4,14 +4,16 @@
 #include "platform/Names.h"
 #include "viewer/PhotoViewer.h"
 
-#include <array>
-
 namespace quorvel {
 
 namespace {
 
 int slotTop(int slot) {
     return 360 + slot * 1680;
+}
+
+bool portrait(const PictureSize& size) {
+    return size.width < size.height;
 }
 
 } // namespace
@@ -21,6 +23,11 @@ Thumbnails::Thumbnails(MainWindow& window) : w_(window) {
     w_.Comm2[6]->onClick = [this] { viewSelection("File2"); };
     for (int i = 0; i < slots; ++i)
         w_.TN[static_cast<std::size_t>(i)]->onClick = [this, i] { thumbnailClick(i); };
+}
+
+Thumbnails::~Thumbnails() {
+    if (fill_)
+        fill_->stop.request_stop();
 }
 
 Geometry Thumbnails::landscapeFrame(int slot) {
@@ -43,23 +50,31 @@ void Thumbnails::viewSelection(const std::string& listName) {
     ShowSelection(listName);
 }
 
+bool Thumbnails::current(const std::shared_ptr<Fill>& fill) const {
+    // Closing the window stops the fill, and so does any newer fill.
+    return fill == fill_;
+}
+
 void Thumbnails::ShowSelection(const std::string& listName) {
-    Toolkit& toolkit = w_.toolkit();
-    toolkit.setBusy(true);
+    w_.toolkit().setBusy(true);
     stripIsTarget_ = listName == "File2";
-    const std::uint64_t fill = ++fill_;
+    if (fill_)
+        fill_->stop.request_stop();
+    const auto fill = std::make_shared<Fill>();
+    fill_ = fill;
 
     // The four rows and their folder as they are now: a click during the fill cannot
     // mix two folders or two starting rows in one strip.
     const FileList& list = stripList();
-    const std::string folder = list.path();
-    std::array<std::string, slots> names;
+    fill->folder = list.path();
     for (int i = 0; i < slots; ++i) {
         // Without a current row (-1) the first slot is blank and the next ones start at
         // the top of the list.
         const int row = list.current() + i;
         if (row >= 0 && row < list.count())
-            names[static_cast<std::size_t>(i)] = list.row(row);
+            fill->names[static_cast<std::size_t>(i)] = list.row(row);
+        else
+            fill->loaded[static_cast<std::size_t>(i)] = LoadedPicture{};
     }
 
     for (int i = 0; i < slots; ++i) {
@@ -69,27 +84,76 @@ void Thumbnails::ShowSelection(const std::string& listName) {
         image.setGeometry(landscapeFrame(i));
     }
     for (int i = 0; i < slots; ++i) {
-        Image& image = *w_.TN[static_cast<std::size_t>(i)];
-        Label& label = *w_.NomTN[static_cast<std::size_t>(i)];
-        image.setVisible(true);
-        label.setVisible(true);
-        const std::string& name = names[static_cast<std::size_t>(i)];
-        if (!name.empty()) {
-            const std::string path = joinPath(folder, name);
-            // A file that is not a picture we can show keeps its name and no picture.
-            if (const auto size = w_.services().pictures.naturalSize(path)) {
-                if (size->width < size->height)
-                    image.setGeometry(portraitFrame(i));
-                image.setPicture(path);
-            }
-            label.setCaption(name);
-        }
-        toolkit.processPendingEvents();
-        if (fill != fill_ || w_.closed())
-            break;
+        // A toolkit that loads in line shows the slot at once and lets the user act; what
+        // they did may have ended this fill.
+        if (!current(fill))
+            return;
+        if (!fill->names[static_cast<std::size_t>(i)].empty())
+            load(fill, i);
     }
-    if (fill == fill_)
-        toolkit.setBusy(false);
+    showReady(fill);
+}
+
+void Thumbnails::load(const std::shared_ptr<Fill>& fill, int slot) {
+    Pictures& pictures = w_.services().pictures;
+    const std::string path = joinPath(fill->folder, fill->names[static_cast<std::size_t>(slot)]);
+    auto result = std::make_shared<LoadedPicture>();
+    const auto frameFor = [slot](const PictureSize& natural) {
+        const Geometry frame = portrait(natural) ? portraitFrame(slot) : landscapeFrame(slot);
+        return PictureSize{frame.width, frame.height};
+    };
+    w_.toolkit().runInBackground(
+        [&pictures, path, frameFor, result, stop = fill->stop.get_token()] {
+            *result = pictures.load(path, frameFor, stop);
+        },
+        // Only the strip keeps its fills alive: once the strip is gone, the fill is too.
+        [this, weak = std::weak_ptr<Fill>(fill), slot, result] {
+            const std::shared_ptr<Fill> done = weak.lock();
+            if (!done || done != fill_)
+                return;
+            done->loaded[static_cast<std::size_t>(slot)] = std::move(*result);
+            showReady(done);
+        });
+}
+
+void Thumbnails::showReady(const std::shared_ptr<Fill>& fill) {
+    // A picture that arrives while the slots above it are being shown waits for this loop.
+    if (fill->showing)
+        return;
+    fill->showing = true;
+    while (current(fill) && fill->shown < slots &&
+           fill->loaded[static_cast<std::size_t>(fill->shown)]) {
+        showSlot(*fill, fill->shown++);
+        w_.toolkit().processPendingEvents();
+    }
+    fill->showing = false;
+    if (fill == fill_ && fill->shown == slots)
+        w_.toolkit().setBusy(false);
+}
+
+void Thumbnails::showSlot(const Fill& fill, int slot) {
+    const auto at = static_cast<std::size_t>(slot);
+    Image& image = *w_.TN[at];
+    Label& label = *w_.NomTN[at];
+    image.setVisible(true);
+    label.setVisible(true);
+    const LoadedPicture& loaded = *fill.loaded[at];
+    // A file that is not a picture we can show keeps its name and no picture.
+    if (loaded.picture && loaded.natural) {
+        if (portrait(*loaded.natural))
+            image.setGeometry(portraitFrame(slot));
+        image.setPicture(joinPath(fill.folder, fill.names[at]), loaded.picture);
+    }
+    label.setCaption(fill.names[at]);
+}
+
+void Thumbnails::stop() {
+    if (!fill_)
+        return;
+    fill_->stop.request_stop();
+    if (fill_->shown < slots)
+        w_.toolkit().setBusy(false);
+    fill_.reset();
 }
 
 void Thumbnails::thumbnailClick(int slot) {

@@ -128,12 +128,16 @@ TEST_F(StartupTest, ShutDownWritesTheSixKeysInOrder) {
 
 TEST_F(StartupTest, CaptureDatesOptionIsOffByDefaultAndSurvivesARestart) {
     EXPECT_FALSE(start().exifDates);
-    window->exifDates = true;
+    EXPECT_TRUE(window->mnuExif.checkable());
+    EXPECT_FALSE(window->mnuExif.checked());
+    window->mnuExif.click();
+    EXPECT_TRUE(window->exifDates);
     window->close();
     EXPECT_EQ(settings.read("quorvel", "Options", "Exif"), "1");
     EXPECT_EQ(settings.read("quorvel", "Data", "Exif"), std::nullopt);
     EXPECT_TRUE(start().exifDates);
-    window->exifDates = false;
+    EXPECT_TRUE(window->mnuExif.checked());
+    window->mnuExif.click();
     window->close();
     EXPECT_FALSE(start().exifDates);
     // Only "1" ticks it: a value edited by hand into anything else leaves it off.

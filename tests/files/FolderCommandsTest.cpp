@@ -4,7 +4,9 @@
 #include "support/Window.h"
 #include "text/NameCheck.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +17,7 @@ using Kind = ToolkitEvent::Kind;
 
 class FolderCommandsTest : public WindowTest {
 protected:
-    FolderCommandsTest() { realFs.setTreeRemovalHook(fs.treeEntryHook()); }
+    FolderCommandsTest() { setTreeRemovalHook(realFs, fs.treeEntryHook()); }
 
     std::vector<Kind> kinds() const {
         std::vector<Kind> out;
@@ -234,7 +236,7 @@ TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside
     ASSERT_EQ(w.Dir2.setPath(tree + "/sous"), 0);
 
     bool busyDuringWalk = true;
-    realFs.setTreeRemovalHook([&](const std::string&) {
+    setTreeRemovalHook(realFs, [&](const std::string&) {
         busyDuringWalk = busyDuringWalk && toolkit.busy();
         return 0;
     });
@@ -294,10 +296,67 @@ TEST_F(FolderCommandsTest, WhatATreeDeleteLeavesIsCountedAndNamed) {
     EXPECT_EQ(lastEvent().icon, Icon::Error);
     EXPECT_EQ(lastEvent().text,
               "Le répertoire « Arbre » n'a pas été entièrement effacé : 2 éléments n'ont pas pu "
-              "être effacés.\r\nPremier élément resté : " +
-                  busy + "\r\nRaison : fichier en cours d'utilisation");
+              "être effacés.\r\n\r\n" +
+                  busy + " : fichier en cours d'utilisation\r\n" + tree +
+                  " : le dossier n'est pas vide");
     EXPECT_EQ(w.Dir1.path(), temp.path());
     EXPECT_EQ(w.Dir2.path(), temp.path());
+}
+
+TEST_F(FolderCommandsTest, ALongListOfEntriesLeftShowsTheFirstTwentyAndCountsTheRest) {
+    const std::string tree = temp.folder("Arbre");
+    for (int i = 0; i < 22; ++i)
+        temp.file("Arbre/f" + std::to_string(i) + ".jpg");
+    MainWindow& w = start();
+    openSource(tree);
+    fs.failAll(FsOp::DeleteTreeEntry, EROFS);
+    toolkit.queueAnswer(true);
+    w.Comm1[5]->click();
+
+    const std::string& text = lastEvent().text;
+    const std::string head = "Le répertoire « Arbre » n'a pas été entièrement effacé : 23 "
+                             "éléments n'ont pas pu être effacés.\r\n";
+    ASSERT_EQ(text.substr(0, head.size()), head);
+    std::vector<std::string> lines;
+    for (std::size_t at = head.size(); at < text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", at + 2), text.size());
+        lines.push_back(text.substr(at + 2, end - at - 2));
+        at = end;
+    }
+    ASSERT_EQ(lines.size(), 21u);
+    const std::string reason = " : support en lecture seule";
+    for (std::size_t i = 0; i < 20; ++i) {
+        EXPECT_EQ(lines[i].substr(0, tree.size() + 2), tree + "/f") << lines[i];
+        EXPECT_EQ(lines[i].substr(lines[i].size() - reason.size()), reason);
+    }
+    EXPECT_EQ(lines[20], "… et 3 autres");
+}
+
+// A mount that the drive list does not show, a tmpfs here, is a volume root all the same.
+TEST_F(FolderCommandsTest, ARootOfAnUnlistedMountIsNeverDeletedNorRenamed) {
+    struct Mount {
+        std::string where;
+        bool done = ::mount("quorvel-test", where.c_str(), "tmpfs", 0, "size=1m") == 0;
+        ~Mount() {
+            if (done)
+                ::umount2(where.c_str(), MNT_DETACH);
+        }
+    } card{temp.folder("carte")};
+    if (!card.done)
+        GTEST_SKIP() << "mounting a tmpfs needs a privilege this process lacks";
+    temp.file("carte/a.jpg");
+    MainWindow& w = start();
+    openSource(card.where);
+
+    w.Comm1[5]->click();
+    EXPECT_EQ(lastEvent().text,
+              "« " + card.where + " » est la racine d'un volume : il ne peut pas être effacé.");
+    w.Comm1[3]->click();
+    EXPECT_EQ(lastEvent().text,
+              "« " + card.where + " » est la racine d'un volume : il ne peut pas être renommé.");
+    EXPECT_EQ(fs.calls(FsOp::DeleteTree), 0);
+    EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+    EXPECT_TRUE(exists(card.where + "/a.jpg"));
 }
 
 TEST_F(FolderCommandsTest, APaneOpenedThroughALinkDeletesNothingBehindIt) {

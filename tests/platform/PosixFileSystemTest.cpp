@@ -1,17 +1,21 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "platform/PosixTestFolder.h"
+#include "platform/posix/TestHooks.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quorvel {
 namespace {
 
-using Step = PosixFileSystem::Step;
+using Step = PosixStep;
 using Names = std::vector<std::string>;
 
 class PosixFileSystemTest : public testing::PosixTestFolder {
@@ -86,10 +90,12 @@ TEST_F(PosixFileSystemTest, EntryQuestionsFollowLinksOnlyWhereAsked) {
     const struct timespec times[2] = {{1000000000, 0}, {1234567890, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path("file").c_str(), times, 0), 0);
     link("file", "to-file");
-    std::int64_t seconds = 0;
-    EXPECT_EQ(fs.modificationTime(path("to-file"), seconds), 0);
-    EXPECT_EQ(seconds, 1234567890);
-    EXPECT_EQ(fs.modificationTime(path("dangling"), seconds), ENOENT);
+    const Result<std::int64_t> seconds = fs.modificationTime(path("to-file"));
+    ASSERT_TRUE(seconds);
+    EXPECT_EQ(seconds.value(), 1234567890);
+    const Result<std::int64_t> dangling = fs.modificationTime(path("dangling"));
+    EXPECT_EQ(dangling.code(), ENOENT);
+    EXPECT_STREQ(dangling.error().call, "stat");
 }
 
 // Rename
@@ -115,7 +121,7 @@ TEST_F(PosixFileSystemTest, RenameNeverReplacesAFileOrAFolder) {
 
 TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
     write("a.jpg", "mine");
-    fs.setStepHook([this](Step, const std::string&, const std::string& to) {
+    setStepHook(fs, [this](Step, const std::string&, const std::string& to) {
         write("b.jpg", "another program"); // between the program's check and its rename
         EXPECT_EQ(to, path("b.jpg"));
         return 0;
@@ -126,7 +132,7 @@ TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
 }
 
 TEST_F(PosixFileSystemTest, WithoutTheNoReplaceFlagRenameStillNeverReplaces) {
-    fs.setStepHook([](Step, const std::string&, const std::string&) { return EINVAL; });
+    setStepHook(fs, [](Step, const std::string&, const std::string&) { return EINVAL; });
     write("a", "mine");
     write("b", "theirs");
     EXPECT_EQ(fs.renameNoReplace(path("a"), path("b")), EEXIST);
@@ -149,7 +155,7 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseGoesThroughATemporaryName) {
     write("DSC01.JPG", "photo");
     ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
     std::vector<std::pair<std::string, std::string>> steps;
-    fs.setStepHook([&](Step, const std::string& from, const std::string& to) {
+    setStepHook(fs, [&](Step, const std::string& from, const std::string& to) {
         steps.emplace_back(from, to);
         if (steps.size() == 3) // the entry is away under its temporary name
             ::unlink(path("DSC01.jpg").c_str());
@@ -178,14 +184,14 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseRollsBackAndNeverReplaces) {
     ::unlink(path("DSC01.jpg").c_str());
     ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
     int renames = 0;
-    fs.setStepHook(
-        [&](Step, const std::string&, const std::string&) { return ++renames == 3 ? EIO : 0; });
+    setStepHook(
+        fs, [&](Step, const std::string&, const std::string&) { return ++renames == 3 ? EIO : 0; });
     EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), EIO);
     EXPECT_EQ(read("DSC01.JPG"), "photo");
     EXPECT_TRUE(hiddenNames().empty());
 
     // A different file under the other spelling is a plain collision.
-    fs.setStepHook(nullptr);
+    setStepHook(fs, nullptr);
     write("IMG.JPG", "one");
     write("IMG.jpg", "two");
     EXPECT_EQ(fs.renameNoReplace(path("IMG.JPG"), path("IMG.jpg")), EEXIST);
@@ -216,7 +222,7 @@ TEST_F(PosixFileSystemTest, CopyCarriesDataModeAndTimes) {
 
 TEST_F(PosixFileSystemTest, CopyWithoutUnnamedFilesGoesThroughAHiddenOne) {
     write("source.jpg", "data", 0600);
-    fs.setStepHook([](Step step, const std::string&, const std::string&) {
+    setStepHook(fs, [](Step step, const std::string&, const std::string&) {
         return step == Step::TempFile ? EOPNOTSUPP : 0;
     });
     ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
@@ -229,6 +235,61 @@ TEST_F(PosixFileSystemTest, CopyWithoutUnnamedFilesGoesThroughAHiddenOne) {
     EXPECT_EQ(read("taken.jpg"), "theirs");
 }
 
+// A hidden partial copy is removed only when nobody can still be writing it: its process
+// is gone and no writer holds its lock. It never shows in a listing.
+TEST_F(PosixFileSystemTest, ACopyClearsThePartialCopiesOfDeadProcessesOnly) {
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string gone = ".quorvel-copy-" + std::to_string(dead);
+    const std::string mine = ".quorvel-copy-" + std::to_string(::getpid()) + "-999";
+    const Names kept{gone + "-1", gone + "-x", ".quorvel-copy-1-0", mine};
+    for (const std::string& name : kept)
+        write(name, "partial");
+    write(gone + "-0", "partial");
+    // A writer this process cannot see, in another PID namespace or on another machine.
+    const int locked = ::open(path(gone + "-1").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(locked, 0);
+    ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+    write("source.jpg", "data");
+    setStepHook(fs, [](Step step, const std::string&, const std::string&) {
+        return step == Step::TempFile ? EOPNOTSUPP : 0;
+    });
+
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
+    ::close(locked);
+    Names hidden = hiddenNames();
+    std::sort(hidden.begin(), hidden.end());
+    Names expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(hidden, expected);
+    EXPECT_EQ(fs.listFiles(root_, "*.*").names, (Names{"copy.jpg", "source.jpg"}));
+}
+
+// A FAT card through FUSE keeps no modes (fchmod answers ENOSYS), has no unnamed files nor
+// hard links, and gives each spelling of a name its own inode.
+TEST_F(PosixFileSystemTest, AFatCardThroughFuseTakesCopiesAndChangesOfCase) {
+    write("source.jpg", "photo", 0640);
+    folder("card");
+    if (const std::string why = mountFat("card"); !why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/dsc01.jpg")), 0);
+    EXPECT_EQ(read("card/dsc01.jpg"), "photo");
+    EXPECT_TRUE(hiddenNames("card").empty());
+
+    EXPECT_EQ(fs.renameNoReplace(path("card/dsc01.jpg"), path("card/DSC01.JPG")), 0);
+    EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, Names{"DSC01.JPG"});
+    EXPECT_EQ(read("card/DSC01.JPG"), "photo");
+    EXPECT_TRUE(hiddenNames("card").empty());
+
+    // Another file under another spelling is still a collision.
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/other.jpg")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("card/DSC01.JPG"), path("card/OTHER.jpg")), EEXIST);
+    EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, (Names{"DSC01.JPG", "other.jpg"}));
+}
+
 TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
     write("source.jpg", "mine");
     write("taken.jpg", "theirs");
@@ -238,7 +299,7 @@ TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
     for (const bool unnamed : {true, false}) {
         SCOPED_TRACE(unnamed ? "unnamed temporary" : "hidden temporary");
         ::unlink(path("late.jpg").c_str());
-        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+        setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             if (step == Step::TempFile && !unnamed)
                 return EOPNOTSUPP;
             if (step == Step::CopyData)
@@ -259,7 +320,7 @@ TEST_F(PosixFileSystemTest, FailedCopyLeavesNothingBehind) {
                                            {false, Step::Rename}};
     for (const auto& [unnamed, failing] : cases) {
         SCOPED_TRACE(std::to_string(unnamed) + " " + std::to_string(static_cast<int>(failing)));
-        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+        setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             if (step == Step::TempFile && !unnamed)
                 return EOPNOTSUPP;
             return step == failing ? ENOSPC : 0;
@@ -268,7 +329,7 @@ TEST_F(PosixFileSystemTest, FailedCopyLeavesNothingBehind) {
         EXPECT_FALSE(fs.exists(path("copy.jpg")));
         EXPECT_TRUE(hiddenNames().empty());
     }
-    fs.setStepHook(nullptr);
+    setStepHook(fs, nullptr);
     EXPECT_EQ(fs.copyNoReplace(path("missing.jpg"), path("copy.jpg")), ENOENT);
     folder("sub");
     EXPECT_EQ(fs.copyNoReplace(path("sub"), path("copy.jpg")), EISDIR);
@@ -281,7 +342,7 @@ TEST_F(PosixFileSystemTest, CopyIntoAnImmutableFolderFailsCleanly) {
     if (!makeImmutable("locked"))
         GTEST_SKIP() << "no immutable attribute on this file system";
     for (const bool unnamed : {true, false}) {
-        fs.setStepHook([&](Step step, const std::string&, const std::string&) {
+        setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             return step == Step::TempFile && !unnamed ? EOPNOTSUPP : 0;
         });
         EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("locked/copy.jpg")), EPERM);

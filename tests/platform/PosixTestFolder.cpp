@@ -1,5 +1,6 @@
 #include "platform/PosixTestFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -90,6 +91,27 @@ bool PosixTestFolder::bindMount(const std::string& source, const std::string& na
         return false;
     mounts_.push_back(path(name));
     return true;
+}
+
+std::string PosixTestFolder::mountFat(const std::string& name) {
+    if (::access("/usr/bin/fusefat", X_OK) != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0)
+        return "no fusefat or no /dev/fuse (scripts/setup installs fusefat and dosfstools)";
+    // The image lies beside the test folder's entries, outside the mount.
+    std::string flat = name;
+    std::replace(flat.begin(), flat.end(), '/', '-');
+    const std::string image = path(".card-" + flat + ".img");
+    const std::string make = "mkfs.fat -C '" + image + "' 4096 >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0)
+        return "mkfs.fat could not make a FAT image";
+    struct stat before {};
+    ::stat(path(name).c_str(), &before);
+    const std::string mount = "fusefat -o rw+ '" + image + "' '" + path(name) + "' >/dev/null 2>&1";
+    struct stat after {};
+    if (std::system(mount.c_str()) != 0 || ::stat(path(name).c_str(), &after) != 0 ||
+        after.st_dev == before.st_dev)
+        return "fusefat could not mount the image";
+    mounts_.push_back(path(name));
+    return {};
 }
 
 std::vector<std::string> PosixTestFolder::hiddenNames(const std::string& name) const {

@@ -23,6 +23,9 @@ protected:
     // Mounts a fresh tmpfs, or binds `source` there; false without the privilege.
     bool mountTmpfs(const std::string& name);
     bool bindMount(const std::string& source, const std::string& name);
+    // Mounts a fresh FAT image through FUSE, as a camera card often is, on the folder
+    // `name`; an empty answer when it worked, else why it could not.
+    std::string mountFat(const std::string& name);
     // Names in a folder beginning with ".", as a check that no temporary file stayed.
     std::vector<std::string> hiddenNames(const std::string& name = "") const;
 

@@ -1,5 +1,6 @@
 #include "platform/PosixTestFolder.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TestHooks.h"
 #include "platform/script/FaultyFileSystem.h"
 
 #include <algorithm>
@@ -37,7 +38,7 @@ TEST_F(TreeDeleteTest, RemovesHiddenReadOnlyAndNestedEntries) {
     EXPECT_EQ(result.error, 0);
     EXPECT_EQ(result.removed, 13u);
     EXPECT_EQ(result.left, 0u);
-    EXPECT_EQ(result.firstLeft, "");
+    EXPECT_TRUE(result.leftEntries.empty());
     EXPECT_FALSE(fs.exists(path("tree")));
 }
 
@@ -67,7 +68,8 @@ TEST_F(TreeDeleteTest, ARootThatIsALinkIsRefused) {
         EXPECT_EQ(result.error, ELOOP) << given;
         EXPECT_EQ(result.removed, 0u);
         EXPECT_EQ(result.left, 1u);
-        EXPECT_EQ(result.firstLeft, path("link"));
+        ASSERT_EQ(result.leftEntries.size(), 1u);
+        EXPECT_EQ(result.leftEntries[0].path, path("link"));
     }
     EXPECT_TRUE(fs.exists(path("real/keep.jpg")));
     EXPECT_TRUE(fs.exists(path("link")));
@@ -80,24 +82,32 @@ TEST_F(TreeDeleteTest, ARootThatIsALinkIsRefused) {
     EXPECT_EQ(missing.left, 0u);
 }
 
-// A chain tree/sub/file: its removals come in a known order (file, sub, tree).
+// A chain tree/sub/file: its removals come in a known order (file, sub, tree). Every
+// entry left is named with its own reason.
 TEST_F(TreeDeleteTest, AFailedRemovalLeavesItAndEveryFolderAbove) {
-    const char* firstLeft[] = {"tree/sub/file", "tree/sub", "tree"};
+    const char* chain[] = {"tree/sub/file", "tree/sub", "tree"};
     for (int failing = 1; failing <= 3; ++failing) {
         SCOPED_TRACE(failing);
         folder("tree");
         folder("tree/sub");
         write("tree/sub/file");
         FaultyFileSystem faulty(fs);
-        fs.setTreeRemovalHook(faulty.treeEntryHook());
+        setTreeRemovalHook(fs, faulty.treeEntryHook());
         faulty.failNth(FsOp::DeleteTreeEntry, failing, EACCES);
         const TreeDeleteResult result = faulty.deleteTree(path("tree"));
         EXPECT_EQ(faulty.calls(FsOp::DeleteTreeEntry), 3);
         EXPECT_EQ(result.error, EACCES);
-        EXPECT_EQ(result.firstLeft, path(firstLeft[failing - 1]));
+        std::vector<LeftEntry> expected;
+        for (int k = failing - 1; k < 3; ++k)
+            expected.push_back({path(chain[k]), k == failing - 1 ? EACCES : ENOTEMPTY});
+        ASSERT_EQ(result.leftEntries.size(), expected.size());
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            EXPECT_EQ(result.leftEntries[k].path, expected[k].path);
+            EXPECT_EQ(result.leftEntries[k].error, expected[k].error);
+        }
         EXPECT_EQ(result.left, static_cast<std::size_t>(4 - failing));
         EXPECT_EQ(result.removed, static_cast<std::size_t>(failing - 1));
-        fs.setTreeRemovalHook(nullptr);
+        setTreeRemovalHook(fs, nullptr);
         EXPECT_EQ(fs.deleteTree(path("tree")).left, 0u);
     }
 }
@@ -111,11 +121,49 @@ TEST_F(TreeDeleteTest, AnImmutableFileStaysWithItsFolders) {
         GTEST_SKIP() << "no immutable attribute on this file system";
     const TreeDeleteResult result = fs.deleteTree(path("tree"));
     EXPECT_EQ(result.error, EPERM);
-    EXPECT_EQ(result.firstLeft, path("tree/sub/stuck"));
+    ASSERT_FALSE(result.leftEntries.empty());
+    EXPECT_EQ(result.leftEntries[0].path, path("tree/sub/stuck"));
     EXPECT_EQ(result.left, 3u);
     EXPECT_EQ(result.removed, 1u);
     EXPECT_TRUE(fs.exists(path("tree/sub/stuck")));
     EXPECT_FALSE(fs.exists(path("tree/sub/free")));
+}
+
+// Deleting the root of a mount would empty that whole volume, listed as a drive or not.
+TEST_F(TreeDeleteTest, AMountRootOfAnyKindIsRefusedWhole) {
+    folder("tmp");
+    folder("bound");
+    folder("outside");
+    write("outside/keep.jpg");
+    if (!mountTmpfs("tmp") || !bindMount(path("outside"), "bound"))
+        GTEST_SKIP() << "mounting needs a privilege this process lacks";
+    write("tmp/keep.jpg");
+    folder("tmp/sub");
+    link(path("tmp"), "to-tmp");
+
+    EXPECT_TRUE(fs.isMountRoot("/"));
+    for (const std::string& root : {path("tmp"), path("tmp/"), path("bound")}) {
+        EXPECT_TRUE(fs.isMountRoot(root)) << root;
+        const TreeDeleteResult result = fs.deleteTree(root);
+        EXPECT_EQ(result.error, EBUSY) << root;
+        EXPECT_EQ(result.removed, 0u);
+        EXPECT_EQ(result.left, 1u);
+    }
+    for (const std::string& plain : {path("outside"), path("tmp/sub"), path("to-tmp"), root_})
+        EXPECT_FALSE(fs.isMountRoot(plain)) << plain;
+    EXPECT_TRUE(fs.exists(path("tmp/keep.jpg")));
+    EXPECT_TRUE(fs.exists(path("outside/keep.jpg")));
+}
+
+TEST_F(TreeDeleteTest, ACardMountedThroughFuseIsRefusedWhole) {
+    folder("card");
+    if (const std::string why = mountFat("card"); !why.empty())
+        GTEST_SKIP() << why;
+    write("keep.jpg");
+    ASSERT_EQ(fs.copyNoReplace(path("keep.jpg"), path("card/keep.jpg")), 0);
+    EXPECT_TRUE(fs.isMountRoot(path("card")));
+    EXPECT_EQ(fs.deleteTree(path("card")).error, EBUSY);
+    EXPECT_TRUE(fs.exists(path("card/keep.jpg")));
 }
 
 TEST_F(TreeDeleteTest, NeverEntersAnotherMountedFileSystem) {

@@ -23,7 +23,10 @@ public:
         return path == "/" || subfolders.count(path) != 0;
     }
     bool exists(const std::string& path) override { return isFolder(path); }
-    int modificationTime(const std::string&, std::int64_t&) override { return ENOSYS; }
+    bool isMountRoot(const std::string& path) override { return path == "/"; }
+    Result<std::int64_t> modificationTime(const std::string&) override {
+        return SystemError{"stat", ENOSYS};
+    }
     int renameNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
     int copyNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
     int removeFile(const std::string&) override { return ENOSYS; }

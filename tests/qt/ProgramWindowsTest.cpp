@@ -1,20 +1,22 @@
-#include "platform/qt/ProgramWindows.h"
+#include "ui/qt/ProgramWindows.h"
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/FormWindow.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
+#include "ui/qt/FormWindow.h"
+#include "ui/qt/QtFormHost.h"
 #include "viewer/PhotoViewer.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,18 +30,16 @@ namespace {
 class ProgramWindowsTest : public testing::Test {
 protected:
     ProgramWindowsTest() {
-        toolkit.onWindowCreated = [this](Form& form, FormWindow& shown) {
-            dressProgramWindow(window, form, shown);
-        };
+        forms.onWindowCreated = dressProgramWindow;
         window.startUp();
-        toolkit.showForm(window.form);
+        forms.showForm(window.form);
     }
     ~ProgramWindowsTest() override {
-        toolkit.closeAll();
+        forms.closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    FormWindow* shown(Form* form) { return form == nullptr ? nullptr : toolkit.windowOf(*form); }
+    FormWindow* shown(Form* form) { return form == nullptr ? nullptr : forms.windowOf(*form); }
     void pressF1(FormWindow* target) {
         QApplication::setActiveWindow(target);
         QTest::keyClick(target, Qt::Key_F1);
@@ -48,12 +48,14 @@ protected:
     QTemporaryDir temp;
     const std::string folder = temp.path().toStdString();
     QtToolkit toolkit;
+    QtFormHost forms{toolkit};
     PosixFileSystem fs;
     MemorySettingsStore settings;
     QtPictures pictures;
     RecordingShell shell;
     SystemClock clock;
-    MainWindow window{Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}}};
+    MainWindow window{Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}},
+                      forms};
 };
 
 TEST_F(ProgramWindowsTest, F1InTheMainWindowOpensTheHelpFileBesideTheProgram) {
@@ -77,6 +79,46 @@ TEST_F(ProgramWindowsTest, F1InTheMainWindowOpensTheHelpFileBesideTheProgram) {
     ASSERT_NE(about, nullptr);
     pressF1(about);
     EXPECT_EQ(shell.calls().size(), 2u);
+}
+
+TEST_F(ProgramWindowsTest, TheMenuBarLiesAboveAClientAreaOfTheFormsSize) {
+    FormWindow* main = shown(&window.form);
+    ASSERT_NE(main, nullptr);
+    QMenuBar* bar = main->menuBar();
+    ASSERT_NE(bar, nullptr);
+    QStringList titles;
+    for (QAction* menu : bar->actions()) {
+        if (menu->isVisible())
+            titles << menu->text();
+    }
+    // The menus without an item yet stay out of the bar.
+    EXPECT_EQ(titles, (QStringList{"&Fichier", "&Options", "&Aide"}));
+
+    auto* client = main->findChild<QWidget*>("client");
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(client->geometry(), QRect(0, bar->height(), main->pixels(13380), main->pixels(7065)));
+    EXPECT_EQ(main->height(), bar->height() + client->height());
+    EXPECT_GT(bar->height(), 0);
+    // The controls keep their places inside the client area.
+    QWidget* quit = main->widgetOf("Command3");
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(quit->parentWidget(), client);
+    EXPECT_EQ(quit->pos(), QPoint(main->pixels(3600), main->pixels(6120)));
+}
+
+TEST_F(ProgramWindowsTest, ShortcutsOfTheMenuReachTheirItems) {
+    FormWindow* main = shown(&window.form);
+    ASSERT_NE(main, nullptr);
+    auto* about = main->findChild<QAction*>("mnuAPropos");
+    ASSERT_NE(about, nullptr);
+    about->trigger();
+    EXPECT_NE(window.about().form(), nullptr);
+    window.about().close();
+
+    QApplication::setActiveWindow(main);
+    QTest::keyClick(main, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(settings.read("quorvel", "Data", "Dir"), folder) << "its settings saved";
 }
 
 TEST_F(ProgramWindowsTest, AboutBoxTitleIsLargeBoldAndWhole) {

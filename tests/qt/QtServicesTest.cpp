@@ -444,10 +444,10 @@ TEST_F(QtPicturesTest, DecodingStaysWithinTheAllocationLimit) {
     qInstallMessageHandler(previous);
     capturedMessages = nullptr;
 
-    // Decoders that cannot scale are refused before they allocate.
+    // Decoders that cannot scale are refused before they allocate, by our own estimate.
     EXPECT_TRUE(fromBmp.isNull());
     EXPECT_TRUE(fromGif.isNull());
-    EXPECT_EQ(messages.filter("allocation limit").size(), 2) << str(messages.join('\n'));
+    EXPECT_TRUE(messages.filter("allocation limit").isEmpty()) << str(messages.join('\n'));
     // A JPEG is decoded at an eighth of its size, well within the limit.
     EXPECT_EQ(fromJpeg.size(), QSize(100, 100));
 }
@@ -485,7 +485,7 @@ protected:
 };
 
 TEST_F(QtShellTest, OpenHandsTheMailLinkToTheDesktop) {
-    shell.open("Open", "mailto:auteur@example.org", "/usr/bin", nullptr);
+    shell.open("Open", "mailto:auteur@example.org", "/usr/bin", "About");
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0].scheme(), "mailto");
     EXPECT_EQ(catcher.urls[0].path(), "auteur@example.org");

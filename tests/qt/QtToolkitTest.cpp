@@ -1,6 +1,7 @@
 #include "platform/qt/QtToolkit.h"
 
-#include "platform/qt/FormWindow.h"
+#include "ui/qt/FormWindow.h"
+#include "ui/qt/QtFormHost.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -39,10 +40,11 @@ void whenModal(std::function<void(QWidget*)> answer) {
 class QtToolkitTest : public testing::Test {
 protected:
     ~QtToolkitTest() override {
-        toolkit.closeAll();
+        forms.closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     QtToolkit toolkit;
+    QtFormHost forms{toolkit};
 };
 
 TEST_F(QtToolkitTest, QuestionShowsItsLinesAndReturnsTheButtonPressed) {
@@ -137,13 +139,13 @@ TEST_F(QtToolkitTest, FormsGetOneWindowEachUntilTheModelDestroysThem) {
     Label& label = main.add<Label>("Label1", &main, Geometry{150, 150, 1500, 300});
     Form other("About", 1500, 1500);
     int created = 0;
-    toolkit.onWindowCreated = [&](Form&, FormWindow&) { ++created; };
+    forms.onWindowCreated = [&](Form&, FormWindow&) { ++created; };
 
-    toolkit.showForm(main);
-    toolkit.showForm(main);
-    toolkit.showForm(other);
+    forms.showForm(main);
+    forms.showForm(main);
+    forms.showForm(other);
     EXPECT_EQ(created, 2);
-    FormWindow* window = toolkit.windowOf(main);
+    FormWindow* window = forms.windowOf(main);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), "Principale");
@@ -157,16 +159,16 @@ TEST_F(QtToolkitTest, FormsGetOneWindowEachUntilTheModelDestroysThem) {
     EXPECT_FALSE(strip->isVisible());
 
     // The close box goes to the model, which lets the form go through destroyForm.
-    main.onClose = [&] { toolkit.destroyForm(main); };
+    main.onClose = [&] { forms.destroyForm(main); };
     QPointer<FormWindow> gone = window;
     window->close();
-    EXPECT_EQ(toolkit.windowOf(main), nullptr);
+    EXPECT_EQ(forms.windowOf(main), nullptr);
     EXPECT_FALSE(gone->isVisible());
     label.setCaption("plus montré"); // the window no longer listens
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(gone.isNull());
-    EXPECT_NE(toolkit.windowOf(other), nullptr);
-    toolkit.closeAll();
+    EXPECT_NE(forms.windowOf(other), nullptr);
+    forms.closeAll();
 }
 
 } // namespace

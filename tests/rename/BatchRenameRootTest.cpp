@@ -43,9 +43,11 @@ public:
     }
     bool isFolder(const std::string& path) override { return files.count(path) != 0; }
     bool exists(const std::string& path) override { return isFolder(path) || holds(path); }
-    int modificationTime(const std::string& path, std::int64_t& seconds) override {
-        seconds = localTime(2007, 1, 15, 14, 30, 5);
-        return holds(path) ? 0 : ENOENT;
+    bool isMountRoot(const std::string& path) override { return path == "/"; }
+    Result<std::int64_t> modificationTime(const std::string& path) override {
+        if (!holds(path))
+            return SystemError{"stat", ENOENT};
+        return static_cast<std::int64_t>(localTime(2007, 1, 15, 14, 30, 5));
     }
     int renameNoReplace(const std::string& from, const std::string& to) override {
         renames.emplace_back(from, to);
@@ -58,7 +60,9 @@ public:
     int removeFile(const std::string&) override { return EPERM; }
     int createFolder(const std::string&) override { return EPERM; }
     int removeFolder(const std::string&) override { return EPERM; }
-    TreeDeleteResult deleteTree(const std::string&) override { return {EPERM, 0, 1, "/"}; }
+    TreeDeleteResult deleteTree(const std::string&) override {
+        return {EPERM, 0, 1, {{"/", EPERM}}};
+    }
     std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
     int syncFileSystem(const std::string&) override { return 0; }
     std::string workingFolder() override { return "/"; }
@@ -90,7 +94,8 @@ TEST_F(BatchRenameRootTest, DriveRootTakesOneSeparator) {
     seed("drv", "/");
     seed("Dir", "/");
     window = std::make_unique<MainWindow>(
-        Services{toolkit, disk, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+        Services{toolkit, disk, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+        toolkit);
     MainWindow& w = *window;
     w.startUp();
     ASSERT_EQ(w.File1.path(), "/");

@@ -222,6 +222,27 @@ TEST_F(BatchRenameTest, ChangesDuringTheWaitApplyToTheFilesThatFollow) {
     expectEndOfRun();
 }
 
+// The target folder goes away while the run waits: the files that follow fail because of
+// the folder, not because they are missing.
+TEST_F(BatchRenameTest, ATargetFolderGoneDuringTheWaitIsReportedAsSuch) {
+    const std::string photos = temp.folder("Photos");
+    const std::string tri = temp.folder("Tri");
+    for (const char* name : {"01_Vacances.jpg", "a.jpg", "b.jpg"})
+        temp.file(std::string("Photos/") + name);
+    MainWindow& w = vacances(photos);
+    w.File1.setSelected(1, true);
+    w.File1.setSelected(2, true);
+    duringWaits({[&] {
+        ASSERT_EQ(w.Dir2.setPath(tri), 0);
+        std::remove(tri.c_str());
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
+                             "b.jpg : dossier de destination introuvable"});
+    expectEndOfRun();
+}
+
 // In place up to the wait, then copies into the folder the user picked meanwhile, then
 // in place again once both panes show one folder.
 TEST_F(BatchRenameTest, FoldersPickedDuringTheWaitTakeTheFilesThatFollow) {

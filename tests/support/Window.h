@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TestHooks.h"
 #include "platform/script/FaultyFileSystem.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
@@ -53,7 +54,50 @@ public:
             return std::nullopt;
         return it->second;
     }
+    // A picture of `sizes` decodes, unless `faults` names why it does not; the frame asked
+    // for is kept in `frames`.
+    LoadedPicture load(const std::string& path,
+                       const std::function<PictureSize(const PictureSize&)>& frameFor,
+                       std::stop_token stop) override {
+        stopped[path] = stop.stop_requested();
+        LoadedPicture loaded;
+        loaded.natural = naturalSize(path);
+        if (!loaded.natural)
+            return loaded;
+        frames[path] = frameFor(*loaded.natural);
+        const auto fault = faults.find(path);
+        if (fault != faults.end()) {
+            loaded.fault = fault->second;
+            return loaded;
+        }
+        loaded.picture = std::make_shared<Picture>();
+        loaded.fault = PictureFault::None;
+        return loaded;
+    }
     std::map<std::string, PictureSize> sizes;
+    std::map<std::string, PictureFault> faults;
+    std::map<std::string, PictureSize> frames;
+    // Whether the load of a path was already asked to stop when it ran.
+    std::map<std::string, bool> stopped;
+};
+
+// A toolkit whose background work waits until the test runs it, in the order it chooses.
+class DeferringToolkit : public ScriptedToolkit {
+public:
+    void runInBackground(std::function<void()> work, std::function<void()> done) override {
+        pending_.push_back({std::move(work), std::move(done)});
+    }
+    std::size_t pending() const { return pending_.size(); }
+    // Runs the work started `index`-th among those still pending, then its completion.
+    void finish(std::size_t index) {
+        auto [work, done] = std::move(pending_.at(index));
+        pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(index));
+        work();
+        done();
+    }
+
+private:
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> pending_;
 };
 
 class FixedClock : public Clock {

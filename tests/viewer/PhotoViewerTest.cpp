@@ -125,5 +125,62 @@ TEST_F(PhotoViewerTest, AFileThatCannotBeShownLeavesTheViewerOpenAndEmpty) {
     EXPECT_EQ(lastEvent().text, "Impossible d'afficher gone.jpg : le fichier n'existe pas.");
 }
 
+TEST_F(PhotoViewerTest, APictureTooLargeOrTooSlowToDecodeIsExplained) {
+    PhotoViewer& viewer = window->viewer();
+    pictures.faults[tall] = PictureFault::TooLarge;
+    viewer.ViewPhoto(tall);
+    EXPECT_EQ(viewer.image()->picture(), "");
+    EXPECT_EQ(frame().width, 14000);
+    EXPECT_EQ(lastEvent().text,
+              "Impossible d'afficher tall.jpg : l'image demanderait trop de mémoire.");
+    pictures.faults[tall] = PictureFault::TooSlow;
+    viewer.ViewPhoto(tall);
+    EXPECT_EQ(lastEvent().text, "Impossible d'afficher tall.jpg : l'image est trop longue à lire.");
+    // The frame the viewer asked for is the one of the picture's orientation.
+    EXPECT_EQ(pictures.frames[tall].width, 7875);
+    EXPECT_EQ(pictures.frames[tall].height, 10500);
+}
+
+class PhotoViewerInBackgroundTest : public PhotoViewerTest {
+protected:
+    void SetUp() override {
+        wide = temp.file("photos/wide.jpg");
+        pictures.sizes[wide] = {3000, 2000};
+        tall = temp.file("photos/tall.jpg");
+        pictures.sizes[tall] = {2000, 3000};
+        window = std::make_unique<MainWindow>(
+            Services{deferring, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+            deferring);
+        window->startUp();
+    }
+    DeferringToolkit deferring;
+};
+
+TEST_F(PhotoViewerInBackgroundTest, TheViewerShowsThePictureOfTheLastClick) {
+    PhotoViewer& viewer = window->viewer();
+    viewer.ViewPhoto(wide);
+    // The window is up before its picture.
+    ASSERT_NE(viewer.form(), nullptr);
+    EXPECT_EQ(viewer.image()->picture(), "");
+    viewer.ViewPhoto(tall);
+    deferring.finish(1);
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_EQ(frame().width, 7875);
+    deferring.finish(0);
+    EXPECT_TRUE(pictures.stopped[wide]);
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_EQ(frame().width, 7875);
+
+    // Closed before its picture came: nothing shows and nothing is said.
+    viewer.ViewPhoto(wide);
+    viewer.close();
+    deferring.finish(0);
+    EXPECT_EQ(viewer.form(), nullptr);
+    EXPECT_TRUE(deferring.events().empty());
+    viewer.ViewPhoto(tall);
+    window.reset();
+    deferring.finish(0);
+}
+
 } // namespace
 } // namespace quorvel::test

@@ -219,7 +219,8 @@ protected:
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
             pictures.sizes[temp.file(std::string("photos/") + name)] = {3000, 2000};
         window = std::make_unique<MainWindow>(
-            Services{acting, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}});
+            Services{acting, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+            acting);
         window->startUp();
         openSource(folder);
     }
@@ -271,6 +272,100 @@ TEST_F(ThumbnailsDuringFillTest, ClosingTheMainWindowDuringTheFillEndsIt) {
     EXPECT_EQ(slot(0).name, "a.jpg");
     EXPECT_EQ(slot(1).name, "");
     EXPECT_FALSE(acting.busy());
+}
+
+// The pictures arrive when the test says, as from decoders running beside the window.
+class ThumbnailsInBackgroundTest : public ThumbnailsTest {
+protected:
+    void startDeferring() {
+        folder = temp.folder("photos");
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"})
+            pictures.sizes[temp.file(std::string("photos/") + name)] = {3000, 2000};
+        window = std::make_unique<MainWindow>(
+            Services{deferring, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+            deferring);
+        window->startUp();
+        openSource(folder);
+    }
+    DeferringToolkit deferring;
+};
+
+TEST_F(ThumbnailsInBackgroundTest, SlotsShowInOrderAndANewerFillDropsTheOldersLatePictures) {
+    startDeferring();
+    MainWindow& w = *window;
+    w.File1.toggle(0);
+    w.Comm1[6]->click();
+    ASSERT_EQ(deferring.pending(), 4u);
+    EXPECT_TRUE(deferring.busy());
+    // b is ready before a: it waits, hidden and nameless, for the slot above it.
+    deferring.finish(1);
+    EXPECT_EQ(slot(1), (Slot{"", "", landscape[1]}));
+    EXPECT_FALSE(slotVisible(1));
+    deferring.finish(0);
+    EXPECT_EQ(slot(0), (Slot{"a.jpg", path("a.jpg"), landscape[0]}));
+    EXPECT_EQ(slot(1), (Slot{"b.jpg", path("b.jpg"), landscape[1]}));
+    EXPECT_TRUE(slotVisible(1));
+    EXPECT_FALSE(slotVisible(2));
+
+    // The user asks for the strip from row 4 while c and d are still being decoded.
+    w.File1.toggle(4);
+    w.Comm1[6]->click();
+    ASSERT_EQ(deferring.pending(), 4u);
+    EXPECT_EQ(slot(0).name, "");
+    deferring.finish(0);
+    deferring.finish(0);
+    EXPECT_TRUE(pictures.stopped[path("c.jpg")]);
+    EXPECT_TRUE(pictures.stopped[path("d.jpg")]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(slot(i), (Slot{"", "", landscape[i]})) << i;
+    EXPECT_TRUE(deferring.busy());
+    deferring.finish(1);
+    deferring.finish(0);
+    EXPECT_FALSE(pictures.stopped[path("e.jpg")]);
+    EXPECT_EQ(slot(0), (Slot{"e.jpg", path("e.jpg"), landscape[0]}));
+    EXPECT_EQ(slot(1), (Slot{"f.jpg", path("f.jpg"), landscape[1]}));
+    EXPECT_EQ(slot(2), (Slot{"", "", landscape[2]}));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(slotVisible(i)) << i;
+    EXPECT_FALSE(deferring.busy());
+}
+
+TEST_F(ThumbnailsInBackgroundTest, PicturesThatComeAfterTheWindowIsClosedOrGoneAreDropped) {
+    startDeferring();
+    MainWindow& w = *window;
+    w.File1.toggle(0);
+    w.Comm1[6]->click();
+    w.close();
+    EXPECT_FALSE(deferring.busy());
+    deferring.finish(0);
+    EXPECT_TRUE(pictures.stopped[path("a.jpg")]);
+    EXPECT_EQ(slot(0).name, "");
+
+    // The window itself gone: the completions find nobody to tell.
+    window.reset();
+    while (deferring.pending() > 0)
+        deferring.finish(0);
+    EXPECT_TRUE(pictures.stopped[path("d.jpg")]);
+}
+
+TEST_F(ThumbnailsTest, APictureTooLargeOrTooSlowToDecodeKeepsItsNameAndNoPicture) {
+    folder = temp.folder("photos");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        pictures.sizes[temp.file(std::string("photos/") + name)] = {2000, 3000};
+    pictures.faults[path("a.jpg")] = PictureFault::TooLarge;
+    pictures.faults[path("b.jpg")] = PictureFault::TooSlow;
+    start();
+    openSource(folder);
+    MainWindow& w = *window;
+    w.File1.toggle(0);
+    w.Comm1[6]->click();
+    EXPECT_EQ(slot(0), (Slot{"a.jpg", "", landscape[0]}));
+    EXPECT_EQ(slot(1), (Slot{"b.jpg", "", landscape[1]}));
+    EXPECT_EQ(slot(2), (Slot{"c.jpg", path("c.jpg"), portrait[2]}));
+    // Each picture is decoded for the frame its orientation takes.
+    EXPECT_EQ(pictures.frames[path("c.jpg")].width, 980);
+    EXPECT_EQ(pictures.frames[path("c.jpg")].height, 1305);
+    EXPECT_TRUE(toolkit.events().empty());
 }
 
 } // namespace

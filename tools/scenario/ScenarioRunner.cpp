@@ -71,6 +71,31 @@ std::string firstWord(std::string& rest) {
     return word;
 }
 
+std::string folderListFields(const FolderList& folders) {
+    std::string json = field("path", folders.path()) + field("highlighted", folders.highlighted()) +
+                       ",\"entries\":{";
+    bool first = true;
+    for (int i = -folders.ancestorCount(); i < folders.subfolderCount(); ++i) {
+        if (!first)
+            json += ',';
+        first = false;
+        json += jsonString(std::to_string(i)) + ":" + jsonString(*folders.entry(i));
+    }
+    return json + "}";
+}
+
+std::string fileListFields(const FileList& files) {
+    std::string json = field("path", files.path()) + field("pattern", files.pattern()) +
+                       ",\"rows\":" + stringArray(files.rows()) + ",\"selected\":[";
+    const std::vector<int> selected = files.selectedRows();
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        if (i > 0)
+            json += ',';
+        json += std::to_string(selected[i]);
+    }
+    return json + ']' + field("current", files.current());
+}
+
 int parseIndex(const std::string& text) {
     std::size_t used = 0;
     const int value = std::stoi(text, &used);
@@ -85,7 +110,7 @@ class ScenarioRunner::EventShell : public Shell {
 public:
     explicit EventShell(ScenarioRunner& runner) : runner_(runner) {}
     void open(const std::string& operation, const std::string& document, const std::string&,
-              Form*) override {
+              const std::string&) override {
         runner_.emit("{\"event\":\"shell\"" + field("operation", operation) +
                      field("document", document) + "}");
     }
@@ -168,7 +193,8 @@ void ScenarioRunner::execute(const std::string& line) {
         program.dataFolder.clear();
         window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
                                                         platform_.pictures, *shell_, clock_,
-                                                        program, &captureDates_});
+                                                        program, &captureDates_},
+                                               toolkit_);
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {
@@ -274,32 +300,21 @@ void ScenarioRunner::showState(const std::string& name) {
     case ControlKind::DriveList:
         json += field("text", static_cast<DriveList&>(target).drive());
         break;
-    case ControlKind::FolderList: {
-        auto& folders = static_cast<FolderList&>(target);
-        json += field("path", folders.path()) + field("highlighted", folders.highlighted()) +
-                ",\"entries\":{";
-        bool first = true;
-        for (int i = -folders.ancestorCount(); i < folders.subfolderCount(); ++i) {
-            if (!first)
-                json += ',';
-            first = false;
-            json += jsonString(std::to_string(i)) + ":" + jsonString(*folders.entry(i));
-        }
-        json += "}";
+    case ControlKind::FolderList:
+        json += folderListFields(static_cast<FolderList&>(target));
         break;
-    }
-    case ControlKind::FileList: {
-        auto& files = static_cast<FileList&>(target);
-        json += field("path", files.path()) + field("pattern", files.pattern()) +
-                ",\"rows\":" + stringArray(files.rows()) + ",\"selected\":[";
-        const std::vector<int> selected = files.selectedRows();
-        for (std::size_t i = 0; i < selected.size(); ++i) {
-            if (i > 0)
-                json += ',';
-            json += std::to_string(selected[i]);
-        }
-        json += ']';
-        json += field("current", files.current());
+    case ControlKind::FileList:
+        json += fileListFields(static_cast<FileList&>(target));
+        break;
+    case ControlKind::Menu:
+        // As the view shows it: a menu without an item stays out of the bar.
+        json += field("caption", target.caption()) +
+                boolField("visible", target.visible() && !target.children().empty());
+        break;
+    case ControlKind::MenuItem: {
+        auto& item = static_cast<MenuItem&>(target);
+        json += field("caption", item.caption()) + boolField("enabled", item.enabled()) +
+                boolField("checked", item.checked());
         break;
     }
     }

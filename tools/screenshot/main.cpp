@@ -1,4 +1,4 @@
-#include "platform/qt/Screenshots.h"
+#include "screenshot/Screenshots.h"
 
 int main(int argc, char** argv) {
     return quorvel::runScreenshots(argc, argv);

@@ -1,9 +1,11 @@
 #include "platform/qt/Headless.h"
 
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 namespace quorvel {
 
@@ -20,6 +22,19 @@ std::unique_ptr<SettingsStore> makeSettingsStore(const std::string& configFolder
 
 std::unique_ptr<Pictures> makePictures() {
     return std::make_unique<QtPictures>();
+}
+
+HeadlessBackground::HeadlessBackground() : work_(std::make_unique<BackgroundWork>()) {}
+
+HeadlessBackground::~HeadlessBackground() = default;
+
+void HeadlessBackground::run(std::function<void()> work, std::function<void()> done) {
+    work_->run(std::move(work), std::move(done));
+}
+
+void HeadlessBackground::processEventsUntil(const std::function<bool()>& done) {
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 } // namespace quorvel

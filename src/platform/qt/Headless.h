@@ -3,6 +3,7 @@
 #include "platform/Pictures.h"
 #include "platform/SettingsStore.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,5 +26,22 @@ private:
 
 std::unique_ptr<SettingsStore> makeSettingsStore(const std::string& configFolder);
 std::unique_ptr<Pictures> makePictures();
+class BackgroundWork;
+
+// The real toolkit's background threads without its windows, for benchmarks that time what
+// the program does: completions run while processEventsUntil handles Qt's events.
+class HeadlessBackground {
+public:
+    HeadlessBackground();
+    ~HeadlessBackground();
+    HeadlessBackground(const HeadlessBackground&) = delete;
+    HeadlessBackground& operator=(const HeadlessBackground&) = delete;
+
+    void run(std::function<void()> work, std::function<void()> done);
+    static void processEventsUntil(const std::function<bool()>& done);
+
+private:
+    std::unique_ptr<BackgroundWork> work_;
+};
 
 } // namespace quorvel

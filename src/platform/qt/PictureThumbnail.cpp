@@ -110,7 +110,9 @@ bool complete(QByteArrayView jpeg) {
     return end >= 4 && jpeg.first(end).endsWith(QByteArrayView("\xFF\xD9", 2));
 }
 
-QImage upright(QImage image, QImageIOHandler::Transformations turn) {
+} // namespace
+
+QImage turnedUpright(QImage image, QImageIOHandler::Transformations turn) {
     if (turn & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
         image = image.mirrored(turn.testFlag(QImageIOHandler::TransformationMirror),
                                turn.testFlag(QImageIOHandler::TransformationFlip));
@@ -118,8 +120,6 @@ QImage upright(QImage image, QImageIOHandler::Transformations turn) {
         image = image.transformed(QTransform().rotate(90));
     return image;
 }
-
-} // namespace
 
 QImage loadEmbeddedThumbnail(const QString& path, QSize target) {
     if (target.isEmpty())
@@ -163,7 +163,7 @@ QImage loadEmbeddedThumbnail(const QString& path, QSize target) {
     const double own = double(thumbnail.width()) / thumbnail.height();
     if (std::abs(own - photo) > 0.03 * photo)
         return {};
-    thumbnail = upright(thumbnail, turn);
+    thumbnail = turnedUpright(thumbnail, turn);
     if (thumbnail.width() < target.width() || thumbnail.height() < target.height())
         return {};
     return thumbnail.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
 
@@ -11,5 +12,7 @@ namespace quorvel {
 // photograph (a thumbnail with bars is refused). A null image otherwise: the caller then
 // decodes the photograph itself. Reading it costs a few kilobytes instead of the whole file.
 QImage loadEmbeddedThumbnail(const QString& path, QSize target);
+// A picture read as stored, turned and mirrored as its header says it should be shown.
+QImage turnedUpright(QImage image, QImageIOHandler::Transformations turn);
 
 } // namespace quorvel

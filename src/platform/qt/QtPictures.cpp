@@ -3,8 +3,14 @@
 #include "platform/qt/PictureThumbnail.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QScreen>
+#include <QThreadPool>
+#include <QtEndian>
+#include <algorithm>
+#include <array>
 
 namespace quorvel {
 
@@ -14,15 +20,14 @@ namespace {
 // broken file would make us allocate gigabytes.
 constexpr int maxPictureSide = 20000;
 constexpr qint64 maxPicturePixels = 200'000'000;
-// Memory a decoder may take for one picture, in megabytes.
-constexpr int pictureAllocationLimitMb = 256;
 // Frames up to this size, the thumbnails of the strip, take the camera's own thumbnail
 // when the photograph has one: a larger frame would show its coarseness.
 constexpr int largestThumbnailFrame = 256;
 
-// The limit is one setting for the whole process; every way in sets it before decoding.
+// Qt's own limit on one image, for allocations our estimates do not see; one setting for
+// the whole process, which every way in sets before decoding.
 void limitAllocation() {
-    QImageReader::setAllocationLimit(pictureAllocationLimitMb);
+    QImageReader::setAllocationLimit(int(decodeMemory().total() >> 20));
 }
 
 bool quarterTurned(const QImageReader& reader) {
@@ -35,10 +40,89 @@ bool showable(QSize stored) {
            qint64(stored.width()) * stored.height() <= maxPicturePixels;
 }
 
+// A file whose reads fail once its decode should stop, which ends any decoder that reads
+// as it goes.
+class StoppableFile : public QFile {
+public:
+    StoppableFile(const QString& path, const Deadline& deadline)
+        : QFile(path), deadline_(deadline) {}
+
+protected:
+    qint64 readData(char* data, qint64 size) override {
+        return deadline_.over() ? -1 : QFile::readData(data, size);
+    }
+
+private:
+    const Deadline& deadline_;
+};
+
+// The bytes a PNG inflates to, from its header: a small file can hold gigabytes of rows.
+qint64 pngInflated(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray head = file.read(26);
+    if (head.size() < 26 || !head.startsWith("\x89PNG\r\n\x1a\n") || head.mid(12, 4) != "IHDR")
+        return 0;
+    const qint64 width = qFromBigEndian<quint32>(head.constData() + 16);
+    const qint64 height = qFromBigEndian<quint32>(head.constData() + 20);
+    const int depth = static_cast<uchar>(head[24]);
+    const int channels = std::array{1, 0, 3, 1, 2, 0, 4, 0}[static_cast<uchar>(head[25]) & 7];
+    return height * (1 + (width * channels * depth + 7) / 8);
+}
+
+// Every format but JPEG, through Qt's readers, which cannot decode at a reduced scale.
+DecodedImage decodeOther(const QString& path, const QImageReader& header, QSize target,
+                         std::stop_token stop) {
+    const QSize stored = header.size();
+    const int depth = std::max(32, int(QImage::toPixelFormat(header.imageFormat()).bitsPerPixel()));
+    const qint64 whole = qint64(stored.width()) * stored.height() * (depth / 8);
+    const qint64 needed = std::max(whole, pngInflated(path)) +
+                          qint64(target.width()) * target.height() * 4 + (1 << 20);
+    DecodeMemory& memory = decodeMemory();
+    if (needed > memory.total())
+        return {{}, PictureFault::TooLarge};
+    if (!memory.take(needed, stop))
+        return {{}, PictureFault::Cancelled};
+    const Reservation reserved(memory, needed);
+    const Deadline deadline(stop, decodeTimeAllowed);
+    StoppableFile file(path, deadline);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&file, header.format());
+    reader.setAutoTransform(true);
+    // The reader scales before the orientation is applied.
+    reader.setScaledSize(quarterTurned(header) ? target.transposed() : target);
+    QImage image = reader.read();
+    if (deadline.over())
+        return {{}, deadline.stopped() ? PictureFault::Cancelled : PictureFault::TooSlow};
+    if (image.isNull())
+        return {};
+    return {image, PictureFault::None};
+}
+
 } // namespace
 
 QtPictures::QtPictures() {
     limitAllocation();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        logicalScale_ = screen->logicalDotsPerInchX() / 96.0;
+        deviceScale_ = screen->devicePixelRatio();
+    }
+}
+
+QtPictures::~QtPictures() {
+    QThreadPool::globalInstance()->waitForDone();
+}
+
+QSize QtPictures::pixels(const PictureSize& twips) const {
+    // As the view sizes an image on this screen, then its device pixels.
+    const auto side = [this](int length) {
+        return qRound(qRound(length * logicalScale_ / 15.0) * deviceScale_);
+    };
+    return {side(twips.width), side(twips.height)};
 }
 
 std::optional<PictureSize> QtPictures::naturalSize(const std::string& path) {
@@ -52,13 +136,33 @@ std::optional<PictureSize> QtPictures::naturalSize(const std::string& path) {
     return PictureSize{upright.width(), upright.height()};
 }
 
-QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode mode) {
+LoadedPicture QtPictures::load(const std::string& path,
+                               const std::function<PictureSize(const PictureSize&)>& frameFor,
+                               std::stop_token stop) {
+    LoadedPicture loaded;
+    if (stop.stop_requested()) {
+        loaded.fault = PictureFault::Cancelled;
+        return loaded;
+    }
+    loaded.natural = naturalSize(path);
+    if (!loaded.natural)
+        return loaded;
+    DecodedImage decoded =
+        decodePicture(QFile::decodeName(path.c_str()), pixels(frameFor(*loaded.natural)),
+                      Qt::IgnoreAspectRatio, std::move(stop));
+    loaded.fault = decoded.fault;
+    if (!decoded.image.isNull())
+        loaded.picture = std::make_shared<QtPicture>(std::move(decoded.image));
+    return loaded;
+}
+
+DecodedImage decodePicture(const QString& path, QSize frame, Qt::AspectRatioMode mode,
+                           std::stop_token stop) {
     limitAllocation();
     if (frame.isEmpty()) {
         return {};
     }
     QImageReader reader(path);
-    reader.setAutoTransform(true);
     const QSize stored = reader.size();
     if (!showable(stored)) {
         return {};
@@ -70,12 +174,20 @@ QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode m
         frame.height() <= largestThumbnailFrame) {
         QImage thumbnail = loadEmbeddedThumbnail(path, target);
         if (!thumbnail.isNull())
-            return thumbnail;
+            return {thumbnail, PictureFault::None};
     }
-    // The decoder scales before the orientation is applied, so it is given the stored
-    // orientation of the target.
-    reader.setScaledSize(turned ? target.transposed() : target);
-    return reader.read();
+    if (reader.format() != "jpeg")
+        return decodeOther(path, reader, target, std::move(stop));
+    // The decoder works in the stored orientation; the picture is turned afterwards.
+    DecodedImage decoded =
+        decodeJpeg(path, turned ? target.transposed() : target, decodeMemory(), std::move(stop));
+    if (!decoded.image.isNull())
+        decoded.image = turnedUpright(std::move(decoded.image), reader.transformation());
+    return decoded;
+}
+
+QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode mode) {
+    return decodePicture(path, frame, mode, {}).image;
 }
 
 } // namespace quorvel

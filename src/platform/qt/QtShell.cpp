@@ -12,7 +12,7 @@ namespace quorvel {
 // The only operation asked for is "Open"; the desktop picks the program, in its own
 // folder, with its own window, so the other arguments have no use here.
 void QtShell::open(const std::string& /*operation*/, const std::string& document,
-                   const std::string& /*workingFolder*/, Form* /*owner*/) {
+                   const std::string& /*workingFolder*/, const std::string& /*owner*/) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(document)));
 }
 

@@ -8,7 +8,7 @@ namespace quorvel {
 class QtShell : public Shell {
 public:
     void open(const std::string& operation, const std::string& document,
-              const std::string& workingFolder, Form* owner) override;
+              const std::string& workingFolder, const std::string& owner) override;
     void showHelp(const std::string& helpFile) override;
 };
 

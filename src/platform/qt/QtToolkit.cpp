@@ -1,7 +1,5 @@
 #include "platform/qt/QtToolkit.h"
 
-#include "platform/qt/FormWindow.h"
-
 #include <QApplication>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -42,9 +40,7 @@ QtToolkit::QtToolkit() {
     QApplication::setWindowIcon(programIcon());
 }
 
-QtToolkit::~QtToolkit() {
-    closeAll();
-}
+QtToolkit::~QtToolkit() = default;
 
 Reply QtToolkit::message(const std::string& text, Icon icon, Buttons buttons,
                          const std::string& title) {
@@ -118,66 +114,23 @@ void QtToolkit::processPendingEvents() {
 }
 
 void QtToolkit::showProgress(const std::string& text) {
-    if (mainForm_ == nullptr)
-        return;
-    if (FormWindow* window = windowOf(*mainForm_))
-        window->showProgress(qs(text));
+    if (mainWindow_ != nullptr && progress_)
+        progress_(qs(text));
 }
 
-void QtToolkit::showForm(Form& form) {
-    FormWindow* window = windowOf(form);
-    if (window == nullptr) {
-        window = new FormWindow(form);
-        windows_[&form] = window;
-        if (mainForm_ == nullptr)
-            mainForm_ = &form;
-        if (onWindowCreated)
-            onWindowCreated(form, *window);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
+void QtToolkit::setMainWindow(QWidget* window, std::function<void(const QString&)> showProgress) {
+    mainWindow_ = window;
+    progress_ = std::move(showProgress);
 }
 
-void QtToolkit::destroyForm(Form& form) {
-    const auto it = windows_.find(&form);
-    if (it == windows_.end())
-        return;
-    FormWindow* window = it->second;
-    windows_.erase(it);
-    if (mainForm_ == &form)
-        mainForm_ = nullptr;
-    if (window == nullptr)
-        return;
-    // Let go of the form now, as it may go away as soon as this returns; the window
-    // itself goes when the event loop next runs, since its own handler may be running.
-    window->detach();
-    window->close();
-    window->deleteLater();
-}
-
-FormWindow* QtToolkit::windowOf(const Form& form) const {
-    const auto it = windows_.find(&form);
-    return it == windows_.end() ? nullptr : it->second.data();
-}
-
-void QtToolkit::closeAll() {
-    const auto windows = std::move(windows_);
-    windows_.clear();
-    mainForm_ = nullptr;
-    for (const auto& [form, window] : windows) {
-        if (window != nullptr) {
-            window->detach();
-            window->close();
-            delete window.data();
-        }
-    }
+void QtToolkit::runInBackground(std::function<void()> work, std::function<void()> done) {
+    background_.run(std::move(work), std::move(done));
 }
 
 QWidget* QtToolkit::dialogParent() const {
     if (QWidget* active = QApplication::activeWindow())
         return active;
-    return mainForm_ == nullptr ? nullptr : windowOf(*mainForm_);
+    return mainWindow_.data();
 }
 
 } // namespace quorvel

@@ -1,20 +1,18 @@
 #pragma once
 
 #include "platform/Toolkit.h"
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/Icons.h"
 
 #include <QPointer>
+#include <QString>
+#include <QWidget>
 #include <functional>
-#include <map>
-
-class QWidget;
 
 namespace quorvel {
 
-class FormWindow;
-
-// The toolkit of the real desktop: Qt boxes and one FormWindow per shown model form.
-// The first form shown is the main window, where the progress of long runs appears.
+// The toolkit of the real desktop: Qt boxes, the busy pointer and the event loop. The view
+// names the main window, over which boxes come up and where long runs show progress.
 class QtToolkit : public Toolkit {
 public:
     // Needs the QApplication; the program ends when its last window closes.
@@ -32,23 +30,20 @@ public:
     void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override;
     void showProgress(const std::string& text) override;
-    void showForm(Form& form) override;
-    void destroyForm(Form& form) override;
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
 
-    // The window of a shown form, or nullptr.
-    FormWindow* windowOf(const Form& form) const;
-    // Told of each window once, when it is made and before it is first shown.
-    std::function<void(Form&, FormWindow&)> onWindowCreated;
-    // Closes the windows still open and lets go of their forms: call it before the forms
-    // themselves go away.
-    void closeAll();
+    // The main window and how it shows progress; nullptr and an empty function when it
+    // goes away.
+    void setMainWindow(QWidget* window, std::function<void(const QString&)> showProgress);
 
 private:
     QWidget* dialogParent() const;
 
-    std::map<const Form*, QPointer<FormWindow>> windows_;
-    const Form* mainForm_ = nullptr;
+    QPointer<QWidget> mainWindow_;
+    std::function<void(const QString&)> progress_;
     bool busy_ = false;
+    // Last, so that it goes first: the work under way ends before the windows go.
+    BackgroundWork background_;
 };
 
 } // namespace quorvel

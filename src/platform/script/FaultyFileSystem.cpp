@@ -61,10 +61,15 @@ bool FaultyFileSystem::exists(const std::string& path) {
     return inner_.exists(path);
 }
 
-int FaultyFileSystem::modificationTime(const std::string& path, std::int64_t& seconds) {
+bool FaultyFileSystem::isMountRoot(const std::string& path) {
+    return inner_.isMountRoot(path) || std::any_of(extraVolumes_.begin(), extraVolumes_.end(),
+                                                   [&](const Volume& v) { return v.root == path; });
+}
+
+Result<std::int64_t> FaultyFileSystem::modificationTime(const std::string& path) {
     if (const int error = enter(FsOp::ModificationTime))
-        return error;
-    return inner_.modificationTime(path, seconds);
+        return SystemError{"stat", error};
+    return inner_.modificationTime(path);
 }
 
 int FaultyFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
@@ -99,7 +104,7 @@ int FaultyFileSystem::removeFolder(const std::string& path) {
 
 TreeDeleteResult FaultyFileSystem::deleteTree(const std::string& path) {
     if (const int error = enter(FsOp::DeleteTree))
-        return {error, 0, 1, path};
+        return {error, 0, 1, {{path, error}}};
     return inner_.deleteTree(path);
 }
 

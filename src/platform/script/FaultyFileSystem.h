@@ -35,7 +35,7 @@ enum class FsOp {
 //
 //     PosixFileSystem disk;
 //     FaultyFileSystem fs(disk);
-//     disk.setTreeRemovalHook(fs.treeEntryHook());
+//     setTreeRemovalHook(disk, fs.treeEntryHook()); // platform/posix/TestHooks.h
 //     fs.failNth(FsOp::DeleteTreeEntry, 3, EACCES);  // the third removal fails
 class FaultyFileSystem : public FileSystem {
 public:
@@ -61,7 +61,9 @@ public:
     Listing listFolders(const std::string& folder) override;
     bool isFolder(const std::string& path) override;
     bool exists(const std::string& path) override;
-    int modificationTime(const std::string& path, std::int64_t& seconds) override;
+    // Also true of the roots given to addVolume.
+    bool isMountRoot(const std::string& path) override;
+    Result<std::int64_t> modificationTime(const std::string& path) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int removeFile(const std::string& path) override;

@@ -17,7 +17,7 @@ public:
         std::string operation;
         std::string document;
         std::string workingFolder;
-        Form* owner = nullptr;
+        std::string owner; // the name of the window that asked
     };
     using Sink = std::function<void(const Call&)>;
 
@@ -25,11 +25,11 @@ public:
     explicit RecordingShell(Sink sink) : sink_(std::move(sink)) {}
 
     void open(const std::string& operation, const std::string& document,
-              const std::string& workingFolder, Form* owner) override {
+              const std::string& workingFolder, const std::string& owner) override {
         record({operation, document, workingFolder, owner});
     }
 
-    void showHelp(const std::string& helpFile) override { record({"Help", helpFile, "", nullptr}); }
+    void showHelp(const std::string& helpFile) override { record({"Help", helpFile, "", ""}); }
 
     const std::vector<Call>& calls() const { return calls_; }
 

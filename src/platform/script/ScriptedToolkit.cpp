@@ -60,7 +60,14 @@ void ScriptedToolkit::processEventsUntil(const std::function<bool()>& done) {
     }
 }
 
-void ScriptedToolkit::showProgress(const std::string& text) { progress_.push_back(text); }
+void ScriptedToolkit::showProgress(const std::string& text) {
+    progress_.push_back(text);
+}
+
+void ScriptedToolkit::runInBackground(std::function<void()> work, std::function<void()> done) {
+    work();
+    done();
+}
 
 void ScriptedToolkit::showForm(Form& form) {
     if (std::find(openForms_.begin(), openForms_.end(), &form) == openForms_.end())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FormHost.h"
 #include "platform/Toolkit.h"
 
 #include <deque>
@@ -15,9 +16,9 @@ struct ToolkitEvent {
     enum class Kind { Message, Question, Input, Beep };
     Kind kind = Kind::Message;
     std::string title;
-    std::string text;  // message or question text, input prompt
+    std::string text; // message or question text, input prompt
     std::string defaultText;
-    std::string answer;  // "yes"/"no" for a question, the text returned by an input box
+    std::string answer; // "yes"/"no" for a question, the text returned by an input box
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
 };
@@ -29,8 +30,8 @@ public:
 };
 
 // The toolkit of tests and of the scenario runner: answers come from queues, and a wait
-// runs the script's next actions through `pump`.
-class ScriptedToolkit : public Toolkit {
+// runs the script's next actions through `pump`. Forms shown are only recorded.
+class ScriptedToolkit : public Toolkit, public FormHost {
 public:
     Reply message(const std::string& text, Icon icon, Buttons buttons,
                   const std::string& title) override;
@@ -41,6 +42,8 @@ public:
     void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override { ++pendingPumps_; }
     void showProgress(const std::string& text) override;
+    // In line, so that tests and scripts see every result in a fixed order.
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 

@@ -1,14 +1,12 @@
-#include "platform/qt/ProgramWindows.h"
+#include "ui/qt/ProgramWindows.h"
 
-#include "app/MainWindow.h"
-#include "platform/qt/FormWindow.h"
+#include "app/Controls.h"
 #include "platform/qt/Icons.h"
+#include "ui/qt/FormWindow.h"
 
 namespace quorvel {
 
-void dressProgramWindow(MainWindow& window, Form& form, FormWindow& shown) {
-    if (&form == &window.form)
-        shown.onHelp = [&window] { window.showHelp(); };
+void dressProgramWindow(Form& form, FormWindow& shown) {
     if (form.name() == "About") {
         QFont title = shown.font();
         title.setPointSize(20);

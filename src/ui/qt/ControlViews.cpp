@@ -1,4 +1,4 @@
-#include "platform/qt/ControlViews.h"
+#include "ui/qt/ControlViews.h"
 
 #include "platform/Names.h"
 #include "platform/qt/Icons.h"
@@ -6,7 +6,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPromise>
 #include <QStyleOption>
+#include <QThreadPool>
 #include <qdrawutil.h>
 
 namespace quorvel {
@@ -57,18 +59,55 @@ void FrameStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
     QProxyStyle::drawComplexControl(control, &label, painter, widget);
 }
 
-PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
-
-void PictureView::setPicture(const QString& path) {
-    if (path == path_)
-        return;
-    path_ = path;
-    decode();
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    QObject::connect(&watcher_, &QFutureWatcher<QImage>::finished, this, [this] {
+        if (watcher_.future().resultCount() > 0)
+            image_ = watcher_.future().result();
+        update();
+    });
 }
 
-void PictureView::decode() {
-    image_ = path_.isEmpty() ? QImage() : loadScaledPicture(path_, size() * devicePixelRatioF());
+PictureView::~PictureView() {
+    stopDecoding();
+}
+
+void PictureView::setPicture(const QString& path, const std::shared_ptr<const Picture>& decoded) {
+    if (const auto* ours = dynamic_cast<const QtPicture*>(decoded.get())) {
+        stopDecoding();
+        path_ = path;
+        image_ = ours->image();
+        update();
+        return;
+    }
+    if (path == path_)
+        return;
+    stopDecoding();
+    path_ = path;
+    image_ = QImage();
+    decodeAsked_ = false;
+    decodeInBackground();
     update();
+}
+
+void PictureView::stopDecoding() {
+    stop_.request_stop();
+    stop_ = std::stop_source();
+    // The watcher lets go of the old decoding: its result, if it comes, is not shown.
+    watcher_.setFuture(QFuture<QImage>());
+}
+
+void PictureView::decodeInBackground() {
+    const QSize pixels = size() * devicePixelRatioF();
+    if (path_.isEmpty() || decodeAsked_ || pixels.isEmpty())
+        return;
+    decodeAsked_ = true;
+    auto promise = std::make_shared<QPromise<QImage>>();
+    watcher_.setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path = path_, pixels, stop = stop_.get_token()] {
+        promise->addResult(decodePicture(path, pixels, Qt::IgnoreAspectRatio, stop).image);
+        promise->finish();
+    });
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
@@ -80,8 +119,8 @@ void PictureView::paintEvent(QPaintEvent*) {
 }
 
 void PictureView::resizeEvent(QResizeEvent*) {
-    if (!path_.isEmpty())
-        decode();
+    // A picture set before the image had a size is decoded once it has one.
+    decodeInBackground();
 }
 
 void PictureView::mousePressEvent(QMouseEvent* event) {
@@ -90,14 +129,48 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+int ListRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : listCount();
+}
+
+void ListRowsModel::apply(const Change& change) {
+    const int last = change.first + change.count - 1;
+    switch (change.kind) {
+    case Change::RowsAboutToBeInserted:
+        beginInsertRows({}, change.first, last);
+        break;
+    case Change::RowsInserted:
+        endInsertRows();
+        break;
+    case Change::RowsAboutToBeRemoved:
+        beginRemoveRows({}, change.first, last);
+        break;
+    case Change::RowsRemoved:
+        endRemoveRows();
+        break;
+    case Change::RowsAboutToBeReset:
+        beginResetModel();
+        break;
+    case Change::RowsReset:
+        endResetModel();
+        break;
+    case Change::RowsChanged:
+        Q_EMIT dataChanged(index(change.first), index(last));
+        break;
+    case Change::Selection:
+        if (rowCount() > 0)
+            Q_EMIT dataChanged(index(0), index(rowCount() - 1),
+                               {Qt::BackgroundRole, Qt::ForegroundRole});
+        break;
+    case Change::All:
+        break;
+    }
+}
+
 FileRowsModel::FileRowsModel(FileList& list, QColor highlight, QColor highlightedText,
                              QObject* parent)
-    : QAbstractListModel(parent), list_(&list), highlight_(highlight),
+    : ListRowsModel(parent), list_(&list), highlight_(highlight),
       highlightedText_(highlightedText) {}
-
-int FileRowsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || list_ == nullptr ? 0 : list_->count();
-}
 
 QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
     if (list_ == nullptr || !index.isValid() || index.row() >= list_->count())
@@ -118,17 +191,6 @@ QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void FileRowsModel::rowsChanged() {
-    beginResetModel();
-    endResetModel();
-}
-
-void FileRowsModel::selectionChanged() {
-    const int rows = rowCount();
-    if (rows > 0)
-        Q_EMIT dataChanged(index(0), index(rows - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
-}
-
 void FileRowsModel::forget() {
     beginResetModel();
     list_ = nullptr;
@@ -137,22 +199,15 @@ void FileRowsModel::forget() {
 
 FolderEntriesModel::FolderEntriesModel(FolderList& list, QColor highlight, QColor highlightedText,
                                        QObject* parent)
-    : QAbstractListModel(parent), list_(&list), highlight_(highlight),
-      highlightedText_(highlightedText), open_(openFolderPixmap(16, 1)),
-      closed_(closedFolderPixmap(16, 1)) {}
-
-int FolderEntriesModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || list_ == nullptr)
-        return 0;
-    return list_->ancestorCount() + list_->subfolderCount();
-}
+    : ListRowsModel(parent), list_(&list), highlight_(highlight), highlightedText_(highlightedText),
+      open_(openFolderPixmap(16, 1)), closed_(closedFolderPixmap(16, 1)) {}
 
 int FolderEntriesModel::entryOf(int row) const {
     return list_ == nullptr ? 0 : row - list_->ancestorCount();
 }
 
 QVariant FolderEntriesModel::data(const QModelIndex& index, int role) const {
-    if (list_ == nullptr || !index.isValid() || index.row() >= rowCount())
+    if (list_ == nullptr || !index.isValid() || index.row() >= listCount())
         return {};
     const int entry = entryOf(index.row());
     const bool ancestor = entry < 0;
@@ -179,17 +234,6 @@ QVariant FolderEntriesModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
-}
-
-void FolderEntriesModel::entriesChanged() {
-    beginResetModel();
-    endResetModel();
-}
-
-void FolderEntriesModel::highlightChanged() {
-    const int rows = rowCount();
-    if (rows > 0)
-        Q_EMIT dataChanged(index(0), index(rows - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 void FolderEntriesModel::forget() {

@@ -1,15 +1,16 @@
-#include "platform/qt/Screenshots.h"
+#include "screenshot/Screenshots.h"
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/FormWindow.h"
-#include "platform/qt/ProgramWindows.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtToolkit.h"
+#include "ui/qt/FormWindow.h"
+#include "ui/qt/ProgramWindows.h"
+#include "ui/qt/QtFormHost.h"
 #include "viewer/PhotoViewer.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <cstdio>
 
 namespace quorvel {
@@ -70,6 +72,8 @@ QImage samplePhoto(const Sample& sample) {
 }
 
 bool save(QWidget* window, const QDir& out, const char* file) {
+    // The pictures are decoded in the background: the window is pictured once they are in.
+    QThreadPool::globalInstance()->waitForDone();
     QApplication::processEvents();
     const QString path = out.filePath(QString::fromLatin1(file));
     const bool saved = window != nullptr && window->grab().save(path);
@@ -111,19 +115,19 @@ int runScreenshots(int argc, char** argv) {
     }
 
     QtToolkit toolkit;
+    QtFormHost forms(toolkit);
     PosixFileSystem fs;
     QtSettingsStore settings(temp.filePath("config").toStdString());
     QtPictures pictures;
     QtShell shell;
     SystemClock clock;
     const std::string folder = photos.toStdString();
-    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, {folder, "Quorvel"}});
-    toolkit.onWindowCreated = [&window](Form& form, FormWindow& shown) {
-        dressProgramWindow(window, form, shown);
-    };
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, {folder, "Quorvel"}},
+                      forms);
+    forms.onWindowCreated = dressProgramWindow;
     window.startUp();
-    toolkit.showForm(window.form);
-    FormWindow* main = toolkit.windowOf(window.form);
+    forms.showForm(window.form);
+    FormWindow* main = forms.windowOf(window.form);
     bool saved = save(main, out, "main.png");
 
     window.File1.toggle(0);
@@ -146,13 +150,13 @@ int runScreenshots(int argc, char** argv) {
     // The other windows, each through the command that opens it.
     window.viewer().ViewPhoto(folder + "/" + samples[1].name);
     if (Form* viewer = window.viewer().form())
-        saved = save(toolkit.windowOf(*viewer), out, "viewer.png") && saved;
+        saved = save(forms.windowOf(*viewer), out, "viewer.png") && saved;
     window.viewer().close();
     window.APropos.click();
     if (Form* about = window.about().form())
-        saved = save(toolkit.windowOf(*about), out, "about.png") && saved;
+        saved = save(forms.windowOf(*about), out, "about.png") && saved;
 
-    toolkit.closeAll();
+    forms.closeAll();
     return saved ? 0 : 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QColor>
+#include <QFutureWatcher>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <stop_token>
 
 namespace quorvel {
 
@@ -49,11 +52,16 @@ private:
     int indent_;
 };
 
-// An image that stretches its picture to its own size, decoded at that size.
+// An image that stretches its picture to its own size. It draws the picture the logic
+// decoded for it; a picture set without one is decoded in the background, once, at the size
+// the image has then. A resize only stretches what it has.
 class PictureView : public QWidget {
 public:
     explicit PictureView(QWidget* parent);
-    void setPicture(const QString& path);
+    ~PictureView() override;
+    PictureView(const PictureView&) = delete;
+    PictureView& operator=(const PictureView&) = delete;
+    void setPicture(const QString& path, const std::shared_ptr<const Picture>& decoded);
     const QImage& image() const { return image_; }
     std::function<void()> onPress;
 
@@ -63,22 +71,41 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void decode();
+    void decodeInBackground();
+    void stopDecoding();
     QString path_;
     QImage image_;
+    bool decodeAsked_ = false;
+    std::stop_source stop_;
+    QFutureWatcher<QImage> watcher_;
+};
+
+// The rows of a list of the window model, as Qt sees them: each change the list announces
+// maps one to one onto Qt's own row operation, so that a re-read that adds one file
+// inserts one row instead of resetting the view.
+class ListRowsModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    // A change of rows, or of the selection (only the highlight is repainted).
+    void apply(const Change& change);
+
+protected:
+    // The count the list has now.
+    virtual int listCount() const = 0;
 };
 
 // The rows of a file list, read from the model on demand: a long list costs no more than
 // the rows on screen. Selection is drawn from the model, never kept by the view.
-class FileRowsModel : public QAbstractListModel {
+class FileRowsModel : public ListRowsModel {
 public:
     FileRowsModel(FileList& list, QColor highlight, QColor highlightedText, QObject* parent);
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    void rowsChanged();
-    void selectionChanged();
     // The list is about to go away: show nothing from now on.
     void forget();
+
+protected:
+    int listCount() const override { return list_ == nullptr ? 0 : list_->count(); }
 
 private:
     FileList* list_;
@@ -88,18 +115,20 @@ private:
 
 // A folder list's entries -N..-1 (the open folder's ancestors, drive root first), then
 // 0..n-1 (its subfolders).
-class FolderEntriesModel : public QAbstractListModel {
+class FolderEntriesModel : public ListRowsModel {
 public:
     static constexpr int depthRole = Qt::UserRole + 1;
 
     FolderEntriesModel(FolderList& list, QColor highlight, QColor highlightedText, QObject* parent);
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     // The entry index (-N..n-1) of a row.
     int entryOf(int row) const;
-    void entriesChanged();
-    void highlightChanged();
     void forget();
+
+protected:
+    int listCount() const override {
+        return list_ == nullptr ? 0 : list_->ancestorCount() + list_->subfolderCount();
+    }
 
 private:
     FolderList* list_;

@@ -12,6 +12,8 @@
 #include <vector>
 
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QStyle;
 
 namespace quorvel {
@@ -38,9 +40,8 @@ public:
     void showProgress(const QString& text);
     // Stops mirroring the form, which may go away now; the window only waits to close.
     void detach();
-
-    // F1 anywhere in the window.
-    std::function<void()> onHelp;
+    // The form's menu bar, or nullptr when it has no menu.
+    QMenuBar* menuBar() const { return menuBar_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,8 +51,24 @@ private:
     using Refresh = std::function<void(Change)>;
 
     QWidget* build(Control& control);
+    void buildMenuBar();
+    void bindMenu(Menu& menu);
+    void bindMenuItem(MenuItem& item, QMenu* menu);
+    void watch(Control& control, const Refresh& mirror);
     QWidget* parentFor(const Control& control);
     Refresh bindKind(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindFrame(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindLabel(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindTextBox(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindComboBox(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindOptionButton(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindCheckBox(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindCommandButton(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindPictureButton(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindImage(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindDriveList(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindFolderList(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindFileList(Control& control, QWidget*& widget, QWidget* parent);
     void mirrorCommon(const Control& control, QWidget* widget);
     // Runs a user's input only while the form is there.
     std::function<void()> guarded(std::function<void()> input);
@@ -64,6 +81,9 @@ private:
     std::vector<std::pair<Control*, int>> subscriptions_;
     std::vector<std::function<void()>> releases_;
     QStyle* frameStyle_;
+    // Holds the controls below the menu bar, so that their places stay those of the form.
+    QWidget* client_;
+    QMenuBar* menuBar_ = nullptr;
     QLabel* progress_ = nullptr;
 };
 

@@ -1,0 +1,198 @@
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixInternals.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <set>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quorvel {
+
+namespace {
+
+// Copies until the end of the source, through the kernel when it can.
+int copyData(int source, int target) {
+    bool kernelCopy = true;
+    std::vector<char> buffer;
+    for (;;) {
+        if (kernelCopy) {
+            const ssize_t copied =
+                ::copy_file_range(source, nullptr, target, nullptr, std::size_t{1} << 30, 0);
+            if (copied > 0)
+                continue;
+            if (copied == 0)
+                return 0;
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+                errno != EBADF)
+                return errno;
+            // Offsets moved with what was copied: the plain loop goes on from there.
+            kernelCopy = false;
+            buffer.resize(std::size_t{1} << 20);
+        }
+        const ssize_t got = ::read(source, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            return 0;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(target, buffer.data() + done, got - done);
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            if (put == 0)
+                return ENOSPC;
+            done += put;
+        }
+    }
+}
+
+// The process id in the name of a hidden partial copy (".quorvel-copy-PID-N"), 0 for any
+// other name.
+pid_t copyOwner(std::string_view name) {
+    const std::string_view prefix = ".quorvel-copy-";
+    if (!name.starts_with(prefix))
+        return 0;
+    name.remove_prefix(prefix.size());
+    const auto dash = name.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() <= 9 &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string_view::npos || !digits(name.substr(0, dash)) ||
+        !digits(name.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+// Removes a partial copy only when nobody can still be writing it: its process is gone
+// and no writer holds its lock (the lock also covers a writer of another machine or PID
+// namespace, whose numbers mean nothing here). A live process of any program keeps it.
+void removeIfAbandoned(int folder, const char* name, pid_t owner) {
+    if (::kill(owner, 0) == 0 || errno != ESRCH)
+        return;
+    Descriptor file(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return;
+    ::unlinkat(folder, name, 0);
+}
+
+void removeAbandonedCopies(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (const pid_t owner = copyOwner(entry->d_name); owner > 0)
+            removeIfAbandoned(::dirfd(dir), entry->d_name, owner);
+    }
+    ::closedir(dir);
+}
+
+int fillTarget(const PosixHooks& hooks, int source, const struct stat& st, int target,
+               const std::string& from, const std::string& to) {
+    int error = runStep(hooks, PosixStep::CopyData, from, to);
+    if (error == 0)
+        error = copyData(source, target);
+    if (error != 0)
+        return error;
+    // Permission bits only: the copy belongs to whoever makes it, so set-id bits stay off.
+    // The data is what counts: a card that keeps no modes (FAT through FUSE answers
+    // ENOSYS) or no times still takes the copy.
+    ::fchmod(target, st.st_mode & 0777);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(target, times);
+    return 0;
+}
+
+int copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string>& sweptFolders, int source,
+                          const struct stat& st, const std::string& from, const std::string& to) {
+    // Without unnamed files, a copy cut short leaves a hidden one behind; the next copy
+    // into that folder sweeps what dead processes left, once per folder.
+    const std::string folder = folderOf(to);
+    if (sweptFolders.insert(folder).second)
+        removeAbandonedCopies(folder);
+    std::string temporary;
+    Descriptor target;
+    for (int attempt = 0; attempt < 100 && target.get() < 0; ++attempt) {
+        temporary = sibling(to, temporaryName("copy"));
+        target.reset(::open(temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+        if (target.get() < 0 && errno != EEXIST)
+            return errno;
+    }
+    if (target.get() < 0)
+        return EEXIST;
+    // Tells a sweep of another process that this one is being written.
+    ::flock(target.get(), LOCK_EX | LOCK_NB);
+    int error = fillTarget(hooks, source, st, target.get(), from, to);
+    if (::close(target.release()) != 0 && error == 0)
+        error = errno;
+    if (error == 0)
+        error = renameStep(hooks, temporary, to);
+    if (error != 0)
+        ::unlink(temporary.c_str());
+    return error;
+}
+
+} // namespace
+
+int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    forgetSnapshots();
+    Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (source.get() < 0)
+        return errno;
+    // Looked at before the copy reads it, which may move its access time.
+    struct stat st {};
+    if (::fstat(source.get(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    int error = runStep(*hooks_, PosixStep::TempFile, from, to);
+    Descriptor target;
+    if (error == 0) {
+        target.reset(::open(folderOf(to).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        error = target.get() < 0 ? errno : 0;
+    }
+    if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL)
+        return copyThroughHiddenFile(*hooks_, sweptFolders_, source.get(), st, from, to);
+    if (error != 0)
+        return error;
+    // Until it is linked, the file has no name: closing it on failure is all the cleanup.
+    error = fillTarget(*hooks_, source.get(), st, target.get(), from, to);
+    if (error == 0)
+        error = runStep(*hooks_, PosixStep::LinkTarget, from, to);
+    if (error != 0)
+        return error;
+    // AT_EMPTY_PATH spares resolving a /proc path for every file, where the process may
+    // use it; once refused, it is not asked again.
+    if (!emptyPathRefused_) {
+        if (::linkat(target.get(), "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT && errno != EPERM)
+            return errno;
+        emptyPathRefused_ = true;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(target.get());
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                          : errno;
+}
+
+} // namespace quorvel

@@ -1,0 +1,157 @@
+#include "platform/Names.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixInternals.h"
+#include "platform/posix/SystemCalls.h"
+
+#include <cerrno>
+#include <ctime>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+
+namespace quorvel {
+
+namespace {
+
+// File systems whose folder times change with every entry added, removed or renamed, at
+// a granularity well under the safety margin below.
+bool trustworthyTimes(int fd) {
+    struct statfs info {};
+    if (::fstatfs(fd, &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0x01021994: // tmpfs
+    case 0xF2F52010: // f2fs
+    case 0x794C7630: // overlay
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::int64_t nanoseconds(const struct timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+} // namespace
+
+// One directory pass: the files and the folders of a folder, each sorted once.
+struct PosixFileSystem::Snapshot {
+    std::string folder;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    // Taken long enough after the folder's last change that any later change moves its
+    // times: only then may the snapshot stand for the folder.
+    bool trusted = false;
+    std::int64_t taken = 0; // when the read ended
+    int readError = 0;      // errno of a read cut short, whose names are only a part
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+};
+
+Result<std::shared_ptr<const PosixFileSystem::Snapshot>>
+PosixFileSystem::snapshot(const std::string& folder) {
+    const auto opened = sys::opendir(folder);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opened.value(), ::closedir);
+    const int fd = ::dirfd(dir.get());
+    const auto status = sys::fstat(fd);
+    if (!status)
+        return status.error();
+    const struct stat& st = status.value();
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    // A snapshot finished a moment ago is as good as a read now: it only stands in for a
+    // read made that moment earlier. An older one must be trusted.
+    constexpr std::int64_t recent = 50'000'000;
+    for (const auto& cached : snapshots_) {
+        if ((cached->trusted || nanoseconds(now) - cached->taken < recent) &&
+            cached->folder == folder && cached->device == st.st_dev && cached->inode == st.st_ino &&
+            cached->modified == nanoseconds(st.st_mtim) &&
+            cached->changed == nanoseconds(st.st_ctim))
+            return cached;
+    }
+    auto taken = std::make_shared<Snapshot>();
+    taken->folder = folder;
+    taken->device = st.st_dev;
+    taken->inode = st.st_ino;
+    taken->modified = nanoseconds(st.st_mtim);
+    taken->changed = nanoseconds(st.st_ctim);
+    constexpr std::int64_t margin = 100'000'000;
+    taken->trusted = trustworthyTimes(fd) && taken->modified < nanoseconds(now) - margin &&
+                     taken->changed < nanoseconds(now) - margin;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            taken->readError = errno;
+            break;
+        }
+        if (entry->d_name[0] == '.')
+            continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
+            // What a link stands for can change without the folder's times moving.
+            taken->trusted = false;
+            struct stat target {};
+            if (::fstatat(fd, entry->d_name, &target, 0) != 0)
+                continue; // a dangling link is neither a file nor a folder
+            type = S_ISREG(target.st_mode) ? DT_REG : S_ISDIR(target.st_mode) ? DT_DIR : DT_UNKNOWN;
+        }
+        if (type == DT_REG)
+            taken->files.emplace_back(entry->d_name);
+        else if (type == DT_DIR)
+            taken->folders.emplace_back(entry->d_name);
+    }
+    sortNaturally(taken->files);
+    sortNaturally(taken->folders);
+    if (taken->readError != 0)
+        taken->trusted = false;
+    // A large folder takes long enough to read that both lists of a pane, read one after
+    // the other, would otherwise never share it.
+    struct timespec done {};
+    ::clock_gettime(CLOCK_REALTIME, &done);
+    taken->taken = nanoseconds(done);
+    snapshots_.insert(snapshots_.begin(), taken);
+    // Two panes, each with its folder list and its file list: four folders at most matter.
+    if (snapshots_.size() > 4)
+        snapshots_.pop_back();
+    return std::shared_ptr<const Snapshot>(taken);
+}
+
+Listing PosixFileSystem::listFiles(const std::string& folder, const std::string& pattern) {
+    Listing listing;
+    const auto read = snapshot(folder);
+    if (!read) {
+        listing.error = read.code();
+        return listing;
+    }
+    const auto& taken = read.value();
+    listing.error = taken->readError;
+    if (pattern == "*.*" || pattern == "*") {
+        listing.names = taken->files;
+        return listing;
+    }
+    // The snapshot is in order already: filtering keeps it.
+    for (const std::string& name : taken->files) {
+        if (matchesPattern(name, pattern))
+            listing.names.push_back(name);
+    }
+    return listing;
+}
+
+Listing PosixFileSystem::listFolders(const std::string& folder) {
+    const auto read = snapshot(folder);
+    if (!read)
+        return {read.code(), {}};
+    return {read.value()->readError, read.value()->folders};
+}
+
+} // namespace quorvel

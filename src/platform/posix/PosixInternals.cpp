@@ -1,0 +1,75 @@
+#include "platform/posix/PosixInternals.h"
+
+#include "platform/Names.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#ifndef STATX_ATTR_MOUNT_ROOT
+#define STATX_ATTR_MOUNT_ROOT 0x00002000
+#endif
+#ifndef STATX_MNT_ID
+#define STATX_MNT_ID 0x00001000U
+#endif
+
+namespace quorvel {
+
+int errorOr(int fallback) {
+    return errno != 0 ? errno : fallback;
+}
+
+std::string sibling(const std::string& path, const std::string& name) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string temporaryName(const char* purpose) {
+    static std::atomic<unsigned> counter{0};
+    return ".quorvel-" + std::string(purpose) + "-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1));
+}
+
+bool sameEntry(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int entryInfo(int folder, const char* name, EntryInfo& info) {
+    struct statx sx {};
+    if (::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &sx) != 0)
+        return errno;
+    info.isFolder = S_ISDIR(sx.stx_mode);
+    info.isLink = S_ISLNK(sx.stx_mode);
+    info.mountRootKnown = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
+    info.mountRoot = info.mountRootKnown && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    info.mountIdKnown = (sx.stx_mask & STATX_MNT_ID) != 0;
+    info.mountId = sx.stx_mnt_id;
+    info.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    info.inode = sx.stx_ino;
+    info.mode = sx.stx_mode;
+    info.owner = sx.stx_uid;
+    return 0;
+}
+
+int runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
+            const std::string& to) {
+    return hooks.step ? hooks.step(which, from, to) : 0;
+}
+
+} // namespace quorvel

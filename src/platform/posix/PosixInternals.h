@@ -1,0 +1,75 @@
+#pragma once
+
+// What the units of PosixFileSystem share; not for use outside them.
+
+#include "platform/FileSystem.h"
+#include "platform/posix/TestHooks.h"
+
+#include <cstdint>
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace quorvel {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(-1); }
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+    void reset(int fd) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+// errno when a call set it, `fallback` otherwise.
+int errorOr(int fallback);
+// A name beside `path`, in the same folder.
+std::string sibling(const std::string& path, const std::string& name);
+std::string folderOf(const std::string& path);
+std::string withoutTrailingSlashes(std::string path);
+// Temporary names must not meet those of another process or of an earlier attempt.
+std::string temporaryName(const char* purpose);
+bool sameEntry(const struct stat& a, const struct stat& b);
+
+// What deleteTree needs to know of an entry, without following a link.
+struct EntryInfo {
+    bool isFolder = false;
+    bool isLink = false;
+    bool mountRoot = false;
+    bool mountRootKnown = false; // the kernel told whether it is a mount root
+    bool mountIdKnown = false;
+    std::uint64_t mountId = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+};
+
+// Looks at an entry of `folder` without following a link; an errno value, 0 when it worked.
+int entryInfo(int folder, const char* name, EntryInfo& info);
+// Whether an entry, looked at without following a link, is the root of a mount.
+bool isMountRootEntry(const std::string& path, const EntryInfo& info);
+
+// Sorts names in natural order (NameOrder) through precomputed keys.
+void sortNaturally(std::vector<std::string>& names);
+
+// Consults the step hook; the errno it chose, 0 to go ahead.
+int runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
+            const std::string& to);
+// One no-replace rename with the fallbacks of file systems that refuse the flag.
+int renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to);
+
+} // namespace quorvel

@@ -1,0 +1,89 @@
+#pragma once
+
+// One thin wrapper per system call that the file system units make: each returns its
+// value or the failure named after the call, so that a report can say which one failed.
+
+#include "platform/Result.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace quorvel::sys {
+
+inline Result<struct stat> stat(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return lastError("stat");
+    return st;
+}
+
+inline Result<struct stat> lstat(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return lastError("lstat");
+    return st;
+}
+
+inline Result<struct stat> fstat(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return lastError("fstat");
+    return st;
+}
+
+inline Result<int> open(const std::string& path, int flags, mode_t mode = 0) {
+    const int fd = ::open(path.c_str(), flags, mode);
+    if (fd < 0)
+        return lastError("open");
+    return fd;
+}
+
+inline Result<DIR*> opendir(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr)
+        return lastError("opendir");
+    return dir;
+}
+
+inline Result<void> unlink(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return lastError("unlink");
+    return {};
+}
+
+inline Result<void> mkdir(const std::string& path, mode_t mode) {
+    if (::mkdir(path.c_str(), mode) != 0)
+        return lastError("mkdir");
+    return {};
+}
+
+inline Result<void> rmdir(const std::string& path) {
+    if (::rmdir(path.c_str()) != 0)
+        return lastError("rmdir");
+    return {};
+}
+
+inline Result<void> link(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return lastError("link");
+    return {};
+}
+
+inline Result<void> rename(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return lastError("rename");
+    return {};
+}
+
+inline Result<void> renameNoReplace(const std::string& from, const std::string& to) {
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) !=
+        0)
+        return lastError("renameat2");
+    return {};
+}
+
+} // namespace quorvel::sys

@@ -1,0 +1,187 @@
+#include "platform/qt/JpegDecoder.h"
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
+
+namespace quorvel {
+
+namespace {
+
+// What libjpeg's callbacks and the jump out of it share: plain data only, since a jump
+// skips destructors.
+struct JpegRun {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    jpeg_progress_mgr progress{};
+    std::jmp_buf jump{};
+    const Deadline* deadline = nullptr;
+    PictureFault fault = PictureFault::NotAPicture;
+};
+
+JpegRun& runOf(j_common_ptr info) {
+    return *static_cast<JpegRun*>(info->client_data);
+}
+
+[[noreturn]] void giveUp(j_common_ptr info) {
+    std::longjmp(runOf(info).jump, 1);
+}
+
+// Damaged data only draws grey where it is missing; warnings are not worth a word.
+void ignore(j_common_ptr, int) {}
+
+// Called by libjpeg as it goes, every few rows and every scan.
+void checkDeadline(j_common_ptr info) {
+    JpegRun& run = runOf(info);
+    if (run.deadline->over()) {
+        run.fault = run.deadline->stopped() ? PictureFault::Cancelled : PictureFault::TooSlow;
+        giveUp(info);
+    }
+}
+
+bool readHeader(JpegRun& run) {
+    if (setjmp(run.jump) != 0)
+        return false;
+    jpeg_read_header(&run.info, TRUE);
+    return true;
+}
+
+// Picks the smallest scale in eighths whose output covers the target.
+bool chooseScale(JpegRun& run, QSize target) {
+    if (setjmp(run.jump) != 0)
+        return false;
+    jpeg_decompress_struct& info = run.info;
+    info.scale_denom = 8;
+    for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+        info.scale_num = eighths;
+        jpeg_calc_output_dimensions(&info);
+        if (int(info.output_width) >= target.width() && int(info.output_height) >= target.height())
+            break;
+    }
+    return true;
+}
+
+// Bytes the decode will hold: a file in several scans keeps every coefficient of the whole
+// picture until its last scan; each output row is four bytes a pixel; then the result.
+qint64 memoryNeeded(jpeg_decompress_struct& info, QSize target) {
+    qint64 coefficients = 0;
+    if (jpeg_has_multiple_scans(&info)) {
+        for (int c = 0; c < info.num_components; ++c) {
+            const jpeg_component_info& component = info.comp_info[c];
+            const qint64 h = component.h_samp_factor;
+            const qint64 v = component.v_samp_factor;
+            const qint64 across = (component.width_in_blocks + h - 1) / h * h;
+            const qint64 down = (component.height_in_blocks + v - 1) / v * v;
+            coefficients += across * down * DCTSIZE2 * qint64(sizeof(JCOEF));
+        }
+    }
+    const qint64 output = qint64(info.output_width) * info.output_height * 4;
+    const qint64 rows = qint64(info.output_width) * 4 * 2 * info.max_v_samp_factor * DCTSIZE;
+    return coefficients + output + rows + qint64(target.width()) * target.height() * 4 + (1 << 20);
+}
+
+QImage::Format formatFor(jpeg_decompress_struct& info) {
+    if (info.jpeg_color_space == JCS_GRAYSCALE) {
+        info.out_color_space = JCS_GRAYSCALE;
+        return QImage::Format_Grayscale8;
+    }
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+        info.out_color_space = JCS_CMYK;
+        return QImage::Format_RGB32;
+    }
+    // The byte order of Format_RGB32 in memory, alpha filled with 0xFF by the decoder.
+    info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+    return QImage::Format_RGB32;
+}
+
+// Inverted CMYK as Adobe's programs write it, to RGB in place.
+void cmykToRgb(uchar* line, int width) {
+    auto* out = reinterpret_cast<QRgb*>(line);
+    for (int x = 0; x < width; ++x) {
+        const uchar* in = line + 4 * x;
+        const int k = in[3];
+        out[x] = qRgb(k * in[0] / 255, k * in[1] / 255, k * in[2] / 255);
+    }
+}
+
+bool decodeLines(JpegRun& run, QImage& image, QImage::Format format) {
+    if (setjmp(run.jump) != 0)
+        return false;
+    jpeg_decompress_struct& info = run.info;
+    jpeg_start_decompress(&info);
+    image = QImage(int(info.output_width), int(info.output_height), format);
+    if (image.isNull()) {
+        jpeg_abort_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = image.scanLine(int(info.output_scanline));
+        if (jpeg_read_scanlines(&info, &row, 1) != 1)
+            break;
+        if (info.out_color_space == JCS_CMYK)
+            cmykToRgb(row, image.width());
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+struct Decompressor {
+    explicit Decompressor(JpegRun& run) : run_(run) { jpeg_create_decompress(&run_.info); }
+    ~Decompressor() { jpeg_destroy_decompress(&run_.info); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    JpegRun& run_;
+};
+
+} // namespace
+
+DecodedImage decodeJpeg(const QString& path, QSize target, DecodeMemory& memory,
+                        std::stop_token stop) {
+    const std::unique_ptr<std::FILE, FileCloser> file(
+        std::fopen(QFile::encodeName(path).constData(), "rb"));
+    if (!file || target.isEmpty())
+        return {};
+    auto run = std::make_unique<JpegRun>();
+    run->info.err = jpeg_std_error(&run->errors);
+    run->errors.error_exit = giveUp;
+    run->errors.emit_message = ignore;
+    const Decompressor decompressor(*run);
+    run->info.client_data = run.get();
+    jpeg_stdio_src(&run->info, file.get());
+    if (!readHeader(*run) || !chooseScale(*run, target))
+        return {};
+
+    const qint64 needed = memoryNeeded(run->info, target);
+    if (needed > memory.total())
+        return {{}, PictureFault::TooLarge};
+    if (!memory.take(needed, stop))
+        return {{}, PictureFault::Cancelled};
+    const Reservation reserved(memory, needed);
+    // The time allowed counts from here: waiting for memory is not the picture's fault.
+    const Deadline deadline(stop, decodeTimeAllowed);
+    run->deadline = &deadline;
+    // What libjpeg itself allocates for its buffers stays within the estimate.
+    run->info.mem->max_memory_to_use = long(needed);
+    run->progress.progress_monitor = checkDeadline;
+    run->info.progress = &run->progress;
+
+    QImage decoded;
+    const QImage::Format format = formatFor(run->info);
+    if (!decodeLines(*run, decoded, format))
+        return {{}, run->fault};
+    if (deadline.over())
+        return {{}, deadline.stopped() ? PictureFault::Cancelled : PictureFault::TooSlow};
+    if (decoded.size() != target)
+        decoded = decoded.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return {decoded, PictureFault::None};
+}
+
+} // namespace quorvel

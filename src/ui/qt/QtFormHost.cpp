@@ -1,0 +1,72 @@
+#include "ui/qt/QtFormHost.h"
+
+#include "platform/qt/QtToolkit.h"
+#include "ui/qt/FormWindow.h"
+
+namespace quorvel {
+
+QtFormHost::~QtFormHost() {
+    closeAll();
+}
+
+void QtFormHost::showForm(Form& form) {
+    FormWindow* window = windowOf(form);
+    if (window == nullptr) {
+        window = new FormWindow(form);
+        windows_[&form] = window;
+        if (mainForm_ == nullptr) {
+            mainForm_ = &form;
+            QPointer<FormWindow> main = window;
+            toolkit_.setMainWindow(window, [main](const QString& text) {
+                if (main != nullptr)
+                    main->showProgress(text);
+            });
+        }
+        if (onWindowCreated)
+            onWindowCreated(form, *window);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void QtFormHost::destroyForm(Form& form) {
+    const auto it = windows_.find(&form);
+    if (it == windows_.end())
+        return;
+    FormWindow* window = it->second;
+    windows_.erase(it);
+    if (mainForm_ == &form) {
+        mainForm_ = nullptr;
+        toolkit_.setMainWindow(nullptr, {});
+    }
+    if (window == nullptr)
+        return;
+    // Let go of the form now, as it may go away as soon as this returns; the window
+    // itself goes when the event loop next runs, since its own handler may be running.
+    window->detach();
+    window->close();
+    window->deleteLater();
+}
+
+FormWindow* QtFormHost::windowOf(const Form& form) const {
+    const auto it = windows_.find(&form);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+void QtFormHost::closeAll() {
+    const auto windows = std::move(windows_);
+    windows_.clear();
+    if (mainForm_ != nullptr)
+        toolkit_.setMainWindow(nullptr, {});
+    mainForm_ = nullptr;
+    for (const auto& [form, window] : windows) {
+        if (window != nullptr) {
+            window->detach();
+            window->close();
+            delete window.data();
+        }
+    }
+}
+
+} // namespace quorvel

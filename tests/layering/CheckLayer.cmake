@@ -1,0 +1,41 @@
+# Preprocesses one include at a time with the include path a layer's own sources get: the
+# headers in ALLOWED must be found, those in FORBIDDEN (layers above) must not.
+# cmake -DLAYER=name -DCOMPILER=c++ -DINCLUDES=a|b -DALLOWED=x.h|y.h -DFORBIDDEN=z.h -P CheckLayer.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" includes "${INCLUDES}")
+string(REPLACE "|" ";" allowed "${ALLOWED}")
+string(REPLACE "|" ";" forbidden "${FORBIDDEN}")
+set(flags)
+foreach(folder ${includes})
+    list(APPEND flags "-I${folder}")
+endforeach()
+
+# Sets `found` and `errors` for one header.
+function(preprocess header)
+    set(probe ${CMAKE_CURRENT_BINARY_DIR}/layer-probe-${LAYER}.cpp)
+    file(WRITE ${probe} "#include \"${header}\"\n")
+    execute_process(COMMAND ${COMPILER} -std=c++20 -E ${flags} ${probe}
+        RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE output)
+    file(REMOVE ${probe})
+    if(status EQUAL 0)
+        set(found TRUE PARENT_SCOPE)
+    else()
+        set(found FALSE PARENT_SCOPE)
+    endif()
+    set(errors "${output}" PARENT_SCOPE)
+endfunction()
+
+foreach(header ${allowed})
+    preprocess(${header})
+    if(NOT found)
+        message(SEND_ERROR "${header} should be found from this layer:\n${errors}")
+    endif()
+endforeach()
+foreach(header ${forbidden})
+    preprocess(${header})
+    if(found)
+        message(SEND_ERROR "${header} lies above this layer but was found")
+    elseif(NOT errors MATCHES "No such file")
+        message(SEND_ERROR "${header} failed for another reason than not being found:\n${errors}")
+    endif()
+endforeach()
