@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "journal/Journal.h"
 #include "platform/Clock.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
@@ -24,9 +25,11 @@ int main(int argc, char** argv) {
     QtPictures pictures;
     QtShell shell;
     SystemClock clock;
+    ExifCaptureDates captureDates;
     PosixJournalFiles journalFiles;
     Journal journal(journalFiles, defaultStateFolder() + "/quorvel");
-    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])},
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0]),
+                               &captureDates},
                       forms, &journal);
 
     forms.onWindowCreated = dressProgramWindow;

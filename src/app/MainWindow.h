@@ -132,6 +132,7 @@ public:
     Menu& mnuEdition;
     MenuItem& mnuAnnuler;
     Menu& mnuOptions;
+    MenuItem& mnuExif;
     Menu& mnuAide;
     MenuItem& mnuAideF1;
     MenuItem& mnuAPropos;
@@ -156,6 +157,10 @@ public:
     std::int64_t Exces = 0;
     std::int64_t Fixe = 0;
     std::int64_t Flag = 0;
+
+    // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
+    // capture dates. Saved at shut-down in a settings group of its own.
+    bool exifDates = false;
 
 private:
     // The values that survive between runs: read first at start-up, written at shut-down

@@ -201,10 +201,10 @@ void ScenarioRunner::execute(const std::string& line) {
                                                         : "";
         if (!state.empty())
             journal_ = std::make_unique<Journal>(platform_.journalFiles, state + "/quorvel");
-        window_ =
-            std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
-                                                  platform_.pictures, *shell_, clock_, program},
-                                         toolkit_, journal_.get());
+        window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
+                                                        platform_.pictures, *shell_, clock_,
+                                                        program, &captureDates_},
+                                               toolkit_, journal_.get());
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {

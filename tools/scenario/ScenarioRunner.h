@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "journal/Journal.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/script/ScriptedToolkit.h"
 
 #include <functional>
@@ -49,6 +50,7 @@ private:
     ScriptedToolkit toolkit_;
     std::unique_ptr<EventShell> shell_;
     SystemClock clock_;
+    ExifCaptureDates captureDates_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<Journal> journal_;
