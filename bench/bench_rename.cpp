@@ -2,7 +2,9 @@
 // calls that the run cannot do without, on the same number of files in the same file system.
 
 #include "app/MainWindow.h"
+#include "journal/Journal.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixJournalFiles.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
@@ -176,15 +178,22 @@ struct Program {
     NoPictures pictures;
     RecordingShell shell;
     FixedClock clock;
+    PosixJournalFiles journalFiles;
+    std::unique_ptr<Journal> journal;
     std::unique_ptr<MainWindow> window;
 
-    Program(const std::string& source, const std::string& target, int scheme, bool sync = true) {
+    // With a state folder, the run records its batch for undo as the program does.
+    Program(const std::string& source, const std::string& target, int scheme, bool sync = true,
+            const std::string& state = {}) {
         fs.sync = sync;
+        if (!state.empty())
+            journal = std::make_unique<Journal>(journalFiles, state + "/quorvel");
         settings.seed("quorvel", "Data", "Dir", source);
         settings.seed("quorvel", "Data", "drv", source);
         settings.seed("quorvel", "Data", "T1", "_Vacances");
         window = std::make_unique<MainWindow>(
-            Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}}, toolkit);
+            Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}}, toolkit,
+            journal.get());
         window->startUp();
         if (window->File1.path() != source)
             throw std::runtime_error("the source folder did not open");
@@ -230,6 +239,7 @@ struct Best {
 double inPlace(const std::string& root, int count, int rounds, int scheme) {
     Best best;
     double floor = 1e9;
+    double journaled = 1e9;
     for (int round = 0; round < rounds; ++round) {
         double baseline = 0;
         double run = 0;
@@ -246,6 +256,12 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
                 fill(folder, count);
                 Program program(folder, folder, scheme);
                 run = program.run(result(count, count));
+            },
+            [&] {
+                const std::string folder = freshFolder(root, "journaled");
+                fill(folder, count);
+                Program program(folder, folder, scheme, true, freshFolder(root, "state"));
+                journaled = std::min(journaled, program.run(result(count, count)));
             }};
         if (scheme == 3) {
             measures.push_back([&] {
@@ -264,6 +280,8 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
     }
     print(scheme == 3 ? "in place, time stamps" : "in place, numbers", count, best.run,
           best.baseline, 1.3, false);
+    std::printf("    with the undo journal: %.3f s, ratio %.2f (goal <= 1.3)\n", journaled,
+                journaled / best.baseline);
     if (scheme == 3)
         std::printf("    (a bare loop that also reads each file's time: %.3f s, ratio %.2f)\n",
                     floor, best.run / floor);

@@ -1,6 +1,9 @@
 #include "app/MainWindow.h"
+#include "journal/Journal.h"
 #include "platform/Clock.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -22,8 +25,12 @@ int main(int argc, char** argv) {
     QtPictures pictures;
     QtShell shell;
     SystemClock clock;
-    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])},
-                      forms);
+    ExifCaptureDates captureDates;
+    PosixJournalFiles journalFiles;
+    Journal journal(journalFiles, defaultStateFolder() + "/quorvel");
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0]),
+                               &captureDates},
+                      forms, &journal);
 
     forms.onWindowCreated = dressProgramWindow;
     window.startUp();

@@ -8,6 +8,7 @@
 #include "platform/Names.h"
 #include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
+#include "undo/UndoCommand.h"
 #include "viewer/PhotoViewer.h"
 #include "viewer/Thumbnails.h"
 
@@ -111,7 +112,7 @@ bool fitsInt16(std::int64_t value) {
            value <= std::numeric_limits<std::int16_t>::max();
 }
 
-MainWindow::MainWindow(Services services, FormHost& forms)
+MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     : services_(services), forms_(forms), drives_(services.fs), form("Form1", 13380, 7065),
       Frame1(frame(form, "Frame1", &form, {240, 120, 3255, 6825}, "Frame1")),
       Frame2(frame(form, "Frame2", &form, {7560, 120, 3255, 6855}, "Frame2")),
@@ -165,7 +166,9 @@ MainWindow::MainWindow(Services services, FormHost& forms)
       mnuFichier(form.add<Menu>("mnuFichier", &form, "&Fichier")),
       mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
       mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
+      mnuAnnuler(form.add<MenuItem>("mnuAnnuler", &mnuEdition, "Annuler le dernier lot", "Ctrl+Z")),
       mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
+      mnuExif(form.add<MenuItem>("mnuExif", &mnuOptions, "Dater les photos par leur prise de vue")),
       mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
       mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
       mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
@@ -249,10 +252,19 @@ MainWindow::MainWindow(Services services, FormHost& forms)
     thumbnails_ = std::make_unique<Thumbnails>(*this);
     viewer_ = std::make_unique<PhotoViewer>(*this);
     about_ = std::make_unique<AboutBox>(*this);
+    mnuAnnuler.setEnabled(false);
+    if (journal != nullptr) {
+        undo_ = std::make_unique<UndoCommand>(*this, *journal);
+        batch_->setObserver(undo_.get());
+        edits_->setObserver(undo_.get());
+        folders_->setObserver(undo_.get());
+    }
 
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.
     mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
     mnuAideF1.onClick = [this] { showHelp(); };
     mnuAPropos.onClick = [this] { APropos.click(); };
     form.onClose = [this] { close(); };
@@ -281,6 +293,8 @@ void MainWindow::startUp() {
     Label5.setCaption("");
     Option1[0]->select();
     helpFile_ = joinPath(services_.program.filesFolder(), helpFileName);
+    if (undo_)
+        undo_->refresh();
 }
 
 void MainWindow::close() {

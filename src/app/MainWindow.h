@@ -22,6 +22,8 @@ class FileDeletion;
 class Thumbnails;
 class PhotoViewer;
 class AboutBox;
+class Journal;
+class UndoCommand;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -30,8 +32,9 @@ using VariableValue = std::variant<std::int64_t, std::string>;
 // shut-down. The commands live in the subsystem objects it owns.
 class MainWindow {
 public:
-    // The forms of the program appear through `forms`.
-    MainWindow(Services services, FormHost& forms);
+    // The forms of the program appear through `forms`. Batches are recorded in `journal`
+    // for undo; without one nothing is recorded and nothing can be undone.
+    MainWindow(Services services, FormHost& forms, Journal* journal = nullptr);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -127,7 +130,9 @@ public:
     Menu& mnuFichier;
     MenuItem& mnuQuitter;
     Menu& mnuEdition;
+    MenuItem& mnuAnnuler;
     Menu& mnuOptions;
+    MenuItem& mnuExif;
     Menu& mnuAide;
     MenuItem& mnuAideF1;
     MenuItem& mnuAPropos;
@@ -153,6 +158,10 @@ public:
     std::int64_t Fixe = 0;
     std::int64_t Flag = 0;
 
+    // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
+    // capture dates. Saved at shut-down in a settings group of its own.
+    bool exifDates = false;
+
 private:
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
@@ -168,6 +177,7 @@ private:
     std::unique_ptr<Thumbnails> thumbnails_;
     std::unique_ptr<PhotoViewer> viewer_;
     std::unique_ptr<AboutBox> about_;
+    std::unique_ptr<UndoCommand> undo_;
     std::string helpFile_;
     bool closed_ = false;
 };

@@ -30,7 +30,14 @@ struct ItemOutcome {
     std::string reason; // French: why a Refused item got no name
 };
 
-enum class BatchKind { RenameRun, ShortenRight, ShortenLeft, LengthenLeft, CopyToTarget };
+enum class BatchKind {
+    RenameRun,
+    ShortenRight,
+    ShortenLeft,
+    LengthenLeft,
+    CopyToTarget,
+    FolderRename
+};
 
 struct BatchInfo {
     BatchKind kind = BatchKind::RenameRun;

@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 #include "app/MainWindow.h"
+#include "batch/BatchExecutor.h"
 #include "platform/Names.h"
 #include "text/NameCheck.h"
 
@@ -136,8 +137,12 @@ void FolderCommands::renameFolder(bool source) {
     const std::string parent = parentFolder(oldPath);
     const std::string newPath = joinPath(parent, w_.sChTmp);
     // The no-replace rename: a plain rename would put this folder in place of an empty
-    // folder of the new name.
-    if (const int failed = w_.fs().renameNoReplace(oldPath, newPath)) {
+    // folder of the new name. As a batch of its own, it can be undone.
+    BatchExecutor executor(w_.fs(), observer_, [](const std::string&) {});
+    executor.begin({BatchKind::FolderRename, parent, parent, w_.services().clock.now()}, 1);
+    const ItemOutcome outcome = executor.perform(WorkItem{oldPath, newPath, ChangeKind::Rename});
+    executor.finish();
+    if (const int failed = outcome.outcome == Outcome::Collision ? EEXIST : outcome.error) {
         error(failed == EEXIST
                   ? "Un répertoire ou un fichier nommé " + quoted(w_.sChTmp) +
                         " existe déjà dans " + quoted(parent) + " : le répertoire " +

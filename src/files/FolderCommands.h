@@ -8,6 +8,7 @@ namespace quorvel {
 
 class MainWindow;
 class FolderList;
+class BatchObserver;
 
 // Create, rename and delete the folder a pane is open on.
 class FolderCommands {
@@ -18,6 +19,8 @@ public:
     // removed as a link and the walk stays on the folder's own volume; whatever could not
     // go is counted in the result.
     TreeDeleteResult DeleteFolderTree(const std::string& path);
+    // Told of every folder rename before it is made; null for none.
+    void setObserver(BatchObserver* observer) { observer_ = observer; }
 
 private:
     void createFolder(bool source);
@@ -39,6 +42,7 @@ private:
     void error(const std::string& text, const std::string& title);
 
     MainWindow& w_;
+    BatchObserver* observer_ = nullptr;
 };
 
 } // namespace quorvel

@@ -28,7 +28,7 @@ TEST_F(MenuScenarioTest, ItemsShowTheirStateAndAClickPicksThem) {
         R"j({"event":"state","name":"mnuAPropos","caption":"A Propos","enabled":true,"checked":false})j",
         R"j({"event":"state","name":"mnuQuitter","caption":"Quitter","enabled":true,"checked":false})j",
         R"j({"event":"state","name":"mnuAide","caption":"&Aide","visible":true})j",
-        R"j({"event":"state","name":"mnuEdition","caption":"&Édition","visible":false})j",
+        R"j({"event":"state","name":"mnuEdition","caption":"&Édition","visible":true})j",
         R"j({"event":"state","name":"About","caption":"A Propos de Quorvel"})j",
         R"j({"event":"help","file":")j" + program + R"j(/Quorvel.chm"})j"};
     EXPECT_EQ(run.lines, expected);

@@ -179,6 +179,9 @@ void ScenarioRunner::execute(const std::string& line) {
     const std::string action = firstWord(rest);
     if (action == "config") {
         configFolder_ = rest;
+        configGiven_ = true;
+    } else if (action == "state") {
+        stateFolder_ = rest;
     } else if (action == "program") {
         programFolder_ = rest;
     } else if (action == "cwd") {
@@ -191,10 +194,17 @@ void ScenarioRunner::execute(const std::string& line) {
         program.folder = programFolder_;
         // A script's program folder stands for the program with its files beside it.
         program.dataFolder.clear();
-        window_ =
-            std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
-                                                  platform_.pictures, *shell_, clock_, program},
-                                         toolkit_);
+        // Without a state folder of its own, a script keeps its journal beside its
+        // settings; with neither, nothing is recorded.
+        const std::string state = !stateFolder_.empty() ? stateFolder_
+                                  : configGiven_        ? configFolder_ + "/state"
+                                                        : "";
+        if (!state.empty())
+            journal_ = std::make_unique<Journal>(platform_.journalFiles, state + "/quorvel");
+        window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
+                                                        platform_.pictures, *shell_, clock_,
+                                                        program, &captureDates_},
+                                               toolkit_, journal_.get());
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {

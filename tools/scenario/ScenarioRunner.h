@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "journal/Journal.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/script/ScriptedToolkit.h"
 
 #include <functional>
@@ -19,6 +21,7 @@ struct ScenarioPlatform {
     std::string defaultConfigFolder;
     ProgramInfo program;
     std::function<void(const std::string& folder)> changeWorkingFolder;
+    JournalFiles& journalFiles;
 };
 
 // Runs the main window's logic from a script of user actions, one per line, and writes
@@ -47,10 +50,16 @@ private:
     ScriptedToolkit toolkit_;
     std::unique_ptr<EventShell> shell_;
     SystemClock clock_;
+    ExifCaptureDates captureDates_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<Journal> journal_;
     std::string configFolder_;
     std::string programFolder_;
+    // Empty until a script names it; the journal then goes into a folder of the script's
+    // own, never into the user's home.
+    std::string stateFolder_;
+    bool configGiven_ = false;
 };
 
 } // namespace quorvel

@@ -50,9 +50,13 @@ ProgramInfo programInfo(const char* argv0) {
     return info;
 }
 
-std::string defaultConfigFolder() {
-    // An empty or relative value is invalid and ignored, as the base directory rules say.
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+namespace {
+
+// $VARIABLE when it is set to an absolute path, otherwise the home folder joined with
+// `fallback`: an empty or relative value is invalid and ignored, as the base directory
+// rules say.
+std::string baseFolder(const char* variable, const char* fallback) {
+    if (const char* xdg = std::getenv(variable); xdg != nullptr && xdg[0] == '/') {
         return xdg;
     }
     std::string home;
@@ -64,7 +68,17 @@ std::string defaultConfigFolder() {
     if (!home.empty() && home.back() == '/') {
         home.pop_back();
     }
-    return home + "/.config";
+    return home + fallback;
+}
+
+} // namespace
+
+std::string defaultConfigFolder() {
+    return baseFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string defaultStateFolder() {
+    return baseFolder("XDG_STATE_HOME", "/.local/state");
 }
 
 } // namespace quorvel

@@ -18,5 +18,8 @@ std::string installedDataFolder(const std::string& programFolder);
 // The user's configuration folder: $XDG_CONFIG_HOME when it is set to an absolute path,
 // otherwise ~/.config.
 std::string defaultConfigFolder();
+// The user's state folder, where the undo journal lives: $XDG_STATE_HOME when it is set to
+// an absolute path, otherwise ~/.local/state.
+std::string defaultStateFolder();
 
 } // namespace quorvel

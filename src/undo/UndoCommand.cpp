@@ -1,0 +1,129 @@
+#include "undo/UndoCommand.h"
+
+#include "app/Errors.h"
+#include "app/MainWindow.h"
+#include "journal/Undo.h"
+#include "panes/Panes.h"
+#include "rename/BatchRename.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace quorvel {
+
+namespace {
+
+const char* const title = "Annuler";
+
+std::string when(std::time_t began) {
+    std::tm local{};
+    localtime_r(&began, &local);
+    char text[80];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d à %02d:%02d", local.tm_mday, local.tm_mon + 1,
+                  local.tm_year + 1900, local.tm_hour, local.tm_min);
+    return text;
+}
+
+// The folder a pane shows once a renamed folder has its old name back.
+std::string movedPath(const std::string& path, const std::string& from, const std::string& to) {
+    if (path == from)
+        return to;
+    if (path.size() > from.size() && path.compare(0, from.size(), from) == 0 &&
+        path[from.size()] == '/')
+        return to + path.substr(from.size());
+    return {};
+}
+
+} // namespace
+
+UndoCommand::UndoCommand(MainWindow& window, Journal& journal) : w_(window), journal_(journal) {
+    w_.mnuAnnuler.onClick = [this] { undo(); };
+}
+
+void UndoCommand::refresh() {
+    w_.mnuAnnuler.setEnabled(findUndoable(journal_, w_.fs()).has_value());
+}
+
+void UndoCommand::begins(const BatchInfo& info) {
+    journal_.begins(info);
+}
+
+void UndoCommand::beforeGroup(std::span<const WorkItem> items) {
+    journal_.beforeGroup(items);
+}
+
+void UndoCommand::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
+    journal_.afterItem(item, outcome);
+}
+
+void UndoCommand::ends(const BatchSummary& summary) {
+    journal_.ends(summary);
+    if (journal_.recordedChanges())
+        w_.mnuAnnuler.setEnabled(true);
+    if (const auto& failure = journal_.failure())
+        w_.toolkit().message("Le journal d'annulation n'a pas pu être écrit (" +
+                                 frenchReason(failure->code) +
+                                 ") : ce lot ne pourra pas être annulé.",
+                             Icon::Error, Buttons::Ok, title);
+}
+
+void UndoCommand::undo() {
+    Toolkit& toolkit = w_.toolkit();
+    // A run waiting on its problem panel is still writing its own batch.
+    if (w_.batch().running())
+        return toolkit.beep();
+    std::vector<std::string> unreadable;
+    std::optional<UndoableBatch> found = findUndoable(journal_, w_.fs(), &unreadable);
+    for (const std::string& file : unreadable)
+        toolkit.message("Le journal d'annulation « " + file +
+                            " » est illisible : il est laissé de côté.",
+                        Icon::Error, Buttons::Ok, title);
+    if (!found) {
+        w_.mnuAnnuler.setEnabled(false);
+        return;
+    }
+    if (found->damaged)
+        toolkit.message("Le journal du dernier lot est endommagé : seules les modifications "
+                        "inscrites avant l'endroit abîmé peuvent être annulées.",
+                        Icon::Error, Buttons::Ok, title);
+    const std::string total = std::to_string(found->steps.size());
+    for (int i = 0; i < 3; ++i)
+        toolkit.beep();
+    const Reply reply =
+        toolkit.message("Annuler le dernier lot :\r\n" + total + " fichiers, le " +
+                            when(found->batch.info.began) + "\r\n" + found->batch.info.targetFolder,
+                        Icon::Question, Buttons::YesNo, " Annuler le dernier lot?");
+    if (reply != Reply::Yes)
+        return;
+    toolkit.setBusy(true);
+    const UndoResult result = quorvel::undo(journal_, w_.fs(), *found);
+    showPanesAfter(result);
+    toolkit.setBusy(false);
+    std::vector<FileFailure> failures;
+    for (const UndoFailure& failure : result.failures)
+        failures.push_back({failure.name, failure.error, failure.reason});
+    std::string text = withFailures(std::to_string(result.restored) +
+                                        " fichiers ont été rétablis sur les " + total + " du lot.",
+                                    failures);
+    if (result.journalError)
+        text += "\r\nLe journal d'annulation n'a pas pu être mis à jour : " +
+                frenchReason(result.journalError->code);
+    toolkit.message(text, Icon::None, Buttons::Ok, title);
+    refresh();
+}
+
+void UndoCommand::showPanesAfter(const UndoResult& result) {
+    for (const auto& [from, to] : result.folders) {
+        for (FolderList* folders : {&w_.Dir1, &w_.Dir2}) {
+            if (const std::string path = movedPath(folders->path(), from, to); !path.empty())
+                folders->setPath(path);
+        }
+    }
+    w_.Dir1.refresh();
+    w_.Dir2.refresh();
+    w_.File1.refresh();
+    w_.File2.refresh();
+    w_.panes().writeTargetStatus();
+}
+
+} // namespace quorvel
