@@ -5,6 +5,7 @@
 #include "files/FileDeletion.h"
 #include "files/FolderCommands.h"
 #include "panes/Panes.h"
+#include "preview/Preview.h"
 #include "platform/Names.h"
 #include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
@@ -163,6 +164,7 @@ MainWindow::MainWindow(Services services, FormHost& forms)
                                    "Quitter")),
       APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")),
       mnuFichier(form.add<Menu>("mnuFichier", &form, "&Fichier")),
+      mnuApercu(form.add<MenuItem>("mnuApercu", &mnuFichier, "Aperçu du lot", "F5")),
       mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
       mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
       mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
@@ -249,6 +251,7 @@ MainWindow::MainWindow(Services services, FormHost& forms)
     thumbnails_ = std::make_unique<Thumbnails>(*this);
     viewer_ = std::make_unique<PhotoViewer>(*this);
     about_ = std::make_unique<AboutBox>(*this);
+    preview_ = std::make_unique<Preview>(*this);
 
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.

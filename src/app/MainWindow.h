@@ -22,6 +22,7 @@ class FileDeletion;
 class Thumbnails;
 class PhotoViewer;
 class AboutBox;
+class Preview;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -65,6 +66,7 @@ public:
     Thumbnails& thumbnails() { return *thumbnails_; }
     PhotoViewer& viewer() { return *viewer_; }
     AboutBox& about() { return *about_; }
+    Preview& preview() { return *preview_; }
 
     // The window's help file, named by start-up.
     const std::string& helpFile() const { return helpFile_; }
@@ -125,6 +127,7 @@ public:
     // The menu bar, above the client area. An item of a feature still to come is one more
     // member here, one line where the constructor makes it and its reaction.
     Menu& mnuFichier;
+    MenuItem& mnuApercu;
     MenuItem& mnuQuitter;
     Menu& mnuEdition;
     Menu& mnuOptions;
@@ -168,6 +171,7 @@ private:
     std::unique_ptr<Thumbnails> thumbnails_;
     std::unique_ptr<PhotoViewer> viewer_;
     std::unique_ptr<AboutBox> about_;
+    std::unique_ptr<Preview> preview_;
     std::string helpFile_;
     bool closed_ = false;
 };

@@ -65,6 +65,11 @@ RunPlan BatchRename::plan() {
                    w_.File2.path(), w_.File2.rows());
 }
 
+RunInputs BatchRename::inputs() const {
+    return {settings(),      w_.File1.rows(), takenRows(), w_.File1.path(),
+            w_.File2.path(), w_.File2.rows()};
+}
+
 void BatchRename::refuse(const std::string& text) {
     Toolkit& toolkit = w_.toolkit();
     toolkit.message(text, Icon::Error, Buttons::Ok, title);

@@ -205,4 +205,9 @@ RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<s
     return plan;
 }
 
+RunPlan planRun(FileSystem& fs, const RunInputs& in) {
+    return planRun(fs, in.settings, in.rows, in.taken, in.sourceFolder, in.targetFolder,
+                   in.targetRows);
+}
+
 } // namespace quorvel

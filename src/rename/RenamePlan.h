@@ -101,6 +101,17 @@ struct RunPlan {
     std::vector<PlanRow> rows;
     std::int64_t renamed = 0;
 };
+// Everything the run reads from the window before it begins, copied so that it can be
+// planned away from the window.
+struct RunInputs {
+    RunSettings settings;
+    std::vector<std::string> rows;
+    std::vector<int> taken;
+    std::string sourceFolder;
+    std::string targetFolder;
+    std::vector<std::string> targetRows;
+};
+RunPlan planRun(FileSystem& fs, const RunInputs& inputs);
 RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
                 std::vector<int> taken, const std::string& sourceFolder,
                 const std::string& targetFolder, const std::vector<std::string>& targetRows);

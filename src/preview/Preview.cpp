@@ -1,0 +1,149 @@
+#include "preview/Preview.h"
+
+#include "app/Errors.h"
+#include "app/MainWindow.h"
+#include "rename/BatchRename.h"
+
+#include <condition_variable>
+#include <mutex>
+
+namespace quorvel {
+
+struct Preview::Job {
+    RunInputs inputs;
+    std::int64_t listed = 0;
+    RunPlan plan;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool working = true;
+};
+
+Preview::Preview(MainWindow& window) : w_(window) {
+    w_.mnuApercu.onClick = [this] { show(); };
+    // Everything the run reads from the window; the lists also tell of every re-read, so
+    // the disk after any of the program's operations is seen through them.
+    std::vector<Control*> watched{&w_.File1, &w_.File2, &w_.Text1, &w_.Text2,
+                                  &w_.Combo2, &w_.Combo3};
+    watched.insert(watched.end(), w_.Option1.begin(), w_.Option1.end());
+    watched.insert(watched.end(), w_.Option2.begin(), w_.Option2.end());
+    for (Control* control : watched) {
+        subscriptions_.emplace_back(control, control->subscribe([this](Change change) {
+                                        if (!change.ahead())
+                                            changed();
+                                    }));
+    }
+}
+
+Preview::~Preview() {
+    for (const auto& [control, id] : subscriptions_)
+        control->unsubscribe(id);
+    // The planning reads the file system, which may go away after the window.
+    if (job_) {
+        std::unique_lock lock(job_->mutex);
+        job_->ended.wait(lock, [this] { return !job_->working; });
+    }
+}
+
+std::string Preview::summary(std::int64_t renamed, std::int64_t listed, std::int64_t collisions) {
+    std::string text = std::to_string(renamed) + " fichiers seront renommés sur les " +
+                       std::to_string(listed) + " présents";
+    if (collisions > 0)
+        text += " (" + std::to_string(collisions) + " existent déjà)";
+    return text + ".";
+}
+
+std::pair<std::vector<std::vector<std::string>>, std::vector<char>>
+Preview::tableRows(const RunPlan& plan) {
+    std::pair<std::vector<std::vector<std::string>>, std::vector<char>> table;
+    auto& [rows, marked] = table;
+    rows.reserve(plan.rows.size());
+    marked.reserve(plan.rows.size());
+    for (const PlanRow& row : plan.rows) {
+        std::string remark;
+        const bool collides = plan.refusal.empty() && row.outcome.outcome == Outcome::Collision;
+        if (collides)
+            remark = "existe déjà";
+        else if (plan.refusal.empty() && row.outcome.outcome != Outcome::Done)
+            remark = row.outcome.reason.empty() ? frenchReason(row.outcome.error)
+                                                : row.outcome.reason;
+        rows.push_back({row.name, plan.refusal.empty() ? row.newName : std::string(), remark});
+        marked.push_back(collides ? 1 : 0);
+    }
+    return table;
+}
+
+void Preview::create() {
+    closed_.reset();
+    form_ = std::make_unique<Form>("Apercu", 9000, 6000);
+    Form& f = *form_;
+    f.setCaption("Aperçu du lot");
+    f.add<Table>("Liste", &f, Geometry{120, 120, 8760, 5160},
+                 std::vector<std::string>{"Fichier", "Nouveau nom", "Remarque"});
+    f.add<Label>("Resume", &f, Geometry{120, 5400, 8760, 480});
+    f.onClose = [this] { close(); };
+}
+
+void Preview::show() {
+    if (!form_) {
+        create();
+        changed();
+    }
+    w_.forms().showForm(*form_);
+}
+
+void Preview::close() {
+    if (!form_)
+        return;
+    w_.forms().destroyForm(*form_);
+    closed_ = std::move(form_);
+}
+
+void Preview::changed() {
+    if (!form_)
+        return;
+    if (job_ && job_->working) {
+        stale_ = true;
+        return;
+    }
+    start();
+}
+
+void Preview::start() {
+    stale_ = false;
+    auto job = std::make_shared<Job>();
+    job->inputs = w_.batch().inputs();
+    job->listed = w_.File1.count();
+    job_ = job;
+    FileSystem& fs = w_.fs();
+    w_.toolkit().runInBackground(
+        [&fs, job] {
+            RunPlan plan = planRun(fs, job->inputs);
+            const std::lock_guard lock(job->mutex);
+            job->plan = std::move(plan);
+            job->working = false;
+            job->ended.notify_all();
+        },
+        // Only the preview keeps its jobs alive: once it is gone, so is the job.
+        [this, weak = std::weak_ptr<Job>(job)] {
+            if (const std::shared_ptr<Job> done = weak.lock(); done && done == job_)
+                finished(done);
+        });
+}
+
+void Preview::finished(const std::shared_ptr<Job>& job) {
+    if (!form_)
+        return;
+    if (stale_)
+        return start();
+    const RunPlan& plan = job->plan;
+    std::int64_t collisions = 0;
+    for (const PlanRow& row : plan.rows)
+        collisions += row.outcome.outcome == Outcome::Collision ? 1 : 0;
+    auto [rows, marked] = tableRows(plan);
+    static_cast<Table*>(form_->find("Liste"))->setRows(std::move(rows), std::move(marked));
+    form_->find("Resume")->setCaption(plan.refusal.empty()
+                                          ? summary(plan.renamed, job->listed, collisions)
+                                          : plan.refusal);
+}
+
+} // namespace quorvel
