@@ -22,15 +22,15 @@ Preview::Preview(MainWindow& window) : w_(window) {
     w_.mnuApercu.onClick = [this] { show(); };
     // Everything the run reads from the window; the lists also tell of every re-read, so
     // the disk after any of the program's operations is seen through them.
-    std::vector<Control*> watched{&w_.File1, &w_.File2, &w_.Text1, &w_.Text2,
-                                  &w_.Combo2, &w_.Combo3};
+    std::vector<Control*> watched{&w_.File1, &w_.File2,  &w_.Text1,
+                                  &w_.Text2, &w_.Combo2, &w_.Combo3};
     watched.insert(watched.end(), w_.Option1.begin(), w_.Option1.end());
     watched.insert(watched.end(), w_.Option2.begin(), w_.Option2.end());
     for (Control* control : watched) {
         subscriptions_.emplace_back(control, control->subscribe([this](Change change) {
-                                        if (!change.ahead())
-                                            changed();
-                                    }));
+            if (!change.ahead())
+                changed();
+        }));
     }
 }
 
@@ -64,8 +64,8 @@ Preview::tableRows(const RunPlan& plan) {
         if (collides)
             remark = "existe déjà";
         else if (plan.refusal.empty() && row.outcome.outcome != Outcome::Done)
-            remark = row.outcome.reason.empty() ? frenchReason(row.outcome.error)
-                                                : row.outcome.reason;
+            remark =
+                row.outcome.reason.empty() ? frenchReason(row.outcome.error) : row.outcome.reason;
         rows.push_back({row.name, plan.refusal.empty() ? row.newName : std::string(), remark});
         marked.push_back(collides ? 1 : 0);
     }
@@ -141,9 +141,8 @@ void Preview::finished(const std::shared_ptr<Job>& job) {
         collisions += row.outcome.outcome == Outcome::Collision ? 1 : 0;
     auto [rows, marked] = tableRows(plan);
     static_cast<Table*>(form_->find("Liste"))->setRows(std::move(rows), std::move(marked));
-    form_->find("Resume")->setCaption(plan.refusal.empty()
-                                          ? summary(plan.renamed, job->listed, collisions)
-                                          : plan.refusal);
+    form_->find("Resume")->setCaption(
+        plan.refusal.empty() ? summary(plan.renamed, job->listed, collisions) : plan.refusal);
 }
 
 } // namespace quorvel

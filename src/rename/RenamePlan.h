@@ -21,8 +21,7 @@ struct RunSettings {
     std::int64_t start = 0;
     std::int64_t step = 0;
     int digits = 0;
-    std::string type;          // the target type, Combo3
-    std::string targetPattern; // the target list's filter
+    std::string type; // the target type, Combo3
 };
 
 // Why the run refuses the whole batch of `count` files before touching any, empty when
@@ -69,7 +68,7 @@ public:
     // Plans the file at the walk's position; item.rang comes in as the last number used.
     void next(const RunSettings& settings, PlannedItem& item);
     // Moves on past the item, which ended as `outcome`.
-    void settle(const PlannedItem& item, Outcome outcome, const std::string& targetPattern);
+    void settle(const PlannedItem& item, Outcome outcome);
     // Walks to the end without the disk, each file ending as foreseen.
     void followToEnd(const RunSettings& settings,
                      const std::function<void(const PlannedItem& item)>& each);
