@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -15,7 +16,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QTableView>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
@@ -45,6 +48,7 @@ QPalette::ColorRole backRole(ControlKind kind) {
     case ControlKind::DriveList:
     case ControlKind::FolderList:
     case ControlKind::FileList:
+    case ControlKind::Table:
         return QPalette::Base;
     case ControlKind::CommandButton:
     case ControlKind::PictureButton:
@@ -89,10 +93,11 @@ FormWindow::FormWindow(Form& form)
         const int bar = menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
         const int w = pixels(form_->geometry().width);
         const int h = pixels(form_->geometry().height);
-        setFixedSize(w, h + bar);
-        client_->setGeometry(0, bar, w, h);
-        if (menuBar_ != nullptr)
-            menuBar_->setGeometry(0, 0, w, bar);
+        if (resizable_)
+            setMinimumSize(w, h + bar);
+        else
+            setFixedSize(w, h + bar);
+        layOutClient();
         mirrorCommon(*form_, nullptr);
     };
     mirrorForm(Change::All);
@@ -252,6 +257,43 @@ void FormWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void FormWindow::makeResizable() {
+    resizable_ = true;
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(size());
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutClient();
+}
+
+void FormWindow::layOutClient() {
+    const int bar = menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
+    client_->setGeometry(0, bar, width(), height() - bar);
+    if (menuBar_ != nullptr)
+        menuBar_->setGeometry(0, 0, width(), bar);
+    if (!resizable_ || form_ == nullptr)
+        return;
+    for (const auto& [control, widget] : widgets_)
+        widget->setGeometry(placed(*control));
+}
+
+QRect FormWindow::placed(const Control& control) const {
+    const Geometry& g = control.geometry();
+    QRect place(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+    if (!resizable_ || form_ == nullptr || control.container() != form_)
+        return place;
+    const int wider = std::max(0, client_->width() - pixels(form_->geometry().width));
+    const int taller = std::max(0, client_->height() - pixels(form_->geometry().height));
+    place.setWidth(place.width() + wider);
+    if (control.kind() == ControlKind::Table)
+        place.setHeight(place.height() + taller);
+    else
+        place.translate(0, taller);
+    return place;
+}
+
 std::function<void()> FormWindow::guarded(std::function<void()> input) {
     return [this, input = std::move(input)] {
         if (form_ != nullptr)
@@ -289,8 +331,7 @@ QWidget* FormWindow::build(Control& control) {
 void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
     QWidget* target = widget == nullptr ? this : widget;
     if (widget != nullptr) {
-        const Geometry& g = control.geometry();
-        widget->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+        widget->setGeometry(placed(control));
         widget->setToolTip(qs(control.tooltip()));
         const bool appears = control.visible() && widget->isHidden();
         widget->setVisible(control.visible());
@@ -340,6 +381,8 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         return bindFolderList(control, widget, parent);
     case ControlKind::FileList:
         return bindFileList(control, widget, parent);
+    case ControlKind::Table:
+        return bindTable(control, widget, parent);
     case ControlKind::Menu:
     case ControlKind::MenuItem:
         // Drawn in the menu bar, not as widgets of the client area.
@@ -589,6 +632,25 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
         if (view->currentIndex() != current)
             view->setCurrentIndex(current);
     };
+}
+
+FormWindow::Refresh FormWindow::bindTable(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& table = static_cast<Table&>(control);
+    auto* view = new QTableView(parent);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->verticalHeader()->setVisible(false);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // A marked row stands out by its colours as well as by its text.
+    auto* model = new TableRowsModel(table, QColor(0xFF, 0xD0, 0xD0), QColor(0xA0, 0, 0), view);
+    view->setModel(model);
+    releases_.push_back([model] { model->forget(); });
+    widget = view;
+    return [model](Change change) { model->apply(change); };
 }
 
 } // namespace quorvel

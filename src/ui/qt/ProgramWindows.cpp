@@ -4,6 +4,8 @@
 #include "platform/qt/Icons.h"
 #include "ui/qt/FormWindow.h"
 
+#include <QShortcut>
+
 namespace quorvel {
 
 void dressProgramWindow(Form& form, FormWindow& shown) {
@@ -13,6 +15,12 @@ void dressProgramWindow(Form& form, FormWindow& shown) {
         title.setBold(true);
         shown.setControlFont("Label1", title);
         shown.setControlCursor("Label5", QCursor(programIcon().pixmap(32)));
+    }
+    if (form.name() == "Apercu") {
+        shown.makeResizable();
+        // Escape closes it as its close box does.
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &shown);
+        QObject::connect(escape, &QShortcut::activated, &shown, [&shown] { shown.close(); });
     }
 }
 
