@@ -2,10 +2,13 @@
 
 #include "app/Errors.h"
 #include "app/MainWindow.h"
+#include "preview/KnownTimes.h"
 #include "rename/BatchRename.h"
 
 #include <condition_variable>
+#include <initializer_list>
 #include <mutex>
+#include <utility>
 
 namespace quorvel {
 
@@ -20,18 +23,35 @@ struct Preview::Job {
 
 Preview::Preview(MainWindow& window) : w_(window) {
     w_.mnuApercu.onClick = [this] { show(); };
-    // Everything the run reads from the window; the lists also tell of every re-read, so
-    // the disk after any of the program's operations is seen through them.
-    std::vector<Control*> watched{&w_.File1, &w_.File2,  &w_.Text1,
-                                  &w_.Text2, &w_.Combo2, &w_.Combo3};
-    watched.insert(watched.end(), w_.Option1.begin(), w_.Option1.end());
-    watched.insert(watched.end(), w_.Option2.begin(), w_.Option2.end());
-    for (Control* control : watched) {
-        subscriptions_.emplace_back(control, control->subscribe([this](Change change) {
-            if (!change.ahead())
+    // Everything the run reads from the window. A list ends every re-read by telling of its
+    // selection, so the disk after any of the program's operations is seen through it.
+    for (Control* control : std::initializer_list<Control*>{&w_.File1, &w_.File2, &w_.Text1,
+                                                            &w_.Text2, &w_.Combo2, &w_.Combo3})
+        watch(*control);
+    for (OptionButton* option : w_.Option1)
+        watch(*option);
+    for (OptionButton* option : w_.Option2)
+        watch(*option);
+}
+
+void Preview::watch(Control& control) {
+    std::function<void(Change)> seen;
+    if (control.kind() == ControlKind::FileList) {
+        seen = [this](Change change) {
+            if (change == Change::Selection)
                 changed();
-        }));
+        };
+    } else if (control.kind() == ControlKind::OptionButton) {
+        // Their captions follow the panel on every key; only a choice matters here.
+        auto& option = static_cast<OptionButton&>(control);
+        seen = [this, &option, was = option.value()](Change) mutable {
+            if (std::exchange(was, option.value()) != option.value())
+                changed();
+        };
+    } else {
+        seen = [this](Change) { changed(); };
     }
+    subscriptions_.emplace_back(&control, control.subscribe(std::move(seen)));
 }
 
 Preview::~Preview() {
@@ -101,7 +121,7 @@ void Preview::close() {
 void Preview::changed() {
     if (!form_)
         return;
-    if (job_ && job_->working) {
+    if (planning_) {
         stale_ = true;
         return;
     }
@@ -110,14 +130,19 @@ void Preview::changed() {
 
 void Preview::start() {
     stale_ = false;
+    planning_ = true;
+    if (!times_ || timesFolder_ != w_.File1.path() || timesGeneration_ != w_.File1.generation()) {
+        times_ = std::make_shared<KnownTimes>(w_.fs());
+        timesFolder_ = w_.File1.path();
+        timesGeneration_ = w_.File1.generation();
+    }
     auto job = std::make_shared<Job>();
     job->inputs = w_.batch().inputs();
     job->listed = w_.File1.count();
     job_ = job;
-    FileSystem& fs = w_.fs();
     w_.toolkit().runInBackground(
-        [&fs, job] {
-            RunPlan plan = planRun(fs, job->inputs);
+        [times = times_, job] {
+            RunPlan plan = planRun(*times, job->inputs);
             const std::lock_guard lock(job->mutex);
             job->plan = std::move(plan);
             job->working = false;
@@ -125,8 +150,10 @@ void Preview::start() {
         },
         // Only the preview keeps its jobs alive: once it is gone, so is the job.
         [this, weak = std::weak_ptr<Job>(job)] {
-            if (const std::shared_ptr<Job> done = weak.lock(); done && done == job_)
+            if (const std::shared_ptr<Job> done = weak.lock(); done && done == job_) {
+                planning_ = false;
                 finished(done);
+            }
         });
 }
 

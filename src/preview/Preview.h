@@ -12,6 +12,7 @@ namespace quorvel {
 class MainWindow;
 class Form;
 class Control;
+class KnownTimes;
 
 // The preview window "Aperçu du lot": what a click on "Renommer !" would do now, file by
 // file, planned by the run's own code and planned again whenever something the run reads
@@ -40,6 +41,7 @@ private:
     struct Job;
 
     void create();
+    void watch(Control& control);
     // Something the run reads has changed.
     void changed();
     void start();
@@ -53,7 +55,12 @@ private:
     // The planning under way; a change meanwhile makes it stale, and its result is then
     // dropped for a newer one: the latest request wins.
     std::shared_ptr<Job> job_;
+    bool planning_ = false;
     bool stale_ = false;
+    // The times read since the source list was last read, and which reading that was.
+    std::shared_ptr<KnownTimes> times_;
+    std::string timesFolder_;
+    std::uint64_t timesGeneration_ = 0;
 };
 
 } // namespace quorvel
