@@ -410,16 +410,16 @@ int FileList::indexOf(const std::string& name) const {
     return it == rows_.end() ? -1 : static_cast<int>(it - rows_.begin());
 }
 
-void Table::setRows(std::vector<Row> rows, std::vector<char> marked) {
-    if (rows.size() == rows_.size()) {
-        rows_ = std::move(rows);
+void Table::setRows(std::vector<std::string> cells, std::vector<char> marked) {
+    if (marked.size() == marked_.size()) {
+        cells_ = std::move(cells);
         marked_ = std::move(marked);
-        if (!rows_.empty())
+        if (!marked_.empty())
             changed(Change(Change::RowsChanged, 0, count()));
         return;
     }
     changed(Change::RowsAboutToBeReset);
-    rows_ = std::move(rows);
+    cells_ = std::move(cells);
     marked_ = std::move(marked);
     changed(Change::RowsReset);
 }

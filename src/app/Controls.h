@@ -277,20 +277,22 @@ private:
 // whole: a view keeps its place when their number stays the same.
 class Table : public Control {
 public:
-    using Row = std::vector<std::string>;
     Table(std::string name, Control* container, Geometry geometry, std::vector<std::string> columns)
         : Control(ControlKind::Table, std::move(name), container, geometry),
           columns_(std::move(columns)) {}
     const std::vector<std::string>& columns() const { return columns_; }
-    int count() const { return static_cast<int>(rows_.size()); }
-    const std::vector<Row>& rows() const { return rows_; }
+    int count() const { return static_cast<int>(marked_.size()); }
+    const std::string& cell(int row, int column) const {
+        return cells_.at(static_cast<std::size_t>(row) * columns_.size() +
+                         static_cast<std::size_t>(column));
+    }
     bool marked(int row) const { return marked_.at(static_cast<std::size_t>(row)) != 0; }
-    // `marked` holds one flag per row.
-    void setRows(std::vector<Row> rows, std::vector<char> marked);
+    // The cells row after row, a row's worth per flag of `marked`.
+    void setRows(std::vector<std::string> cells, std::vector<char> marked);
 
 private:
     std::vector<std::string> columns_;
-    std::vector<Row> rows_;
+    std::vector<std::string> cells_;
     std::vector<char> marked_;
 };
 

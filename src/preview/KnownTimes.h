@@ -40,8 +40,20 @@ public:
     std::string workingFolder() override { return fs_.workingFolder(); }
 
 private:
+    struct Known {
+        std::size_t offset; // of the path in paths_
+        std::size_t size;
+        Result<std::int64_t> time;
+    };
+    bool isAt(std::size_t at, const std::string& path) const;
+
     FileSystem& fs_;
-    std::unordered_map<std::string, Result<std::int64_t>> times_;
+    // In the order first asked, which is the walk's, their paths one after the other: the
+    // next one asked is most often the one after the last, found without hashing its path.
+    std::string paths_;
+    std::vector<Known> known_;
+    std::unordered_map<std::string, std::size_t> index_;
+    std::size_t next_ = 0;
 };
 
 } // namespace quorvel

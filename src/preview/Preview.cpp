@@ -72,21 +72,24 @@ std::string Preview::summary(std::int64_t renamed, std::int64_t listed, std::int
     return text + ".";
 }
 
-std::pair<std::vector<std::vector<std::string>>, std::vector<char>>
-Preview::tableRows(const RunPlan& plan) {
-    std::pair<std::vector<std::vector<std::string>>, std::vector<char>> table;
-    auto& [rows, marked] = table;
-    rows.reserve(plan.rows.size());
+std::pair<std::vector<std::string>, std::vector<char>> Preview::tableRows(RunPlan&& plan) {
+    std::pair<std::vector<std::string>, std::vector<char>> table;
+    auto& [cells, marked] = table;
+    cells.reserve(3 * plan.rows.size());
     marked.reserve(plan.rows.size());
-    for (const PlanRow& row : plan.rows) {
-        std::string remark;
-        const bool collides = plan.refusal.empty() && row.outcome.outcome == Outcome::Collision;
+    const bool refused = !plan.refusal.empty();
+    for (PlanRow& row : plan.rows) {
+        const Outcome outcome = row.outcome.outcome;
+        const bool collides = !refused && outcome == Outcome::Collision;
+        cells.push_back(std::move(row.name));
+        cells.push_back(refused ? std::string() : std::move(row.newName));
         if (collides)
-            remark = "existe déjà";
-        else if (plan.refusal.empty() && row.outcome.outcome != Outcome::Done)
-            remark =
-                row.outcome.reason.empty() ? frenchReason(row.outcome.error) : row.outcome.reason;
-        rows.push_back({row.name, plan.refusal.empty() ? row.newName : std::string(), remark});
+            cells.emplace_back("existe déjà");
+        else if (!refused && outcome != Outcome::Done)
+            cells.push_back(row.outcome.reason.empty() ? frenchReason(row.outcome.error)
+                                                       : std::move(row.outcome.reason));
+        else
+            cells.emplace_back();
         marked.push_back(collides ? 1 : 0);
     }
     return table;
@@ -162,14 +165,14 @@ void Preview::finished(const std::shared_ptr<Job>& job) {
         return;
     if (stale_)
         return start();
-    const RunPlan& plan = job->plan;
+    RunPlan& plan = job->plan;
     std::int64_t collisions = 0;
     for (const PlanRow& row : plan.rows)
         collisions += row.outcome.outcome == Outcome::Collision ? 1 : 0;
-    auto [rows, marked] = tableRows(plan);
-    static_cast<Table*>(form_->find("Liste"))->setRows(std::move(rows), std::move(marked));
     form_->find("Resume")->setCaption(
         plan.refusal.empty() ? summary(plan.renamed, job->listed, collisions) : plan.refusal);
+    auto [cells, marked] = tableRows(std::move(plan));
+    static_cast<Table*>(form_->find("Liste"))->setRows(std::move(cells), std::move(marked));
 }
 
 } // namespace quorvel

@@ -33,9 +33,8 @@ public:
 
     // "N fichiers seront renommés sur les M présents." with the collisions when there are.
     static std::string summary(std::int64_t renamed, std::int64_t listed, std::int64_t collisions);
-    // The rows of the table and which of them collide, for a plan.
-    static std::pair<std::vector<std::vector<std::string>>, std::vector<char>>
-    tableRows(const RunPlan& plan);
+    // The cells of the table, row after row, and which rows collide, taken from a plan.
+    static std::pair<std::vector<std::string>, std::vector<char>> tableRows(RunPlan&& plan);
 
 private:
     struct Job;

@@ -27,6 +27,14 @@ protected:
         return w;
     }
     Table& liste() { return *static_cast<Table*>(window->preview().form()->find("Liste")); }
+    Rows rows() {
+        Rows out(static_cast<std::size_t>(liste().count()));
+        for (int row = 0; row < liste().count(); ++row) {
+            for (int column = 0; column < 3; ++column)
+                out[static_cast<std::size_t>(row)].push_back(liste().cell(row, column));
+        }
+        return out;
+    }
     const std::string& resume() { return window->preview().form()->find("Resume")->caption(); }
     std::vector<bool> marks() {
         std::vector<bool> out;
@@ -43,15 +51,15 @@ TEST_F(PreviewTest, WorkedExampleThenSchemeTwoWithItsBlankWithoutTouchingTheDisk
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
     EXPECT_EQ(liste().columns(), (std::vector<std::string>{"Fichier", "Nouveau nom", "Remarque"}));
-    EXPECT_EQ(liste().rows(), (Rows{{"IMG_001.jpg", "01_Vacances.jpg", ""},
-                                    {"IMG_002.jpg", "03_Vacances.jpg", ""},
-                                    {"IMG_003.jpg", "05_Vacances.jpg", ""}}));
+    EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "01_Vacances.jpg", ""},
+                            {"IMG_002.jpg", "03_Vacances.jpg", ""},
+                            {"IMG_003.jpg", "05_Vacances.jpg", ""}}));
     EXPECT_EQ(resume(), "3 fichiers seront renommés sur les 3 présents.");
 
     w.Option1[2]->click();
-    EXPECT_EQ(liste().rows(), (Rows{{"IMG_001.jpg", "_Vacances (01).jpg", ""},
-                                    {"IMG_002.jpg", "_Vacances (03).jpg", ""},
-                                    {"IMG_003.jpg", "_Vacances (05).jpg", ""}}));
+    EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "_Vacances (01).jpg", ""},
+                            {"IMG_002.jpg", "_Vacances (03).jpg", ""},
+                            {"IMG_003.jpg", "_Vacances (05).jpg", ""}}));
     EXPECT_EQ(namesIn(photos),
               (std::vector<std::string>{"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"}));
     EXPECT_TRUE(toolkit.events().empty());
@@ -64,10 +72,10 @@ TEST_F(PreviewTest, EveryNameTakenKeepsTheNumberAndCountsTheCollisions) {
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
     // The first file is offered its own name, which is taken; the number never moves on.
-    EXPECT_EQ(liste().rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
-                                    {"a.jpg", "01_Vacances.jpg", "existe déjà"},
-                                    {"b.jpg", "01_Vacances.jpg", "existe déjà"},
-                                    {"c.jpg", "01_Vacances.jpg", "existe déjà"}}));
+    EXPECT_EQ(rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"a.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"b.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"c.jpg", "01_Vacances.jpg", "existe déjà"}}));
     EXPECT_EQ(marks(), (std::vector<bool>{true, true, true, true}));
     EXPECT_EQ(resume(), "0 fichiers seront renommés sur les 4 présents (4 existent déjà).");
 }
@@ -82,13 +90,12 @@ TEST_F(PreviewTest, SelectionAndNamesOfTheRowsAbove) {
     w.mnuApercu.click();
     w.File1.toggle(1);
     w.File1.toggle(3);
-    EXPECT_EQ(liste().rows(),
-              (Rows{{"b.jpg", "01_Vacances.jpg", ""}, {"d.jpg", "03_Vacances.jpg", ""}}));
+    EXPECT_EQ(rows(), (Rows{{"b.jpg", "01_Vacances.jpg", ""}, {"d.jpg", "03_Vacances.jpg", ""}}));
     EXPECT_EQ(resume(), "2 fichiers seront renommés sur les 4 présents.");
 
     w.Option1[3]->click();
-    EXPECT_EQ(liste().rows(), (Rows{{"b.jpg", "2024_07_14_103000.jpg", ""},
-                                    {"d.jpg", "2024_07_14_103000.jpg", "existe déjà"}}));
+    EXPECT_EQ(rows(), (Rows{{"b.jpg", "2024_07_14_103000.jpg", ""},
+                            {"d.jpg", "2024_07_14_103000.jpg", "existe déjà"}}));
     EXPECT_EQ(marks(), (std::vector<bool>{false, true}));
     EXPECT_EQ(resume(), "1 fichiers seront renommés sur les 4 présents (1 existent déjà).");
 }
@@ -100,7 +107,7 @@ TEST_F(PreviewTest, RefusalLeavesEveryNewNameEmpty) {
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
     w.Text1.setText("");
-    EXPECT_EQ(liste().rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
+    EXPECT_EQ(rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
     EXPECT_EQ(resume(), "Le nom générique n'est pas défini");
 
     w.Text1.setText("_Vacances");
@@ -108,7 +115,7 @@ TEST_F(PreviewTest, RefusalLeavesEveryNewNameEmpty) {
     EXPECT_EQ(resume(), "Le dernier des 2 fichiers recevrait le numéro 32769, hors de la plage de "
                         "-32768 à 32767. Choisissez un autre numéro de départ ou un autre "
                         "incrément.");
-    EXPECT_EQ(liste().rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
+    EXPECT_EQ(rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
     // The summary is the run's own refusal, word for word.
     w.Command1.click();
     EXPECT_EQ(texts().front(), resume());
@@ -123,13 +130,13 @@ TEST_F(PreviewTest, FollowsTypesFoldersAndTheDiskAfterARun) {
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
     w.Combo3.setText("gif");
-    EXPECT_EQ(liste().rows()[0][1], "01_Vacances.gif");
+    EXPECT_EQ(rows()[0][1], "01_Vacances.gif");
 
     // Into another folder, where the first name is taken once the target list shows gifs.
     ASSERT_EQ(w.Dir2.setPath(album), 0);
     w.Combo3.pick("gif");
-    EXPECT_EQ(liste().rows(), (Rows{{"IMG_001.jpg", "01_Vacances.gif", "existe déjà"},
-                                    {"IMG_002.jpg", "01_Vacances.gif", "existe déjà"}}));
+    EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "01_Vacances.gif", "existe déjà"},
+                            {"IMG_002.jpg", "01_Vacances.gif", "existe déjà"}}));
     w.Combo1.pick("*");
     EXPECT_EQ(liste().count(), 3);
 
@@ -140,8 +147,8 @@ TEST_F(PreviewTest, FollowsTypesFoldersAndTheDiskAfterARun) {
     w.Text1.setText("_Vacances");
     w.Command1.click();
     // The run renamed both: each is now offered a name that is taken.
-    EXPECT_EQ(liste().rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
-                                    {"03_Vacances.jpg", "01_Vacances.jpg", "existe déjà"}}));
+    EXPECT_EQ(rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"03_Vacances.jpg", "01_Vacances.jpg", "existe déjà"}}));
 }
 
 TEST_F(PreviewTest, OneWindowClosedByItsCloseBox) {
@@ -158,7 +165,7 @@ TEST_F(PreviewTest, OneWindowClosedByItsCloseBox) {
     // Closed, it plans nothing; opened again, it shows the state of now.
     w.Text1.setText("_Ete");
     w.mnuApercu.click();
-    EXPECT_EQ(liste().rows()[0][1], "01_Ete.jpg");
+    EXPECT_EQ(rows()[0][1], "01_Ete.jpg");
 }
 
 // Records what the run did to each file.
@@ -223,7 +230,7 @@ TEST_F(PreviewTest, ShowsExactlyWhatTheRunThenDoes) {
             if (pick(4) == 0)
                 w.File1.toggle(row);
         }
-        const Rows shown = liste().rows();
+        const Rows shown = rows();
         const std::string summary = resume();
         record.items.clear();
         texts();

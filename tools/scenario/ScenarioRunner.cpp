@@ -99,8 +99,12 @@ std::string fileListFields(const FileList& files) {
 
 std::string tableRows(const Table& table) {
     std::string out = "[";
-    for (std::size_t i = 0; i < table.rows().size(); ++i)
-        out += (i > 0 ? "," : "") + stringArray(table.rows()[i]);
+    for (int row = 0; row < table.count(); ++row) {
+        std::vector<std::string> cells;
+        for (std::size_t column = 0; column < table.columns().size(); ++column)
+            cells.push_back(table.cell(row, static_cast<int>(column)));
+        out += (row > 0 ? "," : "") + stringArray(cells);
+    }
     return out + "]";
 }
 

@@ -181,12 +181,11 @@ int TableRowsModel::columnCount(const QModelIndex& parent) const {
 QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
     if (table_ == nullptr || !index.isValid() || index.row() >= table_->count())
         return {};
-    const auto& row = table_->rows()[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole: {
-        if (static_cast<std::size_t>(index.column()) >= row.size())
+        if (index.column() >= columnCount())
             return {};
-        const std::string& text = row[static_cast<std::size_t>(index.column())];
+        const std::string& text = table_->cell(index.row(), index.column());
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     case Qt::BackgroundRole:
