@@ -168,6 +168,34 @@ TEST_F(PreviewTest, OneWindowClosedByItsCloseBox) {
     EXPECT_EQ(rows()[0][1], "01_Ete.jpg");
 }
 
+TEST_F(PreviewTest, APlanOvertakenByAChangeIsDroppedForTheLatest) {
+    temp.file("Photos/a.jpg");
+    DeferringToolkit later;
+    MainWindow w(Services{later, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+                 later);
+    w.startUp();
+    ASSERT_EQ(w.Dir1.setPath(temp / "Photos"), 0);
+    w.Option2[0]->click();
+    w.mnuApercu.click();
+    ASSERT_EQ(later.pending(), 1u);
+    // Changes while the plan is under way start none of their own.
+    w.Text1.setText("_Ete");
+    w.Text1.setText("_Hiver");
+    EXPECT_EQ(later.pending(), 1u);
+    auto& table = *static_cast<Table*>(w.preview().form()->find("Liste"));
+    later.finish(0);
+    EXPECT_EQ(table.count(), 0) << "the stale plan is not shown";
+    ASSERT_EQ(later.pending(), 1u);
+    later.finish(0);
+    ASSERT_EQ(table.count(), 1);
+    EXPECT_EQ(table.cell(0, 1), "01_Hiver.jpg");
+    // Closed while a plan is under way, the window is left alone by it.
+    w.Text1.setText("_Printemps");
+    w.preview().form()->onClose();
+    later.finish(0);
+    EXPECT_EQ(w.preview().form(), nullptr);
+}
+
 // Records what the run did to each file.
 class RunRecord : public BatchObserver {
 public:
