@@ -32,6 +32,11 @@ Preview::Preview(MainWindow& window) : w_(window) {
         watch(*option);
     for (OptionButton* option : w_.Option2)
         watch(*option);
+    // A ticked menu item is an option the run may read (the capture dates).
+    for (const auto& control : w_.form.controls()) {
+        if (control->kind() == ControlKind::MenuItem)
+            watch(*control);
+    }
 }
 
 void Preview::watch(Control& control) {
@@ -46,6 +51,12 @@ void Preview::watch(Control& control) {
         auto& option = static_cast<OptionButton&>(control);
         seen = [this, &option, was = option.value()](Change) mutable {
             if (std::exchange(was, option.value()) != option.value())
+                changed();
+        };
+    } else if (control.kind() == ControlKind::MenuItem) {
+        auto& item = static_cast<MenuItem&>(control);
+        seen = [this, &item, was = item.checked()](Change) mutable {
+            if (std::exchange(was, item.checked()) != item.checked())
                 changed();
         };
     } else {
