@@ -168,6 +168,7 @@ MainWindow::MainWindow(Services services, FormHost& forms)
       mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
       mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
       mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
+      mnuExif(form.add<MenuItem>("mnuExif", &mnuOptions, "Dater les photos par leur prise de vue")),
       mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
       mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
       mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
@@ -256,6 +257,8 @@ MainWindow::MainWindow(Services services, FormHost& forms)
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.
     mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
     mnuAideF1.onClick = [this] { showHelp(); };
     mnuAPropos.onClick = [this] { APropos.click(); };
     form.onClose = [this] { close(); };

@@ -46,7 +46,8 @@ RunSettings BatchRename::settings() const {
             w_.Numero,
             w_.Pas,
             w_.composer().selectedDigits(),
-            w_.Combo3.text()};
+            w_.Combo3.text(),
+            w_.exifDates ? w_.services().captureDates : nullptr};
 }
 
 std::vector<int> BatchRename::takenRows() const {
