@@ -410,6 +410,20 @@ int FileList::indexOf(const std::string& name) const {
     return it == rows_.end() ? -1 : static_cast<int>(it - rows_.begin());
 }
 
+void Table::setRows(std::vector<std::string> cells, std::vector<char> marked) {
+    if (marked.size() == marked_.size()) {
+        cells_ = std::move(cells);
+        marked_ = std::move(marked);
+        if (!marked_.empty())
+            changed(Change(Change::RowsChanged, 0, count()));
+        return;
+    }
+    changed(Change::RowsAboutToBeReset);
+    cells_ = std::move(cells);
+    marked_ = std::move(marked);
+    changed(Change::RowsReset);
+}
+
 Form::Form(std::string name, int clientWidth, int clientHeight)
     : Control(ControlKind::Form, std::move(name), nullptr,
               Geometry{0, 0, clientWidth, clientHeight}) {}

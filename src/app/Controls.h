@@ -29,7 +29,8 @@ enum class ControlKind {
     FolderList,
     FileList,
     Menu,
-    MenuItem
+    MenuItem,
+    Table
 };
 
 // Geometry in twips, relative to the container's client area.
@@ -270,6 +271,29 @@ private:
     bool enabled_ = true;
     bool checkable_ = false;
     bool checked_ = false;
+};
+
+// Rows of texts under column titles; a marked row stands out. The rows are replaced as a
+// whole: a view keeps its place when their number stays the same.
+class Table : public Control {
+public:
+    Table(std::string name, Control* container, Geometry geometry, std::vector<std::string> columns)
+        : Control(ControlKind::Table, std::move(name), container, geometry),
+          columns_(std::move(columns)) {}
+    const std::vector<std::string>& columns() const { return columns_; }
+    int count() const { return static_cast<int>(marked_.size()); }
+    const std::string& cell(int row, int column) const {
+        return cells_.at(static_cast<std::size_t>(row) * columns_.size() +
+                         static_cast<std::size_t>(column));
+    }
+    bool marked(int row) const { return marked_.at(static_cast<std::size_t>(row)) != 0; }
+    // The cells row after row, a row's worth per flag of `marked`.
+    void setRows(std::vector<std::string> cells, std::vector<char> marked);
+
+private:
+    std::vector<std::string> columns_;
+    std::vector<std::string> cells_;
+    std::vector<char> marked_;
 };
 
 // Remembers each drive's current folder: the folder most recently opened on it by

@@ -6,6 +6,7 @@
 #include "files/FolderCommands.h"
 #include "panes/Panes.h"
 #include "platform/Names.h"
+#include "preview/Preview.h"
 #include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
 #include "undo/UndoCommand.h"
@@ -164,6 +165,7 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
                                    "Quitter")),
       APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")),
       mnuFichier(form.add<Menu>("mnuFichier", &form, "&Fichier")),
+      mnuApercu(form.add<MenuItem>("mnuApercu", &mnuFichier, "Aperçu du lot", "F5")),
       mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
       mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
       mnuAnnuler(form.add<MenuItem>("mnuAnnuler", &mnuEdition, "Annuler le dernier lot", "Ctrl+Z")),
@@ -259,6 +261,7 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
         edits_->setObserver(undo_.get());
         folders_->setObserver(undo_.get());
     }
+    preview_ = std::make_unique<Preview>(*this);
 
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.

@@ -24,6 +24,7 @@ class PhotoViewer;
 class AboutBox;
 class Journal;
 class UndoCommand;
+class Preview;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -68,6 +69,7 @@ public:
     Thumbnails& thumbnails() { return *thumbnails_; }
     PhotoViewer& viewer() { return *viewer_; }
     AboutBox& about() { return *about_; }
+    Preview& preview() { return *preview_; }
 
     // The window's help file, named by start-up.
     const std::string& helpFile() const { return helpFile_; }
@@ -128,6 +130,7 @@ public:
     // The menu bar, above the client area. An item of a feature still to come is one more
     // member here, one line where the constructor makes it and its reaction.
     Menu& mnuFichier;
+    MenuItem& mnuApercu;
     MenuItem& mnuQuitter;
     Menu& mnuEdition;
     MenuItem& mnuAnnuler;
@@ -178,6 +181,7 @@ private:
     std::unique_ptr<PhotoViewer> viewer_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<UndoCommand> undo_;
+    std::unique_ptr<Preview> preview_;
     std::string helpFile_;
     bool closed_ = false;
 };

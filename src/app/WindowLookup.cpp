@@ -1,6 +1,7 @@
 // The scenario runner and the tests reach controls and window variables by name.
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "preview/Preview.h"
 #include "viewer/PhotoViewer.h"
 
 namespace quorvel {
@@ -13,6 +14,8 @@ Control* MainWindow::findControl(const std::string& name) {
             return viewer_->form();
         if (window == "About")
             return about_->form();
+        if (window == "Apercu")
+            return preview_->form();
         return nullptr;
     };
     const auto dot = name.find('.');
@@ -20,7 +23,7 @@ Control* MainWindow::findControl(const std::string& name) {
         Form* owner = windowNamed(name.substr(0, dot));
         return owner == nullptr ? nullptr : owner->find(name.substr(dot + 1));
     }
-    if (name == "Form1" || name == "Form2" || name == "About")
+    if (name == "Form1" || name == "Form2" || name == "About" || name == "Apercu")
         return windowNamed(name);
     // A bare name is the main window's first, then that of an open viewer or about box.
     for (Form* owner : {&form, viewer_->form(), about_->form()}) {

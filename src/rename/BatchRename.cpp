@@ -47,7 +47,6 @@ RunSettings BatchRename::settings() const {
             w_.Pas,
             w_.composer().selectedDigits(),
             w_.Combo3.text(),
-            w_.File2.pattern(),
             w_.exifDates ? w_.services().captureDates : nullptr};
 }
 
@@ -64,6 +63,11 @@ std::vector<int> BatchRename::takenRows() const {
 RunPlan BatchRename::plan() {
     return planRun(w_.fs(), settings(), w_.File1.rows(), takenRows(), w_.File1.path(),
                    w_.File2.path(), w_.File2.rows());
+}
+
+RunInputs BatchRename::inputs() const {
+    return {settings(),      w_.File1.rows(), takenRows(),
+            w_.File1.path(), w_.File2.path(), w_.File2.rows()};
 }
 
 void BatchRename::refuse(const std::string& text) {
@@ -118,7 +122,7 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
         outcome = executor.performAnnounced(item.change);
     else
         executor.settled(item.change, outcome);
-    planner.settle(item, outcome.outcome, now.targetPattern);
+    planner.settle(item, outcome.outcome);
     // A file that did not go as foreseen moves the numbers of the files that follow.
     if (observer_ != nullptr && outcome.outcome != item.predicted.outcome)
         announceRest(planner, now, executor);

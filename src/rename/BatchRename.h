@@ -25,6 +25,8 @@ public:
 
     // What a click on "Renommer !" would do now, without touching the disk.
     RunPlan plan();
+    // What the run would read now, for planning it elsewhere.
+    RunInputs inputs() const;
     // Told of every run's changes before they are made; null for none.
     void setObserver(BatchObserver* observer) { observer_ = observer; }
 

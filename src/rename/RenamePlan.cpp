@@ -172,19 +172,19 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
         item.predicted.outcome = Outcome::Collision;
 }
 
-void RenamePlanner::settle(const PlannedItem& item, Outcome outcome,
-                           const std::string& targetPattern) {
+void RenamePlanner::settle(const PlannedItem& item, Outcome outcome) {
     ++position_;
     if (outcome != Outcome::Done)
         return;
     ++renamed_;
     // The target names follow each change as the target list would if it were read again.
     // A renamed file's row is where it stood in the source list, which is often the target
-    // list itself.
+    // list itself. A name given in this batch stays taken even when the list would not show
+    // it (a target type typed but not picked): the disk would refuse it to the next file,
+    // and the preview must say so.
     if (inPlace_)
         targets_.erase(name(item), item.row);
-    if (matchesPattern(item.newName, targetPattern))
-        targets_.insert(item.newName);
+    targets_.insert(item.newName);
 }
 
 void RenamePlanner::followToEnd(const RunSettings& settings,
@@ -193,7 +193,7 @@ void RenamePlanner::followToEnd(const RunSettings& settings,
     while (!atEnd()) {
         next(settings, item);
         each(item);
-        settle(item, item.predicted.outcome, settings.targetPattern);
+        settle(item, item.predicted.outcome);
     }
 }
 
@@ -215,6 +215,11 @@ RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<s
     });
     plan.renamed = planner.renamed();
     return plan;
+}
+
+RunPlan planRun(FileSystem& fs, const RunInputs& in) {
+    return planRun(fs, in.settings, in.rows, in.taken, in.sourceFolder, in.targetFolder,
+                   in.targetRows);
 }
 
 } // namespace quorvel

@@ -22,8 +22,7 @@ struct RunSettings {
     std::int64_t start = 0;
     std::int64_t step = 0;
     int digits = 0;
-    std::string type;          // the target type, Combo3
-    std::string targetPattern; // the target list's filter
+    std::string type; // the target type, Combo3
     // Where the photos' capture dates come from while the option asks for them, else null.
     CaptureDates* captureDates = nullptr;
 };
@@ -72,7 +71,7 @@ public:
     // Plans the file at the walk's position; item.rang comes in as the last number used.
     void next(const RunSettings& settings, PlannedItem& item);
     // Moves on past the item, which ended as `outcome`.
-    void settle(const PlannedItem& item, Outcome outcome, const std::string& targetPattern);
+    void settle(const PlannedItem& item, Outcome outcome);
     // Walks to the end without the disk, each file ending as foreseen.
     void followToEnd(const RunSettings& settings,
                      const std::function<void(const PlannedItem& item)>& each);
@@ -104,6 +103,17 @@ struct RunPlan {
     std::vector<PlanRow> rows;
     std::int64_t renamed = 0;
 };
+// Everything the run reads from the window before it begins, copied so that it can be
+// planned away from the window.
+struct RunInputs {
+    RunSettings settings;
+    std::vector<std::string> rows;
+    std::vector<int> taken;
+    std::string sourceFolder;
+    std::string targetFolder;
+    std::vector<std::string> targetRows;
+};
+RunPlan planRun(FileSystem& fs, const RunInputs& inputs);
 RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
                 std::vector<int> taken, const std::string& sourceFolder,
                 const std::string& targetFolder, const std::vector<std::string>& targetRows);

@@ -18,7 +18,8 @@ TEST_F(MenuTest, TheMainWindowsMenusHoldTheirItemsWithAccessKeysAndShortcuts) {
         return names;
     };
     EXPECT_EQ(w.mnuFichier.caption(), "&Fichier");
-    EXPECT_EQ(items(w.mnuFichier), (std::vector<std::string>{"mnuQuitter Quitter Ctrl+Q"}));
+    EXPECT_EQ(items(w.mnuFichier), (std::vector<std::string>{"mnuApercu Aperçu du lot F5",
+                                                             "mnuQuitter Quitter Ctrl+Q"}));
     EXPECT_EQ(w.mnuEdition.caption(), "&Édition");
     EXPECT_EQ(items(w.mnuEdition),
               (std::vector<std::string>{"mnuAnnuler Annuler le dernier lot Ctrl+Z"}));

@@ -8,16 +8,19 @@
 #include "platform/qt/QtToolkit.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
+#include "preview/Preview.h"
 #include "ui/qt/FormWindow.h"
 #include "ui/qt/QtFormHost.h"
 #include "viewer/PhotoViewer.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -124,6 +127,47 @@ TEST_F(ProgramWindowsTest, ShortcutsOfTheMenuReachTheirItems) {
     QTest::keyClick(main, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(window.closed());
     EXPECT_EQ(settings.read("quorvel", "Data", "Dir"), folder) << "its settings saved";
+}
+
+TEST_F(ProgramWindowsTest, PreviewIsOneResizableTableThatEscapeCloses) {
+    for (const char* name : {"a.jpg", "b.jpg", "Vacances02.jpg"})
+        QFile(temp.filePath(name)).open(QIODevice::WriteOnly);
+    // The window shows this folder since it started: its files are read again.
+    window.File1.refresh();
+    window.File2.refresh();
+    window.Text1.setText("Vacances");
+    window.Option2[0]->click();
+    window.Option1[1]->click();
+    FormWindow* main = shown(&window.form);
+    ASSERT_NE(main, nullptr);
+    QApplication::setActiveWindow(main);
+    QTest::keyClick(main, Qt::Key_F5);
+    QPointer<FormWindow> preview = shown(window.preview().form());
+    ASSERT_FALSE(preview.isNull());
+    auto* table = qobject_cast<QTableView*>(preview->widgetOf("Liste"));
+    ASSERT_NE(table, nullptr);
+    QAbstractItemModel& rows = *table->model();
+    // Planned away from the window's thread; the table fills once the plan is back.
+    ASSERT_TRUE(QTest::qWaitFor([&rows] { return rows.rowCount() == 3; }, 5000));
+    EXPECT_EQ(rows.headerData(1, Qt::Horizontal).toString(), "Nouveau nom");
+    EXPECT_EQ(rows.index(0, 1).data().toString(), "Vacances01.jpg");
+    EXPECT_FALSE(rows.index(0, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(rows.index(1, 2).data().toString(), "existe déjà");
+    EXPECT_TRUE(rows.index(1, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(window.preview().form()->find("Resume")->caption(),
+              "1 fichiers seront renommés sur les 3 présents (2 existent déjà).");
+
+    window.mnuApercu.click();
+    EXPECT_EQ(shown(window.preview().form()), preview.data()) << "never a second window";
+    const QSize before = table->size();
+    preview->resize(preview->width() + 200, preview->height() + 100);
+    EXPECT_EQ(table->size(), before + QSize(200, 100));
+
+    QApplication::setActiveWindow(preview);
+    QTest::keyClick(preview, Qt::Key_Escape);
+    EXPECT_EQ(window.preview().form(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(preview.isNull());
 }
 
 TEST_F(ProgramWindowsTest, AboutBoxTitleIsLargeBoldAndWhole) {

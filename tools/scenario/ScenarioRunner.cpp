@@ -1,5 +1,6 @@
 #include "scenario/ScenarioRunner.h"
 
+#include "preview/Preview.h"
 #include "scenario/Json.h"
 
 #include <istream>
@@ -94,6 +95,17 @@ std::string fileListFields(const FileList& files) {
         json += std::to_string(selected[i]);
     }
     return json + ']' + field("current", files.current());
+}
+
+std::string tableRows(const Table& table) {
+    std::string out = "[";
+    for (int row = 0; row < table.count(); ++row) {
+        std::vector<std::string> cells;
+        for (std::size_t column = 0; column < table.columns().size(); ++column)
+            cells.push_back(table.cell(row, static_cast<int>(column)));
+        out += (row > 0 ? "," : "") + stringArray(cells);
+    }
+    return out + "]";
 }
 
 int parseIndex(const std::string& text) {
@@ -207,6 +219,8 @@ void ScenarioRunner::execute(const std::string& line) {
                                                toolkit_, journal_.get());
         window_->startUp();
         toolkit_.showForm(window_->form);
+    } else if (action == "close" && !rest.empty()) {
+        closeForm(rest);
     } else if (action == "close") {
         window().close();
     } else if (action == "drive") {
@@ -259,8 +273,23 @@ void ScenarioRunner::execute(const std::string& line) {
     }
 }
 
+// The user closes a window other than the main one with its close box.
+void ScenarioRunner::closeForm(const std::string& name) {
+    Control* found = window().findControl(name);
+    if (found == nullptr || found->kind() != ControlKind::Form || found == &window().form)
+        throw ScriptError("no open window " + name);
+    if (auto& onClose = static_cast<Form*>(found)->onClose)
+        onClose();
+}
+
 void ScenarioRunner::showState(const std::string& name) {
     std::string json = "{\"event\":\"state\"" + field("name", name);
+    if (name == "Apercu") {
+        const Form* preview = window().preview().form();
+        emit(json + field("caption", "Aperçu du lot") + boolField("visible", preview != nullptr) +
+             "}");
+        return;
+    }
     if (const auto value = window().variable(name)) {
         if (const auto* number = std::get_if<std::int64_t>(&*value))
             json += field("value", static_cast<long long>(*number));
@@ -276,7 +305,10 @@ void ScenarioRunner::showState(const std::string& name) {
         break;
     case ControlKind::Frame:
     case ControlKind::Label:
-        json += field("caption", target.caption()) + boolField("visible", target.visible());
+        json += field("caption", target.caption());
+        // The preview's summary is always shown, and is printed without it.
+        if (name.rfind("Apercu.", 0) != 0)
+            json += boolField("visible", target.visible());
         break;
     case ControlKind::TextBox:
         json += field("text", static_cast<TextBox&>(target).text());
@@ -320,6 +352,9 @@ void ScenarioRunner::showState(const std::string& name) {
         // As the view shows it: a menu without an item stays out of the bar.
         json += field("caption", target.caption()) +
                 boolField("visible", target.visible() && !target.children().empty());
+        break;
+    case ControlKind::Table:
+        json += ",\"rows\":" + tableRows(static_cast<Table&>(target));
         break;
     case ControlKind::MenuItem: {
         auto& item = static_cast<MenuItem&>(target);

@@ -41,6 +41,7 @@ private:
     void execute(const std::string& line);
     void emit(const std::string& json);
     void showState(const std::string& name);
+    void closeForm(const std::string& name);
     MainWindow& window();
     Control& control(const std::string& name);
 

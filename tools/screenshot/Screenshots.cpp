@@ -8,6 +8,7 @@
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtToolkit.h"
+#include "preview/Preview.h"
 #include "ui/qt/FormWindow.h"
 #include "ui/qt/ProgramWindows.h"
 #include "ui/qt/QtFormHost.h"
@@ -203,6 +204,27 @@ int runScreenshots(int argc, char** argv) {
     window.APropos.click();
     if (Form* about = window.about().form())
         saved = save(forms.windowOf(*about), out, "about.png") && saved;
+
+    window.about().close();
+
+    // The preview of a batch where some names are taken.
+    window.File1.toggle(0);
+    QFile(photos + "/Vacances05.jpg").open(QIODevice::WriteOnly);
+    window.File1.refresh();
+    window.File2.refresh();
+    window.Text1.setText("Vacances");
+    window.Combo2.pick("2");
+    window.Option2[0]->click();
+    window.Option1[1]->click();
+    window.mnuApercu.click();
+    if (Form* preview = window.preview().form()) {
+        // Planned in the background, perhaps twice: the window is pictured once it is in.
+        for (int pass = 0; pass < 3; ++pass) {
+            QThreadPool::globalInstance()->waitForDone();
+            QApplication::processEvents();
+        }
+        saved = save(forms.windowOf(*preview), out, "preview.png") && saved;
+    }
 
     forms.closeAll();
     return saved ? 0 : 1;

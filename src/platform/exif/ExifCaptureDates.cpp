@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvel {
 
@@ -24,7 +25,9 @@ std::optional<CaptureTime> ExifCaptureDates::captureTime(const std::string& path
     std::optional<CaptureTime> time;
     struct stat status {};
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        FileSource source(fd, static_cast<std::uint64_t>(status.st_size), buffer_);
+        // Kept from file to file, one per thread.
+        thread_local std::vector<std::uint8_t> buffer;
+        FileSource source(fd, static_cast<std::uint64_t>(status.st_size), buffer);
         time = fileCaptureTime(source);
     }
     ::close(fd);

@@ -2,9 +2,6 @@
 
 #include "platform/CaptureDates.h"
 
-#include <cstdint>
-#include <vector>
-
 namespace quorvel {
 
 // Reads capture dates with a parser of our own rather than a library: the libraries at
@@ -12,10 +9,9 @@ namespace quorvel {
 // this reads the few hundred bytes that lead to the two dates, usually in one read.
 class ExifCaptureDates : public CaptureDates {
 public:
+    // Safe from several threads at once: the preview plans away from the window while a
+    // run may read dates on the window's thread.
     std::optional<CaptureTime> captureTime(const std::string& path) override;
-
-private:
-    std::vector<std::uint8_t> buffer_; // kept from file to file
 };
 
 } // namespace quorvel

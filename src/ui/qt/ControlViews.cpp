@@ -198,6 +198,68 @@ void ListRowsModel::apply(const Change& change) {
     }
 }
 
+TableRowsModel::TableRowsModel(Table& table, QColor markBack, QColor markText, QObject* parent)
+    : QAbstractTableModel(parent), table_(&table), markBack_(markBack), markText_(markText) {}
+
+int TableRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || table_ == nullptr ? 0 : table_->count();
+}
+
+int TableRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() || table_ == nullptr ? 0 : static_cast<int>(table_->columns().size());
+}
+
+QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
+    if (table_ == nullptr || !index.isValid() || index.row() >= table_->count())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (index.column() >= columnCount())
+            return {};
+        const std::string& text = table_->cell(index.row(), index.column());
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    case Qt::BackgroundRole:
+        return table_->marked(index.row()) ? QVariant(markBack_) : QVariant();
+    case Qt::ForegroundRole:
+        return table_->marked(index.row()) ? QVariant(markText_) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant TableRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (table_ == nullptr || orientation != Qt::Horizontal || role != Qt::DisplayRole ||
+        section < 0 || section >= columnCount())
+        return {};
+    const std::string& title = table_->columns()[static_cast<std::size_t>(section)];
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+void TableRowsModel::apply(const Change& change) {
+    switch (change.kind) {
+    case Change::RowsAboutToBeReset:
+        beginResetModel();
+        break;
+    case Change::RowsReset:
+        endResetModel();
+        break;
+    case Change::RowsChanged:
+        if (change.count > 0)
+            Q_EMIT dataChanged(index(change.first, 0),
+                               index(change.first + change.count - 1, columnCount() - 1));
+        break;
+    default:
+        break;
+    }
+}
+
+void TableRowsModel::forget() {
+    beginResetModel();
+    table_ = nullptr;
+    endResetModel();
+}
+
 FileRowsModel::FileRowsModel(FileList& list, QColor highlight, QColor highlightedText,
                              QObject* parent)
     : ListRowsModel(parent), list_(&list), highlight_(highlight),

@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 
 #include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QColor>
 #include <QFutureWatcher>
 #include <QGroupBox>
@@ -113,6 +114,25 @@ private:
     FileList* list_;
     QColor highlight_;
     QColor highlightedText_;
+};
+
+// The rows of a table control, read from the model on demand; a marked row is drawn in
+// the mark's colours.
+class TableRowsModel : public QAbstractTableModel {
+public:
+    TableRowsModel(Table& table, QColor markBack, QColor markText, QObject* parent);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void apply(const Change& change);
+    // The table is about to go away: show nothing from now on.
+    void forget();
+
+private:
+    Table* table_;
+    QColor markBack_;
+    QColor markText_;
 };
 
 // A folder list's entries -N..-1 (the open folder's ancestors, drive root first), then

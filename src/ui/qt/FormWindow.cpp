@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -19,7 +20,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QTableView>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
@@ -49,6 +52,7 @@ QPalette::ColorRole backRole(ControlKind kind) {
     case ControlKind::DriveList:
     case ControlKind::FolderList:
     case ControlKind::FileList:
+    case ControlKind::Table:
         return QPalette::Base;
     case ControlKind::CommandButton:
     case ControlKind::PictureButton:
@@ -163,6 +167,11 @@ void FormWindow::layOut() {
     const int status = progress_ == nullptr ? 0 : progress_->sizeHint().height();
     const int w = pixels(form_->geometry().width);
     const int h = pixels(form_->geometry().height);
+    if (resizable_) {
+        setMinimumSize(w, bar + h + status);
+        layOutClient();
+        return;
+    }
     setFixedSize(w, bar + h + status);
     client_->setGeometry(0, bar, w, h);
     if (menuBar_ != nullptr)
@@ -383,6 +392,46 @@ void FormWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void FormWindow::makeResizable() {
+    resizable_ = true;
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(size());
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutClient();
+}
+
+void FormWindow::layOutClient() {
+    const int bar = menuBar_ == nullptr ? 0 : menuBar_->sizeHint().height();
+    const int status = progress_ == nullptr ? 0 : progress_->sizeHint().height();
+    client_->setGeometry(0, bar, width(), height() - bar - status);
+    if (menuBar_ != nullptr)
+        menuBar_->setGeometry(0, 0, width(), bar);
+    if (progress_ != nullptr)
+        progress_->setGeometry(0, height() - status, width(), status);
+    if (!resizable_ || form_ == nullptr)
+        return;
+    for (const auto& [control, widget] : widgets_)
+        widget->setGeometry(placed(*control));
+}
+
+QRect FormWindow::placed(const Control& control) const {
+    const Geometry& g = control.geometry();
+    QRect place(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+    if (!resizable_ || form_ == nullptr || control.container() != form_)
+        return place;
+    const int wider = std::max(0, client_->width() - pixels(form_->geometry().width));
+    const int taller = std::max(0, client_->height() - pixels(form_->geometry().height));
+    place.setWidth(place.width() + wider);
+    if (control.kind() == ControlKind::Table)
+        place.setHeight(place.height() + taller);
+    else
+        place.translate(0, taller);
+    return place;
+}
+
 std::function<void()> FormWindow::guarded(std::function<void()> input) {
     return [this, input = std::move(input)] {
         if (form_ != nullptr)
@@ -488,8 +537,7 @@ QWidget* FormWindow::build(Control& control) {
 void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
     QWidget* target = widget == nullptr ? this : widget;
     if (widget != nullptr) {
-        const Geometry& g = control.geometry();
-        widget->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+        widget->setGeometry(placed(control));
         widget->setToolTip(qs(control.tooltip()));
         const bool appears = control.visible() && widget->isHidden();
         const bool goes = !control.visible() && !widget->isHidden();
@@ -549,6 +597,8 @@ FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWi
         return bindFolderList(control, widget, parent);
     case ControlKind::FileList:
         return bindFileList(control, widget, parent);
+    case ControlKind::Table:
+        return bindTable(control, widget, parent);
     case ControlKind::Menu:
     case ControlKind::MenuItem:
         // Drawn in the menu bar, not as widgets of the client area.
@@ -842,6 +892,25 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
         if (view->currentIndex() != current)
             view->setCurrentIndex(current);
     };
+}
+
+FormWindow::Refresh FormWindow::bindTable(Control& control, QWidget*& widget, QWidget* parent) {
+    auto& table = static_cast<Table&>(control);
+    auto* view = new QTableView(parent);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->verticalHeader()->setVisible(false);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // A marked row stands out by its colours as well as by its text.
+    auto* model = new TableRowsModel(table, QColor(0xFF, 0xD0, 0xD0), QColor(0xA0, 0, 0), view);
+    view->setModel(model);
+    releases_.push_back([model] { model->forget(); });
+    widget = view;
+    return [model](Change change) { model->apply(change); };
 }
 
 } // namespace quorvel

@@ -48,11 +48,15 @@ public:
     void detach();
     // The form's menu bar, or nullptr when it has no menu.
     QMenuBar* menuBar() const { return menuBar_; }
+    // The window may be resized from its form's size up: its tables grow with it and what
+    // lies below them follows the bottom edge.
+    void makeResizable();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     using Refresh = std::function<void(Change)>;
@@ -76,6 +80,11 @@ private:
     Refresh bindDriveList(Control& control, QWidget*& widget, QWidget* parent);
     Refresh bindFolderList(Control& control, QWidget*& widget, QWidget* parent);
     Refresh bindFileList(Control& control, QWidget*& widget, QWidget* parent);
+    Refresh bindTable(Control& control, QWidget*& widget, QWidget* parent);
+    // Where a control sits: its own place, and in a resizable window, moved and stretched
+    // with the window's growth.
+    QRect placed(const Control& control) const;
+    void layOutClient();
     void mirrorCommon(const Control& control, QWidget* widget);
     void layOut();
     // A panel that comes up takes the focus to its button; when it goes, the focus goes
@@ -103,6 +112,7 @@ private:
     QLabel* progress_ = nullptr;
     QPointer<QWidget> focusBeforePanel_;
     bool closesOnEscape_ = false;
+    bool resizable_ = false;
 };
 
 } // namespace quorvel

@@ -14,6 +14,9 @@ void dressProgramWindow(Form& form, FormWindow& shown) {
         shown.setControlFont("Label1", title);
         shown.setControlCursor("Label5", QCursor(programIcon().pixmap(32)));
     }
+    // Escape closes it as every window but the main one, through its form window.
+    if (form.name() == "Apercu")
+        shown.makeResizable();
 }
 
 } // namespace quorvel

@@ -1,0 +1,100 @@
+// Planning the preview of a folder of many files again after a change of the rename panel
+// (time-stamp scheme), against one bare directory pass of the same folder.
+#include "Timing.h"
+#include "app/Controls.h"
+#include "app/MainWindow.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/script/MemorySettingsStore.h"
+#include "platform/script/RecordingShell.h"
+#include "platform/script/ScriptedToolkit.h"
+#include "preview/Preview.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using quorvel::bench::best;
+
+class NoPictures : public quorvel::Pictures {
+public:
+    std::optional<quorvel::PictureSize> naturalSize(const std::string&) override {
+        return std::nullopt;
+    }
+    quorvel::LoadedPicture
+    load(const std::string&,
+         const std::function<quorvel::PictureSize(const quorvel::PictureSize&)>&,
+         std::stop_token) override {
+        return {};
+    }
+};
+
+std::size_t bareDirectoryPass(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    std::size_t count = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
+    char pattern[] = "/tmp/quorvel-bench-XXXXXX";
+    const std::string root = ::mkdtemp(pattern);
+    const std::string folder = root + "/photos";
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < files; ++i) {
+        const std::string name = folder + "/IMG_" + std::to_string(i) + ".jpg";
+        // A photo a second: every file gets a name of its own.
+        const int fd = ::open(name.c_str(), O_CREAT | O_WRONLY, 0644);
+        const timespec times[2] = {{1700000000 + i, 0}, {1700000000 + i, 0}};
+        ::futimens(fd, times);
+        ::close(fd);
+    }
+
+    quorvel::PosixFileSystem fs;
+    quorvel::ScriptedToolkit toolkit; // plans in line: each change is planned before it returns
+    quorvel::MemorySettingsStore settings;
+    NoPictures pictures;
+    quorvel::RecordingShell shell;
+    quorvel::SystemClock clock;
+    settings.write("quorvel-bench", "Data", "Dir", folder);
+    quorvel::MainWindow window(
+        quorvel::Services{toolkit, fs, settings, pictures, shell, clock, {root, "quorvel-bench"}},
+        toolkit);
+    window.startUp();
+    window.Option1[3]->click();
+    window.mnuApercu.click();
+
+    const int runs = 5;
+    const double bare = best(runs, [&] { bareDirectoryPass(folder); });
+    int round = 0;
+    // Changing the generic name changes no time-stamp name, but the run would read it, so
+    // the preview plans the whole folder again.
+    const double replan =
+        best(runs, [&] { window.Text1.setText("Photo" + std::to_string(++round)); });
+    // A new reading of the source list plans with every file's time read afresh.
+    const double reread = best(runs, [&] { window.File1.refresh(); });
+    auto& liste = *static_cast<quorvel::Table*>(window.preview().form()->find("Liste"));
+    std::printf("plan the preview of %d files again (time stamps): %.4f s; bare directory "
+                "pass: %.4f s; ratio %.2f (goal <= 3)\n",
+                files, replan, bare, replan / bare);
+    std::printf("read the source list again and plan from the disk: %.4f s; ratio %.2f (for "
+                "information)\n",
+                reread, reread / bare);
+    std::printf("    %d rows, %s\n", liste.count(),
+                window.preview().form()->find("Resume")->caption().c_str());
+    std::filesystem::remove_all(root);
+    return 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace quorvel {
+
+// The file system as the preview plans over it: the modification times already read are
+// remembered, so that a change of the rename panel plans again without asking the disk
+// for each file. The program's own operations never change a file's time, and the preview
+// drops these whenever the source list is read again; every other call goes to the disk.
+// Used by one planning at a time.
+class KnownTimes : public FileSystem {
+public:
+    explicit KnownTimes(FileSystem& fs) : fs_(fs) {}
+
+    Result<std::int64_t> modificationTime(const std::string& path) override;
+
+    Listing listFiles(const std::string& folder, const std::string& pattern) override {
+        return fs_.listFiles(folder, pattern);
+    }
+    Listing listFolders(const std::string& folder) override { return fs_.listFolders(folder); }
+    bool isFolder(const std::string& path) override { return fs_.isFolder(path); }
+    bool exists(const std::string& path) override { return fs_.exists(path); }
+    bool isMountRoot(const std::string& path) override { return fs_.isMountRoot(path); }
+    int renameNoReplace(const std::string& from, const std::string& to) override {
+        return fs_.renameNoReplace(from, to);
+    }
+    int copyNoReplace(const std::string& from, const std::string& to) override {
+        return fs_.copyNoReplace(from, to);
+    }
+    int removeFile(const std::string& path) override { return fs_.removeFile(path); }
+    int createFolder(const std::string& path) override { return fs_.createFolder(path); }
+    int removeFolder(const std::string& path) override { return fs_.removeFolder(path); }
+    TreeDeleteResult deleteTree(const std::string& path) override { return fs_.deleteTree(path); }
+    int syncFileSystem(const std::string& folder) override { return fs_.syncFileSystem(folder); }
+    std::vector<Volume> volumes() override { return fs_.volumes(); }
+    std::string workingFolder() override { return fs_.workingFolder(); }
+
+private:
+    struct Known {
+        std::size_t offset; // of the path in paths_
+        std::size_t size;
+        Result<std::int64_t> time;
+    };
+    bool isAt(std::size_t at, const std::string& path) const;
+
+    FileSystem& fs_;
+    // In the order first asked, which is the walk's, their paths one after the other: the
+    // next one asked is most often the one after the last, found without hashing its path.
+    std::string paths_;
+    std::vector<Known> known_;
+    std::unordered_map<std::string, std::size_t> index_;
+    std::size_t next_ = 0;
+};
+
+} // namespace quorvel

@@ -1,0 +1,189 @@
+#include "preview/Preview.h"
+
+#include "app/Errors.h"
+#include "app/MainWindow.h"
+#include "preview/KnownTimes.h"
+#include "rename/BatchRename.h"
+
+#include <condition_variable>
+#include <initializer_list>
+#include <mutex>
+#include <utility>
+
+namespace quorvel {
+
+struct Preview::Job {
+    RunInputs inputs;
+    std::int64_t listed = 0;
+    RunPlan plan;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool working = true;
+};
+
+Preview::Preview(MainWindow& window) : w_(window) {
+    w_.mnuApercu.onClick = [this] { show(); };
+    // Everything the run reads from the window. A list ends every re-read by telling of its
+    // selection, so the disk after any of the program's operations is seen through it.
+    for (Control* control : std::initializer_list<Control*>{&w_.File1, &w_.File2, &w_.Text1,
+                                                            &w_.Text2, &w_.Combo2, &w_.Combo3})
+        watch(*control);
+    for (OptionButton* option : w_.Option1)
+        watch(*option);
+    for (OptionButton* option : w_.Option2)
+        watch(*option);
+    // A ticked menu item is an option the run may read (the capture dates).
+    for (const auto& control : w_.form.controls()) {
+        if (control->kind() == ControlKind::MenuItem)
+            watch(*control);
+    }
+}
+
+void Preview::watch(Control& control) {
+    std::function<void(Change)> seen;
+    if (control.kind() == ControlKind::FileList) {
+        seen = [this](Change change) {
+            if (change == Change::Selection)
+                changed();
+        };
+    } else if (control.kind() == ControlKind::OptionButton) {
+        // Their captions follow the panel on every key; only a choice matters here.
+        auto& option = static_cast<OptionButton&>(control);
+        seen = [this, &option, was = option.value()](Change) mutable {
+            if (std::exchange(was, option.value()) != option.value())
+                changed();
+        };
+    } else if (control.kind() == ControlKind::MenuItem) {
+        auto& item = static_cast<MenuItem&>(control);
+        seen = [this, &item, was = item.checked()](Change) mutable {
+            if (std::exchange(was, item.checked()) != item.checked())
+                changed();
+        };
+    } else {
+        seen = [this](Change) { changed(); };
+    }
+    subscriptions_.emplace_back(&control, control.subscribe(std::move(seen)));
+}
+
+Preview::~Preview() {
+    for (const auto& [control, id] : subscriptions_)
+        control->unsubscribe(id);
+    // The planning reads the file system, which may go away after the window.
+    if (job_) {
+        std::unique_lock lock(job_->mutex);
+        job_->ended.wait(lock, [this] { return !job_->working; });
+    }
+}
+
+std::string Preview::summary(std::int64_t renamed, std::int64_t listed, std::int64_t collisions) {
+    std::string text = std::to_string(renamed) + " fichiers seront renommés sur les " +
+                       std::to_string(listed) + " présents";
+    if (collisions > 0)
+        text += " (" + std::to_string(collisions) + " existent déjà)";
+    return text + ".";
+}
+
+std::pair<std::vector<std::string>, std::vector<char>> Preview::tableRows(RunPlan&& plan) {
+    std::pair<std::vector<std::string>, std::vector<char>> table;
+    auto& [cells, marked] = table;
+    cells.reserve(3 * plan.rows.size());
+    marked.reserve(plan.rows.size());
+    const bool refused = !plan.refusal.empty();
+    for (PlanRow& row : plan.rows) {
+        const Outcome outcome = row.outcome.outcome;
+        const bool collides = !refused && outcome == Outcome::Collision;
+        cells.push_back(std::move(row.name));
+        cells.push_back(refused ? std::string() : std::move(row.newName));
+        if (collides)
+            cells.emplace_back("existe déjà");
+        else if (!refused && outcome != Outcome::Done)
+            cells.push_back(row.outcome.reason.empty() ? frenchReason(row.outcome.error)
+                                                       : std::move(row.outcome.reason));
+        else
+            cells.emplace_back();
+        marked.push_back(collides ? 1 : 0);
+    }
+    return table;
+}
+
+void Preview::create() {
+    closed_.reset();
+    form_ = std::make_unique<Form>("Apercu", 9000, 6000);
+    Form& f = *form_;
+    f.setCaption("Aperçu du lot");
+    f.add<Table>("Liste", &f, Geometry{120, 120, 8760, 5160},
+                 std::vector<std::string>{"Fichier", "Nouveau nom", "Remarque"});
+    f.add<Label>("Resume", &f, Geometry{120, 5400, 8760, 480});
+    f.onClose = [this] { close(); };
+}
+
+void Preview::show() {
+    if (!form_) {
+        create();
+        changed();
+    }
+    w_.forms().showForm(*form_);
+}
+
+void Preview::close() {
+    if (!form_)
+        return;
+    w_.forms().destroyForm(*form_);
+    closed_ = std::move(form_);
+}
+
+void Preview::changed() {
+    if (!form_)
+        return;
+    if (planning_) {
+        stale_ = true;
+        return;
+    }
+    start();
+}
+
+void Preview::start() {
+    stale_ = false;
+    planning_ = true;
+    if (!times_ || timesFolder_ != w_.File1.path() || timesGeneration_ != w_.File1.generation()) {
+        times_ = std::make_shared<KnownTimes>(w_.fs());
+        timesFolder_ = w_.File1.path();
+        timesGeneration_ = w_.File1.generation();
+    }
+    auto job = std::make_shared<Job>();
+    job->inputs = w_.batch().inputs();
+    job->listed = w_.File1.count();
+    job_ = job;
+    w_.toolkit().runInBackground(
+        [times = times_, job] {
+            RunPlan plan = planRun(*times, job->inputs);
+            const std::lock_guard lock(job->mutex);
+            job->plan = std::move(plan);
+            job->working = false;
+            job->ended.notify_all();
+        },
+        // Only the preview keeps its jobs alive: once it is gone, so is the job.
+        [this, weak = std::weak_ptr<Job>(job)] {
+            if (const std::shared_ptr<Job> done = weak.lock(); done && done == job_) {
+                planning_ = false;
+                finished(done);
+            }
+        });
+}
+
+void Preview::finished(const std::shared_ptr<Job>& job) {
+    if (!form_)
+        return;
+    if (stale_)
+        return start();
+    RunPlan& plan = job->plan;
+    std::int64_t collisions = 0;
+    for (const PlanRow& row : plan.rows)
+        collisions += row.outcome.outcome == Outcome::Collision ? 1 : 0;
+    form_->find("Resume")->setCaption(
+        plan.refusal.empty() ? summary(plan.renamed, job->listed, collisions) : plan.refusal);
+    auto [cells, marked] = tableRows(std::move(plan));
+    static_cast<Table*>(form_->find("Liste"))->setRows(std::move(cells), std::move(marked));
+}
+
+} // namespace quorvel

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "rename/RenamePlan.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvel {
+
+class MainWindow;
+class Form;
+class Control;
+class KnownTimes;
+
+// The preview window "Aperçu du lot": what a click on "Renommer !" would do now, file by
+// file, planned by the run's own code and planned again whenever something the run reads
+// changes. It never touches the disk.
+class Preview {
+public:
+    explicit Preview(MainWindow& window);
+    ~Preview();
+    Preview(const Preview&) = delete;
+    Preview& operator=(const Preview&) = delete;
+
+    // mnuApercu: opens the window, or shows the open one again.
+    void show();
+    // Escape and the close box.
+    void close();
+    // The window's form while it is open, nullptr otherwise.
+    Form* form() { return form_.get(); }
+
+    // "N fichiers seront renommés sur les M présents." with the collisions when there are.
+    static std::string summary(std::int64_t renamed, std::int64_t listed, std::int64_t collisions);
+    // The cells of the table, row after row, and which rows collide, taken from a plan.
+    static std::pair<std::vector<std::string>, std::vector<char>> tableRows(RunPlan&& plan);
+
+private:
+    struct Job;
+
+    void create();
+    void watch(Control& control);
+    // Something the run reads has changed.
+    void changed();
+    void start();
+    void finished(const std::shared_ptr<Job>& job);
+
+    MainWindow& w_;
+    std::unique_ptr<Form> form_;
+    // Closed from inside a reaction of its own: kept until the next opening.
+    std::unique_ptr<Form> closed_;
+    std::vector<std::pair<Control*, int>> subscriptions_;
+    // The planning under way; a change meanwhile makes it stale, and its result is then
+    // dropped for a newer one: the latest request wins.
+    std::shared_ptr<Job> job_;
+    bool planning_ = false;
+    bool stale_ = false;
+    // The times read since the source list was last read, and which reading that was.
+    std::shared_ptr<KnownTimes> times_;
+    std::string timesFolder_;
+    std::uint64_t timesGeneration_ = 0;
+};
+
+} // namespace quorvel

@@ -1,0 +1,287 @@
+#include "preview/Preview.h"
+
+#include "batch/Batch.h"
+#include "rename/BatchRename.h"
+#include "support/Window.h"
+
+#include <algorithm>
+#include <ostream>
+#include <random>
+
+namespace quorvel::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+class PreviewTest : public WindowTest {
+protected:
+    // The panel of the worked example: _Vacances from 1 by 2, two digits, scheme 0.
+    MainWindow& vacances(const std::string& folder) {
+        MainWindow& w = start();
+        openSource(folder);
+        w.Text1.setText("_Vacances");
+        w.Text2.setText("1");
+        w.Combo2.pick("2");
+        w.Option2[0]->click();
+        w.Option1[0]->click();
+        return w;
+    }
+    Table& liste() { return *static_cast<Table*>(window->preview().form()->find("Liste")); }
+    Rows rows() {
+        Rows out(static_cast<std::size_t>(liste().count()));
+        for (int row = 0; row < liste().count(); ++row) {
+            for (int column = 0; column < 3; ++column)
+                out[static_cast<std::size_t>(row)].push_back(liste().cell(row, column));
+        }
+        return out;
+    }
+    const std::string& resume() { return window->preview().form()->find("Resume")->caption(); }
+    std::vector<bool> marks() {
+        std::vector<bool> out;
+        for (int i = 0; i < liste().count(); ++i)
+            out.push_back(liste().marked(i));
+        return out;
+    }
+};
+
+TEST_F(PreviewTest, WorkedExampleThenSchemeTwoWithItsBlankWithoutTouchingTheDisk) {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"})
+        temp.file(std::string("Photos/") + name);
+    MainWindow& w = vacances(photos);
+    w.mnuApercu.click();
+    EXPECT_EQ(liste().columns(), (std::vector<std::string>{"Fichier", "Nouveau nom", "Remarque"}));
+    EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "01_Vacances.jpg", ""},
+                            {"IMG_002.jpg", "03_Vacances.jpg", ""},
+                            {"IMG_003.jpg", "05_Vacances.jpg", ""}}));
+    EXPECT_EQ(resume(), "3 fichiers seront renommés sur les 3 présents.");
+
+    w.Option1[2]->click();
+    EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "_Vacances (01).jpg", ""},
+                            {"IMG_002.jpg", "_Vacances (03).jpg", ""},
+                            {"IMG_003.jpg", "_Vacances (05).jpg", ""}}));
+    EXPECT_EQ(namesIn(photos),
+              (std::vector<std::string>{"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"}));
+    EXPECT_TRUE(toolkit.events().empty());
+}
+
+TEST_F(PreviewTest, EveryNameTakenKeepsTheNumberAndCountsTheCollisions) {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"01_Vacances.jpg", "a.jpg", "b.jpg", "c.jpg"})
+        temp.file(std::string("Photos/") + name);
+    MainWindow& w = vacances(photos);
+    w.mnuApercu.click();
+    // The first file is offered its own name, which is taken; the number never moves on.
+    EXPECT_EQ(rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"a.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"b.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"c.jpg", "01_Vacances.jpg", "existe déjà"}}));
+    EXPECT_EQ(marks(), (std::vector<bool>{true, true, true, true}));
+    EXPECT_EQ(resume(), "0 fichiers seront renommés sur les 4 présents (4 existent déjà).");
+}
+
+TEST_F(PreviewTest, SelectionAndNamesOfTheRowsAbove) {
+    const std::string photos = temp.folder("Photos");
+    // Two files of one second: the second is refused the name the first one takes.
+    const std::time_t when = localTime(2024, 7, 14, 10, 30, 0);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        temp.file(std::string("Photos/") + name, when);
+    MainWindow& w = vacances(photos);
+    w.mnuApercu.click();
+    w.File1.toggle(1);
+    w.File1.toggle(3);
+    EXPECT_EQ(rows(), (Rows{{"b.jpg", "01_Vacances.jpg", ""}, {"d.jpg", "03_Vacances.jpg", ""}}));
+    EXPECT_EQ(resume(), "2 fichiers seront renommés sur les 4 présents.");
+
+    w.Option1[3]->click();
+    EXPECT_EQ(rows(), (Rows{{"b.jpg", "2024_07_14_103000.jpg", ""},
+                            {"d.jpg", "2024_07_14_103000.jpg", "existe déjà"}}));
+    EXPECT_EQ(marks(), (std::vector<bool>{false, true}));
+    EXPECT_EQ(resume(), "1 fichiers seront renommés sur les 4 présents (1 existent déjà).");
+}
+
+TEST_F(PreviewTest, RefusalLeavesEveryNewNameEmpty) {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"a.jpg", "b.jpg"})
+        temp.file(std::string("Photos/") + name);
+    MainWindow& w = vacances(photos);
+    w.mnuApercu.click();
+    w.Text1.setText("");
+    EXPECT_EQ(rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
+    EXPECT_EQ(resume(), "Le nom générique n'est pas défini");
+
+    w.Text1.setText("_Vacances");
+    w.Text2.setText("32767");
+    EXPECT_EQ(resume(), "Le dernier des 2 fichiers recevrait le numéro 32769, hors de la plage de "
+                        "-32768 à 32767. Choisissez un autre numéro de départ ou un autre "
+                        "incrément.");
+    EXPECT_EQ(rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
+    // The summary is the run's own refusal, word for word.
+    w.Command1.click();
+    EXPECT_EQ(texts().front(), resume());
+}
+
+TEST_F(PreviewTest, FollowsTypesFoldersAndTheDiskAfterARun) {
+    const std::string photos = temp.folder("Photos");
+    const std::string album = temp.folder("Album");
+    for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "note.txt"})
+        temp.file(std::string("Photos/") + name);
+    temp.file("Album/01_Vacances.gif");
+    MainWindow& w = vacances(photos);
+    w.mnuApercu.click();
+    w.Combo3.setText("gif");
+    EXPECT_EQ(rows()[0][1], "01_Vacances.gif");
+
+    // Into another folder, where the first name is taken once the target list shows gifs.
+    ASSERT_EQ(w.Dir2.setPath(album), 0);
+    w.Combo3.pick("gif");
+    EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "01_Vacances.gif", "existe déjà"},
+                            {"IMG_002.jpg", "01_Vacances.gif", "existe déjà"}}));
+    w.Combo1.pick("*");
+    EXPECT_EQ(liste().count(), 3);
+
+    w.Combo3.pick("jpg");
+    w.Combo1.pick("jpg");
+    ASSERT_EQ(w.Dir2.setPath(photos), 0);
+    // Picking a source type proposes a generic name from the first file.
+    w.Text1.setText("_Vacances");
+    w.Command1.click();
+    // The run renamed both: each is now offered a name that is taken.
+    EXPECT_EQ(rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
+                            {"03_Vacances.jpg", "01_Vacances.jpg", "existe déjà"}}));
+}
+
+TEST_F(PreviewTest, OneWindowClosedByItsCloseBox) {
+    temp.file("Photos/a.jpg");
+    MainWindow& w = vacances(temp / "Photos");
+    w.mnuApercu.click();
+    Form* first = w.preview().form();
+    w.mnuApercu.click();
+    EXPECT_EQ(w.preview().form(), first);
+    EXPECT_EQ(std::count(toolkit.openForms().begin(), toolkit.openForms().end(), first), 1);
+    first->onClose();
+    EXPECT_EQ(w.preview().form(), nullptr);
+    EXPECT_EQ(std::count(toolkit.openForms().begin(), toolkit.openForms().end(), first), 0);
+    // Closed, it plans nothing; opened again, it shows the state of now.
+    w.Text1.setText("_Ete");
+    w.mnuApercu.click();
+    EXPECT_EQ(rows()[0][1], "01_Ete.jpg");
+}
+
+TEST_F(PreviewTest, APlanOvertakenByAChangeIsDroppedForTheLatest) {
+    temp.file("Photos/a.jpg");
+    DeferringToolkit later;
+    MainWindow w(Services{later, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
+                 later);
+    w.startUp();
+    ASSERT_EQ(w.Dir1.setPath(temp / "Photos"), 0);
+    w.Option2[0]->click();
+    w.mnuApercu.click();
+    ASSERT_EQ(later.pending(), 1u);
+    // Changes while the plan is under way start none of their own.
+    w.Text1.setText("_Ete");
+    w.Text1.setText("_Hiver");
+    EXPECT_EQ(later.pending(), 1u);
+    auto& table = *static_cast<Table*>(w.preview().form()->find("Liste"));
+    later.finish(0);
+    EXPECT_EQ(table.count(), 0) << "the stale plan is not shown";
+    ASSERT_EQ(later.pending(), 1u);
+    later.finish(0);
+    ASSERT_EQ(table.count(), 1);
+    EXPECT_EQ(table.cell(0, 1), "01_Hiver.jpg");
+    // Closed while a plan is under way, the window is left alone by it.
+    w.Text1.setText("_Printemps");
+    w.preview().form()->onClose();
+    later.finish(0);
+    EXPECT_EQ(w.preview().form(), nullptr);
+}
+
+// Records what the run did to each file.
+class RunRecord : public BatchObserver {
+public:
+    void afterItem(const WorkItem& item, const ItemOutcome& outcome) override {
+        const std::string name = item.source.substr(item.source.rfind('/') + 1);
+        const std::string target = item.target.substr(item.target.rfind('/') + 1);
+        items.push_back({name, outcome.outcome == Outcome::Done ? target : "", outcome.outcome});
+    }
+    struct Item {
+        std::string name;
+        std::string newName;
+        Outcome outcome;
+        bool operator==(const Item&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Item& item) {
+            return out << item.name << " -> " << item.newName << " ("
+                       << static_cast<int>(item.outcome) << ")";
+        }
+    };
+    std::vector<Item> items;
+};
+
+// Many random folders, panels and schemes: the names the preview shows are those the run
+// then gives, file by file, and a refused batch is refused in the same words.
+TEST_F(PreviewTest, ShowsExactlyWhatTheRunThenDoes) {
+    MainWindow& w = start();
+    RunRecord record;
+    w.batch().setObserver(&record);
+    w.mnuApercu.click();
+    w.Check1.setValue(true);
+    std::mt19937 random(20261208);
+    const auto pick = [&random](int n) {
+        return static_cast<int>(std::uniform_int_distribution<int>(0, n - 1)(random));
+    };
+    const std::vector<std::string> pool = {"IMG_1.jpg", "IMG_2.JPG", "IMG_10.jpg", "x.jpg",
+                                           "01_V.jpg",  "02_V.jpg",  "V03.jpg",    "V (01).jpg",
+                                           "b.gif",     "c.jpg",     "1_V.jpg",    "d.jpg"};
+    const std::time_t base = localTime(2023, 5, 1, 8, 0, 0);
+    for (int round = 0; round < 100; ++round) {
+        const std::string source = temp.folder("r" + std::to_string(round) + "/s");
+        std::string target = source;
+        for (const std::string& name : pool) {
+            if (pick(3) != 0)
+                temp.file("r" + std::to_string(round) + "/s/" + name, base + pick(3));
+        }
+        if (pick(3) == 0) {
+            target = temp.folder("r" + std::to_string(round) + "/t");
+            for (const char* name : {"01_V.jpg", "V02.jpg", "2023_05_01_080001.jpg"})
+                if (pick(2) == 0)
+                    temp.file("r" + std::to_string(round) + "/t/" + name);
+        }
+        openSource(source);
+        ASSERT_EQ(w.Dir2.setPath(target), 0);
+        w.Text1.setText(pick(8) == 0 ? "" : "V");
+        w.Text2.setText(pick(10) == 0 ? "32766" : std::to_string(pick(4)));
+        w.Combo2.pick(std::to_string(1 + pick(4)));
+        w.Option1[static_cast<std::size_t>(pick(5))]->click();
+        w.Option2[static_cast<std::size_t>(pick(3))]->click();
+        w.Combo3.setText(pick(4) == 0 ? "gif" : "jpg");
+        for (int row = 0; row < w.File1.count(); ++row) {
+            if (pick(4) == 0)
+                w.File1.toggle(row);
+        }
+        const Rows shown = rows();
+        const std::string summary = resume();
+        record.items.clear();
+        texts();
+        w.Check1.setValue(true);
+        w.Command1.click();
+        const std::vector<std::string> said = texts();
+        SCOPED_TRACE("round " + std::to_string(round));
+        if (summary.find(" fichiers seront renommés") == std::string::npos) {
+            EXPECT_TRUE(record.items.empty());
+            ASSERT_FALSE(said.empty());
+            EXPECT_EQ(said.front(), summary);
+            continue;
+        }
+        std::vector<RunRecord::Item> expected;
+        for (const auto& row : shown) {
+            const Outcome outcome = row[2].empty()            ? Outcome::Done
+                                    : row[2] == "existe déjà" ? Outcome::Collision
+                                                              : Outcome::Refused;
+            expected.push_back({row[0], outcome == Outcome::Done ? row[1] : "", outcome});
+        }
+        EXPECT_EQ(record.items, expected);
+    }
+}
+
+} // namespace
+} // namespace quorvel::test
