@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 
 #include "app/MainWindow.h"
-#include "platform/Names.h"
+#include "text/Paths.h"
 
 namespace quorvel {
 

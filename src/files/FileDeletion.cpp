@@ -3,7 +3,7 @@
 #include "app/Errors.h"
 #include "app/MainWindow.h"
 #include "panes/Panes.h"
-#include "platform/Names.h"
+#include "text/Paths.h"
 
 #include <vector>
 

@@ -2,8 +2,8 @@
 
 #include "app/Errors.h"
 #include "app/MainWindow.h"
-#include "platform/Names.h"
 #include "text/NameCheck.h"
+#include "text/Paths.h"
 
 #include <algorithm>
 #include <cerrno>

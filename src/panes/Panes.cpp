@@ -1,8 +1,8 @@
 #include "panes/Panes.h"
 
 #include "app/MainWindow.h"
-#include "platform/Names.h"
 #include "rename/NameComposer.h"
+#include "text/Utf8.h"
 
 namespace quorvel {
 
@@ -32,9 +32,13 @@ std::string Panes::proposedName(const std::string& fileName) {
     return length > 4 ? utf8Left(fileName, length - 4) : std::string();
 }
 
-void Panes::writeSourceStatus() { w_.Text3.setText(fileCountLine(w_.File1.count(), w_.Combo1.text())); }
+void Panes::writeSourceStatus() {
+    w_.Text3.setText(fileCountLine(w_.File1.count(), w_.Combo1.text()));
+}
 
-void Panes::writeTargetStatus() { w_.Text4.setText(fileCountLine(w_.File2.count(), w_.Combo3.text())); }
+void Panes::writeTargetStatus() {
+    w_.Text4.setText(fileCountLine(w_.File2.count(), w_.Combo3.text()));
+}
 
 void Panes::proposeGenericName() {
     if (w_.File1.count() > 0)
@@ -47,7 +51,9 @@ void Panes::drive1Change() {
     w_.Drive2.setDrive(w_.Drive1.drive());
 }
 
-void Panes::drive2Change() { w_.Dir2.openDrive(w_.Drive2.drive()); }
+void Panes::drive2Change() {
+    w_.Dir2.openDrive(w_.Drive2.drive());
+}
 
 void Panes::dir1Change() {
     w_.Text1.setText("");

@@ -1,6 +1,7 @@
 #include "rename/NameComposer.h"
 
 #include "app/MainWindow.h"
+#include "text/Numbers.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "viewer/Thumbnails.h"
 
 #include "app/MainWindow.h"
-#include "platform/Names.h"
+#include "text/Paths.h"
 #include "viewer/PhotoViewer.h"
 
 namespace quorvel {
