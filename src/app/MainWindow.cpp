@@ -188,16 +188,7 @@ MainWindow::MainWindow(Services services, FormHost& forms)
         File2.setPath(cwd);
     }
 
-    // Each subsystem wires its own reactions.
-    panes_ = std::make_unique<Panes>(*this);
-    composer_ = std::make_unique<NameComposer>(*this);
-    batch_ = std::make_unique<BatchRename>(*this);
-    edits_ = std::make_unique<NameEdits>(*this);
-    folders_ = std::make_unique<FolderCommands>(*this);
-    deletion_ = std::make_unique<FileDeletion>(*this);
-    thumbnails_ = std::make_unique<Thumbnails>(*this);
-    viewer_ = std::make_unique<PhotoViewer>(*this);
-    about_ = std::make_unique<AboutBox>(*this);
+    makeSubsystems();
 
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.
@@ -208,6 +199,35 @@ MainWindow::MainWindow(Services services, FormHost& forms)
 }
 
 MainWindow::~MainWindow() = default;
+
+// Each subsystem is given the controls it reads and writes and the services it calls, and
+// wires its own reactions; what one subsystem asks of another goes through here.
+void MainWindow::makeSubsystems() {
+    Toolkit& toolkit = services_.toolkit;
+    FileSystem& fs = services_.fs;
+    composer_ = std::make_unique<NameComposer>(ComposerControls{Text1, Text2, Combo2, Combo3,
+                                                                Frame3, Frame8, Option1, Option2,
+                                                                File1, Nom, Numero, Pas},
+                                               services_.clock);
+    panes_ =
+        std::make_unique<Panes>(PaneControls{Drive1, Dir1, File1, Text3, *Comm1[1], Drive2, Dir2,
+                                             File2, Text4, *Comm2[1], Combo1, Combo3, Text1, Text6},
+                                PaneReactions{[this] { composer_->SelectNumberWidth(); },
+                                              [this] { composer_->UpdateNamePreview(); }});
+    batch_ = std::make_unique<BatchRename>(*this);
+    edits_ = std::make_unique<NameEdits>(*this);
+    folders_ = std::make_unique<FolderCommands>(
+        FolderControls{Dir1, *Comm1[2], *Comm1[3], *Comm1[5], Dir2, *Comm2[2], *Comm2[3], *Comm2[5],
+                       sChTmp, OldRep},
+        toolkit, fs);
+    deletion_ = std::make_unique<FileDeletion>(
+        DeletionControls{File1, *Comm1[4], File2, *Comm2[4], Text6}, *panes_, toolkit, fs);
+    viewer_ = std::make_unique<PhotoViewer>(forms_, toolkit, services_.pictures, fs);
+    thumbnails_ =
+        std::make_unique<Thumbnails>(StripControls{File1, *Comm1[6], File2, *Comm2[6], TN, NomTN},
+                                     *viewer_, toolkit, services_.pictures);
+    about_ = std::make_unique<AboutBox>(APropos, forms_, services_.shell, services_.program);
+}
 
 void MainWindow::startUp() {
     const std::string programFolder = services_.program.folder;
