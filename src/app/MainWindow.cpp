@@ -128,6 +128,23 @@ MainWindow::MainWindow(Services services, FormHost& forms)
     Text2.setText("1");
     Frame4.setBackColor(targetColour);
 
+    makeRows();
+    showWorkingFolder();
+    makeSubsystems();
+
+    Command3.onClick = [this] { close(); };
+    // The menu's items do what the buttons and keys of the first window do.
+    mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuAideF1.onClick = [this] { showHelp(); };
+    mnuAPropos.onClick = [this] { APropos.click(); };
+    form.onClose = [this] { close(); };
+}
+
+MainWindow::~MainWindow() = default;
+
+// The controls that come in rows: the panes' picture buttons, the width and scheme options
+// and the thumbnail slots.
+void MainWindow::makeRows() {
     static const char* const sourceIcons[] = {
         "up",   "new-folder",     "rename-folder", "delete-file",   "delete-folder",
         "view", "copy-to-target", "cut-left",      "lengthen-left", "cut-right"};
@@ -176,7 +193,10 @@ MainWindow::MainWindow(Services services, FormHost& forms)
         NomTN[i] = &make<Label>(form, optionName("NomTN", i), &Frame4, {90, top - 240, 2235, 210});
         TN[i] = &make<Image>(form, optionName("TN", i), &Frame4, {330, top, 1740, 1305});
     }
-    // Before start-up the panes show the current drive and the working folder.
+}
+
+// Before start-up the panes show the current drive and the working folder.
+void MainWindow::showWorkingFolder() {
     const std::string cwd = services_.fs.workingFolder();
     if (const auto drive = drives_.driveOf(cwd)) {
         Drive1.setDrive(*drive);
@@ -187,18 +207,7 @@ MainWindow::MainWindow(Services services, FormHost& forms)
         File1.setPath(cwd);
         File2.setPath(cwd);
     }
-
-    makeSubsystems();
-
-    Command3.onClick = [this] { close(); };
-    // The menu's items do what the buttons and keys of the first window do.
-    mnuQuitter.onClick = [this] { Command3.click(); };
-    mnuAideF1.onClick = [this] { showHelp(); };
-    mnuAPropos.onClick = [this] { APropos.click(); };
-    form.onClose = [this] { close(); };
 }
-
-MainWindow::~MainWindow() = default;
 
 // Each subsystem is given the controls it reads and writes and the services it calls, and
 // wires its own reactions; what one subsystem asks of another goes through here.

@@ -154,6 +154,8 @@ public:
     std::int64_t Flag = 0;
 
 private:
+    void makeRows();
+    void showWorkingFolder();
     void makeSubsystems();
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
