@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/ProgramInfo.h"
 #include "platform/qt/QtPictures.h"
@@ -22,7 +23,9 @@ int main(int argc, char** argv) {
     QtPictures pictures;
     QtShell shell;
     SystemClock clock;
-    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0])},
+    ExifCaptureDates captureDates;
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0]),
+                               &captureDates},
                       forms);
 
     forms.onWindowCreated = dressProgramWindow;

@@ -115,9 +115,29 @@ MainWindow::MainWindow(Services services, FormHost& forms)
       mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
       mnuEdition(form.add<Menu>("mnuEdition", &form, "&Édition")),
       mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
+      mnuExif(form.add<MenuItem>("mnuExif", &mnuOptions, "Dater les photos par leur prise de vue")),
       mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
       mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
       mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
+    setDesignValues();
+    makeRows();
+    showWorkingFolder();
+    makeSubsystems();
+
+    Command3.onClick = [this] { close(); };
+    // The menu's items do what the buttons and keys of the first window do.
+    mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
+    mnuAideF1.onClick = [this] { showHelp(); };
+    mnuAPropos.onClick = [this] { APropos.click(); };
+    form.onClose = [this] { close(); };
+}
+
+MainWindow::~MainWindow() = default;
+
+// The values the controls have before any code runs.
+void MainWindow::setDesignValues() {
     form.setCaption("Form1");
     FraPro.setVisible(false);
     Comm3.setTooltip("Introduire une nouvelle extension");
@@ -127,20 +147,7 @@ MainWindow::MainWindow(Services services, FormHost& forms)
     Text1.setText("_Fichier");
     Text2.setText("1");
     Frame4.setBackColor(targetColour);
-
-    makeRows();
-    showWorkingFolder();
-    makeSubsystems();
-
-    Command3.onClick = [this] { close(); };
-    // The menu's items do what the buttons and keys of the first window do.
-    mnuQuitter.onClick = [this] { Command3.click(); };
-    mnuAideF1.onClick = [this] { showHelp(); };
-    mnuAPropos.onClick = [this] { APropos.click(); };
-    form.onClose = [this] { close(); };
 }
-
-MainWindow::~MainWindow() = default;
 
 // The controls that come in rows: the panes' picture buttons, the width and scheme options
 // and the thumbnail slots.

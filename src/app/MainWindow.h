@@ -128,6 +128,7 @@ public:
     MenuItem& mnuQuitter;
     Menu& mnuEdition;
     Menu& mnuOptions;
+    MenuItem& mnuExif;
     Menu& mnuAide;
     MenuItem& mnuAideF1;
     MenuItem& mnuAPropos;
@@ -153,7 +154,12 @@ public:
     std::int64_t Fixe = 0;
     std::int64_t Flag = 0;
 
+    // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
+    // capture dates. Saved at shut-down in a settings group of its own.
+    bool exifDates = false;
+
 private:
+    void setDesignValues();
     void makeRows();
     void showWorkingFolder();
     void makeSubsystems();

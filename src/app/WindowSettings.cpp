@@ -8,6 +8,8 @@ namespace quorvel {
 namespace {
 
 const char* const appSection = "Data";
+// Settings beyond the first window's six keys, kept apart from them.
+const char* const optionsSection = "Options";
 
 } // namespace
 
@@ -30,6 +32,8 @@ void MainWindow::restoreSettings() {
     const std::int64_t width = numericValue(setting("O2", "0"));
     if (width >= 0 && width < 3)
         Option2[static_cast<std::size_t>(width)]->select();
+    exifDates = store.read(app, optionsSection, "Exif").value_or("0") == "1";
+    mnuExif.setChecked(exifDates);
 }
 
 bool MainWindow::saveSettings() {
@@ -41,6 +45,7 @@ bool MainWindow::saveSettings() {
     store.write(app, appSection, "T2", Text2.text());
     store.write(app, appSection, "O1", Frame3.tag());
     store.write(app, appSection, "O2", Frame8.tag());
+    store.write(app, optionsSection, "Exif", exifDates ? "1" : "0");
     return store.commit();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CaptureDates.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
@@ -40,6 +41,8 @@ struct Services {
     Shell& shell;
     Clock& clock;
     ProgramInfo program;
+    // Null where no photo's capture date is ever wanted; time stamps then keep file dates.
+    CaptureDates* captureDates = nullptr;
 };
 
 } // namespace quorvel

@@ -46,7 +46,8 @@ RunSettings BatchRename::settings() const {
             w_.Pas,
             w_.composer().selectedDigits(),
             w_.Combo3.text(),
-            w_.File2.pattern()};
+            w_.File2.pattern(),
+            w_.exifDates ? w_.services().captureDates : nullptr};
 }
 
 std::vector<int> BatchRename::takenRows() const {

@@ -108,9 +108,14 @@ std::string NameComposer::timeStamp(std::time_t time) {
     if (!converted)
         return {};
     const std::tm& local = *converted;
+    return timeStamp(CaptureTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                 local.tm_hour, local.tm_min, local.tm_sec});
+}
+
+std::string NameComposer::timeStamp(const CaptureTime& time) {
     char text[96];
-    std::snprintf(text, sizeof text, "%04d_%02d_%02d_%02d%02d%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    std::snprintf(text, sizeof text, "%04d_%02d_%02d_%02d%02d%02d", time.year, time.month, time.day,
+                  time.hour, time.minute, time.second);
     return text;
 }
 

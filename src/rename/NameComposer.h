@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CaptureDates.h"
+
 #include <array>
 #include <cstdint>
 #include <ctime>
@@ -48,6 +50,8 @@ public:
     static std::string numberText(std::int64_t value, int digits);
     // "YYYY_MM_DD_HHNNSS" in local time.
     static std::string timeStamp(std::time_t time);
+    // The same text for a wall-clock time taken as it stands.
+    static std::string timeStamp(const CaptureTime& time);
     // The name a scheme gives; `run` selects the run's form of scheme 2 (a blank before
     // the parenthesis) over the sample's.
     static std::string composeName(int scheme, const std::string& generic,

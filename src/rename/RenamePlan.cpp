@@ -54,6 +54,20 @@ std::string numbersRefusal(const RunSettings& s, std::int64_t count,
     return {};
 }
 
+// The time stamp of schemes 3 and 4: the photo's capture date when the option asks for it
+// and the file has one, else its modification time. Empty when neither can be read, with
+// the error of the failed read in `error`.
+std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path, int& error) {
+    if (s.captureDates != nullptr) {
+        if (const std::optional<CaptureTime> taken = s.captureDates->captureTime(path))
+            return NameComposer::timeStamp(*taken);
+    }
+    const Result<std::int64_t> seconds = fs.modificationTime(path);
+    error = seconds.code();
+    return seconds ? NameComposer::timeStamp(static_cast<std::time_t>(seconds.value()))
+                   : std::string();
+}
+
 } // namespace
 
 std::string runRefusal(const RunSettings& s, std::int64_t count) {
@@ -140,10 +154,8 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
 
     std::string stamp;
     if (usesStamp(s.scheme)) {
-        const Result<std::int64_t> seconds = fs_.modificationTime(item.change.source);
-        const int error = seconds.code();
-        if (seconds)
-            stamp = NameComposer::timeStamp(static_cast<std::time_t>(seconds.value()));
+        int error = 0;
+        stamp = timeStampOf(fs_, s, item.change.source, error);
         if (stamp.empty()) {
             item.predicted = {Outcome::Refused, error,
                               "date de modification illisible" +

@@ -10,6 +10,7 @@
 
 namespace quorvel {
 
+class CaptureDates;
 class FileSystem;
 
 // What the run takes from the rename panel. It is read again after every wait, since the
@@ -23,6 +24,8 @@ struct RunSettings {
     int digits = 0;
     std::string type;          // the target type, Combo3
     std::string targetPattern; // the target list's filter
+    // Where the photos' capture dates come from while the option asks for them, else null.
+    CaptureDates* captureDates = nullptr;
 };
 
 // Why the run refuses the whole batch of `count` files before touching any, empty when

@@ -109,17 +109,40 @@ TEST_F(StartupTest, ShutDownWritesTheSixKeysInOrder) {
     w.Command3.click();
     EXPECT_TRUE(w.closed());
     const auto pairs = settings.writtenPairs();
-    ASSERT_EQ(pairs.size(), 6u);
+    ASSERT_EQ(pairs.size(), 7u);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(settings.writes()[i].section, "Data");
     EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"Dir", photos}));
     EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"drv", "/"}));
     EXPECT_EQ(pairs[2], (std::pair<std::string, std::string>{"T1", "Noël"}));
     EXPECT_EQ(pairs[3], (std::pair<std::string, std::string>{"T2", " 40000"}));
     EXPECT_EQ(pairs[4], (std::pair<std::string, std::string>{"O1", "3"}));
     EXPECT_EQ(pairs[5], (std::pair<std::string, std::string>{"O2", "0"}));
+    EXPECT_EQ(settings.writes()[6],
+              (MemorySettingsStore::Write{"quorvel", "Options", "Exif", "0"}));
     EXPECT_TRUE(toolkit.openForms().empty());
     // The close box after "Quitter" saves nothing twice.
     w.form.onClose();
-    EXPECT_EQ(settings.writes().size(), 6u);
+    EXPECT_EQ(settings.writes().size(), 7u);
+}
+
+TEST_F(StartupTest, CaptureDatesOptionIsOffByDefaultAndSurvivesARestart) {
+    EXPECT_FALSE(start().exifDates);
+    EXPECT_TRUE(window->mnuExif.checkable());
+    EXPECT_FALSE(window->mnuExif.checked());
+    window->mnuExif.click();
+    EXPECT_TRUE(window->exifDates);
+    window->close();
+    EXPECT_EQ(settings.read("quorvel", "Options", "Exif"), "1");
+    EXPECT_EQ(settings.read("quorvel", "Data", "Exif"), std::nullopt);
+    EXPECT_TRUE(start().exifDates);
+    EXPECT_TRUE(window->mnuExif.checked());
+    window->mnuExif.click();
+    window->close();
+    EXPECT_FALSE(start().exifDates);
+    // Only "1" ticks it: a value edited by hand into anything else leaves it off.
+    settings.seed("quorvel", "Options", "Exif", "oui");
+    EXPECT_FALSE(start().exifDates);
 }
 
 TEST_F(StartupTest, FailedSaveIsToldAndTheWindowStillCloses) {

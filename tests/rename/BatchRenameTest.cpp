@@ -1,10 +1,12 @@
 #include "rename/BatchRename.h"
 
 #include "batch/Batch.h"
+#include "platform/ExifSamples.h"
 #include "support/Window.h"
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -611,6 +613,62 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
     w.Command1.click();
     EXPECT_EQ(recorder.outcomes.back(), Outcome::Collision);
     EXPECT_EQ(fs.calls(FsOp::Sync), 1);
+    expectEndOfRun();
+}
+
+// A JPEG whose EXIF holds the given dates, modified at `modified`.
+void photo(const TempFolder& temp, const std::string& name, std::time_t modified,
+           const std::optional<std::string>& original, const std::optional<std::string>& digitized,
+           std::size_t cut = 0) {
+    testing::ByteVector bytes =
+        testing::jpegWith(testing::tiffBlock({true, original, digitized, false, 42, "", 0}));
+    bytes.resize(bytes.size() - cut);
+    temp.file(name, modified, std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(BatchRenameTest, CaptureDatesNameThePhotosWhenTheOptionIsTicked) {
+    const std::string folder = temp.folder("f");
+    const std::time_t copied = localTime(2023, 5, 1, 8, 0, 0);
+    photo(temp, "f/a.jpg", copied, "2007:01:15 14:30:05", "2007:01:15 14:31:00");
+    photo(temp, "f/b.jpg", copied + 1, std::nullopt, "2006:12:24 23:59:59");
+    photo(temp, "f/c.jpg", copied + 2, std::nullopt, std::nullopt);
+    // Cut short inside its EXIF, and a file that is no photo at all: their file dates.
+    photo(temp, "f/d.jpg", copied + 3, "2001:01:01 00:00:00", std::nullopt, 120);
+    temp.file("f/e.jpg", localTime(2007, 1, 15, 14, 30, 5), "no photo");
+    MainWindow& w = start();
+    openSource(folder);
+    w.Option1[3]->click();
+    w.exifDates = true;
+    // The capture date and the file date of the same wall-clock time give the same name.
+    duringWaits({ok("2007_01_15_143005.jpg existe déjà !")});
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"4 fichiers ont été renommés sur les 5 présents."});
+    EXPECT_EQ(namesIn(folder), (Names{"2006_12_24_235959.jpg", "2007_01_15_143005.jpg",
+                                      "2023_05_01_080002.jpg", "2023_05_01_080003.jpg", "e.jpg"}));
+    expectEndOfRun();
+}
+
+TEST_F(BatchRenameTest, FileDatesStayWhileTheOptionIsUntickedOrTheDateUnreadable) {
+    const std::string folder = temp.folder("f");
+    const std::time_t copied = localTime(2023, 5, 1, 8, 0, 0);
+    photo(temp, "f/a.jpg", copied, "2007:01:15 14:30:05", std::nullopt);
+    photo(temp, "f/b.jpg", copied + 1, std::nullopt, std::nullopt);
+    MainWindow& w = start();
+    openSource(folder);
+    w.Option1[4]->click();
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
+    EXPECT_EQ(namesIn(folder), (Names{"01_2023_05_01_080000.jpg", "02_2023_05_01_080001.jpg"}));
+
+    // Ticked, a photo without a capture date whose file date fails keeps the run's line.
+    w.exifDates = true;
+    w.Text2.setText("5");
+    fs.failNth(FsOp::ModificationTime, 1, EIO);
+    w.Command1.click();
+    EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 2 présents.\r\n\r\n"
+                             "02_2023_05_01_080001.jpg : date de modification illisible "
+                             "(erreur de lecture ou d'écriture sur le disque)"});
+    EXPECT_EQ(namesIn(folder), (Names{"02_2023_05_01_080001.jpg", "05_2007_01_15_143005.jpg"}));
     expectEndOfRun();
 }
 

@@ -1,5 +1,8 @@
+#include "platform/ExifSamples.h"
 #include "support/Scenario.h"
 #include "support/Window.h"
+
+#include <fstream>
 
 namespace quorvel::test {
 namespace {
@@ -56,6 +59,27 @@ TEST(RenameScenarioTest, WorkedExampleThenEveryFileCollides) {
     EXPECT_EQ(out.lines, expected);
     EXPECT_EQ(namesIn(photos),
               (std::vector<std::string>{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg"}));
+}
+
+// The option read from the settings file at start-up, used by the run, and written back
+// in its own group beside the six keys of the first window.
+TEST(RenameScenarioTest, CaptureDateOptionFromTheSettingsFileNamesThePhotos) {
+    TempFolder temp;
+    const std::string photos = temp.folder("Photos");
+    const testing::ByteVector bytes =
+        testing::jpegWith(testing::tiffBlock({false, "2019:08:30 17:45:12", {}, false, 42, "", 0}));
+    temp.file("Photos/IMG_1.jpg", localTime(2024, 1, 2, 3, 4, 5),
+              std::string(bytes.begin(), bytes.end()));
+    const std::string config = temp.folder("config");
+    std::ofstream(config + "/quorvel.ini") << "[Options]\nExif=1\n";
+    const ScenarioOutput out = runScenario(
+        "config " + config + "\nprogram " + temp.folder("program") + "\ncwd " + temp.path() +
+        "\nstart\nopen Dir1 " + photos + "\nclick Option1(3)\nclick Command1\nclose\n");
+    ASSERT_EQ(out.status, 0) << (out.lines.empty() ? "" : out.lines.back());
+    EXPECT_EQ(namesIn(photos), std::vector<std::string>{"2019_08_30_174512.jpg"});
+    const std::string ini = readFile(config + "/quorvel.ini");
+    EXPECT_NE(ini.find("[Options]\nExif=1\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Data]\n"), std::string::npos) << ini;
 }
 
 } // namespace

@@ -99,9 +99,9 @@ WindowTest::WindowTest() {
 }
 
 MainWindow& WindowTest::start() {
+    const ProgramInfo program{programFolder, "quorvel", dataFolder};
     window = std::make_unique<MainWindow>(
-        Services{toolkit, fs, settings, pictures, shell, clock, {programFolder, "quorvel", dataFolder}},
-        toolkit);
+        Services{toolkit, fs, settings, pictures, shell, clock, program, &captureDates}, toolkit);
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

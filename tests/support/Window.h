@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/TestHooks.h"
 #include "platform/script/FaultyFileSystem.h"
@@ -131,6 +132,7 @@ protected:
     FakePictures pictures;
     RecordingShell shell;
     FixedClock clock;
+    ExifCaptureDates captureDates;
     std::string programFolder;
     std::string dataFolder; // empty: the help and pictures sit beside the program
     std::unique_ptr<MainWindow> window;

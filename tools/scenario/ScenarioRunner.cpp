@@ -191,10 +191,10 @@ void ScenarioRunner::execute(const std::string& line) {
         program.folder = programFolder_;
         // A script's program folder stands for the program with its files beside it.
         program.dataFolder.clear();
-        window_ =
-            std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
-                                                  platform_.pictures, *shell_, clock_, program},
-                                         toolkit_);
+        window_ = std::make_unique<MainWindow>(Services{toolkit_, platform_.fs, *settings_,
+                                                        platform_.pictures, *shell_, clock_,
+                                                        program, &captureDates_},
+                                               toolkit_);
         window_->startUp();
         toolkit_.showForm(window_->form);
     } else if (action == "close") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "platform/exif/ExifCaptureDates.h"
 #include "platform/script/ScriptedToolkit.h"
 
 #include <functional>
@@ -47,6 +48,7 @@ private:
     ScriptedToolkit toolkit_;
     std::unique_ptr<EventShell> shell_;
     SystemClock clock_;
+    ExifCaptureDates captureDates_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<MainWindow> window_;
     std::string configFolder_;

@@ -1,0 +1,189 @@
+// "Renommer !" with time stamps taken from the photos' capture dates, against the same run
+// taking the files' modification times, over the same number of JPEG files in the same
+// file system; and the reader alone, against a bare loop of the renames.
+
+#include "Timing.h"
+#include "app/MainWindow.h"
+#include "platform/ExifSamples.h"
+#include "platform/exif/ExifCaptureDates.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/script/MemorySettingsStore.h"
+#include "platform/script/RecordingShell.h"
+#include "platform/script/ScriptedToolkit.h"
+#include "rename/NameComposer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace quorvel;
+
+constexpr int count = 10000;
+constexpr std::time_t taken = 1168867805;    // capture dates, one second apart
+constexpr std::time_t modified = 1700000000; // file dates, one second apart
+
+class NoPictures : public Pictures {
+public:
+    std::optional<PictureSize> naturalSize(const std::string&) override { return std::nullopt; }
+    LoadedPicture load(const std::string&, const std::function<PictureSize(const PictureSize&)>&,
+                       std::stop_token) override {
+        return {};
+    }
+};
+
+class FixedClock : public Clock {
+public:
+    std::time_t now() override { return taken; }
+};
+
+void fail(const std::string& what) {
+    std::fprintf(stderr, "bench_capture_dates: %s: %s\n", what.c_str(), std::strerror(errno));
+    std::exit(1);
+}
+
+std::string fileName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "IMG_%06d.jpg", i);
+    return name;
+}
+
+std::string exifDate(std::time_t time) {
+    const std::tm* local = std::localtime(&time);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", local);
+    return text;
+}
+
+// A folder of JPEG files whose EXIF block is about the size of a phone's (the picture itself
+// is left out: neither side reads it), each with its own capture date and file date.
+void fill(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0755) != 0)
+        fail("mkdir " + folder);
+    testing::TiffSpec spec{true, exifDate(taken), exifDate(taken), false, 42, "", 2000};
+    std::vector<std::uint8_t> bytes = testing::jpegWith(testing::tiffBlock(spec));
+    const std::string first = exifDate(taken);
+    const auto date = std::search(bytes.begin(), bytes.end(), first.begin(), first.end());
+    for (int i = 0; i < count; ++i) {
+        const std::string text = exifDate(taken + i);
+        std::copy(text.begin(), text.end(), date);
+        const std::string path = folder + "/" + fileName(i);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            fail("create " + path);
+        const timespec times[2] = {{modified + i, 0}, {modified + i, 0}};
+        ::futimens(fd, times);
+        ::close(fd);
+    }
+}
+
+// Every measure works in a folder of its own, and nothing is deleted before the end: files
+// created soon after a large delete come slowly on ext4, which would weigh on one side only.
+std::string freshFolder(const std::string& root, const char* what) {
+    static int made = 0;
+    const std::string folder = root + "/" + what + "-" + std::to_string(++made);
+    fill(folder);
+    return folder;
+}
+
+// The renames of the run by capture date, with or without reading each capture date.
+double bareRenames(const std::string& folder, CaptureDates* dates) {
+    std::vector<std::string> from, to;
+    for (int i = 0; i < count; ++i) {
+        from.push_back(folder + "/" + fileName(i));
+        to.push_back(folder + "/" + NameComposer::timeStamp(taken + i) + ".jpg");
+    }
+    return bench::best(1, [&] {
+        for (int i = 0; i < count; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            if (dates != nullptr && !dates->captureTime(from[k]))
+                fail("no capture date in " + from[k]);
+            if (::renameat2(AT_FDCWD, from[k].c_str(), AT_FDCWD, to[k].c_str(), RENAME_NOREPLACE) !=
+                0)
+                fail("renameat2");
+        }
+    });
+}
+
+// The whole run through the window model, scheme 3; only the click is timed.
+double run(const std::string& folder, bool byCapture) {
+    ScriptedToolkit toolkit;
+    PosixFileSystem fs;
+    MemorySettingsStore settings;
+    NoPictures pictures;
+    RecordingShell shell;
+    FixedClock clock;
+    ExifCaptureDates dates;
+    settings.seed("quorvel", "Data", "Dir", folder);
+    settings.seed("quorvel", "Data", "drv", folder);
+    MainWindow window(
+        Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}, &dates},
+        toolkit);
+    window.startUp();
+    window.Option1[3]->click();
+    window.exifDates = byCapture;
+    const double time = bench::best(1, [&] { window.Command1.click(); });
+    const std::string expected = std::to_string(count) + " fichiers ont été renommés sur les " +
+                                 std::to_string(count) + " présents.";
+    if (toolkit.events().empty() || toolkit.events().back().text != expected)
+        throw std::runtime_error("the run did not rename every file");
+    const std::string sample =
+        folder + "/" + NameComposer::timeStamp(byCapture ? taken : modified) + ".jpg";
+    if (::access(sample.c_str(), F_OK) != 0)
+        throw std::runtime_error("the run did not take the expected dates");
+    return time;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    char pattern[] = "/tmp/quorvel-bench-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr)
+        fail("mkdtemp");
+    const std::string root = pattern;
+    double bare = 1e9, reading = 1e9, byFile = 1e9, byCapture = 1e9;
+    ExifCaptureDates dates;
+    try {
+        for (int round = 0; round < rounds; ++round) {
+            // Each measure right after writing its own folder, each in its turn first.
+            std::vector<std::function<void()>> measures = {
+                [&] { bare = std::min(bare, bareRenames(freshFolder(root, "bare"), nullptr)); },
+                [&] {
+                    reading = std::min(reading, bareRenames(freshFolder(root, "read"), &dates));
+                },
+                [&] { byFile = std::min(byFile, run(freshFolder(root, "file"), false)); },
+                [&] { byCapture = std::min(byCapture, run(freshFolder(root, "exif"), true)); }};
+            std::rotate(measures.begin(),
+                        measures.begin() + round % static_cast<int>(measures.size()),
+                        measures.end());
+            for (const auto& measure : measures)
+                measure();
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_capture_dates: %s\n", error.what());
+        return 1;
+    }
+    std::printf("reader, %d JPEG files: %.1f us a file; a bare rename loop that reads each "
+                "capture date %.3f s vs %.3f s without, ratio %.2f\n",
+                count, (reading - bare) * 1e6 / count, reading, bare, reading / bare);
+    std::printf("run by capture date, %d JPEG files: %.3f s vs %.3f s by file date, ratio %.2f "
+                "(goal <= 1.5)\n",
+                count, byCapture, byFile, byCapture / byFile);
+    ::nftw(
+        root.c_str(),
+        [](const char* entry, const struct stat*, int, FTW*) { return ::remove(entry); }, 64,
+        FTW_DEPTH | FTW_PHYS);
+    return 0;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/CaptureDates.h"
+#include "platform/exif/ByteSource.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace quorvel {
+
+// "YYYY:MM:DD HH:MM:SS" as EXIF writes it (a few writers use "-" in the date or "T"
+// before the time); nothing for the blank or zero dates of a camera whose clock was never
+// set, or for any field out of range.
+std::optional<CaptureTime> parseExifDateTime(std::span<const std::uint8_t> text);
+
+// The capture time in the TIFF structure of `length` bytes at `start` (an EXIF block, a
+// TIFF or TIFF-based raw file).
+std::optional<CaptureTime> tiffCaptureTime(ByteSource& source, std::uint64_t start,
+                                           std::uint64_t length);
+
+// The capture time of a whole file, whichever of the known containers it is.
+std::optional<CaptureTime> fileCaptureTime(ByteSource& source);
+
+} // namespace quorvel
