@@ -1,7 +1,11 @@
 #include "app/AboutBox.h"
 
-#include "app/MainWindow.h"
-#include "platform/Names.h"
+#include "app/Controls.h"
+#include "app/FormHost.h"
+#include "platform/Shell.h"
+#include "text/Paths.h"
+
+#include <utility>
 
 namespace quorvel {
 
@@ -18,8 +22,9 @@ Label& label(Form& form, const std::string& name, Geometry geometry, const std::
 
 } // namespace
 
-AboutBox::AboutBox(MainWindow& window) : w_(window) {
-    w_.APropos.onClick = [this] { show(); };
+AboutBox::AboutBox(CommandButton& opener, FormHost& forms, Shell& shell, ProgramInfo program)
+    : forms_(forms), shell_(shell), program_(std::move(program)) {
+    opener.onClick = [this] { show(); };
 }
 
 AboutBox::~AboutBox() = default;
@@ -30,7 +35,7 @@ void AboutBox::create() {
     Form& f = *form_;
     f.setCaption("A Propos de Quorvel");
     f.add<Image>("Picture1", &f, Geometry{0, 0, 3735, 2535})
-        .setPicture(joinPath(w_.services().program.filesFolder(), pictureFile));
+        .setPicture(joinPath(program_.filesFolder(), pictureFile));
     label(f, "Label1", {5400, 360, 2895, 615}, "Quorvel").setForeColor(red);
     label(f, "Label2", {5400, 1080, 2895, 375}, "version : " QUORVEL_VERSION);
     label(f, "Label3", {5400, 1920, 3015, 375}, "Auteur : Vesquin").setForeColor(blue);
@@ -52,20 +57,19 @@ void AboutBox::create() {
 void AboutBox::show() {
     if (!form_)
         create();
-    w_.forms().showForm(*form_);
+    forms_.showForm(*form_);
 }
 
 void AboutBox::close() {
     if (!form_)
         return;
-    w_.forms().destroyForm(*form_);
+    forms_.destroyForm(*form_);
     closed_ = std::move(form_);
 }
 
 // The shell's outcome is not looked at: without a mail program nothing happens.
 void AboutBox::contact() {
-    w_.services().shell.open("Open", std::string("mailto:") + contactAddress,
-                             w_.services().program.folder, form_->name());
+    shell_.open("Open", std::string("mailto:") + contactAddress, program_.folder, form_->name());
 }
 
 } // namespace quorvel

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "platform/Services.h"
+
 #include <memory>
 #include <string>
 
 namespace quorvel {
 
-class MainWindow;
+class CommandButton;
 class Form;
+class FormHost;
+class Shell;
 
 // The about box "About": one at a time, not modal. Its contact line opens a new e-mail.
 class AboutBox {
@@ -16,7 +20,7 @@ public:
     // The picture of the box, shipped beside the program.
     static constexpr const char* pictureFile = "quorvel-about.png";
 
-    explicit AboutBox(MainWindow& window);
+    AboutBox(CommandButton& opener, FormHost& forms, Shell& shell, ProgramInfo program);
     ~AboutBox();
     AboutBox(const AboutBox&) = delete;
     AboutBox& operator=(const AboutBox&) = delete;
@@ -33,7 +37,9 @@ private:
     void create();
     void contact();
 
-    MainWindow& w_;
+    FormHost& forms_;
+    Shell& shell_;
+    ProgramInfo program_;
     std::unique_ptr<Form> form_;
     // Closed from inside its own OK button's reaction: kept until the next opening.
     std::unique_ptr<Form> closed_;

@@ -1,7 +1,7 @@
 #include "app/Controls.h"
 
 #include "platform/FileSystem.h"
-#include "platform/Names.h"
+#include "text/Paths.h"
 
 #include <algorithm>
 #include <filesystem>

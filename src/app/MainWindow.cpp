@@ -5,18 +5,14 @@
 #include "files/FileDeletion.h"
 #include "files/FolderCommands.h"
 #include "panes/Panes.h"
-#include "platform/Names.h"
 #include "preview/Preview.h"
 #include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
+#include "text/Numbers.h"
+#include "text/Paths.h"
 #include "undo/UndoCommand.h"
 #include "viewer/PhotoViewer.h"
 #include "viewer/Thumbnails.h"
-
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <limits>
 
 namespace quorvel {
 
@@ -65,53 +61,6 @@ std::string optionName(const char* base, int index) {
 }
 
 } // namespace
-
-std::int64_t numericValue(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    // The number the text begins with: sign, digits, fraction, exponent.
-    std::size_t end = i;
-    if (end < text.size() && (text[end] == '+' || text[end] == '-'))
-        ++end;
-    const std::size_t digitsStart = end;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9')
-        ++end;
-    std::size_t mantissaDigits = end - digitsStart;
-    if (end < text.size() && text[end] == '.') {
-        std::size_t fraction = end + 1;
-        while (fraction < text.size() && text[fraction] >= '0' && text[fraction] <= '9')
-            ++fraction;
-        mantissaDigits += fraction - end - 1;
-        end = fraction;
-    }
-    if (mantissaDigits == 0)
-        return 0;
-    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
-        std::size_t exponent = end + 1;
-        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-'))
-            ++exponent;
-        const std::size_t exponentDigits = exponent;
-        while (exponent < text.size() && text[exponent] >= '0' && text[exponent] <= '9')
-            ++exponent;
-        if (exponent > exponentDigits)
-            end = exponent;
-    }
-    const std::string number = text.substr(i, end - i);
-    const double value = std::strtod(number.c_str(), nullptr);
-    // Far outside any range the window uses; held clamped so that it stays out of range.
-    constexpr double limit = 1e15;
-    if (!(value > -limit))
-        return -static_cast<std::int64_t>(limit);
-    if (!(value < limit))
-        return static_cast<std::int64_t>(limit);
-    return static_cast<std::int64_t>(std::nearbyint(value));
-}
-
-bool fitsInt16(std::int64_t value) {
-    return value >= std::numeric_limits<std::int16_t>::min() &&
-           value <= std::numeric_limits<std::int16_t>::max();
-}
 
 MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     : services_(services), forms_(forms), drives_(services.fs), form("Form1", 13380, 7065),
@@ -174,6 +123,25 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
       mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
       mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
       mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
+    setDesignValues();
+    makeRows();
+    showWorkingFolder();
+    makeSubsystems(journal);
+
+    Command3.onClick = [this] { close(); };
+    // The menu's items do what the buttons and keys of the first window do.
+    mnuQuitter.onClick = [this] { Command3.click(); };
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
+    mnuAideF1.onClick = [this] { showHelp(); };
+    mnuAPropos.onClick = [this] { APropos.click(); };
+    form.onClose = [this] { close(); };
+}
+
+MainWindow::~MainWindow() = default;
+
+// The values the controls have before any code runs.
+void MainWindow::setDesignValues() {
     form.setCaption("Form1");
     FraPro.setVisible(false);
     Comm3.setTooltip("Introduire une nouvelle extension");
@@ -183,7 +151,11 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     Text1.setText("_Fichier");
     Text2.setText("1");
     Frame4.setBackColor(targetColour);
+}
 
+// The controls that come in rows: the panes' picture buttons, the width and scheme options
+// and the thumbnail slots.
+void MainWindow::makeRows() {
     static const char* const sourceIcons[] = {
         "up",   "new-folder",     "rename-folder", "delete-file",   "delete-folder",
         "view", "copy-to-target", "cut-left",      "lengthen-left", "cut-right"};
@@ -232,7 +204,10 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
         NomTN[i] = &make<Label>(form, optionName("NomTN", i), &Frame4, {90, top - 240, 2235, 210});
         TN[i] = &make<Image>(form, optionName("TN", i), &Frame4, {330, top, 1740, 1305});
     }
-    // Before start-up the panes show the current drive and the working folder.
+}
+
+// Before start-up the panes show the current drive and the working folder.
+void MainWindow::showWorkingFolder() {
     const std::string cwd = services_.fs.workingFolder();
     if (const auto drive = drives_.driveOf(cwd)) {
         Drive1.setDrive(*drive);
@@ -243,17 +218,35 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
         File1.setPath(cwd);
         File2.setPath(cwd);
     }
+}
 
-    // Each subsystem wires its own reactions.
-    panes_ = std::make_unique<Panes>(*this);
-    composer_ = std::make_unique<NameComposer>(*this);
+// Each subsystem is given the controls it reads and writes and the services it calls, and
+// wires its own reactions; what one subsystem asks of another goes through here.
+void MainWindow::makeSubsystems(Journal* journal) {
+    Toolkit& toolkit = services_.toolkit;
+    FileSystem& fs = services_.fs;
+    composer_ = std::make_unique<NameComposer>(ComposerControls{Text1, Text2, Combo2, Combo3,
+                                                                Frame3, Frame8, Option1, Option2,
+                                                                File1, Nom, Numero, Pas},
+                                               services_.clock);
+    panes_ =
+        std::make_unique<Panes>(PaneControls{Drive1, Dir1, File1, Text3, *Comm1[1], Drive2, Dir2,
+                                             File2, Text4, *Comm2[1], Combo1, Combo3, Text1, Text6},
+                                PaneReactions{[this] { composer_->SelectNumberWidth(); },
+                                              [this] { composer_->UpdateNamePreview(); }});
     batch_ = std::make_unique<BatchRename>(*this);
     edits_ = std::make_unique<NameEdits>(*this);
-    folders_ = std::make_unique<FolderCommands>(*this);
-    deletion_ = std::make_unique<FileDeletion>(*this);
-    thumbnails_ = std::make_unique<Thumbnails>(*this);
-    viewer_ = std::make_unique<PhotoViewer>(*this);
-    about_ = std::make_unique<AboutBox>(*this);
+    folders_ = std::make_unique<FolderCommands>(
+        FolderControls{Dir1, *Comm1[2], *Comm1[3], *Comm1[5], Dir2, *Comm2[2], *Comm2[3], *Comm2[5],
+                       sChTmp, OldRep},
+        toolkit, fs, services_.clock);
+    deletion_ = std::make_unique<FileDeletion>(
+        DeletionControls{File1, *Comm1[4], File2, *Comm2[4], Text6}, *panes_, toolkit, fs);
+    viewer_ = std::make_unique<PhotoViewer>(forms_, toolkit, services_.pictures, fs);
+    thumbnails_ =
+        std::make_unique<Thumbnails>(StripControls{File1, *Comm1[6], File2, *Comm2[6], TN, NomTN},
+                                     *viewer_, toolkit, services_.pictures);
+    about_ = std::make_unique<AboutBox>(APropos, forms_, services_.shell, services_.program);
     mnuAnnuler.setEnabled(false);
     if (journal != nullptr) {
         undo_ = std::make_unique<UndoCommand>(*this, *journal);
@@ -262,18 +255,7 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
         folders_->setObserver(undo_.get());
     }
     preview_ = std::make_unique<Preview>(*this);
-
-    Command3.onClick = [this] { close(); };
-    // The menu's items do what the buttons and keys of the first window do.
-    mnuQuitter.onClick = [this] { Command3.click(); };
-    mnuExif.setCheckable(true);
-    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
-    mnuAideF1.onClick = [this] { showHelp(); };
-    mnuAPropos.onClick = [this] { APropos.click(); };
-    form.onClose = [this] { close(); };
 }
-
-MainWindow::~MainWindow() = default;
 
 void MainWindow::startUp() {
     const std::string programFolder = services_.program.folder;

@@ -166,6 +166,10 @@ public:
     bool exifDates = false;
 
 private:
+    void setDesignValues();
+    void makeRows();
+    void showWorkingFolder();
+    void makeSubsystems(Journal* journal);
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
     void restoreSettings();
@@ -185,11 +189,5 @@ private:
     std::string helpFile_;
     bool closed_ = false;
 };
-
-// The numeric value of a text: the number it begins with, leading blanks skipped, 0
-// when it begins with none, rounded to the nearest whole number with halves to even.
-std::int64_t numericValue(const std::string& text);
-// Whether a value fits the signed 16-bit numbers of the rename panel.
-bool fitsInt16(std::int64_t value);
 
 } // namespace quorvel

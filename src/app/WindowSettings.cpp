@@ -1,6 +1,7 @@
 // The main window's values that survive between runs, in the group "Data" of the settings
 // named after the program file.
 #include "app/MainWindow.h"
+#include "text/Numbers.h"
 
 namespace quorvel {
 

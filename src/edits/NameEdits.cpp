@@ -4,10 +4,11 @@
 #include "app/MainWindow.h"
 #include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
-#include "platform/Names.h"
 #include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
 #include "text/NameCheck.h"
+#include "text/Paths.h"
+#include "text/Utf8.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -56,24 +57,6 @@ NewName keepStem(const std::string& name, std::int64_t sourceLength, const std::
 std::string shorterThanType(const std::string& type) {
     return "Le texte tapé est plus court que l'extension « " + type +
            " » : les nouveaux noms ne peuvent pas être construits.";
-}
-
-// Characters that would split the text into path components or make it a pattern.
-const char* forbiddenInPrefix(std::string_view text) {
-    if (forbiddenTypedCharacter(text))
-        return "Le texte à rajouter ne peut pas contenir les caractères « / », « * », « ? » "
-               "ni de caractère nul.";
-    return nullptr;
-}
-
-const char* forbiddenInType(std::string_view text) {
-    for (const char c : text) {
-        if (c == '/')
-            return "Une extension ne peut pas contenir le caractère « / ».";
-        if (c == '\0')
-            return "Une extension ne peut pas contenir de caractère nul.";
-    }
-    return nullptr;
 }
 
 // Scans the list on its own, letter case included, and adds the entry when it lacks it.
@@ -208,7 +191,7 @@ void NameEdits::lengthenOnLeft() {
         return;
     }
     const std::string prefix = left(w_.sChTmp, typed - sample);
-    if (const char* problem = forbiddenInPrefix(prefix)) {
+    if (const char* problem = typedPrefixProblem(prefix)) {
         refuse(problem);
         return;
     }
@@ -330,7 +313,7 @@ void NameEdits::addType() {
         ui.message("L'extension n'est pas définie", Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
-    if (const char* problem = forbiddenInType(w_.sChTmp)) {
+    if (const char* problem = typedTypeProblem(w_.sChTmp)) {
         ui.message(problem, Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }

@@ -1,17 +1,21 @@
 #include "files/FileDeletion.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
 #include "panes/Panes.h"
-#include "platform/Names.h"
+#include "platform/FileSystem.h"
+#include "platform/Toolkit.h"
+#include "text/Paths.h"
 
 #include <vector>
 
 namespace quorvel {
 
-FileDeletion::FileDeletion(MainWindow& window) : w_(window) {
-    w_.Comm1[4]->onClick = [this] { deleteSelected(true); };
-    w_.Comm2[4]->onClick = [this] { deleteSelected(false); };
+FileDeletion::FileDeletion(const DeletionControls& controls, Panes& panes, Toolkit& toolkit,
+                           FileSystem& fs)
+    : ui_(controls), panes_(panes), toolkit_(toolkit), fs_(fs) {
+    ui_.sourceDelete.onClick = [this] { deleteSelected(true); };
+    ui_.targetDelete.onClick = [this] { deleteSelected(false); };
 }
 
 std::string FileDeletion::outcomeLine(int deleted, int selected) {
@@ -21,8 +25,8 @@ std::string FileDeletion::outcomeLine(int deleted, int selected) {
 }
 
 void FileDeletion::deleteSelected(bool source) {
-    FileList& files = source ? w_.File1 : w_.File2;
-    FileList& others = source ? w_.File2 : w_.File1;
+    FileList& files = source ? ui_.File1 : ui_.File2;
+    FileList& others = source ? ui_.File2 : ui_.File1;
     const std::string title = source ? " Effacer le fichiers?" : " Effacer le fichier?";
     const std::string folder = files.path();
 
@@ -36,28 +40,27 @@ void FileDeletion::deleteSelected(bool source) {
     std::vector<FileFailure> failures;
     for (const std::string& name : names) {
         for (int i = 0; i < 3; ++i)
-            w_.toolkit().beep();
-        const Reply reply = w_.toolkit().message("Effacer définitivement :\r\n" + name,
-                                                 Icon::Question, Buttons::YesNo, title);
+            toolkit_.beep();
+        const Reply reply = toolkit_.message("Effacer définitivement :\r\n" + name, Icon::Question,
+                                             Buttons::YesNo, title);
         if (reply != Reply::Yes)
             continue;
-        if (const int failed = w_.fs().removeFile(joinPath(folder, name)))
+        if (const int failed = fs_.removeFile(joinPath(folder, name)))
             failures.push_back({name, failed, ""});
         else
             ++deleted;
     }
 
-    Panes& panes = w_.panes();
     files.refresh();
-    w_.Text6.setText(outcomeLine(deleted, static_cast<int>(names.size())));
-    source ? panes.writeSourceStatus() : panes.writeTargetStatus();
+    ui_.Text6.setText(outcomeLine(deleted, static_cast<int>(names.size())));
+    source ? panes_.writeSourceStatus() : panes_.writeTargetStatus();
     others.refresh();
-    source ? panes.writeTargetStatus() : panes.writeSourceStatus();
+    source ? panes_.writeTargetStatus() : panes_.writeSourceStatus();
     if (!failures.empty()) {
         const std::string head = failures.size() == 1 ? "Ce fichier n'a pas pu être effacé :"
                                                       : std::to_string(failures.size()) +
                                                             " fichiers n'ont pas pu être effacés :";
-        w_.toolkit().message(withFailures(head, failures), Icon::Error, Buttons::Ok, "Effacer");
+        toolkit_.message(withFailures(head, failures), Icon::Error, Buttons::Ok, "Effacer");
     }
 }
 

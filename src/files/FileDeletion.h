@@ -4,12 +4,26 @@
 
 namespace quorvel {
 
-class MainWindow;
+class FileList;
+class FileSystem;
+class Panes;
+class PictureButton;
+class TextBox;
+class Toolkit;
+
+// The two file lists with their delete buttons, and the selection line the outcome goes to.
+struct DeletionControls {
+    FileList& File1;
+    PictureButton& sourceDelete;
+    FileList& File2;
+    PictureButton& targetDelete;
+    TextBox& Text6;
+};
 
 // Deletion of the selected files of a pane, one question per file.
 class FileDeletion {
 public:
-    explicit FileDeletion(MainWindow& window);
+    FileDeletion(const DeletionControls& controls, Panes& panes, Toolkit& toolkit, FileSystem& fs);
 
     // "Tous les fichiers sélectionnés sont effacés" or "   Fichiers effacés = 2 sur 5".
     static std::string outcomeLine(int deleted, int selected);
@@ -17,7 +31,10 @@ public:
 private:
     void deleteSelected(bool source);
 
-    MainWindow& w_;
+    DeletionControls ui_;
+    Panes& panes_;
+    Toolkit& toolkit_;
+    FileSystem& fs_;
 };
 
 } // namespace quorvel

@@ -1,10 +1,12 @@
 #include "files/FolderCommands.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
 #include "batch/BatchExecutor.h"
-#include "platform/Names.h"
+#include "platform/Clock.h"
+#include "platform/Toolkit.h"
 #include "text/NameCheck.h"
+#include "text/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,35 +43,37 @@ std::string leftOverText(const std::string& name, const TreeDeleteResult& result
 
 } // namespace
 
-FolderCommands::FolderCommands(MainWindow& window) : w_(window) {
-    w_.Comm1[2]->onClick = [this] { createFolder(true); };
-    w_.Comm2[2]->onClick = [this] { createFolder(false); };
-    w_.Comm1[3]->onClick = [this] { renameFolder(true); };
-    w_.Comm2[3]->onClick = [this] { renameFolder(false); };
-    w_.Comm1[5]->onClick = [this] { deleteFolder(true); };
-    w_.Comm2[5]->onClick = [this] { deleteFolder(false); };
+FolderCommands::FolderCommands(const FolderControls& controls, Toolkit& toolkit, FileSystem& fs,
+                               Clock& clock)
+    : ui_(controls), toolkit_(toolkit), fs_(fs), clock_(clock) {
+    ui_.sourceCreate.onClick = [this] { createFolder(true); };
+    ui_.targetCreate.onClick = [this] { createFolder(false); };
+    ui_.sourceRename.onClick = [this] { renameFolder(true); };
+    ui_.targetRename.onClick = [this] { renameFolder(false); };
+    ui_.sourceDelete.onClick = [this] { deleteFolder(true); };
+    ui_.targetDelete.onClick = [this] { deleteFolder(false); };
 }
 
 FolderList& FolderCommands::own(bool source) {
-    return source ? w_.Dir1 : w_.Dir2;
+    return source ? ui_.Dir1 : ui_.Dir2;
 }
 
 FolderList& FolderCommands::other(bool source) {
-    return source ? w_.Dir2 : w_.Dir1;
+    return source ? ui_.Dir2 : ui_.Dir1;
 }
 
 void FolderCommands::beepThrice() {
     for (int i = 0; i < 3; ++i)
-        w_.toolkit().beep();
+        toolkit_.beep();
 }
 
 void FolderCommands::error(const std::string& text, const std::string& title) {
-    w_.toolkit().message(text, Icon::Error, Buttons::Ok, title);
+    toolkit_.message(text, Icon::Error, Buttons::Ok, title);
 }
 
 bool FolderCommands::refuseVolumeRoot(const FolderList& folders, const std::string& refusal,
                                       const std::string& title) {
-    if (folders.path() != folders.driveRoot() && !w_.fs().isMountRoot(folders.path()))
+    if (folders.path() != folders.driveRoot() && !fs_.isMountRoot(folders.path()))
         return false;
     error(quoted(folders.path()) + " est la racine d'un volume : " + refusal, title);
     return true;
@@ -99,12 +103,12 @@ bool FolderCommands::open(FolderList& folders, const std::string& path, const st
 
 void FolderCommands::createFolder(bool source) {
     FolderList& folders = own(source);
-    w_.sChTmp = w_.toolkit().input("Nom du nouveau répertoire:", "Création", "");
-    if (!acceptName(w_.sChTmp, createTitle))
+    ui_.sChTmp = toolkit_.input("Nom du nouveau répertoire:", "Création", "");
+    if (!acceptName(ui_.sChTmp, createTitle))
         return;
-    const std::string path = joinPath(folders.path(), w_.sChTmp);
-    if (const int failed = w_.fs().createFolder(path)) {
-        error(failed == EEXIST ? "Un répertoire ou un fichier nommé " + quoted(w_.sChTmp) +
+    const std::string path = joinPath(folders.path(), ui_.sChTmp);
+    if (const int failed = fs_.createFolder(path)) {
+        error(failed == EEXIST ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +
                                      " existe déjà dans " + quoted(folders.path()) + "."
                                : "Le répertoire " + quoted(path) + " n'a pas pu être créé :\r\n" +
                                      frenchReason(failed),
@@ -115,7 +119,7 @@ void FolderCommands::createFolder(bool source) {
     // source list still has to show its new subfolder if it is on the same folder.
     open(folders, path, createTitle);
     if (!source)
-        w_.Dir1.refresh();
+        ui_.Dir1.refresh();
 }
 
 void FolderCommands::renameFolder(bool source) {
@@ -123,32 +127,32 @@ void FolderCommands::renameFolder(bool source) {
     if (refuseVolumeRoot(folders, "il ne peut pas être renommé.", renameTitle))
         return;
     const std::string oldPath = folders.path();
-    w_.OldRep = lastComponent(oldPath);
-    w_.sChTmp = w_.toolkit().input("Nouveau nom du répertoire:", "Renommer", w_.OldRep);
-    if (!acceptName(w_.sChTmp, renameTitle))
+    ui_.OldRep = lastComponent(oldPath);
+    ui_.sChTmp = toolkit_.input("Nouveau nom du répertoire:", "Renommer", ui_.OldRep);
+    if (!acceptName(ui_.sChTmp, renameTitle))
         return;
     beepThrice();
     const std::string connector = source ? " en " : "en";
-    const Reply reply = w_.toolkit().message(
-        "Renommer définitivement :\r\n" + w_.OldRep + "\r\n" + connector + "\r\n" + w_.sChTmp,
+    const Reply reply = toolkit_.message(
+        "Renommer définitivement :\r\n" + ui_.OldRep + "\r\n" + connector + "\r\n" + ui_.sChTmp,
         Icon::Question, Buttons::YesNo, " Renommer le répertoire?");
     if (reply != Reply::Yes)
         return;
     const std::string parent = parentFolder(oldPath);
-    const std::string newPath = joinPath(parent, w_.sChTmp);
+    const std::string newPath = joinPath(parent, ui_.sChTmp);
     // The no-replace rename: a plain rename would put this folder in place of an empty
     // folder of the new name. As a batch of its own, it can be undone.
-    BatchExecutor executor(w_.fs(), observer_, [](const std::string&) {});
-    executor.begin({BatchKind::FolderRename, parent, parent, w_.services().clock.now()}, 1);
+    BatchExecutor executor(fs_, observer_, [](const std::string&) {});
+    executor.begin({BatchKind::FolderRename, parent, parent, clock_.now()}, 1);
     const ItemOutcome outcome = executor.perform(WorkItem{oldPath, newPath, ChangeKind::Rename});
     executor.finish();
     if (const int failed = outcome.outcome == Outcome::Collision ? EEXIST : outcome.error) {
         error(failed == EEXIST
-                  ? "Un répertoire ou un fichier nommé " + quoted(w_.sChTmp) +
+                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +
                         " existe déjà dans " + quoted(parent) + " : le répertoire " +
-                        quoted(w_.OldRep) + " garde son nom."
-                  : "Le répertoire " + quoted(w_.OldRep) + " n'a pas pu être renommé en " +
-                        quoted(w_.sChTmp) + " :\r\n" + frenchReason(failed),
+                        quoted(ui_.OldRep) + " garde son nom."
+                  : "Le répertoire " + quoted(ui_.OldRep) + " n'a pas pu être renommé en " +
+                        quoted(ui_.sChTmp) + " :\r\n" + frenchReason(failed),
               renameTitle);
         return;
     }
@@ -164,28 +168,27 @@ void FolderCommands::deleteFolder(bool source) {
     const std::string path = folders.path();
     const std::string name = lastComponent(path);
     beepThrice();
-    const Reply reply =
-        w_.toolkit().message("Effacer définitivement le répertoire :\r\n" + name, Icon::Question,
-                             Buttons::YesNo, " Effacer le répertoire?");
+    const Reply reply = toolkit_.message("Effacer définitivement le répertoire :\r\n" + name,
+                                         Icon::Question, Buttons::YesNo, " Effacer le répertoire?");
     if (reply != Reply::Yes)
         return;
-    w_.OldRep = parentFolder(path);
+    ui_.OldRep = parentFolder(path);
     const TreeDeleteResult result = DeleteFolderTree(path);
     folders.refresh();
-    const bool moved = open(folders, w_.OldRep, deleteTitle);
+    const bool moved = open(folders, ui_.OldRep, deleteTitle);
     if (!source) {
-        w_.Dir1.refresh();
+        ui_.Dir1.refresh();
         if (moved)
-            open(w_.Dir1, folders.path(), deleteTitle);
+            open(ui_.Dir1, folders.path(), deleteTitle);
     }
     if (result.left > 0)
         error(leftOverText(name, result), deleteTitle);
 }
 
 TreeDeleteResult FolderCommands::DeleteFolderTree(const std::string& path) {
-    w_.toolkit().setBusy(true);
-    TreeDeleteResult result = w_.fs().deleteTree(path);
-    w_.toolkit().setBusy(false);
+    toolkit_.setBusy(true);
+    TreeDeleteResult result = fs_.deleteTree(path);
+    toolkit_.setBusy(false);
     return result;
 }
 

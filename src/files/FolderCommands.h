@@ -6,14 +6,31 @@
 
 namespace quorvel {
 
-class MainWindow;
 class FolderList;
 class BatchObserver;
+class Clock;
+class PictureButton;
+class Toolkit;
+
+// The two folder lists with their buttons, and the window variables that hold the typed
+// name and the folder's old name while a command runs.
+struct FolderControls {
+    FolderList& Dir1;
+    PictureButton& sourceCreate;
+    PictureButton& sourceRename;
+    PictureButton& sourceDelete;
+    FolderList& Dir2;
+    PictureButton& targetCreate;
+    PictureButton& targetRename;
+    PictureButton& targetDelete;
+    std::string& sChTmp;
+    std::string& OldRep;
+};
 
 // Create, rename and delete the folder a pane is open on.
 class FolderCommands {
 public:
-    explicit FolderCommands(MainWindow& window);
+    FolderCommands(const FolderControls& controls, Toolkit& toolkit, FileSystem& fs, Clock& clock);
 
     // Removes the folder with everything inside under the busy pointer. A link inside is
     // removed as a link and the walk stays on the folder's own volume; whatever could not
@@ -41,7 +58,10 @@ private:
     void beepThrice();
     void error(const std::string& text, const std::string& title);
 
-    MainWindow& w_;
+    FolderControls ui_;
+    Toolkit& toolkit_;
+    FileSystem& fs_;
+    Clock& clock_;
     BatchObserver* observer_ = nullptr;
 };
 

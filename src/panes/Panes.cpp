@@ -1,22 +1,24 @@
 #include "panes/Panes.h"
 
-#include "app/MainWindow.h"
-#include "platform/Names.h"
-#include "rename/NameComposer.h"
+#include "app/Controls.h"
+#include "text/Utf8.h"
+
+#include <utility>
 
 namespace quorvel {
 
-Panes::Panes(MainWindow& window) : w_(window) {
-    w_.Drive1.onChange = [this] { drive1Change(); };
-    w_.Drive2.onChange = [this] { drive2Change(); };
-    w_.Dir1.onChange = [this] { dir1Change(); };
-    w_.Dir2.onChange = [this] { dir2Change(); };
-    w_.File1.onClick = [this] { file1Click(); };
-    w_.File2.onClick = [this] { file2Click(); };
-    w_.Comm1[1]->onClick = [this] { up(true); };
-    w_.Comm2[1]->onClick = [this] { up(false); };
-    w_.Combo1.onClick = [this] { combo1Click(); };
-    w_.Combo3.onClick = [this] { combo3Click(); };
+Panes::Panes(const PaneControls& controls, PaneReactions reactions)
+    : ui_(controls), reactions_(std::move(reactions)) {
+    ui_.Drive1.onChange = [this] { drive1Change(); };
+    ui_.Drive2.onChange = [this] { drive2Change(); };
+    ui_.Dir1.onChange = [this] { dir1Change(); };
+    ui_.Dir2.onChange = [this] { dir2Change(); };
+    ui_.File1.onClick = [this] { file1Click(); };
+    ui_.File2.onClick = [this] { file2Click(); };
+    ui_.sourceUp.onClick = [this] { up(true); };
+    ui_.targetUp.onClick = [this] { up(false); };
+    ui_.Combo1.onClick = [this] { combo1Click(); };
+    ui_.Combo3.onClick = [this] { combo3Click(); };
 }
 
 std::string Panes::fileCountLine(int count, const std::string& type) {
@@ -32,82 +34,88 @@ std::string Panes::proposedName(const std::string& fileName) {
     return length > 4 ? utf8Left(fileName, length - 4) : std::string();
 }
 
-void Panes::writeSourceStatus() { w_.Text3.setText(fileCountLine(w_.File1.count(), w_.Combo1.text())); }
+void Panes::writeSourceStatus() {
+    ui_.Text3.setText(fileCountLine(ui_.File1.count(), ui_.Combo1.text()));
+}
 
-void Panes::writeTargetStatus() { w_.Text4.setText(fileCountLine(w_.File2.count(), w_.Combo3.text())); }
+void Panes::writeTargetStatus() {
+    ui_.Text4.setText(fileCountLine(ui_.File2.count(), ui_.Combo3.text()));
+}
 
 void Panes::proposeGenericName() {
-    if (w_.File1.count() > 0)
-        w_.Text1.setText(proposedName(w_.File1.row(0)));
+    if (ui_.File1.count() > 0)
+        ui_.Text1.setText(proposedName(ui_.File1.row(0)));
 }
 
 // A drive without a medium fails its step; the next step still runs.
 void Panes::drive1Change() {
-    w_.Dir1.openDrive(w_.Drive1.drive());
-    w_.Drive2.setDrive(w_.Drive1.drive());
+    ui_.Dir1.openDrive(ui_.Drive1.drive());
+    ui_.Drive2.setDrive(ui_.Drive1.drive());
 }
 
-void Panes::drive2Change() { w_.Dir2.openDrive(w_.Drive2.drive()); }
+void Panes::drive2Change() {
+    ui_.Dir2.openDrive(ui_.Drive2.drive());
+}
 
 void Panes::dir1Change() {
-    w_.Text1.setText("");
-    w_.File1.setPath(w_.Dir1.path());
-    w_.Dir2.setPath(w_.Dir1.path());
+    ui_.Text1.setText("");
+    ui_.File1.setPath(ui_.Dir1.path());
+    ui_.Dir2.setPath(ui_.Dir1.path());
     writeSourceStatus();
-    w_.Text6.setText(selectionLine(w_.File1.count()));
-    w_.composer().SelectNumberWidth();
+    ui_.Text6.setText(selectionLine(ui_.File1.count()));
+    reactions_.sourceFolderOpened();
     proposeGenericName();
 }
 
 void Panes::dir2Change() {
-    w_.File2.setPath(w_.Dir2.path());
+    ui_.File2.setPath(ui_.Dir2.path());
     writeTargetStatus();
 }
 
 void Panes::file1Click() {
-    w_.File2.refresh();
-    const int selected = w_.File1.selectedCount();
-    w_.Text6.setText(selectionLine(selected > 0 ? selected : w_.File1.count()));
+    ui_.File2.refresh();
+    const int selected = ui_.File1.selectedCount();
+    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
 }
 
 void Panes::file2Click() {
-    w_.File1.refresh();
-    const int selected = w_.File2.selectedCount();
-    w_.Text6.setText(selectionLine(selected > 0 ? selected : w_.File1.count()));
+    ui_.File1.refresh();
+    const int selected = ui_.File2.selectedCount();
+    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
 }
 
 // Opens the entry just above the highlighted one; at a drive's root there is none and
 // nothing happens.
 void Panes::up(bool source) {
-    FolderList& folders = source ? w_.Dir1 : w_.Dir2;
+    FolderList& folders = source ? ui_.Dir1 : ui_.Dir2;
     if (const auto above = folders.entry(folders.highlighted() - 1))
         folders.setPath(*above);
 }
 
 void Panes::RefreshSourceList() {
-    w_.File1.setPattern("*." + w_.Combo1.text());
-    w_.Text1.setText("");
+    ui_.File1.setPattern("*." + ui_.Combo1.text());
+    ui_.Text1.setText("");
     proposeGenericName();
     writeSourceStatus();
-    w_.Text6.setText(selectionLine(w_.File1.count()));
+    ui_.Text6.setText(selectionLine(ui_.File1.count()));
 }
 
 void Panes::RefreshTargetList() {
-    w_.File2.setPattern("*." + w_.Combo3.text());
+    ui_.File2.setPattern("*." + ui_.Combo3.text());
     writeTargetStatus();
 }
 
 void Panes::combo1Click() {
     RefreshSourceList();
-    w_.Combo3.setText(w_.Combo1.text());
+    ui_.Combo3.setText(ui_.Combo1.text());
     RefreshTargetList();
-    w_.composer().UpdateNamePreview();
-    w_.Text6.setText(selectionLine(w_.File1.count()));
+    reactions_.typeChanged();
+    ui_.Text6.setText(selectionLine(ui_.File1.count()));
 }
 
 void Panes::combo3Click() {
     RefreshTargetList();
-    w_.composer().UpdateNamePreview();
+    reactions_.typeChanged();
 }
 
 } // namespace quorvel

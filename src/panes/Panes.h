@@ -1,17 +1,48 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace quorvel {
 
-class MainWindow;
+class ComboBox;
+class DriveList;
 class FileList;
+class FolderList;
+class PictureButton;
+class TextBox;
+
+// The controls of the two panes, and the boxes of the rename panel they keep in step.
+struct PaneControls {
+    DriveList& Drive1;
+    FolderList& Dir1;
+    FileList& File1;
+    TextBox& Text3;
+    PictureButton& sourceUp;
+    DriveList& Drive2;
+    FolderList& Dir2;
+    FileList& File2;
+    TextBox& Text4;
+    PictureButton& targetUp;
+    ComboBox& Combo1;
+    ComboBox& Combo3;
+    TextBox& Text1;
+    TextBox& Text6;
+};
+
+// What the rename panel does when the panes change under it.
+struct PaneReactions {
+    // The source folder changed: the number width follows its file count.
+    std::function<void()> sourceFolderOpened;
+    // A type filter changed: the sample names follow the target type.
+    std::function<void()> typeChanged;
+};
 
 // The two file panes: how drive, folder and file lists follow each other, the type
 // filters and the status lines.
 class Panes {
 public:
-    explicit Panes(MainWindow& window);
+    Panes(const PaneControls& controls, PaneReactions reactions);
 
     void RefreshSourceList();
     void RefreshTargetList();
@@ -40,7 +71,8 @@ private:
     void combo3Click();
     void proposeGenericName();
 
-    MainWindow& w_;
+    PaneControls ui_;
+    PaneReactions reactions_;
 };
 
 } // namespace quorvel

@@ -4,7 +4,6 @@
 #include "app/MainWindow.h"
 #include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
-#include "platform/Names.h"
 #include "rename/NameComposer.h"
 #include "rename/RenamePlan.h"
 

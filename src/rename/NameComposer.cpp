@@ -1,35 +1,38 @@
 #include "rename/NameComposer.h"
 
-#include "app/MainWindow.h"
+#include "app/Controls.h"
+#include "platform/Clock.h"
+#include "text/Numbers.h"
 
 #include <cstdio>
 #include <optional>
 
 namespace quorvel {
 
-NameComposer::NameComposer(MainWindow& window) : w_(window) {
-    w_.Text1.onChange = [this] {
-        w_.Nom = w_.Text1.text();
+NameComposer::NameComposer(const ComposerControls& controls, Clock& clock)
+    : ui_(controls), clock_(clock) {
+    ui_.Text1.onChange = [this] {
+        ui_.Nom = ui_.Text1.text();
         UpdateNamePreview();
     };
-    w_.Text2.onChange = [this] {
-        w_.Numero = numericValue(w_.Text2.text());
+    ui_.Text2.onChange = [this] {
+        ui_.Numero = numericValue(ui_.Text2.text());
         UpdateNamePreview();
     };
     // Typing into the increment box changes nothing until an entry is picked.
-    w_.Combo2.onClick = [this] {
-        w_.Pas = numericValue(w_.Combo2.text());
+    ui_.Combo2.onClick = [this] {
+        ui_.Pas = numericValue(ui_.Combo2.text());
         SelectNumberWidth();
     };
     for (int k = 0; k < 5; ++k) {
-        w_.Option1[static_cast<std::size_t>(k)]->onClick = [this, k] {
-            w_.Frame3.setTag(std::to_string(k));
+        ui_.Option1[static_cast<std::size_t>(k)]->onClick = [this, k] {
+            ui_.Frame3.setTag(std::to_string(k));
             UpdateNamePreview();
         };
     }
     for (int k = 0; k < 3; ++k) {
-        w_.Option2[static_cast<std::size_t>(k)]->onClick = [this, k] {
-            w_.Frame8.setTag(std::to_string(k));
+        ui_.Option2[static_cast<std::size_t>(k)]->onClick = [this, k] {
+            ui_.Frame8.setTag(std::to_string(k));
             UpdateNamePreview();
         };
     }
@@ -37,7 +40,7 @@ NameComposer::NameComposer(MainWindow& window) : w_(window) {
 
 int NameComposer::selectedDigits() const {
     for (int k = 0; k < 3; ++k) {
-        if (w_.Option2[static_cast<std::size_t>(k)]->value())
+        if (ui_.Option2[static_cast<std::size_t>(k)]->value())
             return k + 2;
     }
     return 0;
@@ -45,7 +48,7 @@ int NameComposer::selectedDigits() const {
 
 int NameComposer::selectedScheme() const {
     for (int k = 0; k < 5; ++k) {
-        if (w_.Option1[static_cast<std::size_t>(k)]->value())
+        if (ui_.Option1[static_cast<std::size_t>(k)]->value())
             return k;
     }
     return -1;
@@ -139,27 +142,27 @@ std::string NameComposer::composeName(int scheme, const std::string& generic,
 void NameComposer::UpdateNamePreview() {
     const int digits = selectedDigits();
     const std::string number =
-        digits == 0 ? std::string() : numberText(numericValue(w_.Text2.text()), digits);
-    const std::string generic = w_.Text1.text();
-    const std::string type = w_.Combo3.text();
+        digits == 0 ? std::string() : numberText(numericValue(ui_.Text2.text()), digits);
+    const std::string generic = ui_.Text1.text();
+    const std::string type = ui_.Combo3.text();
     for (int k = 0; k < 3; ++k) {
-        w_.Option1[static_cast<std::size_t>(k)]->setCaption(
+        ui_.Option1[static_cast<std::size_t>(k)]->setCaption(
             composeName(k, generic, number, {}, type, false));
     }
-    w_.Option1[3]->setCaption(
-        composeName(3, generic, number, timeStamp(w_.services().clock.now()), type, false));
-    w_.Option1[4]->setCaption(
-        composeName(4, generic, number, timeStamp(w_.services().clock.now()), type, false));
+    ui_.Option1[3]->setCaption(
+        composeName(3, generic, number, timeStamp(clock_.now()), type, false));
+    ui_.Option1[4]->setCaption(
+        composeName(4, generic, number, timeStamp(clock_.now()), type, false));
 }
 
 // The product is taken wide: any product of 999 or more gives four digits.
 void NameComposer::SelectNumberWidth() {
-    const double product = static_cast<double>(w_.File1.count()) * static_cast<double>(w_.Pas);
-    w_.Option2[2]->select();
+    const double product = static_cast<double>(ui_.File1.count()) * static_cast<double>(ui_.Pas);
+    ui_.Option2[2]->select();
     if (product < 999)
-        w_.Option2[1]->select();
+        ui_.Option2[1]->select();
     if (product < 99)
-        w_.Option2[0]->select();
+        ui_.Option2[0]->select();
 }
 
 } // namespace quorvel

@@ -2,18 +2,41 @@
 
 #include "platform/CaptureDates.h"
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <string>
 
 namespace quorvel {
 
-class MainWindow;
+class Clock;
+class ComboBox;
+class FileList;
+class Frame;
+class OptionButton;
+class TextBox;
+
+// What the composer reads and writes: the rename panel's controls, the source list it
+// sizes the numbers for, and the window variables that hold the typed values.
+struct ComposerControls {
+    TextBox& Text1;
+    TextBox& Text2;
+    ComboBox& Combo2;
+    ComboBox& Combo3;
+    Frame& Frame3;
+    Frame& Frame8;
+    std::array<OptionButton*, 5> Option1;
+    std::array<OptionButton*, 3> Option2;
+    FileList& File1;
+    std::string& Nom;
+    std::int64_t& Numero;
+    std::int64_t& Pas;
+};
 
 // The rename panel's choices and the five live sample names.
 class NameComposer {
 public:
-    explicit NameComposer(MainWindow& window);
+    NameComposer(const ComposerControls& controls, Clock& clock);
 
     void UpdateNamePreview();
     void SelectNumberWidth();
@@ -36,7 +59,8 @@ public:
                                    const std::string& type, bool run);
 
 private:
-    MainWindow& w_;
+    ComposerControls ui_;
+    Clock& clock_;
 };
 
 } // namespace quorvel

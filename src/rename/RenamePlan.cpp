@@ -2,9 +2,10 @@
 
 #include "app/Errors.h"
 #include "platform/FileSystem.h"
-#include "platform/Names.h"
 #include "rename/NameComposer.h"
 #include "text/NameCheck.h"
+#include "text/Paths.h"
+#include "text/Patterns.h"
 
 #include <utility>
 

@@ -37,6 +37,23 @@ const char* typedCharacterProblem(std::string_view text) {
     return nullptr;
 }
 
+const char* typedPrefixProblem(std::string_view text) {
+    if (forbiddenTypedCharacter(text))
+        return "Le texte à rajouter ne peut pas contenir les caractères « / », « * », « ? » "
+               "ni de caractère nul.";
+    return nullptr;
+}
+
+const char* typedTypeProblem(std::string_view text) {
+    for (const char c : text) {
+        if (c == '/')
+            return "Une extension ne peut pas contenir le caractère « / ».";
+        if (c == '\0')
+            return "Une extension ne peut pas contenir de caractère nul.";
+    }
+    return nullptr;
+}
+
 const char* typedNameProblem(std::string_view name) {
     if (const char* problem = nameProblem(name))
         return problem;

@@ -19,6 +19,13 @@ std::optional<char> forbiddenTypedCharacter(std::string_view text);
 // The refusal of a typed text that holds "*" or "?", nullptr when it holds neither.
 const char* typedCharacterProblem(std::string_view text);
 
+// A text typed to go in front of names: none of the characters above.
+const char* typedPrefixProblem(std::string_view text);
+
+// A type typed to go at the end of names, where "*" may stand for every type in a filter:
+// only what would split the name, "/" and NUL, is refused.
+const char* typedTypeProblem(std::string_view text);
+
 // A whole name typed by the user (a folder's): nameProblem, then the typed characters.
 const char* typedNameProblem(std::string_view name);
 

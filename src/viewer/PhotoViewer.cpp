@@ -1,7 +1,10 @@
 #include "viewer/PhotoViewer.h"
 
-#include "app/MainWindow.h"
-#include "platform/Names.h"
+#include "app/Controls.h"
+#include "app/FormHost.h"
+#include "platform/FileSystem.h"
+#include "platform/Toolkit.h"
+#include "text/Paths.h"
 
 namespace quorvel {
 
@@ -15,7 +18,8 @@ bool portrait(const PictureSize& size) {
 
 } // namespace
 
-PhotoViewer::PhotoViewer(MainWindow& window) : w_(window) {}
+PhotoViewer::PhotoViewer(FormHost& forms, Toolkit& toolkit, Pictures& pictures, FileSystem& fs)
+    : forms_(forms), toolkit_(toolkit), pictures_(pictures), fs_(fs) {}
 
 PhotoViewer::~PhotoViewer() {
     loading_.request_stop();
@@ -44,18 +48,18 @@ void PhotoViewer::ViewPhoto(const std::string& path) {
     // A closed viewer opens once there is a picture to show; an open one comes to the front
     // and keeps its picture until the new one is in.
     if (form_)
-        w_.forms().showForm(*form_);
+        forms_.showForm(*form_);
     else
         create();
     stopLoading();
     const std::uint64_t request = request_;
-    Pictures& pictures = w_.services().pictures;
+    Pictures& pictures = pictures_;
     auto result = std::make_shared<LoadedPicture>();
     const auto frameFor = [](const PictureSize& natural) {
         const Geometry frame = portrait(natural) ? portraitFrame() : landscapeFrame();
         return PictureSize{frame.width, frame.height};
     };
-    w_.toolkit().runInBackground(
+    toolkit_.runInBackground(
         [&pictures, path, frameFor, result, stop = loading_.get_token()] {
             *result = pictures.load(path, frameFor, stop);
         },
@@ -71,21 +75,21 @@ void PhotoViewer::show(const std::string& path, const LoadedPicture& loaded) {
         image_->setPicture("");
         image_->setGeometry(portrait(*loaded.natural) ? portraitFrame() : landscapeFrame());
         image_->setPicture(path, loaded.picture);
-        w_.forms().showForm(*form_);
+        forms_.showForm(*form_);
         return;
     }
     // No empty window is left behind: a viewer that was not showing a picture goes.
     if (image_->picture().empty())
         close();
     std::string why = "ce n'est pas une image que Quorvel sait lire.";
-    if (!w_.fs().exists(path))
+    if (!fs_.exists(path))
         why = "le fichier n'existe pas.";
     else if (loaded.fault == PictureFault::TooLarge)
         why = "l'image demanderait trop de mémoire.";
     else if (loaded.fault == PictureFault::TooSlow)
         why = "l'image est trop longue à lire.";
-    w_.toolkit().message("Impossible d'afficher " + lastComponent(path) + " : " + why, Icon::Error,
-                         Buttons::Ok, viewerTitle);
+    toolkit_.message("Impossible d'afficher " + lastComponent(path) + " : " + why, Icon::Error,
+                     Buttons::Ok, viewerTitle);
 }
 
 void PhotoViewer::stopLoading() {
@@ -98,7 +102,7 @@ void PhotoViewer::close() {
     if (!form_)
         return;
     stopLoading();
-    w_.forms().destroyForm(*form_);
+    forms_.destroyForm(*form_);
     image_ = nullptr;
     closed_ = std::move(form_);
 }

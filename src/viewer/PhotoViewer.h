@@ -9,8 +9,10 @@
 
 namespace quorvel {
 
-class MainWindow;
+class FileSystem;
 class Form;
+class FormHost;
+class Toolkit;
 class Image;
 struct Geometry;
 
@@ -18,7 +20,7 @@ struct Geometry;
 // by a click anywhere in it.
 class PhotoViewer {
 public:
-    explicit PhotoViewer(MainWindow& window);
+    PhotoViewer(FormHost& forms, Toolkit& toolkit, Pictures& pictures, FileSystem& fs);
     ~PhotoViewer();
     PhotoViewer(const PhotoViewer&) = delete;
     PhotoViewer& operator=(const PhotoViewer&) = delete;
@@ -44,7 +46,10 @@ private:
     void show(const std::string& path, const LoadedPicture& loaded);
     void stopLoading();
 
-    MainWindow& w_;
+    FormHost& forms_;
+    Toolkit& toolkit_;
+    Pictures& pictures_;
+    FileSystem& fs_;
     std::unique_ptr<Form> form_;
     Image* image_ = nullptr;
     // A closed form is kept until the next opening: it is closed from inside its own

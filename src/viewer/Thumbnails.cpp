@@ -1,7 +1,8 @@
 #include "viewer/Thumbnails.h"
 
-#include "app/MainWindow.h"
-#include "platform/Names.h"
+#include "app/Controls.h"
+#include "platform/Toolkit.h"
+#include "text/Paths.h"
 #include "viewer/PhotoViewer.h"
 
 namespace quorvel {
@@ -18,11 +19,13 @@ bool portrait(const PictureSize& size) {
 
 } // namespace
 
-Thumbnails::Thumbnails(MainWindow& window) : w_(window) {
-    w_.Comm1[6]->onClick = [this] { viewSelection("File1"); };
-    w_.Comm2[6]->onClick = [this] { viewSelection("File2"); };
+Thumbnails::Thumbnails(const StripControls& controls, PhotoViewer& viewer, Toolkit& toolkit,
+                       Pictures& pictures)
+    : ui_(controls), viewer_(viewer), toolkit_(toolkit), pictures_(pictures) {
+    ui_.sourceView.onClick = [this] { viewSelection("File1"); };
+    ui_.targetView.onClick = [this] { viewSelection("File2"); };
     for (int i = 0; i < slots; ++i)
-        w_.TN[static_cast<std::size_t>(i)]->onClick = [this, i] { thumbnailClick(i); };
+        ui_.TN[static_cast<std::size_t>(i)]->onClick = [this, i] { thumbnailClick(i); };
 }
 
 Thumbnails::~Thumbnails() {
@@ -39,13 +42,13 @@ Geometry Thumbnails::portraitFrame(int slot) {
 }
 
 FileList& Thumbnails::stripList() {
-    return stripIsTarget_ ? w_.File2 : w_.File1;
+    return stripIsTarget_ ? ui_.File2 : ui_.File1;
 }
 
 void Thumbnails::viewSelection(const std::string& listName) {
     for (int i = 0; i < slots; ++i) {
-        w_.NomTN[static_cast<std::size_t>(i)]->setVisible(false);
-        w_.TN[static_cast<std::size_t>(i)]->setVisible(false);
+        ui_.NomTN[static_cast<std::size_t>(i)]->setVisible(false);
+        ui_.TN[static_cast<std::size_t>(i)]->setVisible(false);
     }
     ShowSelection(listName);
 }
@@ -56,7 +59,7 @@ bool Thumbnails::current(const std::shared_ptr<Fill>& fill) const {
 }
 
 void Thumbnails::ShowSelection(const std::string& listName) {
-    w_.toolkit().setBusy(true);
+    toolkit_.setBusy(true);
     stripIsTarget_ = listName == "File2";
     if (fill_)
         fill_->stop.request_stop();
@@ -78,9 +81,9 @@ void Thumbnails::ShowSelection(const std::string& listName) {
     }
 
     for (int i = 0; i < slots; ++i) {
-        Image& image = *w_.TN[static_cast<std::size_t>(i)];
+        Image& image = *ui_.TN[static_cast<std::size_t>(i)];
         image.setPicture("");
-        w_.NomTN[static_cast<std::size_t>(i)]->setCaption("");
+        ui_.NomTN[static_cast<std::size_t>(i)]->setCaption("");
         image.setGeometry(landscapeFrame(i));
     }
     for (int i = 0; i < slots; ++i) {
@@ -95,14 +98,14 @@ void Thumbnails::ShowSelection(const std::string& listName) {
 }
 
 void Thumbnails::load(const std::shared_ptr<Fill>& fill, int slot) {
-    Pictures& pictures = w_.services().pictures;
+    Pictures& pictures = pictures_;
     const std::string path = joinPath(fill->folder, fill->names[static_cast<std::size_t>(slot)]);
     auto result = std::make_shared<LoadedPicture>();
     const auto frameFor = [slot](const PictureSize& natural) {
         const Geometry frame = portrait(natural) ? portraitFrame(slot) : landscapeFrame(slot);
         return PictureSize{frame.width, frame.height};
     };
-    w_.toolkit().runInBackground(
+    toolkit_.runInBackground(
         [&pictures, path, frameFor, result, stop = fill->stop.get_token()] {
             *result = pictures.load(path, frameFor, stop);
         },
@@ -124,17 +127,17 @@ void Thumbnails::showReady(const std::shared_ptr<Fill>& fill) {
     while (current(fill) && fill->shown < slots &&
            fill->loaded[static_cast<std::size_t>(fill->shown)]) {
         showSlot(*fill, fill->shown++);
-        w_.toolkit().processPendingEvents();
+        toolkit_.processPendingEvents();
     }
     fill->showing = false;
     if (fill == fill_ && fill->shown == slots)
-        w_.toolkit().setBusy(false);
+        toolkit_.setBusy(false);
 }
 
 void Thumbnails::showSlot(const Fill& fill, int slot) {
     const auto at = static_cast<std::size_t>(slot);
-    Image& image = *w_.TN[at];
-    Label& label = *w_.NomTN[at];
+    Image& image = *ui_.TN[at];
+    Label& label = *ui_.NomTN[at];
     image.setVisible(true);
     label.setVisible(true);
     const LoadedPicture& loaded = *fill.loaded[at];
@@ -152,15 +155,15 @@ void Thumbnails::stop() {
         return;
     fill_->stop.request_stop();
     if (fill_->shown < slots)
-        w_.toolkit().setBusy(false);
+        toolkit_.setBusy(false);
     fill_.reset();
 }
 
 void Thumbnails::thumbnailClick(int slot) {
-    const std::string& name = w_.NomTN[static_cast<std::size_t>(slot)]->caption();
+    const std::string& name = ui_.NomTN[static_cast<std::size_t>(slot)]->caption();
     if (name.empty())
         return;
-    w_.viewer().ViewPhoto(joinPath(stripList().path(), name));
+    viewer_.ViewPhoto(joinPath(stripList().path(), name));
 }
 
 } // namespace quorvel

@@ -10,9 +10,23 @@
 
 namespace quorvel {
 
-class MainWindow;
 class FileList;
+class Image;
+class Label;
+class PhotoViewer;
+class PictureButton;
+class Toolkit;
 struct Geometry;
+
+// The strip's slots with their names, and the two lists with their "view" buttons.
+struct StripControls {
+    FileList& File1;
+    PictureButton& sourceView;
+    FileList& File2;
+    PictureButton& targetView;
+    std::array<Image*, 4> TN;
+    std::array<Label*, 4> NomTN;
+};
 
 // The strip of four thumbnails: four consecutive rows of one pane's file list, from its
 // current row, each with its name above it.
@@ -20,7 +34,8 @@ class Thumbnails {
 public:
     static constexpr int slots = 4;
 
-    explicit Thumbnails(MainWindow& window);
+    Thumbnails(const StripControls& controls, PhotoViewer& viewer, Toolkit& toolkit,
+               Pictures& pictures);
     ~Thumbnails();
     Thumbnails(const Thumbnails&) = delete;
     Thumbnails& operator=(const Thumbnails&) = delete;
@@ -62,7 +77,10 @@ private:
     void showSlot(const Fill& fill, int slot);
     bool current(const std::shared_ptr<Fill>& fill) const;
 
-    MainWindow& w_;
+    StripControls ui_;
+    PhotoViewer& viewer_;
+    Toolkit& toolkit_;
+    Pictures& pictures_;
     bool stripIsTarget_ = false;
     // The fill under way or last done. A newer fill replaces it, which stops the older's
     // decoding and drops its late pictures.

@@ -1,6 +1,6 @@
-#include "support/Window.h"
-
 #include "rename/NameComposer.h"
+#include "support/Window.h"
+#include "text/Numbers.h"
 
 namespace quorvel::test {
 namespace {

@@ -1,6 +1,5 @@
 #include "files/FolderCommands.h"
 
-#include "platform/Names.h"
 #include "support/Window.h"
 #include "text/NameCheck.h"
 

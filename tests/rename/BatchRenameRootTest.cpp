@@ -1,5 +1,7 @@
-#include "platform/Names.h"
 #include "support/Window.h"
+#include "text/NaturalOrder.h"
+#include "text/Paths.h"
+#include "text/Patterns.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -27,6 +27,12 @@ TEST(NameCheckTest, KeepsWhatAnExistingNameCarriesButNotWhatIsTyped) {
     EXPECT_EQ(typedNameProblem("Vacances 2007"), nullptr);
     EXPECT_EQ(forbiddenTypedCharacter("a?b*"), '?');
     EXPECT_EQ(forbiddenTypedCharacter("jpg"), std::nullopt);
+    EXPECT_NE(typedPrefixProblem("x?"), nullptr);
+    EXPECT_NE(typedPrefixProblem("a/"), nullptr);
+    // A type may be the filter's "*", but never split a name.
+    EXPECT_EQ(typedTypeProblem("*"), nullptr);
+    EXPECT_NE(typedTypeProblem("j/pg"), nullptr);
+    EXPECT_NE(typedTypeProblem(std::string("j\0pg", 4)), nullptr);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-#include "platform/Names.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
 #include "platform/posix/SystemCalls.h"
+#include "text/Patterns.h"
 
 #include <cerrno>
 #include <ctime>

@@ -1,5 +1,5 @@
-#include "platform/Names.h"
 #include "platform/posix/PosixInternals.h"
+#include "text/NaturalOrder.h"
 
 #include <algorithm>
 #include <cstdint>

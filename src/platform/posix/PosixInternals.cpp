@@ -1,7 +1,5 @@
 #include "platform/posix/PosixInternals.h"
 
-#include "platform/Names.h"
-
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,8 @@
-#include "platform/Names.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
 #include "platform/posix/SystemCalls.h"
+#include "text/Paths.h"
+#include "text/Utf8.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,6 +1,6 @@
-#include "platform/Names.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
+#include "text/Paths.h"
 
 #include <cerrno>
 #include <dirent.h>

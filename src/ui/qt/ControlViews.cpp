@@ -1,8 +1,8 @@
 #include "ui/qt/ControlViews.h"
 
-#include "platform/Names.h"
 #include "platform/qt/Icons.h"
 #include "platform/qt/QtPictures.h"
+#include "text/Paths.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
