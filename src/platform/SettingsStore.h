@@ -12,8 +12,7 @@ public:
 
     // The stored text (possibly empty), or nothing when the key does not exist.
     virtual std::optional<std::string> read(const std::string& application,
-                                            const std::string& section,
-                                            const std::string& key) = 0;
+                                            const std::string& section, const std::string& key) = 0;
     virtual void write(const std::string& application, const std::string& section,
                        const std::string& key, const std::string& value) = 0;
     // Puts what was written on disk in one piece; false when that failed.

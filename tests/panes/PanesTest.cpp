@@ -1,7 +1,7 @@
-#include "support/Window.h"
-
 #include "panes/Panes.h"
+
 #include "rename/NameComposer.h"
+#include "support/Window.h"
 
 namespace quorvel::test {
 namespace {

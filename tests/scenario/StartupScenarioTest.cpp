@@ -21,9 +21,10 @@ TEST_F(StartupScenarioTest, FirstRunThenSavedValuesComeBack) {
     temp.file("Photos/IMG_0001.jpg");
     temp.file("Photos/IMG_0002.jpg");
     temp.file("Photos/b.gif");
-    const ScenarioOutput first = runScenario(header() + "start\n"
-                                                        "show Form1 Frame4 Text1 Numero Option1(0)\n"
-                                                        "open Dir1 " +
+    const ScenarioOutput first = runScenario(header() +
+                                             "start\n"
+                                             "show Form1 Frame4 Text1 Numero Option1(0)\n"
+                                             "open Dir1 " +
                                              photos +
                                              "\n"
                                              "show Text1 Text3 Text6 Dir2 Option1(2)\n"
@@ -51,15 +52,20 @@ TEST_F(StartupScenarioTest, FirstRunThenSavedValuesComeBack) {
     for (std::size_t i = 0; i + 1 < expected.size(); ++i)
         EXPECT_EQ(first.lines[i], expected[i]);
     EXPECT_EQ(first.lines[8].rfind(expected[8], 0), 0u) << first.lines[8];
-    EXPECT_EQ(first.lines[9],
-              R"j({"event":"state","name":"Option1(2)","caption":"IMG_0001(01).jpg","value":false})j");
-    EXPECT_EQ(first.lines[10],
-              R"j({"event":"state","name":"Combo3","text":"gif","entries":["jpg","gif","bmp","tif","mp3","*"]})j");
-    EXPECT_EQ(first.lines[11], R"j({"event":"state","name":"Text3","text":"    1 fichiers de type gif"})j");
-    EXPECT_EQ(first.lines[12], R"j({"event":"state","name":"Text4","text":"    1 fichiers de type gif"})j");
+    EXPECT_EQ(
+        first.lines[9],
+        R"j({"event":"state","name":"Option1(2)","caption":"IMG_0001(01).jpg","value":false})j");
+    EXPECT_EQ(
+        first.lines[10],
+        R"j({"event":"state","name":"Combo3","text":"gif","entries":["jpg","gif","bmp","tif","mp3","*"]})j");
+    EXPECT_EQ(first.lines[11],
+              R"j({"event":"state","name":"Text3","text":"    1 fichiers de type gif"})j");
+    EXPECT_EQ(first.lines[12],
+              R"j({"event":"state","name":"Text4","text":"    1 fichiers de type gif"})j");
     EXPECT_EQ(first.lines[13], R"j({"event":"state","name":"Text1","text":"b"})j");
-    EXPECT_EQ(first.lines[14], R"j({"event":"state","name":"File1","path":")j" + photos +
-                                   R"j(","pattern":"*.gif","rows":["b.gif"],"selected":[],"current":-1})j");
+    EXPECT_EQ(first.lines[14],
+              R"j({"event":"state","name":"File1","path":")j" + photos +
+                  R"j(","pattern":"*.gif","rows":["b.gif"],"selected":[],"current":-1})j");
     EXPECT_TRUE(exists(config + "/quorvel.ini"));
 
     const ScenarioOutput second =
@@ -81,8 +87,8 @@ TEST_F(StartupScenarioTest, FirstRunThenSavedValuesComeBack) {
 }
 
 TEST_F(StartupScenarioTest, StoredValuesAreReadAsText) {
-    std::ofstream(config + "/quorvel.ini") << "[Data]\nDir=" << photos
-                                           << "\ndrv=/\nT1=\nT2=abc\nO1=3\nO2=2\n";
+    std::ofstream(config + "/quorvel.ini")
+        << "[Data]\nDir=" << photos << "\ndrv=/\nT1=\nT2=abc\nO1=3\nO2=2\n";
     const ScenarioOutput out =
         runScenario(header() + "start\nshow Text1 Text2 Numero Option1(0) Option2(2)\n");
     ASSERT_EQ(out.status, 0);

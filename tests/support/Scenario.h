@@ -7,7 +7,7 @@ namespace quorvel::test {
 
 struct ScenarioOutput {
     int status = -1;
-    std::vector<std::string> lines;  // one JSON event a line
+    std::vector<std::string> lines; // one JSON event a line
     // The lines that contain `needle`.
     std::vector<std::string> matching(const std::string& needle) const;
 };

@@ -9,9 +9,9 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
