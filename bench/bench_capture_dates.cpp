@@ -2,6 +2,7 @@
 // taking the files' modification times, over the same number of JPEG files in the same
 // file system; and the reader alone, against a bare loop of the renames.
 
+#include "Doubles.h"
 #include "Timing.h"
 #include "app/MainWindow.h"
 #include "platform/ExifSamples.h"
@@ -29,24 +30,12 @@
 namespace {
 
 using namespace quorvel;
+using bench::FixedClock;
+using bench::NoPictures;
 
 constexpr int count = 10000;
 constexpr std::time_t taken = 1168867805;    // capture dates, one second apart
 constexpr std::time_t modified = 1700000000; // file dates, one second apart
-
-class NoPictures : public Pictures {
-public:
-    std::optional<PictureSize> naturalSize(const std::string&) override { return std::nullopt; }
-    LoadedPicture load(const std::string&, const std::function<PictureSize(const PictureSize&)>&,
-                       std::stop_token) override {
-        return {};
-    }
-};
-
-class FixedClock : public Clock {
-public:
-    std::time_t now() override { return taken; }
-};
 
 void fail(const std::string& what) {
     std::fprintf(stderr, "bench_capture_dates: %s: %s\n", what.c_str(), std::strerror(errno));
@@ -71,8 +60,8 @@ std::string exifDate(std::time_t time) {
 void fill(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0755) != 0)
         fail("mkdir " + folder);
-    testing::TiffSpec spec{true, exifDate(taken), exifDate(taken), false, 42, "", 2000};
-    std::vector<std::uint8_t> bytes = testing::jpegWith(testing::tiffBlock(spec));
+    testing::TiffLayout layout{true, exifDate(taken), exifDate(taken), false, 42, "", 2000};
+    std::vector<std::uint8_t> bytes = testing::jpegWith(testing::tiffBlock(layout));
     const std::string first = exifDate(taken);
     const auto date = std::search(bytes.begin(), bytes.end(), first.begin(), first.end());
     for (int i = 0; i < count; ++i) {
@@ -123,7 +112,7 @@ double run(const std::string& folder, bool byCapture) {
     MemorySettingsStore settings;
     NoPictures pictures;
     RecordingShell shell;
-    FixedClock clock;
+    FixedClock clock{taken};
     ExifCaptureDates dates;
     settings.seed("quorvel", "Data", "Dir", folder);
     settings.seed("quorvel", "Data", "drv", folder);

@@ -1,5 +1,6 @@
 // Opening a folder of many files in the source pane (the whole folder change: both file
 // lists, the folder lists, the status lines), against one bare directory pass.
+#include "Doubles.h"
 #include "Timing.h"
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -20,33 +21,12 @@
 
 namespace {
 
+using quorvel::bench::bareDirectoryPass;
+using quorvel::bench::NoPictures;
+
 using quorvel::bench::best;
 using quorvel::bench::Clock;
 using quorvel::bench::seconds;
-
-class NoPictures : public quorvel::Pictures {
-public:
-    std::optional<quorvel::PictureSize> naturalSize(const std::string&) override {
-        return std::nullopt;
-    }
-    quorvel::LoadedPicture
-    load(const std::string&,
-         const std::function<quorvel::PictureSize(const quorvel::PictureSize&)>&,
-         std::stop_token) override {
-        return {};
-    }
-};
-
-std::size_t bareDirectoryPass(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    std::size_t count = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            ++count;
-    }
-    ::closedir(dir);
-    return count;
-}
 
 } // namespace
 

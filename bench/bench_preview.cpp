@@ -1,5 +1,6 @@
 // Planning the preview of a folder of many files again after a change of the rename panel
 // (time-stamp scheme), against one bare directory pass of the same folder.
+#include "Doubles.h"
 #include "Timing.h"
 #include "app/Controls.h"
 #include "app/MainWindow.h"
@@ -20,31 +21,10 @@
 
 namespace {
 
+using quorvel::bench::bareDirectoryPass;
+using quorvel::bench::NoPictures;
+
 using quorvel::bench::best;
-
-class NoPictures : public quorvel::Pictures {
-public:
-    std::optional<quorvel::PictureSize> naturalSize(const std::string&) override {
-        return std::nullopt;
-    }
-    quorvel::LoadedPicture
-    load(const std::string&,
-         const std::function<quorvel::PictureSize(const quorvel::PictureSize&)>&,
-         std::stop_token) override {
-        return {};
-    }
-};
-
-std::size_t bareDirectoryPass(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    std::size_t count = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            ++count;
-    }
-    ::closedir(dir);
-    return count;
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The whole "Renommer !" run through the window model, against bare loops of the system
 // calls that the run cannot do without, on the same number of files in the same file system.
 
+#include "Doubles.h"
 #include "app/MainWindow.h"
 #include "journal/Journal.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -28,21 +29,9 @@
 namespace {
 
 using namespace quorvel;
+using bench::FixedClock;
+using bench::NoPictures;
 using Seconds = std::chrono::duration<double>;
-
-class NoPictures : public Pictures {
-public:
-    std::optional<PictureSize> naturalSize(const std::string&) override { return std::nullopt; }
-    LoadedPicture load(const std::string&, const std::function<PictureSize(const PictureSize&)>&,
-                       std::stop_token) override {
-        return {};
-    }
-};
-
-class FixedClock : public Clock {
-public:
-    std::time_t now() override { return 1168867805; }
-};
 
 const std::string content(200, 'p');
 
@@ -177,7 +166,7 @@ struct Program {
     MemorySettingsStore settings;
     NoPictures pictures;
     RecordingShell shell;
-    FixedClock clock;
+    FixedClock clock{1168867805};
     PosixJournalFiles journalFiles;
     std::unique_ptr<Journal> journal;
     std::unique_ptr<MainWindow> window;

@@ -44,17 +44,17 @@ bool plausible(const std::optional<CaptureTime>& t) {
 std::vector<ByteVector> samples() {
     std::vector<ByteVector> all;
     for (const bool little : {true, false}) {
-        testing::TiffSpec spec{little, "2021:07:14 09:30:05", "2022:02:03 23:59:58", false, 42, "",
-                               0};
-        const ByteVector tiff = testing::tiffBlock(spec);
+        testing::TiffLayout layout{
+            little, "2021:07:14 09:30:05", "2022:02:03 23:59:58", false, 42, "", 0};
+        const ByteVector tiff = testing::tiffBlock(layout);
         all.push_back(tiff);
         all.push_back(testing::jpegWith(tiff));
         all.push_back(testing::pngWith(tiff));
         all.push_back(testing::webpWith(tiff));
         all.push_back(testing::heifWith(tiff));
         all.push_back(testing::heifWith(tiff, true));
-        spec.datesInIfd0 = true;
-        all.push_back(testing::tiffBlock(spec));
+        layout.datesInIfd0 = true;
+        all.push_back(testing::tiffBlock(layout));
     }
     return all;
 }
@@ -102,8 +102,8 @@ TEST(CaptureDatesFuzz, DamagedCopiesGiveAPlausibleDateOrNothingWithinBounds) {
 
 TEST(CaptureDatesFuzz, LoopsAndEndlessChainsEndQuickly) {
     // The EXIF pointer of IFD0 pointing back at IFD0.
-    testing::TiffSpec spec{true, "2021:07:14 09:30:05", {}, false, 42, "", 0};
-    ByteVector loop = testing::tiffBlock(spec);
+    testing::TiffLayout layout{true, "2021:07:14 09:30:05", {}, false, 42, "", 0};
+    ByteVector loop = testing::tiffBlock(layout);
     for (std::size_t at = 10; at + 12 <= loop.size(); at += 12) {
         if (loop[at] == 0x69 && loop[at + 1] == 0x87) {
             loop[at + 8] = 8;
@@ -138,9 +138,9 @@ TEST(CaptureDatesFuzz, LoopsAndEndlessChainsEndQuickly) {
 }
 
 TEST(CaptureDatesFuzz, ARawIsReadNearItsHeaderNotWhole) {
-    testing::TiffSpec spec{true, "2021:07:14 09:30:05",        {}, false,
-                           42,   std::string("CR\x02\x00", 4), 0};
-    ByteVector raw = testing::tiffBlock(spec);
+    testing::TiffLayout layout{true, "2021:07:14 09:30:05",        {}, false,
+                               42,   std::string("CR\x02\x00", 4), 0};
+    ByteVector raw = testing::tiffBlock(layout);
     raw.resize(raw.size() + (32u << 20), 0x5A); // the image data after the tags
     CountingSource source(raw);
     EXPECT_EQ(fileCaptureTime(source), (CaptureTime{2021, 7, 14, 9, 30, 5}));

@@ -102,11 +102,11 @@ protected:
 };
 
 TEST_F(RawFiles, TiffBasedRawsOfEveryByteOrderAndHeader) {
-    using testing::TiffSpec;
+    using testing::TiffLayout;
     const std::string o = "2021:07:14 09:30:05", d = "2022:02:03 23:59:58";
     const struct {
         const char* name;
-        TiffSpec spec;
+        TiffLayout layout;
         std::optional<CaptureTime> expected;
     } raws[] = {
         {"a.cr2", {true, o, d, false, 42, std::string("CR\x02\x00", 4), 4000}, taken},
@@ -119,7 +119,7 @@ TEST_F(RawFiles, TiffBasedRawsOfEveryByteOrderAndHeader) {
         {"bad.tif", {true, o, d, false, 43, "", 0}, std::nullopt},
     };
     for (const auto& raw : raws)
-        EXPECT_EQ(dates.captureTime(save(raw.name, testing::tiffBlock(raw.spec))), raw.expected)
+        EXPECT_EQ(dates.captureTime(save(raw.name, testing::tiffBlock(raw.layout))), raw.expected)
             << raw.name;
 }
 

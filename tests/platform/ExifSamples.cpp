@@ -82,21 +82,21 @@ ByteVector box(const std::string& type, const ByteVector& payload) {
 
 } // namespace
 
-ByteVector tiffBlock(const TiffSpec& spec) {
-    Writer w{{}, spec.little};
-    w.text(spec.little ? "II" : "MM");
-    w.u16(spec.magic);
-    const std::size_t header = 8 + spec.marker.size();
-    w.u32(static_cast<std::uint32_t>(header + spec.padding));
-    w.text(spec.marker);
-    w.bytes.append(spec.padding, '\xAB');
+ByteVector tiffBlock(const TiffLayout& layout) {
+    Writer w{{}, layout.little};
+    w.text(layout.little ? "II" : "MM");
+    w.u16(layout.magic);
+    const std::size_t header = 8 + layout.marker.size();
+    w.u32(static_cast<std::uint32_t>(header + layout.padding));
+    w.text(layout.marker);
+    w.bytes.append(layout.padding, '\xAB');
     std::vector<Entry> dates;
-    if (spec.original)
-        dates.push_back(ascii(0x9003, *spec.original));
-    if (spec.digitized)
-        dates.push_back(ascii(0x9004, *spec.digitized));
+    if (layout.original)
+        dates.push_back(ascii(0x9003, *layout.original));
+    if (layout.digitized)
+        dates.push_back(ascii(0x9004, *layout.digitized));
     std::vector<Entry> first{ascii(0x010F, "Camera"), {0x0112, 3, 1, std::string("\1\0", 2)}};
-    if (spec.datesInIfd0) {
+    if (layout.datesInIfd0) {
         first.insert(first.end(), dates.begin(), dates.end());
         writeIfd(w, 0, first, 0);
         return w.out();

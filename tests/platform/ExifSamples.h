@@ -10,7 +10,7 @@ namespace quorvel::testing {
 using ByteVector = std::vector<std::uint8_t>;
 
 // What a synthetic TIFF structure holds. Dates are EXIF text ("2021:07:14 09:30:05").
-struct TiffSpec {
+struct TiffLayout {
     bool little = true;
     std::optional<std::string> original;
     std::optional<std::string> digitized;
@@ -20,7 +20,7 @@ struct TiffSpec {
     std::uint32_t padding = 0; // bytes of image data before IFD0
 };
 
-ByteVector tiffBlock(const TiffSpec& spec);
+ByteVector tiffBlock(const TiffLayout& layout);
 // The TIFF structure wrapped the way each container keeps EXIF.
 ByteVector jpegWith(const ByteVector& tiff);
 ByteVector pngWith(const ByteVector& tiff);
