@@ -166,8 +166,10 @@ void BatchRename::run() {
     bool renamedSinceRead = false;
     // Only an observer needs the changes foreseen; the run itself decides each as it comes.
     const bool foresee = observer_ != nullptr;
-    if (foresee)
+    if (foresee) {
+        planner.keepStamps();
         announceRest(planner, settings(), executor);
+    }
     PlannedItem item;
     while (!planner.atEnd()) {
         const ItemOutcome outcome = walkOne(planner, executor, item);
@@ -186,8 +188,10 @@ void BatchRename::run() {
             executor.finish();
             return finish();
         }
-        if (foresee)
+        if (foresee) {
+            planner.keepStamps();
             announceRest(planner, settings(), executor);
+        }
     }
     const BatchSummary summary = executor.finish();
     w_.File1.refresh();

@@ -142,6 +142,23 @@ bool RenamePlanner::number(const RunSettings& s, PlannedItem& item) const {
     return true;
 }
 
+void RenamePlanner::keepStamps() {
+    stamps_ = std::make_shared<std::vector<Stamp>>(taken_.size());
+}
+
+const RenamePlanner::Stamp& RenamePlanner::stampAt(const RunSettings& s, const std::string& path) {
+    thread_local Stamp fresh;
+    Stamp& stamp = stamps_ ? (*stamps_)[position_] : fresh;
+    const bool fromCapture = s.captureDates != nullptr;
+    if (!stamps_ || !stamp.read || stamp.fromCapture != fromCapture) {
+        stamp.error = 0;
+        stamp.text = timeStampOf(fs_, s, path, stamp.error);
+        stamp.read = true;
+        stamp.fromCapture = fromCapture;
+    }
+    return stamp;
+}
+
 void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
     item.row = static_cast<std::size_t>(taken_[position_]);
     item.hasNumber = false;
@@ -154,9 +171,10 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
 
     std::string stamp;
     if (usesStamp(s.scheme)) {
-        int error = 0;
-        stamp = timeStampOf(fs_, s, item.change.source, error);
+        const Stamp& read = stampAt(s, item.change.source);
+        stamp = read.text;
         if (stamp.empty()) {
+            const int error = read.error;
             item.predicted = {Outcome::Refused, error,
                               "date de modification illisible" +
                                   (error == 0 ? std::string() : " (" + frenchReason(error) + ")")};

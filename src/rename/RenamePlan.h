@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,9 +76,21 @@ public:
     // Walks to the end without the disk, each file ending as foreseen.
     void followToEnd(const RunSettings& settings,
                      const std::function<void(const PlannedItem& item)>& each);
+    // From now on, the time stamps read by this planner or any copy of it are kept for the
+    // others, so that a walk that first foresees the rest reads each file's date once. A
+    // wait starts afresh, as the user may change a file meanwhile.
+    void keepStamps();
 
 private:
+    struct Stamp {
+        bool read = false;
+        bool fromCapture = false;
+        int error = 0;
+        std::string text;
+    };
+
     bool number(const RunSettings& settings, PlannedItem& item) const;
+    const Stamp& stampAt(const RunSettings& settings, const std::string& path);
 
     FileSystem& fs_;
     const std::vector<std::string>* rows_;
@@ -90,6 +103,7 @@ private:
     std::string targetPrefix_;
     bool inPlace_ = false;
     NameSet targets_;
+    std::shared_ptr<std::vector<Stamp>> stamps_;
 };
 
 // The preview's question: what the run would do now, computed without touching the disk.
