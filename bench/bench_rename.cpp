@@ -152,8 +152,8 @@ double bareCopies(const std::string& from, const std::string& to, int count) {
 class BenchFileSystem : public PosixFileSystem {
 public:
     bool sync = true;
-    int syncFileSystem(const std::string& folder) override {
-        return sync ? PosixFileSystem::syncFileSystem(folder) : 0;
+    Result<void> syncFileSystem(const std::string& folder) override {
+        return sync ? PosixFileSystem::syncFileSystem(folder) : Result<void>();
     }
 };
 

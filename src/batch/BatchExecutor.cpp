@@ -70,9 +70,10 @@ void BatchExecutor::wrote(std::string_view target) {
 
 ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
     advance();
-    const int error = item.kind == ChangeKind::Rename
-                          ? fs_.renameNoReplace(item.source, item.target)
-                          : fs_.copyNoReplace(item.source, item.target);
+    const int error =
+        (item.kind == ChangeKind::Rename ? fs_.renameNoReplace(item.source, item.target)
+                                         : fs_.copyNoReplace(item.source, item.target))
+            .code();
     ItemOutcome outcome;
     if (error == EEXIST)
         outcome.outcome = Outcome::Collision;
@@ -112,9 +113,9 @@ void BatchExecutor::settled(const WorkItem& item, ItemOutcome outcome) {
 
 BatchSummary BatchExecutor::finish() {
     for (const std::string& folder : writtenFolders_) {
-        const int error = fs_.syncFileSystem(folder);
-        if (error != 0 && summary_.syncError == 0)
-            summary_.syncError = error;
+        const auto synced = fs_.syncFileSystem(folder);
+        if (!synced && summary_.syncError == 0)
+            summary_.syncError = synced.code();
     }
     writtenFolders_.clear();
     if (shown_)

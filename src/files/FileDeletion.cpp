@@ -45,8 +45,8 @@ void FileDeletion::deleteSelected(bool source) {
                                              Buttons::YesNo, title);
         if (reply != Reply::Yes)
             continue;
-        if (const int failed = fs_.removeFile(joinPath(folder, name)))
-            failures.push_back({name, failed, ""});
+        if (const auto removed = fs_.removeFile(joinPath(folder, name)); !removed)
+            failures.push_back({name, removed.code(), ""});
         else
             ++deleted;
     }

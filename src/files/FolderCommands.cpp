@@ -107,11 +107,12 @@ void FolderCommands::createFolder(bool source) {
     if (!acceptName(ui_.sChTmp, createTitle))
         return;
     const std::string path = joinPath(folders.path(), ui_.sChTmp);
-    if (const int failed = fs_.createFolder(path)) {
-        error(failed == EEXIST ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +
-                                     " existe déjà dans " + quoted(folders.path()) + "."
-                               : "Le répertoire " + quoted(path) + " n'a pas pu être créé :\r\n" +
-                                     frenchReason(failed),
+    if (const auto created = fs_.createFolder(path); !created) {
+        error(created.code() == EEXIST
+                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +
+                        " existe déjà dans " + quoted(folders.path()) + "."
+                  : "Le répertoire " + quoted(path) + " n'a pas pu être créé :\r\n" +
+                        frenchReason(created.code()),
               createTitle);
         return;
     }

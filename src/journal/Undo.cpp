@@ -107,7 +107,7 @@ namespace {
 bool undoOne(FileSystem& fs, JournalFiles& files, const Change& change, UndoFailure& failure) {
     failure = {lastName(change.target), 0, {}};
     if (change.kind == ChangeKind::Rename) {
-        failure.error = fs.renameNoReplace(change.target, change.source);
+        failure.error = fs.renameNoReplace(change.target, change.source).code();
         // Already back under its old name, by hand: nothing is left to take back.
         if (failure.error == ENOENT && !fs.exists(change.target) && fs.exists(change.source))
             return true;
@@ -127,7 +127,7 @@ bool undoOne(FileSystem& fs, JournalFiles& files, const Change& change, UndoFail
         failure.reason = "modifié depuis le lot, laissé en place";
         return false;
     }
-    failure.error = fs.removeFile(change.target);
+    failure.error = fs.removeFile(change.target).code();
     return failure.error == 0;
 }
 

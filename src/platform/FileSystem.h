@@ -39,8 +39,8 @@ struct Volume {
     std::string fsType;
 };
 
-// Every call returns its outcome as an errno value (0 on success) so that the logic
-// can decide whether to go on silently or to tell the user.
+// Listings carry an errno value; every change returns a Result that names the system call
+// which failed, so that the logic can decide whether to go on silently or to tell the user.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -62,22 +62,22 @@ public:
 
     // Never replaces an existing entry: EEXIST when `to` exists. Works for files and
     // folders; a change of letter case alone works on a case-insensitive file system.
-    virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual Result<void> renameNoReplace(const std::string& from, const std::string& to) = 0;
     // Copies the data, and the mode and modification time where the target keeps them;
     // never replaces (EEXIST) and never leaves a half-written file under `to`. Partial
     // copies that dead processes left in the target folder are swept on the way.
-    virtual int copyNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual Result<void> copyNoReplace(const std::string& from, const std::string& to) = 0;
     // Removes a file; a link is removed as a link. Refuses a folder (EISDIR).
-    virtual int removeFile(const std::string& path) = 0;
-    virtual int createFolder(const std::string& path) = 0;
-    virtual int removeFolder(const std::string& path) = 0; // an empty folder only
+    virtual Result<void> removeFile(const std::string& path) = 0;
+    virtual Result<void> createFolder(const std::string& path) = 0;
+    virtual Result<void> removeFolder(const std::string& path) = 0; // an empty folder only
     // Removes a folder with everything inside, hidden and read-only entries included,
     // without following a link or leaving its own mounted file system. A mount root is
     // refused whole (EBUSY, nothing removed).
     virtual TreeDeleteResult deleteTree(const std::string& path) = 0;
     // Writes to disk, once, everything pending on the file system that holds the folder,
     // so that what a batch reports as done survives a power cut.
-    virtual int syncFileSystem(const std::string& folder) = 0;
+    virtual Result<void> syncFileSystem(const std::string& folder) = 0;
 
     // "/" first, then the mount roots of real, user-visible file systems.
     virtual std::vector<Volume> volumes() = 0;

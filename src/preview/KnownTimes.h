@@ -25,17 +25,19 @@ public:
     bool isFolder(const std::string& path) override { return fs_.isFolder(path); }
     bool exists(const std::string& path) override { return fs_.exists(path); }
     bool isMountRoot(const std::string& path) override { return fs_.isMountRoot(path); }
-    int renameNoReplace(const std::string& from, const std::string& to) override {
+    Result<void> renameNoReplace(const std::string& from, const std::string& to) override {
         return fs_.renameNoReplace(from, to);
     }
-    int copyNoReplace(const std::string& from, const std::string& to) override {
+    Result<void> copyNoReplace(const std::string& from, const std::string& to) override {
         return fs_.copyNoReplace(from, to);
     }
-    int removeFile(const std::string& path) override { return fs_.removeFile(path); }
-    int createFolder(const std::string& path) override { return fs_.createFolder(path); }
-    int removeFolder(const std::string& path) override { return fs_.removeFolder(path); }
+    Result<void> removeFile(const std::string& path) override { return fs_.removeFile(path); }
+    Result<void> createFolder(const std::string& path) override { return fs_.createFolder(path); }
+    Result<void> removeFolder(const std::string& path) override { return fs_.removeFolder(path); }
     TreeDeleteResult deleteTree(const std::string& path) override { return fs_.deleteTree(path); }
-    int syncFileSystem(const std::string& folder) override { return fs_.syncFileSystem(folder); }
+    Result<void> syncFileSystem(const std::string& folder) override {
+        return fs_.syncFileSystem(folder);
+    }
     std::vector<Volume> volumes() override { return fs_.volumes(); }
     std::string workingFolder() override { return fs_.workingFolder(); }
 

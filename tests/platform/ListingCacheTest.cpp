@@ -29,7 +29,7 @@ TEST_F(ListingCacheTest, ListingsFollowTheDiskAfterEveryChange) {
     EXPECT_EQ(fs.listFolders(path("f")).names, (Names{"sub"}));
     write("f/c.JPG");
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"a.jpg", "b.jpg", "c.JPG"}));
-    ASSERT_EQ(fs.renameNoReplace(path("f/a.jpg"), path("f/z.jpg")), 0);
+    ASSERT_EQ(fs.renameNoReplace(path("f/a.jpg"), path("f/z.jpg")).code(), 0);
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"b.jpg", "c.JPG", "z.jpg"}));
     ::rmdir(path("f/sub").c_str());
     EXPECT_EQ(fs.listFolders(path("f")).names, Names{});
@@ -71,15 +71,15 @@ TEST_F(ListingCacheTest, OwnChangesAreSeenAtOnce) {
     folder("f");
     write("f/a.jpg");
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"a.jpg"}));
-    ASSERT_EQ(fs.renameNoReplace(path("f/a.jpg"), path("f/b.jpg")), 0);
+    ASSERT_EQ(fs.renameNoReplace(path("f/a.jpg"), path("f/b.jpg")).code(), 0);
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"b.jpg"}));
-    ASSERT_EQ(fs.copyNoReplace(path("f/b.jpg"), path("f/c.jpg")), 0);
+    ASSERT_EQ(fs.copyNoReplace(path("f/b.jpg"), path("f/c.jpg")).code(), 0);
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"b.jpg", "c.jpg"}));
-    ASSERT_EQ(fs.removeFile(path("f/b.jpg")), 0);
-    ASSERT_EQ(fs.createFolder(path("f/sub")), 0);
+    ASSERT_EQ(fs.removeFile(path("f/b.jpg")).code(), 0);
+    ASSERT_EQ(fs.createFolder(path("f/sub")).code(), 0);
     EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"c.jpg"}));
     EXPECT_EQ(fs.listFolders(path("f")).names, (Names{"sub"}));
-    ASSERT_EQ(fs.removeFolder(path("f/sub")), 0);
+    ASSERT_EQ(fs.removeFolder(path("f/sub")).code(), 0);
     EXPECT_EQ(fs.listFolders(path("f")).names, Names{});
 }
 

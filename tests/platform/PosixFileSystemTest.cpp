@@ -103,20 +103,20 @@ TEST_F(PosixFileSystemTest, EntryQuestionsFollowLinksOnlyWhereAsked) {
 TEST_F(PosixFileSystemTest, RenameNeverReplacesAFileOrAFolder) {
     write("a.jpg", "mine");
     write("b.jpg", "theirs");
-    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("b.jpg")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("b.jpg")).code(), EEXIST);
     EXPECT_EQ(read("a.jpg"), "mine");
     EXPECT_EQ(read("b.jpg"), "theirs");
 
     folder("full");
     write("full/inside");
     folder("empty");
-    EXPECT_EQ(fs.renameNoReplace(path("full"), path("empty")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("full"), path("empty")).code(), EEXIST);
     EXPECT_EQ(read("full/inside"), "x");
-    EXPECT_EQ(fs.renameNoReplace(path("full"), path("moved")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("full"), path("moved")).code(), 0);
     EXPECT_EQ(read("moved/inside"), "x");
-    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("c.jpg")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("c.jpg")).code(), 0);
     EXPECT_FALSE(fs.exists(path("a.jpg")));
-    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("d.jpg")), ENOENT);
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("d.jpg")).code(), ENOENT);
 }
 
 TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
@@ -126,7 +126,7 @@ TEST_F(PosixFileSystemTest, RenameOntoANameTakenMeanwhileIsACollision) {
         EXPECT_EQ(to, path("b.jpg"));
         return 0;
     });
-    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("b.jpg")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("a.jpg"), path("b.jpg")).code(), EEXIST);
     EXPECT_EQ(read("b.jpg"), "another program");
     EXPECT_EQ(read("a.jpg"), "mine");
 }
@@ -135,17 +135,17 @@ TEST_F(PosixFileSystemTest, WithoutTheNoReplaceFlagRenameStillNeverReplaces) {
     setStepHook(fs, [](Step, const std::string&, const std::string&) { return EINVAL; });
     write("a", "mine");
     write("b", "theirs");
-    EXPECT_EQ(fs.renameNoReplace(path("a"), path("b")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("a"), path("b")).code(), EEXIST);
     EXPECT_EQ(read("b"), "theirs");
-    EXPECT_EQ(fs.renameNoReplace(path("a"), path("c")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("a"), path("c")).code(), 0);
     EXPECT_EQ(read("c"), "mine");
     EXPECT_FALSE(fs.exists(path("a")));
     EXPECT_EQ(info("c").st_nlink, 1u);
 
     folder("f");
     folder("g");
-    EXPECT_EQ(fs.renameNoReplace(path("f"), path("g")), EEXIST);
-    EXPECT_EQ(fs.renameNoReplace(path("f"), path("h")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("f"), path("g")).code(), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("f"), path("h")).code(), 0);
     EXPECT_TRUE(fs.isFolder(path("h")));
 }
 
@@ -161,7 +161,7 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseGoesThroughATemporaryName) {
             ::unlink(path("DSC01.jpg").c_str());
         return 0;
     });
-    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")).code(), 0);
     EXPECT_EQ(read("DSC01.jpg"), "photo");
     EXPECT_FALSE(fs.exists(path("DSC01.JPG")));
     EXPECT_TRUE(hiddenNames().empty());
@@ -175,7 +175,7 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseRollsBackAndNeverReplaces) {
     // Two real hard links: the second step finds the other name and must not replace it.
     write("DSC01.JPG", "photo");
     ASSERT_EQ(::link(path("DSC01.JPG").c_str(), path("DSC01.jpg").c_str()), 0);
-    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")).code(), EEXIST);
     EXPECT_TRUE(fs.exists(path("DSC01.JPG")));
     EXPECT_TRUE(fs.exists(path("DSC01.jpg")));
     EXPECT_TRUE(hiddenNames().empty());
@@ -186,7 +186,7 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseRollsBackAndNeverReplaces) {
     int renames = 0;
     setStepHook(
         fs, [&](Step, const std::string&, const std::string&) { return ++renames == 3 ? EIO : 0; });
-    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")), EIO);
+    EXPECT_EQ(fs.renameNoReplace(path("DSC01.JPG"), path("DSC01.jpg")).code(), EIO);
     EXPECT_EQ(read("DSC01.JPG"), "photo");
     EXPECT_TRUE(hiddenNames().empty());
 
@@ -194,7 +194,7 @@ TEST_F(PosixFileSystemTest, ChangeOfCaseRollsBackAndNeverReplaces) {
     setStepHook(fs, nullptr);
     write("IMG.JPG", "one");
     write("IMG.jpg", "two");
-    EXPECT_EQ(fs.renameNoReplace(path("IMG.JPG"), path("IMG.jpg")), EEXIST);
+    EXPECT_EQ(fs.renameNoReplace(path("IMG.JPG"), path("IMG.jpg")).code(), EEXIST);
     EXPECT_EQ(read("IMG.jpg"), "two");
     EXPECT_EQ(read("IMG.JPG"), "one");
 }
@@ -210,7 +210,7 @@ TEST_F(PosixFileSystemTest, CopyCarriesDataModeAndTimes) {
     ASSERT_EQ(::utimensat(AT_FDCWD, path("source.jpg").c_str(), times, 0), 0);
     folder("target");
 
-    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("target/copy.jpg")), 0);
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("target/copy.jpg")).code(), 0);
     const struct stat copy = info("target/copy.jpg"); // before reading moves its access time
     EXPECT_EQ(read("target/copy.jpg"), data);
     EXPECT_EQ(copy.st_mode & 07777, 0640u);
@@ -225,13 +225,13 @@ TEST_F(PosixFileSystemTest, CopyWithoutUnnamedFilesGoesThroughAHiddenOne) {
     setStepHook(fs, [](Step step, const std::string&, const std::string&) {
         return step == Step::TempFile ? EOPNOTSUPP : 0;
     });
-    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")).code(), 0);
     EXPECT_EQ(read("copy.jpg"), "data");
     EXPECT_EQ(info("copy.jpg").st_mode & 07777, 0600u);
     EXPECT_TRUE(hiddenNames().empty());
 
     write("taken.jpg", "theirs");
-    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")), EEXIST);
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")).code(), EEXIST);
     EXPECT_EQ(read("taken.jpg"), "theirs");
 }
 
@@ -258,7 +258,7 @@ TEST_F(PosixFileSystemTest, ACopyClearsThePartialCopiesOfDeadProcessesOnly) {
         return step == Step::TempFile ? EOPNOTSUPP : 0;
     });
 
-    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), 0);
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")).code(), 0);
     ::close(locked);
     Names hidden = hiddenNames();
     std::sort(hidden.begin(), hidden.end());
@@ -275,25 +275,25 @@ TEST_F(PosixFileSystemTest, AFatCardThroughFuseTakesCopiesAndChangesOfCase) {
     folder("card");
     if (const std::string why = mountFat("card"); !why.empty())
         GTEST_SKIP() << why;
-    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/dsc01.jpg")), 0);
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/dsc01.jpg")).code(), 0);
     EXPECT_EQ(read("card/dsc01.jpg"), "photo");
     EXPECT_TRUE(hiddenNames("card").empty());
 
-    EXPECT_EQ(fs.renameNoReplace(path("card/dsc01.jpg"), path("card/DSC01.JPG")), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("card/dsc01.jpg"), path("card/DSC01.JPG")).code(), 0);
     EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, Names{"DSC01.JPG"});
     EXPECT_EQ(read("card/DSC01.JPG"), "photo");
     EXPECT_TRUE(hiddenNames("card").empty());
 
     // Another file under another spelling is still a collision.
-    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/other.jpg")), 0);
-    EXPECT_EQ(fs.renameNoReplace(path("card/DSC01.JPG"), path("card/OTHER.jpg")), EEXIST);
+    ASSERT_EQ(fs.copyNoReplace(path("source.jpg"), path("card/other.jpg")).code(), 0);
+    EXPECT_EQ(fs.renameNoReplace(path("card/DSC01.JPG"), path("card/OTHER.jpg")).code(), EEXIST);
     EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, (Names{"DSC01.JPG", "other.jpg"}));
 }
 
 TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
     write("source.jpg", "mine");
     write("taken.jpg", "theirs");
-    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")), EEXIST);
+    EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("taken.jpg")).code(), EEXIST);
     EXPECT_EQ(read("taken.jpg"), "theirs");
 
     for (const bool unnamed : {true, false}) {
@@ -306,7 +306,7 @@ TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
                 write("late.jpg", "another program");
             return 0;
         });
-        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("late.jpg")), EEXIST);
+        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("late.jpg")).code(), EEXIST);
         EXPECT_EQ(read("late.jpg"), "another program");
         EXPECT_TRUE(hiddenNames().empty());
     }
@@ -325,14 +325,19 @@ TEST_F(PosixFileSystemTest, FailedCopyLeavesNothingBehind) {
                 return EOPNOTSUPP;
             return step == failing ? ENOSPC : 0;
         });
-        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("copy.jpg")), ENOSPC);
+        const auto copied = fs.copyNoReplace(path("source.jpg"), path("copy.jpg"));
+        EXPECT_EQ(copied.code(), ENOSPC);
+        // The failure names the step that the hook stood in for.
+        EXPECT_STREQ(copied.error().call, failing == Step::CopyData     ? "copy_file_range"
+                                          : failing == Step::LinkTarget ? "linkat"
+                                                                        : "renameat2");
         EXPECT_FALSE(fs.exists(path("copy.jpg")));
         EXPECT_TRUE(hiddenNames().empty());
     }
     setStepHook(fs, nullptr);
-    EXPECT_EQ(fs.copyNoReplace(path("missing.jpg"), path("copy.jpg")), ENOENT);
+    EXPECT_EQ(fs.copyNoReplace(path("missing.jpg"), path("copy.jpg")).code(), ENOENT);
     folder("sub");
-    EXPECT_EQ(fs.copyNoReplace(path("sub"), path("copy.jpg")), EISDIR);
+    EXPECT_EQ(fs.copyNoReplace(path("sub"), path("copy.jpg")).code(), EISDIR);
     EXPECT_FALSE(fs.exists(path("copy.jpg")));
 }
 
@@ -345,7 +350,7 @@ TEST_F(PosixFileSystemTest, CopyIntoAnImmutableFolderFailsCleanly) {
         setStepHook(fs, [&](Step step, const std::string&, const std::string&) {
             return step == Step::TempFile && !unnamed ? EOPNOTSUPP : 0;
         });
-        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("locked/copy.jpg")), EPERM);
+        EXPECT_EQ(fs.copyNoReplace(path("source.jpg"), path("locked/copy.jpg")).code(), EPERM);
         EXPECT_FALSE(fs.exists(path("locked/copy.jpg")));
         EXPECT_TRUE(hiddenNames("locked").empty());
     }
@@ -356,10 +361,10 @@ TEST_F(PosixFileSystemTest, CopyIntoAnImmutableFolderFailsCleanly) {
 TEST_F(PosixFileSystemTest, RemoveFileTakesALinkAsALinkAndRefusesFolders) {
     write("target", "kept");
     link("target", "link");
-    EXPECT_EQ(fs.removeFile(path("link")), 0);
+    EXPECT_EQ(fs.removeFile(path("link")).code(), 0);
     EXPECT_EQ(read("target"), "kept");
     folder("sub");
-    EXPECT_EQ(fs.removeFile(path("sub")), EISDIR);
+    EXPECT_EQ(fs.removeFile(path("sub")).code(), EISDIR);
     EXPECT_TRUE(fs.isFolder(path("sub")));
 }
 

@@ -12,9 +12,11 @@ TEST_F(PosixSyncTest, SyncsTheFileSystemOfAFolderAndSaysWhyItCannot) {
     PosixFileSystem fs;
     folder("Tri");
     write("notes.txt");
-    EXPECT_EQ(fs.syncFileSystem(path("Tri")), 0);
-    EXPECT_EQ(fs.syncFileSystem(path("absent")), ENOENT);
-    EXPECT_EQ(fs.syncFileSystem(path("notes.txt")), ENOTDIR);
+    EXPECT_EQ(fs.syncFileSystem(path("Tri")).code(), 0);
+    EXPECT_EQ(fs.syncFileSystem(path("absent")).code(), ENOENT);
+    const auto notAFolder = fs.syncFileSystem(path("notes.txt"));
+    EXPECT_EQ(notAFolder.code(), ENOTDIR);
+    EXPECT_STREQ(notAFolder.error().call, "open");
 }
 
 } // namespace

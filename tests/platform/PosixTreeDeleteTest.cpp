@@ -160,7 +160,7 @@ TEST_F(TreeDeleteTest, ACardMountedThroughFuseIsRefusedWhole) {
     if (const std::string why = mountFat("card"); !why.empty())
         GTEST_SKIP() << why;
     write("keep.jpg");
-    ASSERT_EQ(fs.copyNoReplace(path("keep.jpg"), path("card/keep.jpg")), 0);
+    ASSERT_EQ(fs.copyNoReplace(path("keep.jpg"), path("card/keep.jpg")).code(), 0);
     EXPECT_TRUE(fs.isMountRoot(path("card")));
     EXPECT_EQ(fs.deleteTree(path("card")).error, EBUSY);
     EXPECT_TRUE(fs.exists(path("card/keep.jpg")));

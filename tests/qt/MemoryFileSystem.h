@@ -27,14 +27,18 @@ public:
     Result<std::int64_t> modificationTime(const std::string&) override {
         return SystemError{"stat", ENOSYS};
     }
-    int renameNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
-    int copyNoReplace(const std::string&, const std::string&) override { return ENOSYS; }
-    int removeFile(const std::string&) override { return ENOSYS; }
-    int createFolder(const std::string&) override { return ENOSYS; }
-    int removeFolder(const std::string&) override { return ENOSYS; }
+    Result<void> renameNoReplace(const std::string&, const std::string&) override {
+        return SystemError{"renameat2", ENOSYS};
+    }
+    Result<void> copyNoReplace(const std::string&, const std::string&) override {
+        return SystemError{"copy", ENOSYS};
+    }
+    Result<void> removeFile(const std::string&) override { return SystemError{"unlink", ENOSYS}; }
+    Result<void> createFolder(const std::string&) override { return SystemError{"mkdir", ENOSYS}; }
+    Result<void> removeFolder(const std::string&) override { return SystemError{"rmdir", ENOSYS}; }
     TreeDeleteResult deleteTree(const std::string&) override { return {ENOSYS, 0, 0, {}}; }
     std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
-    int syncFileSystem(const std::string&) override { return 0; }
+    Result<void> syncFileSystem(const std::string&) override { return {}; }
     std::string workingFolder() override { return "/"; }
 };
 

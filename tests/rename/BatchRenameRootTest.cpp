@@ -51,22 +51,22 @@ public:
             return SystemError{"stat", ENOENT};
         return static_cast<std::int64_t>(localTime(2007, 1, 15, 14, 30, 5));
     }
-    int renameNoReplace(const std::string& from, const std::string& to) override {
+    Result<void> renameNoReplace(const std::string& from, const std::string& to) override {
         renames.emplace_back(from, to);
         return move(from, to, false);
     }
-    int copyNoReplace(const std::string& from, const std::string& to) override {
+    Result<void> copyNoReplace(const std::string& from, const std::string& to) override {
         copies.emplace_back(from, to);
         return move(from, to, true);
     }
-    int removeFile(const std::string&) override { return EPERM; }
-    int createFolder(const std::string&) override { return EPERM; }
-    int removeFolder(const std::string&) override { return EPERM; }
+    Result<void> removeFile(const std::string&) override { return SystemError{"unlink", EPERM}; }
+    Result<void> createFolder(const std::string&) override { return SystemError{"mkdir", EPERM}; }
+    Result<void> removeFolder(const std::string&) override { return SystemError{"rmdir", EPERM}; }
     TreeDeleteResult deleteTree(const std::string&) override {
         return {EPERM, 0, 1, {{"/", EPERM}}};
     }
     std::vector<Volume> volumes() override { return {{"/", "ext4"}}; }
-    int syncFileSystem(const std::string&) override { return 0; }
+    Result<void> syncFileSystem(const std::string&) override { return {}; }
     std::string workingFolder() override { return "/"; }
 
 private:
@@ -75,17 +75,17 @@ private:
         return it != files.end() &&
                std::count(it->second.begin(), it->second.end(), lastComponent(path)) != 0;
     }
-    int move(const std::string& from, const std::string& to, bool keep) {
+    Result<void> move(const std::string& from, const std::string& to, bool keep) {
         if (!holds(from) || files.count(parentFolder(to)) == 0)
-            return ENOENT;
+            return SystemError{"rename", ENOENT};
         if (holds(to))
-            return EEXIST;
+            return SystemError{"rename", EEXIST};
         files[parentFolder(to)].push_back(lastComponent(to));
         if (!keep) {
             auto& names = files[parentFolder(from)];
             names.erase(std::find(names.begin(), names.end(), lastComponent(from)));
         }
-        return 0;
+        return {};
     }
 };
 

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
+#include "platform/posix/SystemCalls.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +20,7 @@ namespace quorvel {
 namespace {
 
 // Copies until the end of the source, through the kernel when it can.
-int copyData(int source, int target) {
+Result<void> copyData(int source, int target) {
     bool kernelCopy = true;
     std::vector<char> buffer;
     for (;;) {
@@ -29,35 +30,23 @@ int copyData(int source, int target) {
             if (copied > 0)
                 continue;
             if (copied == 0)
-                return 0;
+                return {};
             if (errno == EINTR)
                 continue;
             if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
                 errno != EBADF)
-                return errno;
+                return lastError("copy_file_range");
             // Offsets moved with what was copied: the plain loop goes on from there.
             kernelCopy = false;
             buffer.resize(std::size_t{1} << 20);
         }
-        const ssize_t got = ::read(source, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (got == 0)
-            return 0;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(target, buffer.data() + done, got - done);
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            if (put == 0)
-                return ENOSPC;
-            done += put;
-        }
+        const auto got = sys::read(source, buffer);
+        if (!got)
+            return got.error();
+        if (got.value() == 0)
+            return {};
+        if (auto written = sys::writeAll(target, buffer.data(), got.value()); !written)
+            return written;
     }
 }
 
@@ -105,94 +94,98 @@ void removeAbandonedCopies(const std::string& folder) {
     ::closedir(dir);
 }
 
-int fillTarget(const PosixHooks& hooks, int source, const struct stat& st, int target,
-               const std::string& from, const std::string& to) {
-    int error = runStep(hooks, PosixStep::CopyData, from, to);
-    if (error == 0)
-        error = copyData(source, target);
-    if (error != 0)
-        return error;
+Result<void> fillTarget(const PosixHooks& hooks, int source, const struct stat& st, int target,
+                        const std::string& from, const std::string& to) {
+    auto filled = runStep(hooks, PosixStep::CopyData, from, to);
+    if (filled)
+        filled = copyData(source, target);
+    if (!filled)
+        return filled;
     // Permission bits only: the copy belongs to whoever makes it, so set-id bits stay off.
     // The data is what counts: a card that keeps no modes (FAT through FUSE answers
     // ENOSYS) or no times still takes the copy.
     ::fchmod(target, st.st_mode & 0777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(target, times);
-    return 0;
+    return {};
 }
 
-int copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string>& sweptFolders, int source,
-                          const struct stat& st, const std::string& from, const std::string& to) {
+Result<void> copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string>& sweptFolders,
+                                   int source, const struct stat& st, const std::string& from,
+                                   const std::string& to) {
     // Without unnamed files, a copy cut short leaves a hidden one behind; the next copy
     // into that folder sweeps what dead processes left, once per folder.
     const std::string folder = folderOf(to);
     if (sweptFolders.insert(folder).second)
         removeAbandonedCopies(folder);
     std::string temporary;
-    Descriptor target;
-    for (int attempt = 0; attempt < 100 && target.get() < 0; ++attempt) {
+    Result<int> opened = SystemError{"open", EEXIST};
+    for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
         temporary = sibling(to, temporaryName("copy"));
-        target.reset(::open(temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
-        if (target.get() < 0 && errno != EEXIST)
-            return errno;
+        opened = sys::open(temporary, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (!opened && opened.code() != EEXIST)
+            return opened.error();
     }
-    if (target.get() < 0)
-        return EEXIST;
+    if (!opened)
+        return opened.error();
+    Descriptor target(opened.value());
     // Tells a sweep of another process that this one is being written.
     ::flock(target.get(), LOCK_EX | LOCK_NB);
-    int error = fillTarget(hooks, source, st, target.get(), from, to);
-    if (::close(target.release()) != 0 && error == 0)
-        error = errno;
-    if (error == 0)
-        error = renameStep(hooks, temporary, to);
-    if (error != 0)
-        ::unlink(temporary.c_str());
-    return error;
+    auto copied = fillTarget(hooks, source, st, target.get(), from, to);
+    if (auto closed = sys::close(target.release()); !closed && copied)
+        copied = closed;
+    if (copied)
+        copied = renameStep(hooks, temporary, to);
+    if (!copied)
+        (void)sys::unlink(temporary);
+    return copied;
 }
 
 } // namespace
 
-int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+Result<void> PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
     forgetSnapshots();
     Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.get() < 0)
-        return errno;
+        return lastError("open");
     // Looked at before the copy reads it, which may move its access time.
     struct stat st {};
     if (::fstat(source.get(), &st) != 0)
-        return errno;
+        return lastError("fstat");
     if (S_ISDIR(st.st_mode))
-        return EISDIR;
+        return SystemError{"open", EISDIR};
     if (!S_ISREG(st.st_mode))
-        return EINVAL;
-    int error = runStep(*hooks_, PosixStep::TempFile, from, to);
+        return SystemError{"open", EINVAL};
+    auto made = runStep(*hooks_, PosixStep::TempFile, from, to);
     Descriptor target;
-    if (error == 0) {
+    if (made) {
         target.reset(::open(folderOf(to).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-        error = target.get() < 0 ? errno : 0;
+        if (target.get() < 0)
+            made = lastError("open");
     }
-    if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL)
+    if (made.code() == EOPNOTSUPP || made.code() == EISDIR || made.code() == EINVAL)
         return copyThroughHiddenFile(*hooks_, sweptFolders_, source.get(), st, from, to);
-    if (error != 0)
-        return error;
+    if (!made)
+        return made;
     // Until it is linked, the file has no name: closing it on failure is all the cleanup.
-    error = fillTarget(*hooks_, source.get(), st, target.get(), from, to);
-    if (error == 0)
-        error = runStep(*hooks_, PosixStep::LinkTarget, from, to);
-    if (error != 0)
-        return error;
+    auto filled = fillTarget(*hooks_, source.get(), st, target.get(), from, to);
+    if (filled)
+        filled = runStep(*hooks_, PosixStep::LinkTarget, from, to);
+    if (!filled)
+        return filled;
     // AT_EMPTY_PATH spares resolving a /proc path for every file, where the process may
     // use it; once refused, it is not asked again.
     if (!emptyPathRefused_) {
         if (::linkat(target.get(), "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
-            return 0;
+            return {};
         if (errno != ENOENT && errno != EPERM)
-            return errno;
+            return lastError("linkat");
         emptyPathRefused_ = true;
     }
     const std::string self = "/proc/self/fd/" + std::to_string(target.get());
-    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
-                                                                                          : errno;
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return lastError("linkat");
+    return {};
 }
 
 } // namespace quorvel

@@ -35,28 +35,28 @@ Result<std::int64_t> PosixFileSystem::modificationTime(const std::string& path) 
     return static_cast<std::int64_t>(st.value().st_mtim.tv_sec);
 }
 
-int PosixFileSystem::removeFile(const std::string& path) {
+Result<void> PosixFileSystem::removeFile(const std::string& path) {
     forgetSnapshots();
-    return sys::unlink(path).code();
+    return sys::unlink(path);
 }
 
-int PosixFileSystem::createFolder(const std::string& path) {
+Result<void> PosixFileSystem::createFolder(const std::string& path) {
     forgetSnapshots();
-    return sys::mkdir(path, 0777).code();
+    return sys::mkdir(path, 0777);
 }
 
-int PosixFileSystem::removeFolder(const std::string& path) {
+Result<void> PosixFileSystem::removeFolder(const std::string& path) {
     forgetSnapshots();
-    return sys::rmdir(path).code();
+    return sys::rmdir(path);
 }
 
-int PosixFileSystem::syncFileSystem(const std::string& folder) {
+Result<void> PosixFileSystem::syncFileSystem(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return errno;
-    const int error = ::syncfs(fd) == 0 ? 0 : errno;
+        return lastError("open");
+    const Result<void> synced = ::syncfs(fd) == 0 ? Result<void>() : lastError("syncfs");
     ::close(fd);
-    return error;
+    return synced;
 }
 
 std::string PosixFileSystem::workingFolder() {

@@ -30,13 +30,13 @@ public:
     bool exists(const std::string& path) override;
     bool isMountRoot(const std::string& path) override;
     Result<std::int64_t> modificationTime(const std::string& path) override;
-    int renameNoReplace(const std::string& from, const std::string& to) override;
-    int copyNoReplace(const std::string& from, const std::string& to) override;
-    int removeFile(const std::string& path) override;
-    int createFolder(const std::string& path) override;
-    int removeFolder(const std::string& path) override;
+    Result<void> renameNoReplace(const std::string& from, const std::string& to) override;
+    Result<void> copyNoReplace(const std::string& from, const std::string& to) override;
+    Result<void> removeFile(const std::string& path) override;
+    Result<void> createFolder(const std::string& path) override;
+    Result<void> removeFolder(const std::string& path) override;
     TreeDeleteResult deleteTree(const std::string& path) override;
-    int syncFileSystem(const std::string& folder) override;
+    Result<void> syncFileSystem(const std::string& folder) override;
     std::vector<Volume> volumes() override;
     std::string workingFolder() override;
 

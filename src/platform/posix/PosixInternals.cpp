@@ -65,9 +65,30 @@ int entryInfo(int folder, const char* name, EntryInfo& info) {
     return 0;
 }
 
-int runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
-            const std::string& to) {
-    return hooks.step ? hooks.step(which, from, to) : 0;
+namespace {
+
+// The system call that each step stands for, to name it when the hook makes it fail.
+const char* callOf(PosixStep step) {
+    switch (step) {
+    case PosixStep::Rename:
+        return "renameat2";
+    case PosixStep::TempFile:
+        return "open";
+    case PosixStep::CopyData:
+        return "copy_file_range";
+    case PosixStep::LinkTarget:
+        return "linkat";
+    }
+    return "";
+}
+
+} // namespace
+
+Result<void> runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
+                     const std::string& to) {
+    if (const int error = hooks.step ? hooks.step(which, from, to) : 0)
+        return SystemError{callOf(which), error};
+    return {};
 }
 
 } // namespace quorvel

@@ -66,10 +66,10 @@ bool isMountRootEntry(const std::string& path, const EntryInfo& info);
 // Sorts names in natural order (NameOrder) through precomputed keys.
 void sortNaturally(std::vector<std::string>& names);
 
-// Consults the step hook; the errno it chose, 0 to go ahead.
-int runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
-            const std::string& to);
+// Consults the step hook: the failure it chose, named after the step's call, or go ahead.
+Result<void> runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
+                     const std::string& to);
 // One no-replace rename with the fallbacks of file systems that refuse the flag.
-int renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to);
+Result<void> renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to);
 
 } // namespace quorvel

@@ -38,66 +38,66 @@ bool onlySpellingIsSource(const std::string& from, const std::string& to) {
     return sourceSeen && !other;
 }
 
-int renameThroughTemporary(const PosixHooks& hooks, const std::string& from,
-                           const std::string& to) {
+Result<void> renameThroughTemporary(const PosixHooks& hooks, const std::string& from,
+                                    const std::string& to) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temporary = sibling(from, temporaryName("rename"));
-        const int away = renameStep(hooks, from, temporary);
-        if (away == EEXIST)
+        const auto away = renameStep(hooks, from, temporary);
+        if (away.code() == EEXIST)
             continue;
-        if (away != 0)
+        if (!away)
             return away;
-        const int into = renameStep(hooks, temporary, to);
-        if (into != 0)
-            renameStep(hooks, temporary, from);
+        const auto into = renameStep(hooks, temporary, to);
+        if (!into)
+            (void)renameStep(hooks, temporary, from);
         return into;
     }
-    return EEXIST;
+    return SystemError{"renameat2", EEXIST};
 }
 
 } // namespace
 
-int renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to) {
-    int error = runStep(hooks, PosixStep::Rename, from, to);
-    if (error == 0)
-        error = sys::renameNoReplace(from, to).code();
-    if (error != EINVAL && error != ENOSYS)
-        return error;
+Result<void> renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to) {
+    auto renamed = runStep(hooks, PosixStep::Rename, from, to);
+    if (renamed)
+        renamed = sys::renameNoReplace(from, to);
+    if (renamed.code() != EINVAL && renamed.code() != ENOSYS)
+        return renamed;
     // The file system does not take the flag. A hard link cannot replace anything either.
     const auto source = sys::lstat(from);
     if (!source)
-        return source.code();
+        return source.error();
     if (!S_ISDIR(source.value().st_mode)) {
         const auto linked = sys::link(from, to);
         if (linked) {
             const auto unlinked = sys::unlink(from);
             if (!unlinked)
                 (void)sys::unlink(to);
-            return unlinked.code();
+            return unlinked;
         }
         if (linked.code() != EPERM && linked.code() != EOPNOTSUPP && linked.code() != EMLINK)
-            return linked.code();
+            return linked;
     }
     // No hard links either (FAT): the last resort leaves a narrow window open.
     const auto target = sys::lstat(to);
     if (target)
-        return EEXIST;
+        return SystemError{"rename", EEXIST};
     if (target.code() != ENOENT)
-        return target.code();
-    return sys::rename(from, to).code();
+        return target.error();
+    return sys::rename(from, to);
 }
 
-int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+Result<void> PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
     forgetSnapshots();
-    const int error = renameStep(*hooks_, from, to);
+    const auto renamed = renameStep(*hooks_, from, to);
     // A file offered its own name finds it taken, by itself.
-    if (error != EEXIST || from == to)
-        return error;
-    struct stat source {};
-    struct stat target {};
-    if (::lstat(from.c_str(), &source) != 0 || ::lstat(to.c_str(), &target) != 0 ||
-        (!sameEntry(source, target) && !onlySpellingIsSource(from, to)))
-        return EEXIST;
+    if (renamed.code() != EEXIST || from == to)
+        return renamed;
+    const auto source = sys::lstat(from);
+    const auto target = sys::lstat(to);
+    if (!source || !target ||
+        (!sameEntry(source.value(), target.value()) && !onlySpellingIsSource(from, to)))
+        return renamed;
     // The "existing" target is the entry itself, seen through a case-insensitive file
     // system. (Two hard links look the same; there the second step refuses.)
     return renameThroughTemporary(*hooks_, from, to);

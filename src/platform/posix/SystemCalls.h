@@ -5,12 +5,15 @@
 
 #include "platform/Result.h"
 
+#include <cerrno>
+#include <cstddef>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvel::sys {
 
@@ -40,6 +43,39 @@ inline Result<int> open(const std::string& path, int flags, mode_t mode = 0) {
     if (fd < 0)
         return lastError("open");
     return fd;
+}
+
+inline Result<void> close(int fd) {
+    if (::close(fd) != 0)
+        return lastError("close");
+    return {};
+}
+
+// Bytes read into buffer, 0 at the end; an interrupted read is made again.
+inline Result<std::size_t> read(int fd, std::vector<char>& buffer) {
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            return lastError("read");
+    }
+}
+
+// Writes all of data, going on after a short or interrupted write. A write that takes
+// nothing means the disk is full.
+inline Result<void> writeAll(int fd, const char* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t put = ::write(fd, data + done, size - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return lastError("write");
+        if (put == 0)
+            return SystemError{"write", ENOSPC};
+        done += static_cast<std::size_t>(put);
+    }
+    return {};
 }
 
 inline Result<DIR*> opendir(const std::string& path) {

@@ -72,33 +72,33 @@ Result<std::int64_t> FaultyFileSystem::modificationTime(const std::string& path)
     return inner_.modificationTime(path);
 }
 
-int FaultyFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+Result<void> FaultyFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
     if (const int error = enter(FsOp::Rename))
-        return error;
+        return SystemError{"renameat2", error};
     return inner_.renameNoReplace(from, to);
 }
 
-int FaultyFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+Result<void> FaultyFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
     if (const int error = enter(FsOp::Copy))
-        return error;
+        return SystemError{"copy", error};
     return inner_.copyNoReplace(from, to);
 }
 
-int FaultyFileSystem::removeFile(const std::string& path) {
+Result<void> FaultyFileSystem::removeFile(const std::string& path) {
     if (const int error = enter(FsOp::RemoveFile))
-        return error;
+        return SystemError{"unlink", error};
     return inner_.removeFile(path);
 }
 
-int FaultyFileSystem::createFolder(const std::string& path) {
+Result<void> FaultyFileSystem::createFolder(const std::string& path) {
     if (const int error = enter(FsOp::CreateFolder))
-        return error;
+        return SystemError{"mkdir", error};
     return inner_.createFolder(path);
 }
 
-int FaultyFileSystem::removeFolder(const std::string& path) {
+Result<void> FaultyFileSystem::removeFolder(const std::string& path) {
     if (const int error = enter(FsOp::RemoveFolder))
-        return error;
+        return SystemError{"rmdir", error};
     return inner_.removeFolder(path);
 }
 
@@ -122,9 +122,9 @@ std::vector<Volume> FaultyFileSystem::volumes() {
     return all;
 }
 
-int FaultyFileSystem::syncFileSystem(const std::string& folder) {
+Result<void> FaultyFileSystem::syncFileSystem(const std::string& folder) {
     if (const int error = enter(FsOp::Sync))
-        return error;
+        return SystemError{"syncfs", error};
     return inner_.syncFileSystem(folder);
 }
 
