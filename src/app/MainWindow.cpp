@@ -235,7 +235,15 @@ void MainWindow::makeSubsystems(Journal* journal) {
                                 PaneReactions{[this] { composer_->SelectNumberWidth(); },
                                               [this] { composer_->UpdateNamePreview(); }});
     batch_ = std::make_unique<BatchRename>(*this);
-    edits_ = std::make_unique<NameEdits>(*this);
+    edits_ = std::make_unique<NameEdits>(
+        EditControls{*Comm1[10], *Comm1[8], *Comm1[9], *Comm1[7], Comm3, File1, File2,
+                     Combo1,     Combo3,    sChTmp,    OldRep,    MM,    Ext,   M,
+                     NN,         F1,        F2,        Exces,     Fixe,  Flag},
+        EditServices{toolkit, fs, services_.clock, *panes_, *composer_,
+                     [&toolkit](const BatchSummary& summary, std::int64_t listed,
+                                const std::vector<FileFailure>& failures) {
+                         BatchRename::showResult(toolkit, summary, listed, failures);
+                     }});
     folders_ = std::make_unique<FolderCommands>(
         FolderControls{Dir1, *Comm1[2], *Comm1[3], *Comm1[5], Dir2, *Comm2[2], *Comm2[3], *Comm2[5],
                        sChTmp, OldRep},
@@ -249,12 +257,17 @@ void MainWindow::makeSubsystems(Journal* journal) {
     about_ = std::make_unique<AboutBox>(APropos, forms_, services_.shell, services_.program);
     mnuAnnuler.setEnabled(false);
     if (journal != nullptr) {
-        undo_ = std::make_unique<UndoCommand>(*this, *journal);
+        undo_ = std::make_unique<UndoCommand>(
+            UndoControls{mnuAnnuler, Dir1, Dir2, File1, File2},
+            UndoServices{toolkit, fs, *journal, *panes_, [this] { return batch_->running(); }});
         batch_->setObserver(undo_.get());
         edits_->setObserver(undo_.get());
         folders_->setObserver(undo_.get());
     }
-    preview_ = std::make_unique<Preview>(*this);
+    preview_ = std::make_unique<Preview>(
+        PreviewControls{mnuApercu, File1, File2, Text1, Text2, Combo2, Combo3, Option1, Option2,
+                        form},
+        PreviewServices{forms_, toolkit, fs, [this] { return batch_->inputs(); }});
 }
 
 void MainWindow::startUp() {

@@ -1,10 +1,11 @@
 #include "edits/NameEdits.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
 #include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
-#include "rename/BatchRename.h"
+#include "platform/Clock.h"
+#include "platform/Toolkit.h"
 #include "rename/NameComposer.h"
 #include "text/NameCheck.h"
 #include "text/Paths.h"
@@ -73,16 +74,17 @@ void addOnce(ComboBox& list, const std::string& entry, std::int64_t& flag) {
 
 } // namespace
 
-NameEdits::NameEdits(MainWindow& window) : w_(window) {
-    w_.Comm1[10]->onClick = [this] { shortenOnRight(); };
-    w_.Comm1[8]->onClick = [this] { shortenOnLeft(); };
-    w_.Comm1[9]->onClick = [this] { lengthenOnLeft(); };
-    w_.Comm1[7]->onClick = [this] { copyToTarget(); };
-    w_.Comm3.onClick = [this] { addType(); };
+NameEdits::NameEdits(const EditControls& controls, EditServices services)
+    : ui_(controls), services_(std::move(services)) {
+    ui_.cutRight.onClick = [this] { shortenOnRight(); };
+    ui_.cutLeft.onClick = [this] { shortenOnLeft(); };
+    ui_.lengthenLeft.onClick = [this] { lengthenOnLeft(); };
+    ui_.copyToTarget.onClick = [this] { copyToTarget(); };
+    ui_.Comm3.onClick = [this] { addType(); };
 }
 
 std::string NameEdits::LastSelectedName() const {
-    const FileList& list = w_.File1;
+    const FileList& list = ui_.File1;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (list.selected(i))
             return list.row(i);
@@ -91,30 +93,30 @@ std::string NameEdits::LastSelectedName() const {
 }
 
 bool NameEdits::askText(const std::string& prompt, const std::string& title) {
-    w_.sChTmp = w_.toolkit().input(prompt, title, w_.OldRep);
-    if (!w_.sChTmp.empty())
+    ui_.sChTmp = services_.toolkit.input(prompt, title, ui_.OldRep);
+    if (!ui_.sChTmp.empty())
         return true;
-    w_.toolkit().message("Le Fichier n'est pas défini", Icon::Error, Buttons::Ok, "Renommer");
+    services_.toolkit.message("Le Fichier n'est pas défini", Icon::Error, Buttons::Ok, "Renommer");
     return false;
 }
 
 void NameEdits::refuse(const std::string& text) {
-    w_.toolkit().message(text + "\r\nAucun fichier n'a été modifié.", Icon::Error, Buttons::Ok,
-                         "Renommer");
+    services_.toolkit.message(text + "\r\nAucun fichier n'a été modifié.", Icon::Error, Buttons::Ok,
+                              "Renommer");
 }
 
 void NameEdits::beepThrice() {
     for (int i = 0; i < 3; ++i)
-        w_.toolkit().beep();
+        services_.toolkit.beep();
 }
 
 bool NameEdits::confirm(const std::string& text, const std::string& title) {
-    return w_.toolkit().message(text, Icon::Question, Buttons::YesNo, title) == Reply::Yes;
+    return services_.toolkit.message(text, Icon::Question, Buttons::YesNo, title) == Reply::Yes;
 }
 
 std::string NameEdits::typedWithTargetType() const {
-    return "Renommer les fichiers du type :\r\n" + w_.OldRep + "\r\nen\r\n" +
-           left(w_.sChTmp, length(w_.sChTmp) - length(w_.Combo1.text())) + w_.Combo3.text();
+    return "Renommer les fichiers du type :\r\n" + ui_.OldRep + "\r\nen\r\n" +
+           left(ui_.sChTmp, length(ui_.sChTmp) - length(ui_.Combo1.text())) + ui_.Combo3.text();
 }
 
 void NameEdits::shortenOnRight() {
@@ -126,21 +128,21 @@ void NameEdits::shortenOnLeft() {
 }
 
 NameEdits::Typed NameEdits::typedAnswer() const {
-    return {w_.Combo1.text(), w_.Combo3.text(), length(w_.sChTmp), length(w_.OldRep),
-            length(w_.Combo1.text())};
+    return {ui_.Combo1.text(), ui_.Combo3.text(), length(ui_.sChTmp), length(ui_.OldRep),
+            length(ui_.Combo1.text())};
 }
 
 void NameEdits::shorten(bool onRight) {
-    w_.Exces = 0;
-    w_.OldRep = LastSelectedName();
+    ui_.Exces = 0;
+    ui_.OldRep = LastSelectedName();
     if (!askText(std::string(onRight ? "Raccourcir par la droite" : "Raccourcir par la gauche") +
                      "\r\nEffacer la partie en trop",
                  "Raccourcir"))
         return;
     const auto [source, target, typed, sample, k] = typedAnswer();
-    w_.Exces = sample - typed;
+    ui_.Exces = sample - typed;
     // An empty list has no sample to shorten: whatever is typed touches no file.
-    if (!w_.OldRep.empty() && w_.Exces < 0) {
+    if (!ui_.OldRep.empty() && ui_.Exces < 0) {
         refuse("Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
                "caractères du nom proposé.");
         return;
@@ -153,15 +155,15 @@ void NameEdits::shorten(bool onRight) {
     }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
-    const std::int64_t excess = w_.Exces;
+    const std::int64_t excess = ui_.Exces;
     if (onRight) {
         RunNameEdit(BatchKind::ShortenRight,
                     [this, excess, k, target](const std::string& name) -> NewName {
                         const std::int64_t keep = length(name) - excess - k - 1;
                         if (keep < 0)
                             return {{}, tooShortForCut};
-                        w_.MM = left(name, keep);
-                        return withTargetType(w_.MM + ".", target);
+                        ui_.MM = left(name, keep);
+                        return withTargetType(ui_.MM + ".", target);
                     });
     } else {
         RunNameEdit(BatchKind::ShortenLeft,
@@ -169,17 +171,17 @@ void NameEdits::shorten(bool onRight) {
                         const std::int64_t keep = length(name) - excess;
                         if (keep < 0)
                             return {{}, tooShortForCut};
-                        w_.MM = right(name, keep);
-                        const std::int64_t stem = length(w_.MM) - k;
+                        ui_.MM = right(name, keep);
+                        const std::int64_t stem = length(ui_.MM) - k;
                         if (stem < 0)
                             return {{}, tooShortForCut};
-                        return withTargetType(left(w_.MM, stem), target);
+                        return withTargetType(left(ui_.MM, stem), target);
                     });
     }
 }
 
 void NameEdits::lengthenOnLeft() {
-    w_.OldRep = LastSelectedName();
+    ui_.OldRep = LastSelectedName();
     if (!askText("Rallonger par la gauche\r\nTaper le texte à rajouter à gauche du texte "
                  "générique existant :",
                  "Rallonger"))
@@ -190,12 +192,12 @@ void NameEdits::lengthenOnLeft() {
                "à rajouter devant le nom proposé.");
         return;
     }
-    const std::string prefix = left(w_.sChTmp, typed - sample);
+    const std::string prefix = left(ui_.sChTmp, typed - sample);
     if (const char* problem = typedPrefixProblem(prefix)) {
         refuse(problem);
         return;
     }
-    w_.Ext = prefix;
+    ui_.Ext = prefix;
     beepThrice();
     if (typed < k) {
         refuse(shorterThanType(source));
@@ -204,7 +206,7 @@ void NameEdits::lengthenOnLeft() {
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
     RunNameEdit(BatchKind::LengthenLeft, [this, k, target](const std::string& name) {
-        return keepStem(name, k, w_.Ext, target);
+        return keepStem(name, k, ui_.Ext, target);
     });
 }
 
@@ -213,22 +215,22 @@ void NameEdits::copyToTarget() {
     if (!confirm("Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : ",
                  " Recopier les fichiers?"))
         return;
-    const std::int64_t k = length(w_.Combo1.text());
-    const std::string target = w_.Combo3.text();
+    const std::int64_t k = length(ui_.Combo1.text());
+    const std::string target = ui_.Combo3.text();
     RunNameEdit(BatchKind::CopyToTarget,
                 [k, target](const std::string& name) { return keepStem(name, k, {}, target); });
 }
 
 bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int& listed) {
-    FileList& source = w_.File1;
+    FileList& source = ui_.File1;
     // Every new name is made and checked before the first file is touched, so that a
     // refused one leaves the whole selection as it was.
-    w_.Fixe = source.selectedCount() > 0 ? 1 : 0;
+    ui_.Fixe = source.selectedCount() > 0 ? 1 : 0;
     listed = source.count();
     // The target type is typed by the user, unlike the characters that the names carry over.
-    const char* typedProblem = typedCharacterProblem(w_.Combo3.text());
+    const char* typedProblem = typedCharacterProblem(ui_.Combo3.text());
     for (int i = 0; i < listed; ++i) {
-        if (w_.Fixe != 0 && !source.selected(i))
+        if (ui_.Fixe != 0 && !source.selected(i))
             continue;
         const std::string& name = source.row(i);
         NewName made = rule(name);
@@ -242,9 +244,9 @@ bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int
             const std::string what = made.name.empty()
                                          ? "« " + name + " »"
                                          : "« " + name + " » en « " + made.name + " »";
-            w_.toolkit().message("Impossible de renommer " + what + " :\r\n" + made.problem +
-                                     "\r\nAucun fichier n'a été modifié.",
-                                 Icon::Error, Buttons::Ok, "Renommer");
+            services_.toolkit.message("Impossible de renommer " + what + " :\r\n" + made.problem +
+                                          "\r\nAucun fichier n'a été modifié.",
+                                      Icon::Error, Buttons::Ok, "Renommer");
             return false;
         }
         steps.push_back({name, std::move(made.name)});
@@ -253,7 +255,7 @@ bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int
 }
 
 void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
-    Toolkit& ui = w_.toolkit();
+    Toolkit& ui = services_.toolkit;
     ui.setBusy(true);
     std::vector<EditStep> steps;
     int listed = 0;
@@ -262,16 +264,16 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
         return;
     }
 
-    w_.F1 = dropTrailingSeparator(w_.File1.path());
-    w_.F2 = dropTrailingSeparator(w_.File2.path());
-    const bool copy = w_.File1.path() != w_.File2.path();
-    BatchExecutor executor(w_.fs(), observer_,
+    ui_.F1 = dropTrailingSeparator(ui_.File1.path());
+    ui_.F2 = dropTrailingSeparator(ui_.File2.path());
+    const bool copy = ui_.File1.path() != ui_.File2.path();
+    BatchExecutor executor(services_.fs, observer_,
                            [&ui](const std::string& text) { ui.showProgress(text); });
-    executor.begin({kind, w_.F1, w_.F2, w_.services().clock.now()}, steps.size());
+    executor.begin({kind, ui_.F1, ui_.F2, services_.clock.now()}, steps.size());
     std::vector<WorkItem> items;
     std::vector<const EditStep*> itemSteps;
     for (const EditStep& step : steps) {
-        WorkItem item{joinPath(w_.F1, step.from), joinPath(copy ? w_.F2 : w_.F1, step.to),
+        WorkItem item{joinPath(ui_.F1, step.from), joinPath(copy ? ui_.F2 : ui_.F1, step.to),
                       copy ? ChangeKind::Copy : ChangeKind::Rename};
         // The file already bears the name asked for: done, with nothing to touch.
         if (!copy && step.from == step.to) {
@@ -292,39 +294,39 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
                  {}});
     }
     if (!steps.empty()) {
-        w_.M = steps.back().from;
-        w_.NN = steps.back().to;
+        ui_.M = steps.back().from;
+        ui_.NN = steps.back().to;
     }
     const BatchSummary summary = executor.finish();
 
-    w_.File1.refresh();
-    w_.File2.refresh();
-    w_.panes().writeTargetStatus();
+    ui_.File1.refresh();
+    ui_.File2.refresh();
+    services_.panes.writeTargetStatus();
     beepThrice();
-    BatchRename::showResult(ui, summary, listed, failures);
+    services_.showResult(summary, listed, failures);
     ui.setBusy(false);
 }
 
 void NameEdits::addType() {
-    Toolkit& ui = w_.toolkit();
-    w_.OldRep = w_.Combo1.text();
-    w_.sChTmp = ui.input("Nouvelle extension :", "Ajouter extension", w_.OldRep);
-    if (w_.sChTmp.empty()) {
+    Toolkit& ui = services_.toolkit;
+    ui_.OldRep = ui_.Combo1.text();
+    ui_.sChTmp = ui.input("Nouvelle extension :", "Ajouter extension", ui_.OldRep);
+    if (ui_.sChTmp.empty()) {
         ui.message("L'extension n'est pas définie", Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
-    if (const char* problem = typedTypeProblem(w_.sChTmp)) {
+    if (const char* problem = typedTypeProblem(ui_.sChTmp)) {
         ui.message(problem, Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
     beepThrice();
-    if (!confirm("Rajouter l'extension :\r\n" + w_.sChTmp, " Rajouter l'extension?"))
+    if (!confirm("Rajouter l'extension :\r\n" + ui_.sChTmp, " Rajouter l'extension?"))
         return;
-    addOnce(w_.Combo1, w_.sChTmp, w_.Flag);
-    addOnce(w_.Combo3, w_.sChTmp, w_.Flag);
-    w_.panes().RefreshSourceList();
-    w_.panes().RefreshTargetList();
-    w_.composer().UpdateNamePreview();
+    addOnce(ui_.Combo1, ui_.sChTmp, ui_.Flag);
+    addOnce(ui_.Combo3, ui_.sChTmp, ui_.Flag);
+    services_.panes.RefreshSourceList();
+    services_.panes.RefreshTargetList();
+    services_.composer.UpdateNamePreview();
 }
 
 } // namespace quorvel

@@ -10,7 +10,55 @@
 namespace quorvel {
 
 class BatchObserver;
-class MainWindow;
+class Clock;
+class ComboBox;
+class FileList;
+class FileSystem;
+class NameComposer;
+class Panes;
+class PictureButton;
+class Toolkit;
+struct FileFailure;
+
+// The source pane's edit buttons, the two file lists, the two type boxes, and the window
+// variables that hold the typed text, the sample and the last name of an edit.
+struct EditControls {
+    PictureButton& cutRight;     // Comm1_10
+    PictureButton& cutLeft;      // Comm1_8
+    PictureButton& lengthenLeft; // Comm1_9
+    PictureButton& copyToTarget; // Comm1_7
+    PictureButton& Comm3;
+    FileList& File1;
+    FileList& File2;
+    ComboBox& Combo1;
+    ComboBox& Combo3;
+    std::string& sChTmp;
+    std::string& OldRep;
+    std::string& MM;
+    std::string& Ext;
+    std::string& M;
+    std::string& NN;
+    std::string& F1;
+    std::string& F2;
+    std::int64_t& Exces;
+    std::int64_t& Fixe;
+    std::int64_t& Flag;
+};
+
+// The result message of a batch, as the rename run shows it: the count out of the listed
+// files, and the files that failed.
+using ResultMessage = std::function<void(const BatchSummary& summary, std::int64_t listed,
+                                         const std::vector<FileFailure>& failures)>;
+
+// What the edits use besides their controls.
+struct EditServices {
+    Toolkit& toolkit;
+    FileSystem& fs;
+    Clock& clock;
+    Panes& panes;
+    NameComposer& composer;
+    ResultMessage showResult;
+};
 
 // The new name that an edit gives to one file, or, when it can give none, why.
 struct NewName {
@@ -24,7 +72,7 @@ using NameRule = std::function<NewName(const std::string& name)>;
 // Edits applied to every selected name of the source pane, and adding a type.
 class NameEdits {
 public:
-    explicit NameEdits(MainWindow& window);
+    NameEdits(const EditControls& controls, EditServices services);
 
     // The name of the last selected row of File1, row 0 when none is selected, empty for
     // an empty list.
@@ -73,7 +121,8 @@ private:
     // The question's last line: the typed text with the target type for its extension.
     std::string typedWithTargetType() const;
 
-    MainWindow& w_;
+    EditControls ui_;
+    EditServices services_;
     BatchObserver* observer_ = nullptr;
 };
 

@@ -1,9 +1,10 @@
 #include "preview/Preview.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
+#include "app/FormHost.h"
+#include "platform/Toolkit.h"
 #include "preview/KnownTimes.h"
-#include "rename/BatchRename.h"
 
 #include <condition_variable>
 #include <initializer_list>
@@ -21,19 +22,20 @@ struct Preview::Job {
     bool working = true;
 };
 
-Preview::Preview(MainWindow& window) : w_(window) {
-    w_.mnuApercu.onClick = [this] { show(); };
+Preview::Preview(const PreviewControls& controls, PreviewServices services)
+    : ui_(controls), services_(std::move(services)) {
+    ui_.mnuApercu.onClick = [this] { show(); };
     // Everything the run reads from the window. A list ends every re-read by telling of its
     // selection, so the disk after any of the program's operations is seen through it.
-    for (Control* control : std::initializer_list<Control*>{&w_.File1, &w_.File2, &w_.Text1,
-                                                            &w_.Text2, &w_.Combo2, &w_.Combo3})
+    for (Control* control : std::initializer_list<Control*>{&ui_.File1, &ui_.File2, &ui_.Text1,
+                                                            &ui_.Text2, &ui_.Combo2, &ui_.Combo3})
         watch(*control);
-    for (OptionButton* option : w_.Option1)
+    for (OptionButton* option : ui_.Option1)
         watch(*option);
-    for (OptionButton* option : w_.Option2)
+    for (OptionButton* option : ui_.Option2)
         watch(*option);
     // A ticked menu item is an option the run may read (the capture dates).
-    for (const auto& control : w_.form.controls()) {
+    for (const auto& control : ui_.window.controls()) {
         if (control->kind() == ControlKind::MenuItem)
             watch(*control);
     }
@@ -122,13 +124,13 @@ void Preview::show() {
         create();
         changed();
     }
-    w_.forms().showForm(*form_);
+    services_.forms.showForm(*form_);
 }
 
 void Preview::close() {
     if (!form_)
         return;
-    w_.forms().destroyForm(*form_);
+    services_.forms.destroyForm(*form_);
     closed_ = std::move(form_);
 }
 
@@ -145,16 +147,16 @@ void Preview::changed() {
 void Preview::start() {
     stale_ = false;
     planning_ = true;
-    if (!times_ || timesFolder_ != w_.File1.path() || timesGeneration_ != w_.File1.generation()) {
-        times_ = std::make_shared<KnownTimes>(w_.fs());
-        timesFolder_ = w_.File1.path();
-        timesGeneration_ = w_.File1.generation();
+    if (!times_ || timesFolder_ != ui_.File1.path() || timesGeneration_ != ui_.File1.generation()) {
+        times_ = std::make_shared<KnownTimes>(services_.fs);
+        timesFolder_ = ui_.File1.path();
+        timesGeneration_ = ui_.File1.generation();
     }
     auto job = std::make_shared<Job>();
-    job->inputs = w_.batch().inputs();
-    job->listed = w_.File1.count();
+    job->inputs = services_.runInputs();
+    job->listed = ui_.File1.count();
     job_ = job;
-    w_.toolkit().runInBackground(
+    services_.toolkit.runInBackground(
         [times = times_, job] {
             RunPlan plan = planRun(*times, job->inputs);
             const std::lock_guard lock(job->mutex);

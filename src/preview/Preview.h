@@ -2,6 +2,8 @@
 
 #include "rename/RenamePlan.h"
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -9,17 +11,48 @@
 
 namespace quorvel {
 
-class MainWindow;
-class Form;
+class ComboBox;
 class Control;
+class FileList;
+class FileSystem;
+class Form;
+class FormHost;
 class KnownTimes;
+class MenuItem;
+class OptionButton;
+class TextBox;
+class Toolkit;
+
+// The menu item that opens the preview, and everything the run reads from the window:
+// the lists, the name boxes, the options, and the window's form for its ticked menu items.
+struct PreviewControls {
+    MenuItem& mnuApercu;
+    FileList& File1;
+    FileList& File2;
+    TextBox& Text1;
+    TextBox& Text2;
+    ComboBox& Combo2;
+    ComboBox& Combo3;
+    std::array<OptionButton*, 5>& Option1;
+    std::array<OptionButton*, 3>& Option2;
+    Form& window;
+};
+
+// What the preview uses besides its controls.
+struct PreviewServices {
+    FormHost& forms;
+    Toolkit& toolkit;
+    FileSystem& fs;
+    // What a rename run would read now, taken on the window's thread.
+    std::function<RunInputs()> runInputs;
+};
 
 // The preview window "Aperçu du lot": what a click on "Renommer !" would do now, file by
 // file, planned by the run's own code and planned again whenever something the run reads
 // changes. It never touches the disk.
 class Preview {
 public:
-    explicit Preview(MainWindow& window);
+    Preview(const PreviewControls& controls, PreviewServices services);
     ~Preview();
     Preview(const Preview&) = delete;
     Preview& operator=(const Preview&) = delete;
@@ -46,7 +79,8 @@ private:
     void start();
     void finished(const std::shared_ptr<Job>& job);
 
-    MainWindow& w_;
+    PreviewControls ui_;
+    PreviewServices services_;
     std::unique_ptr<Form> form_;
     // Closed from inside a reaction of its own: kept until the next opening.
     std::unique_ptr<Form> closed_;

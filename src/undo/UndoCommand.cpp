@@ -1,13 +1,14 @@
 #include "undo/UndoCommand.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
 #include "journal/Undo.h"
 #include "panes/Panes.h"
-#include "rename/BatchRename.h"
+#include "platform/Toolkit.h"
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace quorvel {
 
@@ -36,12 +37,13 @@ std::string movedPath(const std::string& path, const std::string& from, const st
 
 } // namespace
 
-UndoCommand::UndoCommand(MainWindow& window, Journal& journal) : w_(window), journal_(journal) {
-    w_.mnuAnnuler.onClick = [this] { undo(); };
+UndoCommand::UndoCommand(const UndoControls& controls, UndoServices services)
+    : ui_(controls), services_(std::move(services)), journal_(services_.journal) {
+    ui_.mnuAnnuler.onClick = [this] { undo(); };
 }
 
 void UndoCommand::refresh() {
-    w_.mnuAnnuler.setEnabled(findUndoable(journal_, w_.fs()).has_value());
+    ui_.mnuAnnuler.setEnabled(findUndoable(journal_, services_.fs).has_value());
 }
 
 void UndoCommand::begins(const BatchInfo& info) {
@@ -59,27 +61,27 @@ void UndoCommand::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
 void UndoCommand::ends(const BatchSummary& summary) {
     journal_.ends(summary);
     if (journal_.recordedChanges())
-        w_.mnuAnnuler.setEnabled(true);
+        ui_.mnuAnnuler.setEnabled(true);
     if (const auto& failure = journal_.failure())
-        w_.toolkit().message("Le journal d'annulation n'a pas pu être écrit (" +
-                                 frenchReason(failure->code) +
-                                 ") : ce lot ne pourra pas être annulé.",
-                             Icon::Error, Buttons::Ok, title);
+        services_.toolkit.message("Le journal d'annulation n'a pas pu être écrit (" +
+                                      frenchReason(failure->code) +
+                                      ") : ce lot ne pourra pas être annulé.",
+                                  Icon::Error, Buttons::Ok, title);
 }
 
 void UndoCommand::undo() {
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     // A run waiting on its problem panel is still writing its own batch.
-    if (w_.batch().running())
+    if (services_.runWaiting())
         return toolkit.beep();
     std::vector<std::string> unreadable;
-    std::optional<UndoableBatch> found = findUndoable(journal_, w_.fs(), &unreadable);
+    std::optional<UndoableBatch> found = findUndoable(journal_, services_.fs, &unreadable);
     for (const std::string& file : unreadable)
         toolkit.message("Le journal d'annulation « " + file +
                             " » est illisible : il est laissé de côté.",
                         Icon::Error, Buttons::Ok, title);
     if (!found) {
-        w_.mnuAnnuler.setEnabled(false);
+        ui_.mnuAnnuler.setEnabled(false);
         return;
     }
     if (found->damaged)
@@ -96,7 +98,7 @@ void UndoCommand::undo() {
     if (reply != Reply::Yes)
         return;
     toolkit.setBusy(true);
-    const UndoResult result = quorvel::undo(journal_, w_.fs(), *found);
+    const UndoResult result = quorvel::undo(journal_, services_.fs, *found);
     showPanesAfter(result);
     toolkit.setBusy(false);
     std::vector<FileFailure> failures;
@@ -114,16 +116,16 @@ void UndoCommand::undo() {
 
 void UndoCommand::showPanesAfter(const UndoResult& result) {
     for (const auto& [from, to] : result.folders) {
-        for (FolderList* folders : {&w_.Dir1, &w_.Dir2}) {
+        for (FolderList* folders : {&ui_.Dir1, &ui_.Dir2}) {
             if (const std::string path = movedPath(folders->path(), from, to); !path.empty())
                 folders->setPath(path);
         }
     }
-    w_.Dir1.refresh();
-    w_.Dir2.refresh();
-    w_.File1.refresh();
-    w_.File2.refresh();
-    w_.panes().writeTargetStatus();
+    ui_.Dir1.refresh();
+    ui_.Dir2.refresh();
+    ui_.File1.refresh();
+    ui_.File2.refresh();
+    services_.panes.writeTargetStatus();
 }
 
 } // namespace quorvel

@@ -2,19 +2,44 @@
 
 #include "batch/Batch.h"
 
+#include <functional>
 #include <string>
 
 namespace quorvel {
 
+class FileList;
+class FileSystem;
+class FolderList;
 class Journal;
-class MainWindow;
+class MenuItem;
+class Panes;
+class Toolkit;
 struct UndoResult;
+
+// The menu item, and the panes that show the disk once a batch is taken back.
+struct UndoControls {
+    MenuItem& mnuAnnuler;
+    FolderList& Dir1;
+    FolderList& Dir2;
+    FileList& File1;
+    FileList& File2;
+};
+
+// What undo uses besides its controls.
+struct UndoServices {
+    Toolkit& toolkit;
+    FileSystem& fs;
+    Journal& journal;
+    Panes& panes;
+    // Whether a rename run waits on its problem panel, in the middle of its own batch.
+    std::function<bool()> runWaiting;
+};
 
 // "Annuler le dernier lot": every batch of the window goes through it to the journal, and
 // the menu item is greyed while nothing can be undone.
 class UndoCommand : public BatchObserver {
 public:
-    UndoCommand(MainWindow& window, Journal& journal);
+    UndoCommand(const UndoControls& controls, UndoServices services);
 
     // Greys the item or not after a look at the journal.
     void refresh();
@@ -28,7 +53,8 @@ private:
     void undo();
     void showPanesAfter(const UndoResult& result);
 
-    MainWindow& w_;
+    UndoControls ui_;
+    UndoServices services_;
     Journal& journal_;
 };
 
