@@ -15,17 +15,6 @@ using Rows = std::vector<std::vector<std::string>>;
 
 class PreviewTest : public WindowTest {
 protected:
-    // The panel of the worked example: _Vacances from 1 by 2, two digits, scheme 0.
-    MainWindow& vacances(const std::string& folder) {
-        MainWindow& w = start();
-        openSource(folder);
-        w.Text1.setText("_Vacances");
-        w.Text2.setText("1");
-        w.Combo2.pick("2");
-        w.Option2[0]->click();
-        w.Option1[0]->click();
-        return w;
-    }
     Table& liste() { return *static_cast<Table*>(window->preview().form()->find("Liste")); }
     Rows rows() {
         Rows out(static_cast<std::size_t>(liste().count()));

@@ -17,17 +17,6 @@ using Names = std::vector<std::string>;
 
 class BatchRenameTest : public WindowTest {
 protected:
-    // The panel of the worked example: _Vacances from 1 by 2, two digits, scheme 0.
-    MainWindow& vacances(const std::string& folder) {
-        MainWindow& w = start();
-        openSource(folder);
-        w.Text1.setText("_Vacances");
-        w.Text2.setText("1");
-        w.Combo2.pick("2");
-        w.Option2[0]->click();
-        w.Option1[0]->click();
-        return w;
-    }
     // While the run waits, each wait runs the next of these as the user's actions.
     void duringWaits(std::vector<std::function<void()>> actions) {
         waits = 0;

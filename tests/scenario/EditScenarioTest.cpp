@@ -4,11 +4,10 @@
 namespace quorvel::test {
 namespace {
 
-class EditScenarioTest : public ::testing::Test {
+class EditScenarioTest : public ScenarioTest {
 protected:
     std::string header() const {
-        return "config " + config + "\nprogram " + program + "\ncwd " + temp.path() +
-               "\nstart\nopen Dir1 " + photos + "\n";
+        return ScenarioTest::header() + "start\nopen Dir1 " + photos + "\n";
     }
     // The lines that are not state lines printed by "show".
     static std::vector<std::string> events(const ScenarioOutput& output) {
@@ -19,9 +18,6 @@ protected:
         }
         return found;
     }
-    TempFolder temp;
-    std::string config = temp.folder("config");
-    std::string program = temp.folder("program");
     std::string photos = temp.folder("Photos");
 };
 

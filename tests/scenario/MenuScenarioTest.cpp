@@ -4,15 +4,7 @@
 namespace quorvel::test {
 namespace {
 
-class MenuScenarioTest : public ::testing::Test {
-protected:
-    std::string header() const {
-        return "config " + config + "\nprogram " + program + "\ncwd " + temp.path() + "\n";
-    }
-    TempFolder temp;
-    std::string config = temp.folder("config");
-    std::string program = temp.folder("program");
-};
+class MenuScenarioTest : public ScenarioTest {};
 
 TEST_F(MenuScenarioTest, ItemsShowTheirStateAndAClickPicksThem) {
     const ScenarioOutput run = runScenario(header() + "start\n"

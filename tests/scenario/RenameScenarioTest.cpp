@@ -7,22 +7,11 @@
 namespace quorvel::test {
 namespace {
 
-TEST(RenameScenarioTest, WorkedExampleThenEveryFileCollides) {
-    TempFolder temp;
-    const std::string photos = temp.folder("Photos");
-    for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"})
-        temp.file(std::string("Photos/") + name);
-    const std::string script = "config " + temp.folder("config") + "\nprogram " +
-                               temp.folder("program") + "\ncwd " + temp.path() +
-                               "\nstart\n"
-                               "open Dir1 " +
-                               photos +
-                               "\n"
-                               "type Text1 _Vacances\n"
-                               "type Text2 1\n"
-                               "pick Combo2 2\n"
-                               "click Option2(0)\n"
-                               "click Option1(0)\n"
+class RenameScenarioTest : public ScenarioTest {};
+
+TEST_F(RenameScenarioTest, WorkedExampleThenEveryFileCollides) {
+    const std::string photos = temp / "Photos";
+    const std::string script = workedExample() +
                                "click Command1\n"
                                "show Text4 File2 FraPro\n"
                                "click Command1\n"
@@ -63,18 +52,15 @@ TEST(RenameScenarioTest, WorkedExampleThenEveryFileCollides) {
 
 // The option read from the settings file at start-up, used by the run, and written back
 // in its own group beside the six keys of the first window.
-TEST(RenameScenarioTest, CaptureDateOptionFromTheSettingsFileNamesThePhotos) {
-    TempFolder temp;
+TEST_F(RenameScenarioTest, CaptureDateOptionFromTheSettingsFileNamesThePhotos) {
     const std::string photos = temp.folder("Photos");
     const testing::ByteVector bytes =
         testing::jpegWith(testing::tiffBlock({false, "2019:08:30 17:45:12", {}, false, 42, "", 0}));
     temp.file("Photos/IMG_1.jpg", localTime(2024, 1, 2, 3, 4, 5),
               std::string(bytes.begin(), bytes.end()));
-    const std::string config = temp.folder("config");
     std::ofstream(config + "/quorvel.ini") << "[Options]\nExif=1\n";
-    const ScenarioOutput out = runScenario(
-        "config " + config + "\nprogram " + temp.folder("program") + "\ncwd " + temp.path() +
-        "\nstart\nopen Dir1 " + photos + "\nclick Option1(3)\nclick Command1\nclose\n");
+    const ScenarioOutput out = runScenario(header() + "start\nopen Dir1 " + photos +
+                                           "\nclick Option1(3)\nclick Command1\nclose\n");
     ASSERT_EQ(out.status, 0) << (out.lines.empty() ? "" : out.lines.back());
     EXPECT_EQ(namesIn(photos), std::vector<std::string>{"2019_08_30_174512.jpg"});
     const std::string ini = readFile(config + "/quorvel.ini");

@@ -6,14 +6,8 @@
 namespace quorvel::test {
 namespace {
 
-class StartupScenarioTest : public ::testing::Test {
+class StartupScenarioTest : public ScenarioTest {
 protected:
-    std::string header() const {
-        return "config " + config + "\nprogram " + program + "\ncwd " + temp.path() + "\n";
-    }
-    TempFolder temp;
-    std::string config = temp.folder("config");
-    std::string program = temp.folder("program");
     std::string photos = temp.folder("Photos");
 };
 

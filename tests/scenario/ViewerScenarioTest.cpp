@@ -35,7 +35,7 @@ void writeBmp(const std::string& path, int width, int height) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-class ViewerScenarioTest : public ::testing::Test {
+class ViewerScenarioTest : public ScenarioTest {
 protected:
     void SetUp() override {
         writeBmp(photos + "/a_wide.bmp", 40, 30);
@@ -45,8 +45,7 @@ protected:
         writeBmp(photos + "/e_wide.bmp", 60, 40);
     }
     std::string header() const {
-        return "config " + config + "\nprogram " + program + "\ncwd " + temp.path() +
-               "\nstart\nopen Dir1 " + photos + "\npick Combo1 bmp\n";
+        return ScenarioTest::header() + "start\nopen Dir1 " + photos + "\npick Combo1 bmp\n";
     }
     static std::string image(const std::string& name, const std::string& picture, int left,
                              int width, int height, bool visible = true) {
@@ -60,9 +59,6 @@ protected:
                R"(","visible":true})";
     }
 
-    TempFolder temp;
-    std::string config = temp.folder("config");
-    std::string program = temp.folder("program");
     std::string photos = temp.folder("photos");
 };
 

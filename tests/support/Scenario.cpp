@@ -48,4 +48,17 @@ ScenarioOutput runScenario(const std::string& script) {
     return output;
 }
 
+std::string ScenarioTest::header() const {
+    return "config " + config + "\nprogram " + program + "\ncwd " + temp.path() + "\n";
+}
+
+std::string ScenarioTest::workedExample() const {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"})
+        temp.file(std::string("Photos/") + name);
+    return header() + "start\nopen Dir1 " + photos +
+           "\ntype Text1 _Vacances\ntype Text2 1\npick Combo2 2\nclick Option2(0)\n"
+           "click Option1(0)\n";
+}
+
 } // namespace quorvel::test

@@ -113,6 +113,17 @@ void WindowTest::openSource(const std::string& folder) {
     ASSERT_EQ(window->Dir1.setPath(folder), 0) << folder;
 }
 
+MainWindow& WindowTest::vacances(const std::string& folder) {
+    MainWindow& w = start();
+    openSource(folder);
+    w.Text1.setText("_Vacances");
+    w.Text2.setText("1");
+    w.Combo2.pick("2");
+    w.Option2[0]->click();
+    w.Option1[0]->click();
+    return w;
+}
+
 std::vector<std::string> WindowTest::texts() {
     std::vector<std::string> out;
     for (const ToolkitEvent& event : toolkit.events()) {

@@ -117,6 +117,9 @@ protected:
     MainWindow& start();
     // The source pane (and so the target pane) on a folder.
     void openSource(const std::string& folder);
+    // Starts the window on `folder` with the panel of the worked example: _Vacances from 1
+    // by 2, two digits, scheme 0.
+    MainWindow& vacances(const std::string& folder);
     void seed(const std::string& key, const std::string& value) {
         settings.seed("quorvel", "Data", key, value);
     }

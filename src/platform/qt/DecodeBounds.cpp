@@ -1,5 +1,7 @@
 #include "platform/qt/DecodeBounds.h"
 
+#include <utility>
+
 namespace quorvel {
 
 namespace {
@@ -15,6 +17,19 @@ bool DecodeMemory::take(qint64 bytes, std::stop_token stop) {
         return false;
     free_ -= bytes;
     return true;
+}
+
+Reservation::Reservation(DecodeMemory& memory, qint64 bytes, std::stop_token stop)
+    : memory_(memory), bytes_(bytes) {
+    if (bytes > memory.total())
+        fault_ = PictureFault::TooLarge;
+    else if (!memory.take(bytes, std::move(stop)))
+        fault_ = PictureFault::Cancelled;
+}
+
+Reservation::~Reservation() {
+    if (fault_ == PictureFault::None)
+        memory_.give(bytes_);
 }
 
 void DecodeMemory::give(qint64 bytes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Pictures.h"
+
 #include <QtGlobal>
 #include <chrono>
 #include <condition_variable>
@@ -29,17 +31,23 @@ private:
 // The bound shared by every decode of the process.
 DecodeMemory& decodeMemory();
 
-// Memory taken from the bound for as long as it lives.
+// Memory taken from the bound for as long as it lives: what a decode will need, waited for
+// while other decodes hold it. A picture the bound could never hold is refused at once.
 class Reservation {
 public:
-    Reservation(DecodeMemory& memory, qint64 bytes) : memory_(memory), bytes_(bytes) {}
-    ~Reservation() { memory_.give(bytes_); }
+    Reservation(DecodeMemory& memory, qint64 bytes, std::stop_token stop);
+    ~Reservation();
     Reservation(const Reservation&) = delete;
     Reservation& operator=(const Reservation&) = delete;
+
+    // Why the decode may not start: TooLarge, or Cancelled when asked to stop while it
+    // waited; None once the memory is taken.
+    PictureFault fault() const { return fault_; }
 
 private:
     DecodeMemory& memory_;
     qint64 bytes_;
+    PictureFault fault_ = PictureFault::None;
 };
 
 // When a decode must give up: asked to stop, or past its time.
@@ -51,6 +59,12 @@ public:
     bool stopped() const { return stop_.stop_requested(); }
     bool late() const { return Clock::now() > end_; }
     bool over() const { return stopped() || late(); }
+    // What giving up now means for the picture: None while there is time.
+    PictureFault fault() const {
+        if (stopped())
+            return PictureFault::Cancelled;
+        return late() ? PictureFault::TooSlow : PictureFault::None;
+    }
 
 private:
     std::stop_token stop_;

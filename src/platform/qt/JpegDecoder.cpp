@@ -37,8 +37,8 @@ void ignore(j_common_ptr, int) {}
 // Called by libjpeg as it goes, every few rows and every scan.
 void checkDeadline(j_common_ptr info) {
     JpegRun& run = runOf(info);
-    if (run.deadline->over()) {
-        run.fault = run.deadline->stopped() ? PictureFault::Cancelled : PictureFault::TooSlow;
+    if (const PictureFault fault = run.deadline->fault(); fault != PictureFault::None) {
+        run.fault = fault;
         giveUp(info);
     }
 }
@@ -160,11 +160,9 @@ DecodedImage decodeJpeg(const QString& path, QSize target, DecodeMemory& memory,
         return {};
 
     const qint64 needed = memoryNeeded(run->info, target);
-    if (needed > memory.total())
-        return {{}, PictureFault::TooLarge};
-    if (!memory.take(needed, stop))
-        return {{}, PictureFault::Cancelled};
-    const Reservation reserved(memory, needed);
+    const Reservation reserved(memory, needed, stop);
+    if (reserved.fault() != PictureFault::None)
+        return {{}, reserved.fault()};
     // The time allowed counts from here: waiting for memory is not the picture's fault.
     const Deadline deadline(stop, decodeTimeAllowed);
     run->deadline = &deadline;
@@ -177,8 +175,8 @@ DecodedImage decodeJpeg(const QString& path, QSize target, DecodeMemory& memory,
     const QImage::Format format = formatFor(run->info);
     if (!decodeLines(*run, decoded, format))
         return {{}, run->fault};
-    if (deadline.over())
-        return {{}, deadline.stopped() ? PictureFault::Cancelled : PictureFault::TooSlow};
+    if (const PictureFault fault = deadline.fault(); fault != PictureFault::None)
+        return {{}, fault};
     if (decoded.size() != target)
         decoded = decoded.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return {decoded, PictureFault::None};

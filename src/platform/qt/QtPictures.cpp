@@ -80,11 +80,9 @@ DecodedImage decodeOther(const QString& path, const QImageReader& header, QSize 
     const qint64 needed = std::max(whole, pngInflated(path)) +
                           qint64(target.width()) * target.height() * 4 + (1 << 20);
     DecodeMemory& memory = decodeMemory();
-    if (needed > memory.total())
-        return {{}, PictureFault::TooLarge};
-    if (!memory.take(needed, stop))
-        return {{}, PictureFault::Cancelled};
-    const Reservation reserved(memory, needed);
+    const Reservation reserved(memory, needed, stop);
+    if (reserved.fault() != PictureFault::None)
+        return {{}, reserved.fault()};
     const Deadline deadline(stop, decodeTimeAllowed);
     StoppableFile file(path, deadline);
     if (!file.open(QIODevice::ReadOnly))
@@ -94,8 +92,8 @@ DecodedImage decodeOther(const QString& path, const QImageReader& header, QSize 
     // The reader scales before the orientation is applied.
     reader.setScaledSize(quarterTurned(header) ? target.transposed() : target);
     QImage image = reader.read();
-    if (deadline.over())
-        return {{}, deadline.stopped() ? PictureFault::Cancelled : PictureFault::TooSlow};
+    if (const PictureFault fault = deadline.fault(); fault != PictureFault::None)
+        return {{}, fault};
     if (image.isNull())
         return {};
     return {image, PictureFault::None};
