@@ -38,31 +38,31 @@ std::string movedPath(const std::string& path, const std::string& from, const st
 } // namespace
 
 UndoCommand::UndoCommand(const UndoControls& controls, UndoServices services)
-    : ui_(controls), services_(std::move(services)), journal_(services_.journal) {
+    : ui_(controls), services_(std::move(services)) {
     ui_.mnuAnnuler.onClick = [this] { undo(); };
 }
 
 void UndoCommand::refresh() {
-    ui_.mnuAnnuler.setEnabled(findUndoable(journal_, services_.fs).has_value());
+    ui_.mnuAnnuler.setEnabled(findUndoable(services_.journal, services_.fs).has_value());
 }
 
 void UndoCommand::begins(const BatchInfo& info) {
-    journal_.begins(info);
+    services_.journal.begins(info);
 }
 
 void UndoCommand::beforeGroup(std::span<const WorkItem> items) {
-    journal_.beforeGroup(items);
+    services_.journal.beforeGroup(items);
 }
 
 void UndoCommand::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
-    journal_.afterItem(item, outcome);
+    services_.journal.afterItem(item, outcome);
 }
 
 void UndoCommand::ends(const BatchSummary& summary) {
-    journal_.ends(summary);
-    if (journal_.recordedChanges())
+    services_.journal.ends(summary);
+    if (services_.journal.recordedChanges())
         ui_.mnuAnnuler.setEnabled(true);
-    if (const auto& failure = journal_.failure())
+    if (const auto& failure = services_.journal.failure())
         services_.toolkit.message("Le journal d'annulation n'a pas pu être écrit (" +
                                       frenchReason(failure->code) +
                                       ") : ce lot ne pourra pas être annulé.",
@@ -75,7 +75,7 @@ void UndoCommand::undo() {
     if (services_.runWaiting())
         return toolkit.beep();
     std::vector<std::string> unreadable;
-    std::optional<UndoableBatch> found = findUndoable(journal_, services_.fs, &unreadable);
+    std::optional<UndoableBatch> found = findUndoable(services_.journal, services_.fs, &unreadable);
     for (const std::string& file : unreadable)
         toolkit.message("Le journal d'annulation « " + file +
                             " » est illisible : il est laissé de côté.",
@@ -98,7 +98,7 @@ void UndoCommand::undo() {
     if (reply != Reply::Yes)
         return;
     toolkit.setBusy(true);
-    const UndoResult result = quorvel::undo(journal_, services_.fs, *found);
+    const UndoResult result = quorvel::undo(services_.journal, services_.fs, *found);
     showPanesAfter(result);
     toolkit.setBusy(false);
     std::vector<FileFailure> failures;

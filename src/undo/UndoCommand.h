@@ -55,7 +55,6 @@ private:
 
     UndoControls ui_;
     UndoServices services_;
-    Journal& journal_;
 };
 
 } // namespace quorvel
