@@ -15,17 +15,6 @@ namespace {
 
 const char* const title = "Renommer";
 
-// Tells the observer what the rest of the walk would change, before any of it: the plan
-// is followed on a copy, so the walk itself stays where it is.
-void announceRest(RenamePlanner planner, const RunSettings& settings, BatchExecutor& executor) {
-    std::vector<WorkItem> changes;
-    planner.followToEnd(settings, [&changes](const PlannedItem& item) {
-        if (item.predicted.outcome == Outcome::Done)
-            changes.push_back(item.change);
-    });
-    executor.announce(changes);
-}
-
 } // namespace
 
 BatchRename::BatchRename(MainWindow& window) : w_(window) {
@@ -110,11 +99,32 @@ bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& new
     return true;
 }
 
+// Tells the observer what the next files would change, before any of it, and keeps the
+// plan for the walk to follow while things go as foreseen.
+void BatchRename::foresee(const RenamePlanner& planner, BatchExecutor& executor,
+                          Foreseen& foreseen) {
+    foreseen.items = planner.foresee(settings(), w_.Rang, foreseen.reach);
+    foreseen.next = 0;
+    foreseen.reach = foreseen.reach > Foreseen::whole / 2 ? Foreseen::whole : foreseen.reach * 2;
+    std::vector<WorkItem> changes;
+    for (const PlannedItem& item : foreseen.items)
+        if (item.predicted.outcome == Outcome::Done)
+            changes.push_back(item.change);
+    executor.announce(changes);
+}
+
 ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor,
-                                 PlannedItem& item) {
-    const RunSettings now = settings();
-    item.rang = w_.Rang;
-    planner.next(now, item);
+                                 Foreseen& foreseen, PlannedItem& item) {
+    // Only an observer needs the changes foreseen; without one, the run decides each file
+    // as it comes.
+    if (observer_ == nullptr) {
+        item.rang = w_.Rang;
+        planner.next(settings(), item);
+    } else {
+        if (foreseen.next == foreseen.items.size())
+            foresee(planner, executor, foreseen);
+        item = std::move(foreseen.items[foreseen.next++]);
+    }
     show(planner, item);
     ItemOutcome outcome = item.predicted;
     if (outcome.outcome == Outcome::Done)
@@ -122,9 +132,10 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
     else
         executor.settled(item.change, outcome);
     planner.settle(item, outcome.outcome);
-    // A file that did not go as foreseen moves the numbers of the files that follow.
-    if (observer_ != nullptr && outcome.outcome != item.predicted.outcome)
-        announceRest(planner, now, executor);
+    // A file that did not go as foreseen moves the numbers of the files that follow: they
+    // are foreseen again, a few at first, since one surprise often brings others.
+    if (outcome.outcome != item.predicted.outcome)
+        foreseen = {{}, 0, Foreseen::afterSurprise};
     return outcome;
 }
 
@@ -164,15 +175,12 @@ void BatchRename::run() {
         planner.size());
     std::vector<FileFailure> failures;
     bool renamedSinceRead = false;
-    // Only an observer needs the changes foreseen; the run itself decides each as it comes.
-    const bool foresee = observer_ != nullptr;
-    if (foresee) {
-        planner.keepStamps();
-        announceRest(planner, settings(), executor);
-    }
+    // Each file's date is read once, whether the walk foresees it or not.
+    planner.keepStamps();
+    Foreseen foreseen;
     PlannedItem item;
     while (!planner.atEnd()) {
-        const ItemOutcome outcome = walkOne(planner, executor, item);
+        const ItemOutcome outcome = walkOne(planner, executor, foreseen, item);
         if (outcome.outcome == Outcome::Done)
             renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)
@@ -188,10 +196,9 @@ void BatchRename::run() {
             executor.finish();
             return finish();
         }
-        if (foresee) {
-            planner.keepStamps();
-            announceRest(planner, settings(), executor);
-        }
+        // The user may have changed the panel or the files meanwhile.
+        planner.keepStamps();
+        foreseen = {};
     }
     const BatchSummary summary = executor.finish();
     w_.File1.refresh();

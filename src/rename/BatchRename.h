@@ -43,8 +43,21 @@ private:
     std::vector<int> takenRows() const;
     void show(const RenamePlanner& planner, const PlannedItem& item);
     bool waitOnCollision(RenamePlanner& planner, const std::string& newName);
-    // Plans the next file, performs it when it can, and moves the walk on past it.
-    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, PlannedItem& item);
+    // The rest of the walk as planned before any of it was performed.
+    struct Foreseen {
+        static constexpr std::size_t whole = static_cast<std::size_t>(-1);
+        static constexpr std::size_t afterSurprise = 16;
+        std::vector<PlannedItem> items;
+        std::size_t next = 0;
+        // How many files the next foresight covers: the whole rest at first, grown again
+        // while the walk goes as foreseen.
+        std::size_t reach = whole;
+    };
+    void foresee(const RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
+    // Plans the next file (or takes it as foreseen), performs it when it can, and moves the
+    // walk on past it.
+    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen,
+                        PlannedItem& item);
     // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
     void refuse(const std::string& text);
     void finish();
