@@ -153,6 +153,14 @@ int copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string>& sweptF
 } // namespace
 
 int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    std::uint64_t size = 0;
+    const int error = copyFile(from, to, size);
+    if (error == 0)
+        writeback_.wrote(folderOf(to), size);
+    return error;
+}
+
+int PosixFileSystem::copyFile(const std::string& from, const std::string& to, std::uint64_t& size) {
     forgetSnapshots();
     Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.get() < 0)
@@ -165,6 +173,7 @@ int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& t
         return EISDIR;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
+    size = static_cast<std::uint64_t>(st.st_size);
     int error = runStep(*hooks_, PosixStep::TempFile, from, to);
     Descriptor target;
     if (error == 0) {

@@ -51,12 +51,7 @@ int PosixFileSystem::removeFolder(const std::string& path) {
 }
 
 int PosixFileSystem::syncFileSystem(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int error = ::syncfs(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return error;
+    return writeback_.sync(folder);
 }
 
 std::string PosixFileSystem::workingFolder() {
