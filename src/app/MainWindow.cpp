@@ -234,7 +234,10 @@ void MainWindow::makeSubsystems(Journal* journal) {
                                              File2, Text4, *Comm2[1], Combo1, Combo3, Text1, Text6},
                                 PaneReactions{[this] { composer_->SelectNumberWidth(); },
                                               [this] { composer_->UpdateNamePreview(); }});
-    batch_ = std::make_unique<BatchRename>(*this);
+    batch_ = std::make_unique<BatchRename>(
+        RunControls{File1, File2, Text2, Combo3, Command1, FraPro, Label5, Check1, Command2, Nom,
+                    Numero, Pas, exifDates, M, N, Rang, Frang},
+        *composer_, *panes_, services_, [this] { return closed_; });
     edits_ = std::make_unique<NameEdits>(*this);
     folders_ = std::make_unique<FolderCommands>(
         FolderControls{Dir1, *Comm1[2], *Comm1[3], *Comm1[5], Dir2, *Comm2[2], *Comm2[3], *Comm2[5],

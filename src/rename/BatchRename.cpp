@@ -1,9 +1,10 @@
 #include "rename/BatchRename.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
 #include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
+#include "platform/Services.h"
 #include "rename/NameComposer.h"
 #include "rename/RenamePlan.h"
 
@@ -17,9 +18,12 @@ const char* const title = "Renommer";
 
 } // namespace
 
-BatchRename::BatchRename(MainWindow& window) : w_(window) {
-    w_.Command1.onClick = [this] { run(); };
-    w_.Command2.onClick = [this] { w_.FraPro.setVisible(false); };
+BatchRename::BatchRename(const RunControls& controls, const NameComposer& composer, Panes& panes,
+                         Services& services, std::function<bool()> closed)
+    : ui_(controls), composer_(composer), panes_(panes), services_(services),
+      closed_(std::move(closed)) {
+    ui_.Command1.onClick = [this] { run(); };
+    ui_.Command2.onClick = [this] { ui_.FraPro.setVisible(false); };
 }
 
 std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t listed) {
@@ -28,20 +32,20 @@ std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t l
 }
 
 RunSettings BatchRename::settings() const {
-    return {w_.composer().selectedScheme(),
-            w_.Nom,
-            !w_.Text2.text().empty(),
-            w_.Numero,
-            w_.Pas,
-            w_.composer().selectedDigits(),
-            w_.Combo3.text(),
-            w_.exifDates ? w_.services().captureDates : nullptr};
+    return {composer_.selectedScheme(),
+            ui_.Nom,
+            !ui_.Text2.text().empty(),
+            ui_.Numero,
+            ui_.Pas,
+            composer_.selectedDigits(),
+            ui_.Combo3.text(),
+            ui_.exifDates ? services_.captureDates : nullptr};
 }
 
 std::vector<int> BatchRename::takenRows() const {
-    std::vector<int> taken = w_.File1.selectedRows();
+    std::vector<int> taken = ui_.File1.selectedRows();
     if (taken.empty()) {
-        taken.resize(w_.File1.rows().size());
+        taken.resize(ui_.File1.rows().size());
         for (std::size_t i = 0; i < taken.size(); ++i)
             taken[i] = static_cast<int>(i);
     }
@@ -49,53 +53,53 @@ std::vector<int> BatchRename::takenRows() const {
 }
 
 RunPlan BatchRename::plan() {
-    return planRun(w_.fs(), settings(), w_.File1.rows(), takenRows(), w_.File1.path(),
-                   w_.File2.path(), w_.File2.rows());
+    return planRun(services_.fs, settings(), ui_.File1.rows(), takenRows(), ui_.File1.path(),
+                   ui_.File2.path(), ui_.File2.rows());
 }
 
 RunInputs BatchRename::inputs() const {
-    return {settings(),      w_.File1.rows(), takenRows(),
-            w_.File1.path(), w_.File2.path(), w_.File2.rows()};
+    return {settings(),       ui_.File1.rows(), takenRows(),
+            ui_.File1.path(), ui_.File2.path(), ui_.File2.rows()};
 }
 
 void BatchRename::refuse(const std::string& text) {
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     toolkit.message(text, Icon::Error, Buttons::Ok, title);
     toolkit.message(FormatRenameResult(0, 0), Icon::None, Buttons::Ok, title);
     finish();
 }
 
 void BatchRename::finish() {
-    w_.Check1.setValue(false);
-    w_.toolkit().setBusy(false);
+    ui_.Check1.setValue(false);
+    services_.toolkit.setBusy(false);
 }
 
 // The window's variables follow the walk as far as it got with each file.
 void BatchRename::show(const RenamePlanner& planner, const PlannedItem& item) {
-    w_.M.assign(planner.targetPrefix()).append(planner.name(item));
+    ui_.M.assign(planner.targetPrefix()).append(planner.name(item));
     if (item.hasRang)
-        w_.Rang = item.rang;
+        ui_.Rang = item.rang;
     if (item.hasNumber)
-        w_.Frang = item.number;
+        ui_.Frang = item.number;
     if (item.hasNewName)
-        w_.N = item.change.target;
+        ui_.N = item.change.target;
 }
 
 // Shows the problem panel until the user closes it, then follows the target folder the
 // user may have moved to; false when the window closed instead.
 bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& newName) {
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     planner.keepRows();
-    w_.FraPro.setVisible(true);
-    w_.Label5.setCaption(newName + " existe déjà !");
+    ui_.FraPro.setVisible(true);
+    ui_.Label5.setCaption(newName + " existe déjà !");
     toolkit.processEventsUntil([this, &toolkit] {
         // Another command run meanwhile puts the pointer back when it ends.
         toolkit.setBusy(true);
-        return !w_.FraPro.visible() || w_.closed();
+        return !ui_.FraPro.visible() || closed_();
     });
-    if (w_.closed())
+    if (closed_())
         return false;
-    planner.setTarget(w_.File2.path(), w_.File2.rows());
+    planner.setTarget(ui_.File2.path(), ui_.File2.rows());
     return true;
 }
 
@@ -103,7 +107,7 @@ bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& new
 // plan for the walk to follow while things go as foreseen.
 void BatchRename::foresee(const RenamePlanner& planner, BatchExecutor& executor,
                           Foreseen& foreseen) {
-    foreseen.items = planner.foresee(settings(), w_.Rang, foreseen.reach);
+    foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
     foreseen.next = 0;
     foreseen.reach = foreseen.reach > Foreseen::whole / 2 ? Foreseen::whole : foreseen.reach * 2;
     std::vector<WorkItem> changes;
@@ -118,7 +122,7 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
     // Only an observer needs the changes foreseen; without one, the run decides each file
     // as it comes.
     if (observer_ == nullptr) {
-        item.rang = w_.Rang;
+        item.rang = ui_.Rang;
         planner.next(settings(), item);
     } else {
         if (foreseen.next == foreseen.items.size())
@@ -156,22 +160,22 @@ void BatchRename::run() {
         ~Reset() { flag = false; }
     } reset{running_};
 
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     toolkit.setBusy(true);
-    const auto listed = static_cast<std::int64_t>(w_.File1.rows().size());
+    const auto listed = static_cast<std::int64_t>(ui_.File1.rows().size());
     // The walk keeps the rows it began with; they name files of the folder they were read
     // from, whatever the source pane shows after a wait. Only the target folder follows
     // the user's changes, and it can change only while the run waits.
-    RenamePlanner planner(w_.fs(), w_.File1.rows(), takenRows(), w_.File1.path());
+    RenamePlanner planner(services_.fs, ui_.File1.rows(), takenRows(), ui_.File1.path());
     if (const std::string why = runRefusal(settings(), static_cast<std::int64_t>(planner.size()));
         !why.empty())
         return refuse(why);
-    planner.setTarget(w_.File2.path(), w_.File2.rows());
+    planner.setTarget(ui_.File2.path(), ui_.File2.rows());
 
-    BatchExecutor executor(w_.fs(), observer_,
+    BatchExecutor executor(services_.fs, observer_,
                            [&toolkit](const std::string& text) { toolkit.showProgress(text); });
     executor.begin(
-        {BatchKind::RenameRun, w_.File1.path(), w_.File2.path(), w_.services().clock.now()},
+        {BatchKind::RenameRun, ui_.File1.path(), ui_.File2.path(), services_.clock.now()},
         planner.size());
     std::vector<FileFailure> failures;
     bool renamedSinceRead = false;
@@ -185,12 +189,12 @@ void BatchRename::run() {
             renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)
             failures.push_back({planner.name(item), outcome.error, outcome.reason});
-        if (outcome.outcome != Outcome::Collision || w_.Check1.value())
+        if (outcome.outcome != Outcome::Collision || ui_.Check1.value())
             continue;
         // What the user looks at during the wait is what is on disk: the target list as it
         // would be after re-reading it at every rename.
         if (renamedSinceRead)
-            w_.File2.refresh();
+            ui_.File2.refresh();
         renamedSinceRead = false;
         if (!waitOnCollision(planner, item.newName)) {
             executor.finish();
@@ -201,9 +205,9 @@ void BatchRename::run() {
         foreseen = {};
     }
     const BatchSummary summary = executor.finish();
-    w_.File1.refresh();
-    w_.File2.refresh();
-    w_.panes().writeTargetStatus();
+    ui_.File1.refresh();
+    ui_.File2.refresh();
+    panes_.writeTargetStatus();
     showResult(toolkit, summary, listed, failures);
     finish();
 }
