@@ -8,6 +8,7 @@
 #include "rename/NameComposer.h"
 #include "rename/RenamePlan.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quorvel {
@@ -109,7 +110,7 @@ void BatchRename::foresee(const RenamePlanner& planner, BatchExecutor& executor,
                           Foreseen& foreseen) {
     foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
     foreseen.next = 0;
-    foreseen.reach = foreseen.reach > Foreseen::whole / 2 ? Foreseen::whole : foreseen.reach * 2;
+    foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);
     std::vector<WorkItem> changes;
     for (const PlannedItem& item : foreseen.items)
         if (item.predicted.outcome == Outcome::Done)

@@ -79,13 +79,15 @@ private:
     bool waitOnCollision(RenamePlanner& planner, const std::string& newName);
     // The rest of the walk as planned before any of it was performed.
     struct Foreseen {
-        static constexpr std::size_t whole = static_cast<std::size_t>(-1);
+        // A plan of this many files holds some tens of megabytes: larger batches are
+        // foreseen in parts, each synced to the journal once.
+        static constexpr std::size_t widest = std::size_t{1} << 16;
         static constexpr std::size_t afterSurprise = 16;
         std::vector<PlannedItem> items;
         std::size_t next = 0;
-        // How many files the next foresight covers: the whole rest at first, grown again
-        // while the walk goes as foreseen.
-        std::size_t reach = whole;
+        // How many files the next foresight covers: the widest at first, and after a
+        // surprise a few, doubled while the walk goes as foreseen.
+        std::size_t reach = widest;
     };
     void foresee(const RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
     // Plans the next file (or takes it as foreseen), performs it when it can, and moves the
