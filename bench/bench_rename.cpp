@@ -242,6 +242,17 @@ struct Best {
     }
 };
 
+// Runs the measures of one round, each round starting with the next of them: the writeback
+// of what earlier measures wrote then weighs on all of them alike.
+void inTurn(std::vector<std::function<void()>>& measures, int round) {
+    std::rotate(measures.begin(),
+                measures.begin() +
+                    static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) % measures.size()),
+                measures.end());
+    for (const auto& measure : measures)
+        measure();
+}
+
 double inPlace(const std::string& root, int count, int rounds, int scheme) {
     Best best;
     double floor = 1e9;
@@ -249,8 +260,7 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
     for (int round = 0; round < rounds; ++round) {
         double baseline = 0;
         double run = 0;
-        // Each measure right after writing its own folder, and each in its turn first: the
-        // writeback of what earlier rounds wrote then weighs on all of them alike.
+        // Each measure right after writing its own folder.
         std::vector<std::function<void()>> measures = {
             [&] {
                 const std::string base = freshFolder(root, "base");
@@ -276,12 +286,7 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
                 floor = std::min(floor, bareRenames(bare, count, scheme, true));
             });
         }
-        std::rotate(measures.begin(),
-                    measures.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) %
-                                                                   measures.size()),
-                    measures.end());
-        for (const auto& measure : measures)
-            measure();
+        inTurn(measures, round);
         best.take(baseline, run);
     }
     print(scheme == 3 ? "in place, time stamps" : "in place, numbers", count, best.run,
@@ -340,13 +345,7 @@ void intoAnother(const std::string& root, int count, int rounds, bool compareSyn
                 durable = std::min(durable, bareCopies(source, base, count, true));
             });
         }
-        // Each in its turn first, right after the source files were written.
-        std::rotate(measures.begin(),
-                    measures.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) %
-                                                                   measures.size()),
-                    measures.end());
-        for (const auto& measure : measures)
-            measure();
+        inTurn(measures, round);
         best.take(baseline, run);
     }
     print("into another folder, time stamps", count, best.run, best.baseline, 1.5, false);
