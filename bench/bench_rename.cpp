@@ -6,6 +6,7 @@
 #include "journal/Journal.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixJournalFiles.h"
+#include "platform/posix/TestHooks.h"
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
@@ -120,7 +121,8 @@ double bareRenames(const std::string& folder, int count, int scheme, bool readTi
     });
 }
 
-double bareCopies(const std::string& from, const std::string& to, int count) {
+// durable: ends with one sync of the target's file system, as a batch must.
+double bareCopies(const std::string& from, const std::string& to, int count, bool durable = false) {
     return seconds([&] {
         for (int i = 0; i < count; ++i) {
             const std::string source = from + "/" + fileName(i);
@@ -145,16 +147,31 @@ double bareCopies(const std::string& from, const std::string& to, int count) {
             ::close(out);
             ::close(in);
         }
+        if (durable) {
+            const int folder = ::open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folder < 0 || ::syncfs(folder) != 0)
+                fail("syncfs " + to);
+            ::close(folder);
+        }
     });
 }
 
 // The real file system, with the sync that ends every batch on or off.
 class BenchFileSystem : public PosixFileSystem {
 public:
-    bool sync = true;
-    Result<void> syncFileSystem(const std::string& folder) override {
-        return sync ? PosixFileSystem::syncFileSystem(folder) : Result<void>();
+    explicit BenchFileSystem(bool sync) : sync_(sync) {
+        // Nor are copies written out while the batch goes on.
+        if (!sync)
+            setStepHook(*this, [](PosixStep step, const std::string&, const std::string&) {
+                return step == PosixStep::Sync ? ECANCELED : 0;
+            });
     }
+    Result<void> syncFileSystem(const std::string& folder) override {
+        return sync_ ? PosixFileSystem::syncFileSystem(folder) : Result<void>();
+    }
+
+private:
+    bool sync_;
 };
 
 // A started main window on `source` (and `target`) with the given naming scheme; only the
@@ -162,7 +179,7 @@ public:
 // name their files by time stamp (scheme 3), which also reads each file's time.
 struct Program {
     ScriptedToolkit toolkit;
-    BenchFileSystem fs;
+    BenchFileSystem fs{true};
     MemorySettingsStore settings;
     NoPictures pictures;
     RecordingShell shell;
@@ -173,8 +190,8 @@ struct Program {
 
     // With a state folder, the run records its batch for undo as the program does.
     Program(const std::string& source, const std::string& target, int scheme, bool sync = true,
-            const std::string& state = {}) {
-        fs.sync = sync;
+            const std::string& state = {})
+        : fs(sync) {
         if (!state.empty())
             journal = std::make_unique<Journal>(journalFiles, state + "/quorvel");
         settings.seed("quorvel", "Data", "Dir", source);
@@ -225,6 +242,17 @@ struct Best {
     }
 };
 
+// Runs the measures of one round, each round starting with the next of them: the writeback
+// of what earlier measures wrote then weighs on all of them alike.
+void inTurn(std::vector<std::function<void()>>& measures, int round) {
+    std::rotate(measures.begin(),
+                measures.begin() +
+                    static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) % measures.size()),
+                measures.end());
+    for (const auto& measure : measures)
+        measure();
+}
+
 double inPlace(const std::string& root, int count, int rounds, int scheme) {
     Best best;
     double floor = 1e9;
@@ -232,8 +260,7 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
     for (int round = 0; round < rounds; ++round) {
         double baseline = 0;
         double run = 0;
-        // Each measure right after writing its own folder, and each in its turn first: the
-        // writeback of what earlier rounds wrote then weighs on all of them alike.
+        // Each measure right after writing its own folder.
         std::vector<std::function<void()>> measures = {
             [&] {
                 const std::string base = freshFolder(root, "base");
@@ -259,12 +286,7 @@ double inPlace(const std::string& root, int count, int rounds, int scheme) {
                 floor = std::min(floor, bareRenames(bare, count, scheme, true));
             });
         }
-        std::rotate(measures.begin(),
-                    measures.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) %
-                                                                   measures.size()),
-                    measures.end());
-        for (const auto& measure : measures)
-            measure();
+        inTurn(measures, round);
         best.take(baseline, run);
     }
     print(scheme == 3 ? "in place, time stamps" : "in place, numbers", count, best.run,
@@ -282,10 +304,12 @@ double copyRun(const std::string& source, const std::string& target, int count, 
     return program.run(result(count, count));
 }
 
-// With compareSync, also the run without its final sync, so that the sync's own cost shows.
+// With compareSync, also the run without its final sync, so that the sync's own cost shows,
+// and the bare loop followed by one sync, the least a durable copy costs.
 void intoAnother(const std::string& root, int count, int rounds, bool compareSync) {
     Best best;
     double unsynced = 1e9;
+    double durable = 1e9;
     for (int round = 0; round < rounds; ++round) {
         const std::string source = freshFolder(root, "src");
         fill(source, count);
@@ -297,6 +321,8 @@ void intoAnother(const std::string& root, int count, int rounds, bool compareSyn
                 if (::mkdir(base.c_str(), 0755) != 0)
                     fail("mkdir");
                 baseline = bareCopies(source, base, count);
+                // What it left unwritten must not weigh on the next measure's sync.
+                ::sync();
             },
             [&] {
                 const std::string target = freshFolder(root, "tri");
@@ -310,17 +336,16 @@ void intoAnother(const std::string& root, int count, int rounds, bool compareSyn
                 if (::mkdir(target.c_str(), 0755) != 0)
                     fail("mkdir");
                 unsynced = std::min(unsynced, copyRun(source, target, count, false));
-                // What the unsynced run wrote must not weigh on the next measure's sync.
                 ::sync();
             });
+            measures.push_back([&] {
+                const std::string base = freshFolder(root, "durable");
+                if (::mkdir(base.c_str(), 0755) != 0)
+                    fail("mkdir");
+                durable = std::min(durable, bareCopies(source, base, count, true));
+            });
         }
-        // Each in its turn first, right after the source files were written.
-        std::rotate(measures.begin(),
-                    measures.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(round) %
-                                                                   measures.size()),
-                    measures.end());
-        for (const auto& measure : measures)
-            measure();
+        inTurn(measures, round);
         best.take(baseline, run);
     }
     print("into another folder, time stamps", count, best.run, best.baseline, 1.5, false);
@@ -328,6 +353,10 @@ void intoAnother(const std::string& root, int count, int rounds, bool compareSyn
         std::printf("    (the same run without its final sync: %.3f s, ratio %.2f; the sync costs "
                     "%.2f of it)\n",
                     unsynced, unsynced / best.baseline, best.run / unsynced);
+    if (compareSync)
+        std::printf("    (the bare loop with one sync at its end: %.3f s, ratio %.2f; the run "
+                    "against it: %.2f)\n",
+                    durable, durable / best.baseline, best.run / durable);
 }
 
 void allCollide(const std::string& root, int count, int rounds) {

@@ -234,16 +234,15 @@ void MainWindow::makeSubsystems(Journal* journal) {
                                              File2, Text4, *Comm2[1], Combo1, Combo3, Text1, Text6},
                                 PaneReactions{[this] { composer_->SelectNumberWidth(); },
                                               [this] { composer_->UpdateNamePreview(); }});
-    batch_ = std::make_unique<BatchRename>(*this);
+    batch_ = std::make_unique<BatchRename>(
+        RunControls{File1, File2, Text2, Combo3, Command1, FraPro, Label5, Check1, Command2, Nom,
+                    Numero, Pas, exifDates, M, N, Rang, Frang},
+        *composer_, *panes_, services_, [this] { return closed_; });
     edits_ = std::make_unique<NameEdits>(
         EditControls{*Comm1[10], *Comm1[8], *Comm1[9], *Comm1[7], Comm3, File1, File2,
                      Combo1,     Combo3,    sChTmp,    OldRep,    MM,    Ext,   M,
                      NN,         F1,        F2,        Exces,     Fixe,  Flag},
-        EditServices{toolkit, fs, services_.clock, *panes_, *composer_,
-                     [&toolkit](const BatchSummary& summary, std::int64_t listed,
-                                const std::vector<FileFailure>& failures) {
-                         BatchRename::showResult(toolkit, summary, listed, failures);
-                     }});
+        EditServices{toolkit, fs, services_.clock, *panes_, *composer_});
     folders_ = std::make_unique<FolderCommands>(
         FolderControls{Dir1, *Comm1[2], *Comm1[3], *Comm1[5], Dir2, *Comm2[2], *Comm2[3], *Comm2[5],
                        sChTmp, OldRep},

@@ -6,6 +6,7 @@
 #include "panes/Panes.h"
 #include "platform/Clock.h"
 #include "platform/Toolkit.h"
+#include "rename/BatchRename.h"
 #include "rename/NameComposer.h"
 #include "text/NameCheck.h"
 #include "text/Paths.h"
@@ -74,8 +75,8 @@ void addOnce(ComboBox& list, const std::string& entry, std::int64_t& flag) {
 
 } // namespace
 
-NameEdits::NameEdits(const EditControls& controls, EditServices services)
-    : ui_(controls), services_(std::move(services)) {
+NameEdits::NameEdits(const EditControls& controls, const EditServices& services)
+    : ui_(controls), services_(services) {
     ui_.cutRight.onClick = [this] { shortenOnRight(); };
     ui_.cutLeft.onClick = [this] { shortenOnLeft(); };
     ui_.lengthenLeft.onClick = [this] { lengthenOnLeft(); };
@@ -303,7 +304,7 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
     ui_.File2.refresh();
     services_.panes.writeTargetStatus();
     beepThrice();
-    services_.showResult(summary, listed, failures);
+    BatchRename::showResult(ui, summary, listed, failures);
     ui.setBusy(false);
 }
 

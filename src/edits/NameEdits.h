@@ -18,7 +18,6 @@ class NameComposer;
 class Panes;
 class PictureButton;
 class Toolkit;
-struct FileFailure;
 
 // The source pane's edit buttons, the two file lists, the two type boxes, and the window
 // variables that hold the typed text, the sample and the last name of an edit.
@@ -45,11 +44,6 @@ struct EditControls {
     std::int64_t& Flag;
 };
 
-// The result message of a batch, as the rename run shows it: the count out of the listed
-// files, and the files that failed.
-using ResultMessage = std::function<void(const BatchSummary& summary, std::int64_t listed,
-                                         const std::vector<FileFailure>& failures)>;
-
 // What the edits use besides their controls.
 struct EditServices {
     Toolkit& toolkit;
@@ -57,7 +51,6 @@ struct EditServices {
     Clock& clock;
     Panes& panes;
     NameComposer& composer;
-    ResultMessage showResult;
 };
 
 // The new name that an edit gives to one file, or, when it can give none, why.
@@ -72,7 +65,7 @@ using NameRule = std::function<NewName(const std::string& name)>;
 // Edits applied to every selected name of the source pane, and adding a type.
 class NameEdits {
 public:
-    NameEdits(const EditControls& controls, EditServices services);
+    NameEdits(const EditControls& controls, const EditServices& services);
 
     // The name of the last selected row of File1, row 0 when none is selected, empty for
     // an empty list.

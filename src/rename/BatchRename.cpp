@@ -1,12 +1,14 @@
 #include "rename/BatchRename.h"
 
+#include "app/Controls.h"
 #include "app/Errors.h"
-#include "app/MainWindow.h"
 #include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
+#include "platform/Services.h"
 #include "rename/NameComposer.h"
 #include "rename/RenamePlan.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quorvel {
@@ -15,22 +17,14 @@ namespace {
 
 const char* const title = "Renommer";
 
-// Tells the observer what the rest of the walk would change, before any of it: the plan
-// is followed on a copy, so the walk itself stays where it is.
-void announceRest(RenamePlanner planner, const RunSettings& settings, BatchExecutor& executor) {
-    std::vector<WorkItem> changes;
-    planner.followToEnd(settings, [&changes](const PlannedItem& item) {
-        if (item.predicted.outcome == Outcome::Done)
-            changes.push_back(item.change);
-    });
-    executor.announce(changes);
-}
-
 } // namespace
 
-BatchRename::BatchRename(MainWindow& window) : w_(window) {
-    w_.Command1.onClick = [this] { run(); };
-    w_.Command2.onClick = [this] { w_.FraPro.setVisible(false); };
+BatchRename::BatchRename(const RunControls& controls, const NameComposer& composer, Panes& panes,
+                         Services& services, std::function<bool()> closed)
+    : ui_(controls), composer_(composer), panes_(panes), services_(services),
+      closed_(std::move(closed)) {
+    ui_.Command1.onClick = [this] { run(); };
+    ui_.Command2.onClick = [this] { ui_.FraPro.setVisible(false); };
 }
 
 std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t listed) {
@@ -39,20 +33,20 @@ std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t l
 }
 
 RunSettings BatchRename::settings() const {
-    return {w_.composer().selectedScheme(),
-            w_.Nom,
-            !w_.Text2.text().empty(),
-            w_.Numero,
-            w_.Pas,
-            w_.composer().selectedDigits(),
-            w_.Combo3.text(),
-            w_.exifDates ? w_.services().captureDates : nullptr};
+    return {composer_.selectedScheme(),
+            ui_.Nom,
+            !ui_.Text2.text().empty(),
+            ui_.Numero,
+            ui_.Pas,
+            composer_.selectedDigits(),
+            ui_.Combo3.text(),
+            ui_.exifDates ? services_.captureDates : nullptr};
 }
 
 std::vector<int> BatchRename::takenRows() const {
-    std::vector<int> taken = w_.File1.selectedRows();
+    std::vector<int> taken = ui_.File1.selectedRows();
     if (taken.empty()) {
-        taken.resize(w_.File1.rows().size());
+        taken.resize(ui_.File1.rows().size());
         for (std::size_t i = 0; i < taken.size(); ++i)
             taken[i] = static_cast<int>(i);
     }
@@ -60,61 +54,82 @@ std::vector<int> BatchRename::takenRows() const {
 }
 
 RunPlan BatchRename::plan() {
-    return planRun(w_.fs(), settings(), w_.File1.rows(), takenRows(), w_.File1.path(),
-                   w_.File2.path(), w_.File2.rows());
+    return planRun(services_.fs, settings(), ui_.File1.rows(), takenRows(), ui_.File1.path(),
+                   ui_.File2.path(), ui_.File2.rows());
 }
 
 RunInputs BatchRename::inputs() const {
-    return {settings(),      w_.File1.rows(), takenRows(),
-            w_.File1.path(), w_.File2.path(), w_.File2.rows()};
+    return {settings(),       ui_.File1.rows(), takenRows(),
+            ui_.File1.path(), ui_.File2.path(), ui_.File2.rows()};
 }
 
 void BatchRename::refuse(const std::string& text) {
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     toolkit.message(text, Icon::Error, Buttons::Ok, title);
     toolkit.message(FormatRenameResult(0, 0), Icon::None, Buttons::Ok, title);
     finish();
 }
 
 void BatchRename::finish() {
-    w_.Check1.setValue(false);
-    w_.toolkit().setBusy(false);
+    ui_.Check1.setValue(false);
+    services_.toolkit.setBusy(false);
 }
 
 // The window's variables follow the walk as far as it got with each file.
 void BatchRename::show(const RenamePlanner& planner, const PlannedItem& item) {
-    w_.M.assign(planner.targetPrefix()).append(planner.name(item));
+    ui_.M.assign(planner.targetPrefix()).append(planner.name(item));
     if (item.hasRang)
-        w_.Rang = item.rang;
+        ui_.Rang = item.rang;
     if (item.hasNumber)
-        w_.Frang = item.number;
+        ui_.Frang = item.number;
     if (item.hasNewName)
-        w_.N = item.change.target;
+        ui_.N = item.change.target;
 }
 
 // Shows the problem panel until the user closes it, then follows the target folder the
 // user may have moved to; false when the window closed instead.
 bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& newName) {
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     planner.keepRows();
-    w_.FraPro.setVisible(true);
-    w_.Label5.setCaption(newName + " existe déjà !");
+    ui_.FraPro.setVisible(true);
+    ui_.Label5.setCaption(newName + " existe déjà !");
     toolkit.processEventsUntil([this, &toolkit] {
         // Another command run meanwhile puts the pointer back when it ends.
         toolkit.setBusy(true);
-        return !w_.FraPro.visible() || w_.closed();
+        return !ui_.FraPro.visible() || closed_();
     });
-    if (w_.closed())
+    if (closed_())
         return false;
-    planner.setTarget(w_.File2.path(), w_.File2.rows());
+    planner.setTarget(ui_.File2.path(), ui_.File2.rows());
     return true;
 }
 
+// Tells the observer what the next files would change, before any of it, and keeps the
+// plan for the walk to follow while things go as foreseen.
+void BatchRename::foresee(const RenamePlanner& planner, BatchExecutor& executor,
+                          Foreseen& foreseen) {
+    foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
+    foreseen.next = 0;
+    foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);
+    std::vector<WorkItem> changes;
+    for (const PlannedItem& item : foreseen.items)
+        if (item.predicted.outcome == Outcome::Done)
+            changes.push_back(item.change);
+    executor.announce(changes);
+}
+
 ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor,
-                                 PlannedItem& item) {
-    const RunSettings now = settings();
-    item.rang = w_.Rang;
-    planner.next(now, item);
+                                 Foreseen& foreseen, PlannedItem& item) {
+    // Only an observer needs the changes foreseen; without one, the run decides each file
+    // as it comes.
+    if (observer_ == nullptr) {
+        item.rang = ui_.Rang;
+        planner.next(settings(), item);
+    } else {
+        if (foreseen.next == foreseen.items.size())
+            foresee(planner, executor, foreseen);
+        item = std::move(foreseen.items[foreseen.next++]);
+    }
     show(planner, item);
     ItemOutcome outcome = item.predicted;
     if (outcome.outcome == Outcome::Done)
@@ -122,9 +137,10 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
     else
         executor.settled(item.change, outcome);
     planner.settle(item, outcome.outcome);
-    // A file that did not go as foreseen moves the numbers of the files that follow.
-    if (observer_ != nullptr && outcome.outcome != item.predicted.outcome)
-        announceRest(planner, now, executor);
+    // A file that did not go as foreseen moves the numbers of the files that follow: they
+    // are foreseen again, a few at first, since one surprise often brings others.
+    if (outcome.outcome != item.predicted.outcome)
+        foreseen = {{}, 0, Foreseen::afterSurprise};
     return outcome;
 }
 
@@ -145,58 +161,54 @@ void BatchRename::run() {
         ~Reset() { flag = false; }
     } reset{running_};
 
-    Toolkit& toolkit = w_.toolkit();
+    Toolkit& toolkit = services_.toolkit;
     toolkit.setBusy(true);
-    const auto listed = static_cast<std::int64_t>(w_.File1.rows().size());
+    const auto listed = static_cast<std::int64_t>(ui_.File1.rows().size());
     // The walk keeps the rows it began with; they name files of the folder they were read
     // from, whatever the source pane shows after a wait. Only the target folder follows
     // the user's changes, and it can change only while the run waits.
-    RenamePlanner planner(w_.fs(), w_.File1.rows(), takenRows(), w_.File1.path());
+    RenamePlanner planner(services_.fs, ui_.File1.rows(), takenRows(), ui_.File1.path());
     if (const std::string why = runRefusal(settings(), static_cast<std::int64_t>(planner.size()));
         !why.empty())
         return refuse(why);
-    planner.setTarget(w_.File2.path(), w_.File2.rows());
+    planner.setTarget(ui_.File2.path(), ui_.File2.rows());
 
-    BatchExecutor executor(w_.fs(), observer_,
+    BatchExecutor executor(services_.fs, observer_,
                            [&toolkit](const std::string& text) { toolkit.showProgress(text); });
     executor.begin(
-        {BatchKind::RenameRun, w_.File1.path(), w_.File2.path(), w_.services().clock.now()},
+        {BatchKind::RenameRun, ui_.File1.path(), ui_.File2.path(), services_.clock.now()},
         planner.size());
     std::vector<FileFailure> failures;
     bool renamedSinceRead = false;
-    // Only an observer needs the changes foreseen; the run itself decides each as it comes.
-    const bool foresee = observer_ != nullptr;
-    if (foresee) {
-        planner.keepStamps();
-        announceRest(planner, settings(), executor);
-    }
+    // Each file's date is read once, whether the walk foresees it or not.
+    planner.keepStamps();
+    Foreseen foreseen;
     PlannedItem item;
     while (!planner.atEnd()) {
-        const ItemOutcome outcome = walkOne(planner, executor, item);
+        const ItemOutcome outcome = walkOne(planner, executor, foreseen, item);
         if (outcome.outcome == Outcome::Done)
             renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)
             failures.push_back({planner.name(item), outcome.error, outcome.reason});
-        if (outcome.outcome != Outcome::Collision || w_.Check1.value())
+        if (outcome.outcome != Outcome::Collision || ui_.Check1.value())
             continue;
         // What the user looks at during the wait is what is on disk: the target list as it
         // would be after re-reading it at every rename.
         if (renamedSinceRead)
-            w_.File2.refresh();
+            ui_.File2.refresh();
         renamedSinceRead = false;
         if (!waitOnCollision(planner, item.newName)) {
             executor.finish();
             return finish();
         }
-        if (foresee) {
-            planner.keepStamps();
-            announceRest(planner, settings(), executor);
-        }
+        // The user may have changed the panel or the files meanwhile.
+        planner.keepStamps();
+        foreseen = {};
     }
     const BatchSummary summary = executor.finish();
-    w_.File1.refresh();
-    w_.File2.refresh();
-    w_.panes().writeTargetStatus();
+    ui_.File1.refresh();
+    ui_.File2.refresh();
+    panes_.writeTargetStatus();
     showResult(toolkit, summary, listed, failures);
     finish();
 }

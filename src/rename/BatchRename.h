@@ -3,6 +3,7 @@
 #include "rename/RenamePlan.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,47 @@ namespace quorvel {
 
 class BatchExecutor;
 class BatchObserver;
+class CheckBox;
+class ComboBox;
+class CommandButton;
+class FileList;
+class Frame;
+class Label;
+class NameComposer;
+class Panes;
+class TextBox;
 class Toolkit;
 struct FileFailure;
-class MainWindow;
+struct Services;
+
+// The controls the run reads and writes, and the window variables that hold the panel's
+// values and follow the walk.
+struct RunControls {
+    FileList& File1;
+    FileList& File2;
+    TextBox& Text2;
+    ComboBox& Combo3;
+    CommandButton& Command1;
+    Frame& FraPro;
+    Label& Label5;
+    CheckBox& Check1;
+    CommandButton& Command2;
+    const std::string& Nom;
+    const std::int64_t& Numero;
+    const std::int64_t& Pas;
+    const bool& exifDates; // the capture dates option
+    std::string& M;
+    std::string& N;
+    std::int64_t& Rang;
+    std::string& Frang;
+};
 
 // "Renommer !": the batch rename run with its problem panel.
 class BatchRename {
 public:
-    explicit BatchRename(MainWindow& window);
+    // closed: whether the window was closed, which ends a run waiting on its panel.
+    BatchRename(const RunControls& controls, const NameComposer& composer, Panes& panes,
+                Services& services, std::function<bool()> closed);
 
     // The click on Command1. Does nothing while a run already waits on the panel.
     void run();
@@ -43,13 +77,32 @@ private:
     std::vector<int> takenRows() const;
     void show(const RenamePlanner& planner, const PlannedItem& item);
     bool waitOnCollision(RenamePlanner& planner, const std::string& newName);
-    // Plans the next file, performs it when it can, and moves the walk on past it.
-    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, PlannedItem& item);
+    // The rest of the walk as planned before any of it was performed.
+    struct Foreseen {
+        // A plan of this many files holds some tens of megabytes: larger batches are
+        // foreseen in parts, each synced to the journal once.
+        static constexpr std::size_t widest = std::size_t{1} << 16;
+        static constexpr std::size_t afterSurprise = 16;
+        std::vector<PlannedItem> items;
+        std::size_t next = 0;
+        // How many files the next foresight covers: the widest at first, and after a
+        // surprise a few, doubled while the walk goes as foreseen.
+        std::size_t reach = widest;
+    };
+    void foresee(const RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
+    // Plans the next file (or takes it as foreseen), performs it when it can, and moves the
+    // walk on past it.
+    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen,
+                        PlannedItem& item);
     // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
     void refuse(const std::string& text);
     void finish();
 
-    MainWindow& w_;
+    RunControls ui_;
+    const NameComposer& composer_;
+    Panes& panes_;
+    Services& services_;
+    std::function<bool()> closed_;
     BatchObserver* observer_ = nullptr;
     bool running_ = false;
 };

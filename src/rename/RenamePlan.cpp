@@ -7,6 +7,7 @@
 #include "text/Paths.h"
 #include "text/Patterns.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quorvel {
@@ -118,9 +119,9 @@ void RenamePlanner::setTarget(const std::string& targetFolder,
 }
 
 void RenamePlanner::keepRows() {
-    if (rows_ != &keptRows_) {
-        keptRows_ = *rows_;
-        rows_ = &keptRows_;
+    if (!keptRows_) {
+        keptRows_ = std::make_shared<const std::vector<std::string>>(*rows_);
+        rows_ = keptRows_.get();
     }
 }
 
@@ -193,6 +194,10 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
 
 void RenamePlanner::settle(const PlannedItem& item, Outcome outcome) {
     ++position_;
+    // A name the disk holds though the list does not show it stays taken: the files that
+    // follow would be refused it too, and are told so without asking the disk again.
+    if (outcome == Outcome::Collision && item.predicted.outcome == Outcome::Done)
+        targets_.insert(item.newName);
     if (outcome != Outcome::Done)
         return;
     ++renamed_;
@@ -214,6 +219,21 @@ void RenamePlanner::followToEnd(const RunSettings& settings,
         each(item);
         settle(item, item.predicted.outcome);
     }
+}
+
+std::vector<PlannedItem> RenamePlanner::foresee(const RunSettings& settings, std::int64_t rang,
+                                                std::size_t reach) const {
+    RenamePlanner copy = *this;
+    std::vector<PlannedItem> planned;
+    planned.reserve(std::min(reach, taken_.size() - position_));
+    PlannedItem item;
+    item.rang = rang;
+    while (!copy.atEnd() && planned.size() < reach) {
+        copy.next(settings, item);
+        planned.push_back(item);
+        copy.settle(item, item.predicted.outcome);
+    }
+    return planned;
 }
 
 RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,

@@ -76,6 +76,10 @@ public:
     // Walks to the end without the disk, each file ending as foreseen.
     void followToEnd(const RunSettings& settings,
                      const std::function<void(const PlannedItem& item)>& each);
+    // The next `reach` files of the walk as followToEnd plans them, on a copy: this walk
+    // stays where it is and may then take the items as planned. rang: the last number used.
+    std::vector<PlannedItem> foresee(const RunSettings& settings, std::int64_t rang,
+                                     std::size_t reach) const;
     // From now on, the time stamps read by this planner or any copy of it are kept for the
     // others, so that a walk that first foresees the rest reads each file's date once. A
     // wait starts afresh, as the user may change a file meanwhile.
@@ -94,7 +98,8 @@ private:
 
     FileSystem& fs_;
     const std::vector<std::string>* rows_;
-    std::vector<std::string> keptRows_;
+    // Shared by the copies that foresee the walk, which only read it.
+    std::shared_ptr<const std::vector<std::string>> keptRows_;
     std::vector<int> taken_;
     std::size_t position_ = 0;
     std::int64_t renamed_ = 0;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <thread>
 
 namespace quorvel::test {
@@ -602,6 +603,61 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
     w.Command1.click();
     EXPECT_EQ(recorder.outcomes.back(), Outcome::Collision);
     EXPECT_EQ(fs.calls(FsOp::Sync), 1);
+    expectEndOfRun();
+}
+
+// What the disk holds beyond the lists moves the numbers of the files that follow: they are
+// foreseen again and told before they change, a name found taken stays taken without
+// asking the disk again, and a wait starts the foresight afresh with the panel as it is.
+TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnything) {
+    struct Recorder : BatchObserver {
+        void beforeGroup(std::span<const WorkItem> group) override {
+            for (const WorkItem& item : group)
+                announced.insert(item.source + " > " + item.target);
+        }
+        void afterItem(const WorkItem& item, const ItemOutcome& outcome) override {
+            if (outcome.outcome == Outcome::Done &&
+                announced.count(item.source + " > " + item.target) == 0)
+                unannounced.push_back(item.target);
+        }
+        std::set<std::string> announced;
+        Names unannounced;
+    } recorder;
+    const std::string photos = temp.folder("Photos");
+    for (int i = 0; i < 10; ++i)
+        temp.file("Photos/IMG_0" + std::to_string(i) + ".jpg");
+    MainWindow& w = vacances(photos);
+    w.batch().setObserver(&recorder);
+    // Behind the lists' back: a file gone, a name taken.
+    std::remove((photos + "/IMG_01.jpg").c_str());
+    temp.file("Photos/05_Vacances.jpg");
+    duringWaits({[&] {
+        w.Text2.setText("21");
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    EXPECT_EQ(namesIn(photos),
+              (Names{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg", "25_Vacances.jpg",
+                     "27_Vacances.jpg", "29_Vacances.jpg", "31_Vacances.jpg", "33_Vacances.jpg",
+                     "35_Vacances.jpg", "IMG_03.jpg"}));
+    EXPECT_TRUE(recorder.unannounced.empty()) << recorder.unannounced.front();
+    EXPECT_TRUE(texts().front().starts_with("8 fichiers ont été renommés sur les 10 présents."));
+
+    // Ticked: the taken name refuses every file that follows, and the disk is asked once.
+    const std::string tri = temp.folder("Tri");
+    for (int i = 0; i < 10; ++i)
+        temp.file("Tri/IMG_0" + std::to_string(i) + ".jpg");
+    openSource(tri);
+    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    w.Text1.setText("_Vacances");
+    w.Text2.setText("1");
+    temp.file("Tri/05_Vacances.jpg");
+    w.Check1.click();
+    const int renamesBefore = fs.calls(FsOp::Rename);
+    w.Command1.click();
+    EXPECT_EQ(fs.calls(FsOp::Rename) - renamesBefore, 3);
+    EXPECT_EQ(texts().back(), "2 fichiers ont été renommés sur les 10 présents.");
+    EXPECT_TRUE(recorder.unannounced.empty());
     expectEndOfRun();
 }
 

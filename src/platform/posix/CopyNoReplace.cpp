@@ -144,6 +144,15 @@ Result<void> copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string
 } // namespace
 
 Result<void> PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    std::uint64_t size = 0;
+    auto copied = copyFile(from, to, size);
+    if (copied)
+        writeback_.wrote(folderOf(to), size);
+    return copied;
+}
+
+Result<void> PosixFileSystem::copyFile(const std::string& from, const std::string& to,
+                                       std::uint64_t& size) {
     forgetSnapshots();
     Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.get() < 0)
@@ -156,6 +165,7 @@ Result<void> PosixFileSystem::copyNoReplace(const std::string& from, const std::
         return SystemError{"open", EISDIR};
     if (!S_ISREG(st.st_mode))
         return SystemError{"open", EINVAL};
+    size = static_cast<std::uint64_t>(st.st_size);
     auto made = runStep(*hooks_, PosixStep::TempFile, from, to);
     Descriptor target;
     if (made) {

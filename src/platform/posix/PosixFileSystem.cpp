@@ -51,12 +51,7 @@ Result<void> PosixFileSystem::removeFolder(const std::string& path) {
 }
 
 Result<void> PosixFileSystem::syncFileSystem(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return lastError("open");
-    const Result<void> synced = ::syncfs(fd) == 0 ? Result<void>() : lastError("syncfs");
-    ::close(fd);
-    return synced;
+    return writeback_.sync(folder);
 }
 
 std::string PosixFileSystem::workingFolder() {

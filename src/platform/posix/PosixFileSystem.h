@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/Writeback.h"
 
 #include <functional>
 #include <memory>
@@ -43,6 +44,9 @@ public:
 private:
     friend PosixHooks& hooksOf(PosixFileSystem& fs);
 
+    // copyNoReplace without the write-out; size: the bytes copied.
+    Result<void> copyFile(const std::string& from, const std::string& to, std::uint64_t& size);
+
     struct Snapshot;
     // The folder's entries, read anew unless a trusted snapshot of it still stands.
     Result<std::shared_ptr<const Snapshot>> snapshot(const std::string& folder);
@@ -55,6 +59,7 @@ private:
     bool emptyPathRefused_ = false;
     std::set<std::string> sweptFolders_; // where abandoned partial copies were looked for
     std::unique_ptr<PosixHooks> hooks_;
+    Writeback writeback_{*hooks_};
 };
 
 // The volumes described by the text of /proc/self/mountinfo: "/" first, then the mount

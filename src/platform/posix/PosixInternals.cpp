@@ -78,6 +78,8 @@ const char* callOf(PosixStep step) {
         return "copy_file_range";
     case PosixStep::LinkTarget:
         return "linkat";
+    case PosixStep::Sync:
+        return "syncfs";
     }
     return "";
 }

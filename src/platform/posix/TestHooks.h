@@ -19,6 +19,7 @@ enum class PosixStep {
     TempFile,   // opening the unnamed O_TMPFILE file in the target folder
     CopyData,   // copying the data into the temporary file
     LinkTarget, // giving the finished temporary file its final name
+    Sync,       // syncfs, early (from another thread) or final; from and to name the folder
 };
 using StepHook = std::function<int(PosixStep step, const std::string& from, const std::string& to)>;
 // Before each unlinkat inside deleteTree, the folders and the tree's root included;

@@ -1,0 +1,105 @@
+#include "platform/posix/Writeback.h"
+
+#include "platform/posix/PosixInternals.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quorvel {
+
+namespace {
+
+// Enough written since the last early write-out for another to be worth a wake-up.
+constexpr std::uint64_t bytesPerStart = std::uint64_t{32} << 20;
+constexpr std::uint32_t filesPerStart = 256;
+
+int openFolder(const std::string& folder) {
+    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+} // namespace
+
+Result<void> Writeback::syncAt(int fd, const std::string& folder) const {
+    if (auto hooked = runStep(hooks_, PosixStep::Sync, folder, folder); !hooked)
+        return hooked;
+    if (::syncfs(fd) != 0)
+        return lastError("syncfs");
+    return {};
+}
+
+Writeback::~Writeback() {
+    if (worker_.joinable()) {
+        worker_.request_stop();
+        worker_.join();
+    }
+    for (const auto& [folder, kept] : kept_)
+        ::close(kept.fd);
+}
+
+void Writeback::wrote(const std::string& folder, std::uint64_t bytes) {
+    const std::lock_guard lock(mutex_);
+    if (!kept_.contains(folder)) {
+        if (const int fd = openFolder(folder); fd >= 0)
+            kept_.emplace(folder, Kept{fd, {}});
+    }
+    bytesSince_ += bytes;
+    ++filesSince_;
+    if ((bytesSince_ >= bytesPerStart || filesSince_ >= filesPerStart) && !busy_ &&
+        pending_.empty())
+        startEarly(folder);
+}
+
+void Writeback::startEarly(const std::string& folder) {
+    bytesSince_ = 0;
+    filesSince_ = 0;
+    pending_ = folder;
+    if (!worker_.joinable())
+        worker_ = std::jthread([this](std::stop_token stop) { work(stop); });
+    wake_.notify_one();
+}
+
+void Writeback::work(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    while (wake_.wait(lock, stop, [this] { return !pending_.empty(); })) {
+        const std::string folder = std::move(pending_);
+        pending_.clear();
+        busy_ = true;
+        lock.unlock();
+        // A descriptor of its own: the final sync's must still see every error.
+        Result<void> synced;
+        if (const int fd = openFolder(folder); fd >= 0) {
+            synced = syncAt(fd, folder);
+            ::close(fd);
+        }
+        lock.lock();
+        busy_ = false;
+        if (const auto kept = kept_.find(folder);
+            kept != kept_.end() && kept->second.earlyError.code == 0 && !synced)
+            kept->second.earlyError = synced.error();
+        idle_.notify_all();
+    }
+}
+
+Result<void> Writeback::sync(const std::string& folder) {
+    std::unique_lock lock(mutex_);
+    pending_.clear();
+    idle_.wait(lock, [this] { return !busy_; });
+    Kept kept;
+    if (const auto found = kept_.find(folder); found != kept_.end()) {
+        kept = found->second;
+        kept_.erase(found);
+    } else if (kept.fd = openFolder(folder); kept.fd < 0) {
+        return lastError("open");
+    }
+    lock.unlock();
+    const auto synced = syncAt(kept.fd, folder);
+    ::close(kept.fd);
+    if (!synced)
+        return synced;
+    if (kept.earlyError.code != 0)
+        return kept.earlyError;
+    return {};
+}
+
+} // namespace quorvel
