@@ -33,6 +33,7 @@ public:
     bool recordedChanges() const { return recordedChanges_; }
 
     JournalFiles& files() { return files_; }
+    const std::string& folder() const { return folder_; }
     // Paths of the batch files, newest first.
     std::vector<std::string> batchFiles();
 

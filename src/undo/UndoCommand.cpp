@@ -42,27 +42,40 @@ UndoCommand::UndoCommand(const UndoControls& controls, UndoServices services)
     ui_.mnuAnnuler.onClick = [this] { undo(); };
 }
 
+UndoCommand::~UndoCommand() = default;
+
+Journal& UndoCommand::current() {
+    return nested_ ? *nested_ : services_.journal;
+}
+
 void UndoCommand::refresh() {
     ui_.mnuAnnuler.setEnabled(findUndoable(services_.journal, services_.fs).has_value());
 }
 
 void UndoCommand::begins(const BatchInfo& info) {
-    services_.journal.begins(info);
+    if (openBatches_++ > 0 && !nested_)
+        nested_ = std::make_unique<Journal>(services_.journal.files(), services_.journal.folder());
+    current().begins(info);
 }
 
 void UndoCommand::beforeGroup(std::span<const WorkItem> items) {
-    services_.journal.beforeGroup(items);
+    current().beforeGroup(items);
 }
 
 void UndoCommand::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
-    services_.journal.afterItem(item, outcome);
+    current().afterItem(item, outcome);
 }
 
 void UndoCommand::ends(const BatchSummary& summary) {
-    services_.journal.ends(summary);
-    if (services_.journal.recordedChanges())
+    Journal& journal = current();
+    journal.ends(summary);
+    const bool recorded = journal.recordedChanges();
+    const std::optional<SystemError> failure = journal.failure();
+    if (--openBatches_ <= 1)
+        nested_.reset();
+    if (recorded)
         ui_.mnuAnnuler.setEnabled(true);
-    if (const auto& failure = services_.journal.failure())
+    if (failure)
         services_.toolkit.message("Le journal d'annulation n'a pas pu être écrit (" +
                                       frenchReason(failure->code) +
                                       ") : ce lot ne pourra pas être annulé.",

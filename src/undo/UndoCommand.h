@@ -3,6 +3,7 @@
 #include "batch/Batch.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace quorvel {
@@ -40,6 +41,9 @@ struct UndoServices {
 class UndoCommand : public BatchObserver {
 public:
     UndoCommand(const UndoControls& controls, UndoServices services);
+    ~UndoCommand() override;
+    UndoCommand(const UndoCommand&) = delete;
+    UndoCommand& operator=(const UndoCommand&) = delete;
 
     // Greys the item or not after a look at the journal.
     void refresh();
@@ -52,9 +56,14 @@ public:
 private:
     void undo();
     void showPanesAfter(const UndoResult& result);
+    // The journal of the batch under way: a batch made while a run waits on its panel
+    // (an edit, a folder rename) has a record of its own, and the run goes on in its own.
+    Journal& current();
 
     UndoControls ui_;
     UndoServices services_;
+    int openBatches_ = 0;
+    std::unique_ptr<Journal> nested_;
 };
 
 } // namespace quorvel

@@ -1,0 +1,66 @@
+#include "undo/UndoTestSupport.h"
+
+#include <functional>
+
+namespace quorvel::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class UndoAcrossBatchesTest : public UndoWindowTest {
+protected:
+    // While the run waits, each wait runs the next of these as the user's actions.
+    void duringWaits(std::vector<std::function<void()>> actions) {
+        toolkit.pump = [this, actions = std::move(actions)] {
+            if (waits >= actions.size())
+                return false;
+            actions[waits++]();
+            return true;
+        };
+    }
+    // Undoes batch after batch until nothing is left, at most `limit` times.
+    void undoEverything(int limit = 6) {
+        for (int i = 0; i < limit && window->mnuAnnuler.enabled(); ++i)
+            undo();
+        EXPECT_FALSE(window->mnuAnnuler.enabled());
+    }
+    std::size_t waits = 0;
+};
+
+// While a run waits on its panel, the user renames another folder: each batch keeps its
+// own record, and both are undone in full.
+TEST_F(UndoAcrossBatchesTest, ABatchMadeWhileARunWaitsLeavesBothUndoable) {
+    const std::string photos = temp.folder("Photos");
+    const std::string other = temp.folder("Autre");
+    temp.file("Photos/03_Vacances.jpg", "old");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        temp.file(std::string("Photos/") + name, name);
+    MainWindow& w = vacances(photos);
+    for (int row = 1; row <= 3; ++row)
+        w.File1.setSelected(row, true);
+    duringWaits({[&] {
+        ASSERT_EQ(w.Dir2.setPath(other), 0);
+        toolkit.queueInput("Ailleurs");
+        toolkit.queueAnswer(true);
+        w.Comm2[3]->click();
+        ASSERT_EQ(w.Dir2.setPath(photos), 0);
+        w.Text1.setText("_Vacances");
+        w.Text2.setText("11");
+        w.Command2.click();
+    }});
+    w.Command1.click();
+    ASSERT_EQ(waits, 1u);
+    ASSERT_EQ(namesIn(photos),
+              (Names{"01_Vacances.jpg", "03_Vacances.jpg", "13_Vacances.jpg", "b.jpg"}));
+    ASSERT_TRUE(exists(temp / "Ailleurs"));
+
+    restart();
+    undoEverything();
+    EXPECT_EQ(namesIn(photos), (Names{"03_Vacances.jpg", "a.jpg", "b.jpg", "c.jpg"}));
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        EXPECT_EQ(readFile(photos + "/" + name), name);
+    EXPECT_TRUE(exists(other));
+}
+
+} // namespace
+} // namespace quorvel::test
