@@ -295,6 +295,7 @@ ReadResult read(std::string_view bytes) {
         return result;
     }
     bytes.remove_prefix(fileMark.size());
+    result.soundBytes = fileMark.size();
     std::vector<std::string> folders;
     bool first = true;
     while (!bytes.empty()) {
@@ -326,6 +327,7 @@ ReadResult read(std::string_view bytes) {
         }
         first = false;
         bytes.remove_prefix(*length + 8);
+        result.soundBytes += *length + 8;
     }
     return result;
 }

@@ -70,6 +70,8 @@ enum class ReadProblem { None, NotAJournal, Damaged };
 struct ReadResult {
     Batch batch;
     ReadProblem problem = ReadProblem::None;
+    // Bytes of whole records from the file's start: a record torn by a crash lies past them.
+    std::size_t soundBytes = 0;
 };
 
 // Reads what a journal file holds. A torn last record (a crash in the middle of a write) is

@@ -91,7 +91,9 @@ std::optional<UndoableBatch> findUndoable(Journal& journal, FileSystem& fs,
             continue;
         }
         UndoableBatch found{
-            path, std::move(read.batch), {}, read.problem == journal::ReadProblem::Damaged};
+            path, std::move(read.batch), {}, read.problem == journal::ReadProblem::Damaged, {}};
+        if (!found.damaged && read.soundBytes < bytes.value().size())
+            found.tornAt = read.soundBytes;
         found.steps = stepsOf(found.batch, fs, files);
         if (!found.steps.empty())
             return found;
@@ -157,7 +159,11 @@ UndoResult undo(Journal& journal, FileSystem& fs, UndoableBatch& batch) {
     std::string out;
     journal::addUndone(out, undone);
     Result<std::unique_ptr<AppendFile>> file = files.openAppend(batch.file);
-    Result<void> written = file ? file.value()->append(out) : Result<void>(file.error());
+    Result<void> written = file ? Result<void>() : Result<void>(file.error());
+    if (written && batch.tornAt)
+        written = file.value()->cutTo(*batch.tornAt);
+    if (written)
+        written = file.value()->append(out);
     if (written)
         written = file.value()->sync();
     if (!written)

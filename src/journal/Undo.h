@@ -16,6 +16,9 @@ struct UndoableBatch {
     journal::Batch batch;
     std::vector<std::uint32_t> steps;
     bool damaged = false;
+    // Where a record torn by a crash begins, when one ends the file: what undo appends
+    // must follow the sound records to be read.
+    std::optional<std::size_t> tornAt;
 };
 
 // A change that could not be taken back, named by the file's present name.

@@ -26,6 +26,8 @@ public:
     virtual Result<void> append(std::string_view bytes) = 0;
     // Makes what was appended durable (the data, not every time stamp).
     virtual Result<void> sync() = 0;
+    // Drops what lies past `size` bytes, so that what is appended next follows them.
+    virtual Result<void> cutTo(std::uint64_t size) = 0;
 };
 
 // The few file calls the undo journal needs, apart from the batches' own file system.

@@ -1,6 +1,8 @@
 #include "undo/UndoTestSupport.h"
 
+#include <fstream>
 #include <functional>
+#include <unistd.h>
 
 namespace quorvel::test {
 namespace {
@@ -60,6 +62,41 @@ TEST_F(UndoAcrossBatchesTest, ABatchMadeWhileARunWaitsLeavesBothUndoable) {
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
         EXPECT_EQ(readFile(photos + "/" + name), name);
     EXPECT_TRUE(exists(other));
+}
+
+// A crash tore the journal's last record. An undo that leaves a change behind records what
+// it took back after what holds, so the next undo offers only that change, as sound.
+TEST_F(UndoAcrossBatchesTest, WhatAnUndoTookBackStaysKnownAfterATornRecord) {
+    const std::string photos = temp.folder("Photos");
+    const Names names{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
+    for (const std::string& name : names)
+        temp.file("Photos/" + name, name);
+    MainWindow& w = start();
+    openSource(photos);
+    w.Command1.click();
+    const std::vector<std::string> files = journal->batchFiles();
+    ASSERT_EQ(files.size(), 1u);
+    // Into the end record, after every outcome.
+    const std::string bytes = readFile(files[0]);
+    ASSERT_EQ(::truncate(files[0].c_str(), static_cast<off_t>(bytes.size() - 4)), 0);
+    temp.file("Photos/IMG_2.jpg", "a new photo");
+
+    restart();
+    toolkit.clearEvents();
+    undo();
+    const std::vector<std::string> first = texts();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_TRUE(first[1].starts_with("2 fichiers ont été rétablis sur les 3 du lot.")) << first[1];
+
+    ASSERT_EQ(::rename((photos + "/IMG_2.jpg").c_str(), (temp / "kept.jpg").c_str()), 0);
+    undo();
+    const std::vector<std::string> second = texts();
+    ASSERT_EQ(second.size(), 2u) << second.front();
+    EXPECT_NE(second[0].find("1 fichiers, le"), std::string::npos);
+    EXPECT_EQ(second[1], "1 fichiers ont été rétablis sur les 1 du lot.");
+    EXPECT_EQ(namesIn(photos), names);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(photos + "/" + name), name);
 }
 
 } // namespace

@@ -36,6 +36,12 @@ public:
         return {};
     }
 
+    Result<void> cutTo(std::uint64_t size) override {
+        if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+            return lastError("ftruncate");
+        return {};
+    }
+
 private:
     int fd_;
 };
