@@ -64,11 +64,13 @@ private:
 std::vector<std::uint32_t> stepsOf(journal::Batch& batch, FileSystem& fs, JournalFiles& files) {
     std::vector<std::uint32_t> steps;
     // Outcomes are written in the order the changes were made, so the changes without one
-    // are the newest.
+    // are the newest. Once the batch ended, every rename made has its outcome: one without
+    // was foreseen and never made, whatever now bears its name.
     DiskCheck disk(fs, files, batch.info.began);
     for (std::size_t i = batch.changes.size(); i-- > 0;) {
         Change& change = batch.changes[i];
-        if (change.state == ChangeState::Pending && disk.happened(change))
+        if (change.state == ChangeState::Pending &&
+            !(batch.ended && change.kind == ChangeKind::Rename) && disk.happened(change))
             steps.push_back(static_cast<std::uint32_t>(i));
     }
     for (auto i = batch.doneOrder.rbegin(); i != batch.doneOrder.rend(); ++i)

@@ -99,5 +99,32 @@ TEST_F(UndoAcrossBatchesTest, WhatAnUndoTookBackStaysKnownAfterATornRecord) {
         EXPECT_EQ(readFile(photos + "/" + name), name);
 }
 
+// The window closed while the run waited: the files after the wait were foreseen, never
+// renamed. One renamed by hand afterwards to the name foreseen is not the batch's to undo.
+TEST_F(UndoAcrossBatchesTest, AChangeForeseenButNeverMadeIsNotUndone) {
+    const std::string folder = temp.folder("f");
+    const std::time_t noon = localTime(2007, 1, 15, 14, 30, 5);
+    temp.file("f/a.jpg", noon, "a");
+    temp.file("f/b.jpg", noon, "b");
+    temp.file("f/c.jpg", noon + 3600, "c");
+    MainWindow& w = start();
+    openSource(folder);
+    w.Option1[3]->click();
+    duringWaits({[&] { w.form.onClose(); }});
+    w.Command1.click();
+    ASSERT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "b.jpg", "c.jpg"}));
+    ASSERT_EQ(::rename((folder + "/c.jpg").c_str(), (folder + "/2007_01_15_153005.jpg").c_str()),
+              0);
+
+    restart();
+    toolkit.clearEvents();
+    undo();
+    const std::vector<std::string> shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0].find("\r\n1 fichiers, le"), std::string::npos) << shown[0];
+    EXPECT_EQ(shown[1], "1 fichiers ont été rétablis sur les 1 du lot.");
+    EXPECT_EQ(namesIn(folder), (Names{"2007_01_15_153005.jpg", "a.jpg", "b.jpg"}));
+}
+
 } // namespace
 } // namespace quorvel::test
