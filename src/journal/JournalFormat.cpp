@@ -210,10 +210,12 @@ bool readGroup(FieldReader& in, Batch& batch, std::vector<std::string>& folders)
     const auto count = in.number(4);
     if (!first || !count || *first != batch.changes.size())
         return false;
-    // A new announcement replaces what the earlier ones foresaw and was not made.
-    for (Change& change : batch.changes)
-        if (change.state == ChangeState::Pending)
-            change.state = ChangeState::Void;
+    // A new announcement replaces what the earlier ones foresaw and was not made. Only the
+    // last group can hold such changes: a run with many surprises announces many groups.
+    for (std::size_t i = batch.lastGroup; i < batch.changes.size(); ++i)
+        if (batch.changes[i].state == ChangeState::Pending)
+            batch.changes[i].state = ChangeState::Void;
+    batch.lastGroup = batch.changes.size();
     for (std::uint64_t i = 0; i < *count; ++i) {
         const auto kind = in.number(1);
         auto source = readPath(in, folders);

@@ -38,6 +38,8 @@ struct Batch {
     std::vector<std::uint32_t> doneOrder; // indexes of Done changes, in the order they were made
     bool ended = false;   // the batch finished: every change made has its outcome written
     bool damaged = false; // a record before the end is unreadable; what follows is lost
+    // Where the last group begins: the changes before it are settled or void.
+    std::size_t lastGroup = 0;
 };
 
 struct Mark {
