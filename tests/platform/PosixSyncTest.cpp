@@ -4,6 +4,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorvel::testing {
 namespace {
@@ -61,6 +65,38 @@ TEST_F(PosixSyncTest, AnEarlyWriteOutThatFailedFailsTheFinalSync) {
     EXPECT_EQ(fs.syncFileSystem(path("Tri")).code(), EIO);
     EXPECT_EQ(syncs, 2);
     EXPECT_EQ(fs.syncFileSystem(path("Tri")).code(), 0);
+}
+
+// A user at the limit of their processes cannot start the thread that writes copies out
+// early: the copies still go through, and the final sync covers them.
+TEST_F(PosixSyncTest, CopiesGoOnWhenNoThreadCanBeStarted) {
+    ASSERT_EQ(::chmod(root_.c_str(), 0755), 0);
+    folder("Photos");
+    folder("Tri", 0777);
+    for (int i = 0; i < 300; ++i)
+        write("Photos/IMG_" + std::to_string(i) + ".jpg");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Root ignores the limit; the user it stands for here does not.
+        const rlimit none{0, 0};
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0 || ::setrlimit(RLIMIT_NPROC, &none) != 0)
+            ::_exit(3);
+        PosixFileSystem fs;
+        for (int i = 0; i < 300; ++i) {
+            const std::string name = "/IMG_" + std::to_string(i) + ".jpg";
+            if (!fs.copyNoReplace(path("Photos") + name, path("Tri") + name))
+                ::_exit(1);
+        }
+        ::_exit(fs.syncFileSystem(path("Tri")) ? 0 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
+        GTEST_SKIP() << "cannot become another user to be held to a process limit";
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(read("Tri/IMG_299.jpg"), "x");
 }
 
 } // namespace

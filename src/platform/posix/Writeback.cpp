@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace quorvel {
@@ -53,9 +54,16 @@ void Writeback::wrote(const std::string& folder, std::uint64_t bytes) {
 void Writeback::startEarly(const std::string& folder) {
     bytesSince_ = 0;
     filesSince_ = 0;
+    if (!worker_.joinable()) {
+        try {
+            worker_ = std::jthread([this](std::stop_token stop) { work(stop); });
+        } catch (const std::system_error&) {
+            // No thread to spare (the user's process limit): the final sync writes
+            // everything out, as it would have without the early start.
+            return;
+        }
+    }
     pending_ = folder;
-    if (!worker_.joinable())
-        worker_ = std::jthread([this](std::stop_token stop) { work(stop); });
     wake_.notify_one();
 }
 
