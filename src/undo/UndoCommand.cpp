@@ -47,11 +47,27 @@ void UndoCommand::refresh() {
 }
 
 void UndoCommand::begins(const BatchInfo& info) {
+    asked_ = false;
     services_.journal.begins(info);
 }
 
 void UndoCommand::beforeGroup(std::span<const WorkItem> items) {
     services_.journal.beforeGroup(items);
+}
+
+bool UndoCommand::proceed() {
+    const auto& failure = services_.journal.failure();
+    if (!failure || asked_)
+        return true;
+    asked_ = true;
+    const bool started = services_.journal.recordedChanges();
+    return services_.toolkit.message(
+               "Le journal d'annulation n'a pas pu être écrit (" + frenchReason(failure->code) +
+                   ") : " +
+                   (started ? "la suite de ce lot ne pourra pas être annulée.\r\nContinuer "
+                            : "ce lot ne pourra pas être annulé.\r\nLe faire ") +
+                   "quand même ?",
+               Icon::Question, Buttons::YesNo, title) == Reply::Yes;
 }
 
 void UndoCommand::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
@@ -62,7 +78,8 @@ void UndoCommand::ends(const BatchSummary& summary) {
     services_.journal.ends(summary);
     if (services_.journal.recordedChanges())
         ui_.mnuAnnuler.setEnabled(true);
-    if (const auto& failure = services_.journal.failure())
+    // A failure the user was asked about is not told again.
+    if (const auto& failure = services_.journal.failure(); failure && !asked_)
         services_.toolkit.message("Le journal d'annulation n'a pas pu être écrit (" +
                                       frenchReason(failure->code) +
                                       ") : ce lot ne pourra pas être annulé.",

@@ -46,6 +46,8 @@ public:
 
     void begins(const BatchInfo& info) override;
     void beforeGroup(std::span<const WorkItem> items) override;
+    // While the journal cannot be written, asks once a batch whether to go on without undo.
+    bool proceed() override;
     void afterItem(const WorkItem& item, const ItemOutcome& outcome) override;
     void ends(const BatchSummary& summary) override;
 
@@ -55,6 +57,7 @@ private:
 
     UndoControls ui_;
     UndoServices services_;
+    bool asked_ = false; // this batch's user already chose to go on without undo
 };
 
 } // namespace quorvel
