@@ -63,6 +63,9 @@ public:
     virtual ~BatchObserver() = default;
     virtual void begins(const BatchInfo&) {}
     virtual void beforeGroup(std::span<const WorkItem>) {}
+    // Asked once a group has been told: false stops the batch before any change of the
+    // group is made.
+    virtual bool proceed() { return true; }
     virtual void afterItem(const WorkItem&, const ItemOutcome&) {}
     virtual void ends(const BatchSummary&) {}
 };

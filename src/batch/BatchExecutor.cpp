@@ -16,6 +16,7 @@ void BatchExecutor::begin(const BatchInfo& info, std::size_t total) {
     position_ = 0;
     started_ = Clock::now();
     shown_ = false;
+    stopped_ = false;
     summary_ = {};
     writtenFolders_.clear();
     if (observer_ != nullptr)
@@ -69,6 +70,8 @@ void BatchExecutor::wrote(std::string_view target) {
 }
 
 ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
+    if (stopped_)
+        return {Outcome::Refused, ECANCELED, "lot arrêté"};
     advance();
     const int error =
         (item.kind == ChangeKind::Rename ? fs_.renameNoReplace(item.source, item.target)
@@ -90,8 +93,9 @@ ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
 
 void BatchExecutor::perform(std::span<const WorkItem> group, std::vector<ItemOutcome>& outcomes) {
     outcomes.clear();
-    if (observer_ != nullptr)
-        observer_->beforeGroup(group);
+    announce(group);
+    if (stopped_)
+        return;
     for (const WorkItem& item : group)
         outcomes.push_back(performOne(item));
 }
@@ -102,11 +106,15 @@ ItemOutcome BatchExecutor::perform(const WorkItem& item) {
 }
 
 void BatchExecutor::announce(std::span<const WorkItem> group) {
-    if (observer_ != nullptr)
-        observer_->beforeGroup(group);
+    if (observer_ == nullptr || stopped_)
+        return;
+    observer_->beforeGroup(group);
+    stopped_ = !observer_->proceed();
 }
 
 void BatchExecutor::settled(const WorkItem& item, ItemOutcome outcome) {
+    if (stopped_)
+        return;
     advance();
     count(item, outcome);
 }

@@ -26,7 +26,8 @@ public:
 
     // total: the items the batch will take, for the progress text.
     void begin(const BatchInfo& info, std::size_t total);
-    // Performs every item of the group in order; outcomes[i] is the i-th item's.
+    // Performs every item of the group in order; outcomes[i] is the i-th item's, and there
+    // are none when the observer stopped the batch.
     void perform(std::span<const WorkItem> group, std::vector<ItemOutcome>& outcomes);
     // One item as a group of its own.
     ItemOutcome perform(const WorkItem& item);
@@ -39,6 +40,9 @@ public:
     void settled(const WorkItem& item, ItemOutcome outcome);
     // Syncs once each file system written to, then tells the observer the batch ended.
     BatchSummary finish();
+    // The observer stopped the batch: nothing is performed any more, and what the caller
+    // still hands in is refused without a look at the disk.
+    bool stopped() const { return stopped_; }
 
     const BatchSummary& summary() const { return summary_; }
 
@@ -59,6 +63,7 @@ private:
     Clock::time_point started_;
     Clock::time_point lastShown_;
     bool shown_ = false;
+    bool stopped_ = false;
     BatchSummary summary_;
     std::vector<std::string> writtenFolders_;
 };

@@ -147,6 +147,8 @@ void FolderCommands::renameFolder(bool source) {
     executor.begin({BatchKind::FolderRename, parent, parent, clock_.now()}, 1);
     const ItemOutcome outcome = executor.perform(WorkItem{oldPath, newPath, ChangeKind::Rename});
     executor.finish();
+    if (executor.stopped())
+        return;
     if (const int failed = outcome.outcome == Outcome::Collision ? EEXIST : outcome.error) {
         error(failed == EEXIST
                   ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +

@@ -186,6 +186,8 @@ void BatchRename::run() {
     PlannedItem item;
     while (!planner.atEnd()) {
         const ItemOutcome outcome = walkOne(planner, executor, foreseen, item);
+        if (executor.stopped())
+            break;
         if (outcome.outcome == Outcome::Done)
             renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)

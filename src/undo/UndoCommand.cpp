@@ -53,13 +53,31 @@ void UndoCommand::refresh() {
 }
 
 void UndoCommand::begins(const BatchInfo& info) {
-    if (openBatches_++ > 0 && !nested_)
+    if (openBatches_++ > 0 && !nested_) {
         nested_ = std::make_unique<Journal>(services_.journal.files(), services_.journal.folder());
+        outerAsked_ = asked_;
+    }
+    asked_ = false;
     current().begins(info);
 }
 
 void UndoCommand::beforeGroup(std::span<const WorkItem> items) {
     current().beforeGroup(items);
+}
+
+bool UndoCommand::proceed() {
+    const auto& failure = current().failure();
+    if (!failure || asked_)
+        return true;
+    asked_ = true;
+    const bool started = current().recordedChanges();
+    return services_.toolkit.message(
+               "Le journal d'annulation n'a pas pu être écrit (" + frenchReason(failure->code) +
+                   ") : " +
+                   (started ? "la suite de ce lot ne pourra pas être annulée.\r\nContinuer "
+                            : "ce lot ne pourra pas être annulé.\r\nLe faire ") +
+                   "quand même ?",
+               Icon::Question, Buttons::YesNo, title) == Reply::Yes;
 }
 
 void UndoCommand::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
@@ -71,11 +89,15 @@ void UndoCommand::ends(const BatchSummary& summary) {
     journal.ends(summary);
     const bool recorded = journal.recordedChanges();
     const std::optional<SystemError> failure = journal.failure();
-    if (--openBatches_ <= 1)
+    const bool asked = asked_;
+    if (--openBatches_ <= 1 && nested_) {
         nested_.reset();
+        asked_ = outerAsked_;
+    }
     if (recorded)
         ui_.mnuAnnuler.setEnabled(true);
-    if (failure)
+    // A failure the user was asked about is not told again.
+    if (failure && !asked)
         services_.toolkit.message("Le journal d'annulation n'a pas pu être écrit (" +
                                       frenchReason(failure->code) +
                                       ") : ce lot ne pourra pas être annulé.",

@@ -50,6 +50,8 @@ public:
 
     void begins(const BatchInfo& info) override;
     void beforeGroup(std::span<const WorkItem> items) override;
+    // While the journal cannot be written, asks once a batch whether to go on without undo.
+    bool proceed() override;
     void afterItem(const WorkItem& item, const ItemOutcome& outcome) override;
     void ends(const BatchSummary& summary) override;
 
@@ -64,6 +66,8 @@ private:
     UndoServices services_;
     int openBatches_ = 0;
     std::unique_ptr<Journal> nested_;
+    bool asked_ = false;      // this batch's user already chose to go on without undo
+    bool outerAsked_ = false; // the same, for the run a nested batch interrupted
 };
 
 } // namespace quorvel

@@ -127,6 +127,27 @@ TEST_F(BatchExecutorTest, OnlyABatchThatWroteSyncsAndAFailedSyncIsNotSuccess) {
     EXPECT_EQ(fs.calls(FsOp::Sync), 1);
 }
 
+// An observer that stops the batch once told of a group: nothing of it or after it is made.
+TEST_F(BatchExecutorTest, AnObserverThatStopsTheBatchKeepsEveryChangeFromTheDisk) {
+    struct Stopper : Recorder {
+        bool proceed() override { return false; }
+    } stopper;
+    temp.file("a.jpg");
+    temp.file("b.jpg");
+    BatchExecutor run = executor(&stopper);
+    run.begin({}, 3);
+    std::vector<ItemOutcome> outcomes;
+    run.perform(std::vector<WorkItem>{item("a.jpg", "x.jpg")}, outcomes);
+    EXPECT_TRUE(outcomes.empty());
+    EXPECT_TRUE(run.stopped());
+    EXPECT_EQ(run.perform(item("b.jpg", "y.jpg")).outcome, Outcome::Refused);
+    run.settled(item("c.jpg", "z.jpg"), {});
+    EXPECT_EQ(run.finish().done, 0);
+    EXPECT_EQ(namesIn(temp.path()), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(stopper.log, (Names{"begins  -> ", "group present", "ends 0 0"}));
+    EXPECT_EQ(fs.calls(FsOp::Rename), 0);
+}
+
 // The count shows only once the batch has lasted half a second, and goes at its end.
 TEST_F(BatchExecutorTest, ProgressShowsOnlyForALongBatch) {
     BatchExecutor run = executor();

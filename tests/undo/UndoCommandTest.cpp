@@ -79,6 +79,38 @@ TEST_F(UndoCommandTest, NoAtTheQuestionAndAGreyedItemChangeNothing) {
     EXPECT_EQ(journalFilesOnDisk().size(), 1u);
 }
 
+// Told before the disk changes, the user chooses: no change without its record, or the
+// batch anyway, knowing it cannot be undone.
+TEST_F(UndoCommandTest, AJournalThatCannotBeWrittenIsToldBeforeAnyChange) {
+    const std::vector<std::string> names{"IMG_1.jpg", "IMG_2.jpg"};
+    const std::string folder = photos("Photos", names);
+    temp.file("state", "not a folder");
+    MainWindow& w = start();
+    openSource(folder);
+    // The question, then the run's result.
+    const auto expectAsked = [this](const std::string& result) {
+        const std::vector<std::string> shown = texts();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_TRUE(shown[0].starts_with("Le journal d'annulation n'a pas pu être écrit ("));
+        EXPECT_TRUE(shown[0].ends_with(") : ce lot ne pourra pas être annulé.\r\nLe faire quand "
+                                       "même ?"));
+        EXPECT_EQ(shown[1], result);
+        EXPECT_EQ(toolkit.events()[0].kind, Kind::Question);
+    };
+    toolkit.queueAnswer(false);
+    w.Command1.click();
+    EXPECT_FALSE(toolkit.answersLeft());
+    expectAsked("0 fichiers ont été renommés sur les 2 présents.");
+    expectEachUnderItsOwnName(folder, names);
+
+    toolkit.clearEvents();
+    toolkit.queueAnswer(true);
+    w.Command1.click();
+    expectAsked("2 fichiers ont été renommés sur les 2 présents.");
+    EXPECT_NE(namesIn(folder), names);
+    EXPECT_FALSE(w.mnuAnnuler.enabled());
+}
+
 TEST_F(UndoCommandTest, CopiesAreUndoneAfterARestartExceptACopyEditedSince) {
     const std::vector<std::string> names{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
     const std::string source = photos("Camera", names);

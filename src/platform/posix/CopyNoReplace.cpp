@@ -144,15 +144,6 @@ Result<void> copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string
 } // namespace
 
 Result<void> PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
-    std::uint64_t size = 0;
-    auto copied = copyFile(from, to, size);
-    if (copied)
-        writeback_.wrote(folderOf(to), size);
-    return copied;
-}
-
-Result<void> PosixFileSystem::copyFile(const std::string& from, const std::string& to,
-                                       std::uint64_t& size) {
     forgetSnapshots();
     Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.get() < 0)
@@ -165,7 +156,14 @@ Result<void> PosixFileSystem::copyFile(const std::string& from, const std::strin
         return SystemError{"open", EISDIR};
     if (!S_ISREG(st.st_mode))
         return SystemError{"open", EINVAL};
-    size = static_cast<std::uint64_t>(st.st_size);
+    auto copied = copyFile(source.get(), st, from, to);
+    if (copied)
+        writeback_.wrote(folderOf(to), static_cast<std::uint64_t>(st.st_size));
+    return copied;
+}
+
+Result<void> PosixFileSystem::copyFile(int source, const struct stat& st, const std::string& from,
+                                       const std::string& to) {
     auto made = runStep(*hooks_, PosixStep::TempFile, from, to);
     Descriptor target;
     if (made) {
@@ -174,11 +172,11 @@ Result<void> PosixFileSystem::copyFile(const std::string& from, const std::strin
             made = lastError("open");
     }
     if (made.code() == EOPNOTSUPP || made.code() == EISDIR || made.code() == EINVAL)
-        return copyThroughHiddenFile(*hooks_, sweptFolders_, source.get(), st, from, to);
+        return copyThroughHiddenFile(*hooks_, sweptFolders_, source, st, from, to);
     if (!made)
         return made;
     // Until it is linked, the file has no name: closing it on failure is all the cleanup.
-    auto filled = fillTarget(*hooks_, source.get(), st, target.get(), from, to);
+    auto filled = fillTarget(*hooks_, source, st, target.get(), from, to);
     if (filled)
         filled = runStep(*hooks_, PosixStep::LinkTarget, from, to);
     if (!filled)

@@ -87,14 +87,14 @@ bool isMountRootEntry(const std::string& path, const EntryInfo& info) {
         return false;
     if (info.mountRootKnown)
         return info.mountRoot;
-    EntryInfo parent;
     const std::string up = info.isFolder ? path + "/.." : folderOf(path);
-    if (entryInfo(AT_FDCWD, up.c_str(), parent) != 0)
+    const Result<EntryInfo> parent = entryInfo(AT_FDCWD, up.c_str());
+    if (!parent)
         return true; // cannot tell: the caller must not touch it
-    if (parent.device != info.device)
+    if (parent.value().device != info.device)
         return true;
-    if (info.mountIdKnown && parent.mountIdKnown)
-        return info.mountId != parent.mountId;
+    if (info.mountIdKnown && parent.value().mountIdKnown)
+        return info.mountId != parent.value().mountId;
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (resolved == nullptr)
         return true;
@@ -107,8 +107,8 @@ bool PosixFileSystem::isMountRoot(const std::string& given) {
     const std::string path = withoutTrailingSlashes(given);
     if (path == "/")
         return true;
-    EntryInfo info;
-    return entryInfo(AT_FDCWD, path.c_str(), info) == 0 && isMountRootEntry(path, info);
+    const Result<EntryInfo> info = entryInfo(AT_FDCWD, path.c_str());
+    return info && isMountRootEntry(path, info.value());
 }
 
 std::vector<Volume> volumesFromMountInfo(std::string_view mountInfo,

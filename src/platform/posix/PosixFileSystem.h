@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace quorvel {
@@ -44,8 +45,9 @@ public:
 private:
     friend PosixHooks& hooksOf(PosixFileSystem& fs);
 
-    // copyNoReplace without the write-out; size: the bytes copied.
-    Result<void> copyFile(const std::string& from, const std::string& to, std::uint64_t& size);
+    // Copies the open source file, described by st, to the new name `to`.
+    Result<void> copyFile(int source, const struct stat& st, const std::string& from,
+                          const std::string& to);
 
     struct Snapshot;
     // The folder's entries, read anew unless a trusted snapshot of it still stands.

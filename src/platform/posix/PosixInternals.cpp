@@ -47,11 +47,12 @@ bool sameEntry(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-int entryInfo(int folder, const char* name, EntryInfo& info) {
+Result<EntryInfo> entryInfo(int folder, const char* name) {
     struct statx sx {};
     if (::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                 STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &sx) != 0)
-        return errno;
+        return lastError("statx");
+    EntryInfo info;
     info.isFolder = S_ISDIR(sx.stx_mode);
     info.isLink = S_ISLNK(sx.stx_mode);
     info.mountRootKnown = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
@@ -62,7 +63,7 @@ int entryInfo(int folder, const char* name, EntryInfo& info) {
     info.inode = sx.stx_ino;
     info.mode = sx.stx_mode;
     info.owner = sx.stx_uid;
-    return 0;
+    return info;
 }
 
 namespace {

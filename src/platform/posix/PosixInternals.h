@@ -3,6 +3,7 @@
 // What the units of PosixFileSystem share; not for use outside them.
 
 #include "platform/FileSystem.h"
+#include "platform/Result.h"
 #include "platform/posix/TestHooks.h"
 
 #include <cstdint>
@@ -58,8 +59,8 @@ struct EntryInfo {
     uid_t owner = 0;
 };
 
-// Looks at an entry of `folder` without following a link; an errno value, 0 when it worked.
-int entryInfo(int folder, const char* name, EntryInfo& info);
+// Looks at an entry of `folder` without following a link.
+Result<EntryInfo> entryInfo(int folder, const char* name);
 // Whether an entry, looked at without following a link, is the root of a mount.
 bool isMountRootEntry(const std::string& path, const EntryInfo& info);
 

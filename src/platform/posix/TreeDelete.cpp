@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
+#include "platform/posix/SystemCalls.h"
 #include "text/Paths.h"
 
 #include <cerrno>
@@ -14,27 +15,28 @@ namespace quorvel {
 
 namespace {
 
-// Opens a folder of the tree for reading and deleting. A folder the user owns but may not
-// read, search or write is opened up first, since its entries are about to go anyway.
-int openTreeFolder(int parent, const char* name, const EntryInfo& info, Descriptor& folder) {
+// Opens a folder of the tree for reading and deleting; the descriptor is the caller's. A
+// folder the user owns but may not read, search or write is opened up first, since its
+// entries are about to go anyway.
+Result<int> openTreeFolder(int parent, const char* name, const EntryInfo& info) {
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     const bool owned = info.owner == ::geteuid();
-    folder.reset(::openat(parent, name, flags));
+    Descriptor folder(::openat(parent, name, flags));
     if (folder.get() < 0 && errno == EACCES && owned) {
         ::fchmodat(parent, name, (info.mode & 07777) | S_IRWXU, 0);
         folder.reset(::openat(parent, name, flags));
     }
     if (folder.get() < 0)
-        return errno;
-    struct stat opened {};
-    if (::fstat(folder.get(), &opened) != 0)
-        return errno;
+        return lastError("openat");
+    const Result<struct stat> opened = sys::fstat(folder.get());
+    if (!opened)
+        return opened.error();
     // The entry was swapped between the look and the open: leave it alone.
-    if (opened.st_dev != info.device || opened.st_ino != info.inode)
-        return EXDEV;
-    if (owned && (opened.st_mode & S_IRWXU) != S_IRWXU)
-        ::fchmod(folder.get(), (opened.st_mode & 07777) | S_IRWXU);
-    return 0;
+    if (opened.value().st_dev != info.device || opened.value().st_ino != info.inode)
+        return SystemError{"openat", EXDEV};
+    if (owned && (opened.value().st_mode & S_IRWXU) != S_IRWXU)
+        ::fchmod(folder.get(), (opened.value().st_mode & 07777) | S_IRWXU);
+    return folder.release();
 }
 
 void leaveEntry(TreeDeleteResult& result, const std::string& path, int error) {
@@ -45,12 +47,13 @@ void leaveEntry(TreeDeleteResult& result, const std::string& path, int error) {
         result.error = error;
 }
 
-int removeEntry(const PosixHooks& hooks, int folder, const char* name, const std::string& fullPath,
-                bool isFolder) {
-    const int error = hooks.treeRemoval ? hooks.treeRemoval(fullPath) : 0;
-    if (error != 0)
-        return error;
-    return ::unlinkat(folder, name, isFolder ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
+Result<void> removeEntry(const PosixHooks& hooks, int folder, const char* name,
+                         const std::string& fullPath, bool isFolder) {
+    if (const int error = hooks.treeRemoval ? hooks.treeRemoval(fullPath) : 0; error != 0)
+        return SystemError{"unlinkat", error};
+    if (::unlinkat(folder, name, isFolder ? AT_REMOVEDIR : 0) != 0)
+        return lastError("unlinkat");
+    return {};
 }
 
 void deleteEntries(const PosixHooks& hooks, int folder, const std::string& folderPath,
@@ -88,34 +91,34 @@ void deleteEntries(const PosixHooks& hooks, int folder, const std::string& folde
         const std::string fullPath = joinPath(folderPath, entry.name);
         bool isFolder = false;
         if (entry.type == DT_DIR || entry.type == DT_UNKNOWN) {
-            EntryInfo info;
-            const int error = entryInfo(folder, entry.name.c_str(), info);
-            if (error == ENOENT)
+            const Result<EntryInfo> info = entryInfo(folder, entry.name.c_str());
+            if (info.code() == ENOENT)
                 continue; // gone meanwhile
-            if (error != 0) {
-                leaveEntry(result, fullPath, error);
+            if (!info) {
+                leaveEntry(result, fullPath, info.code());
                 continue;
             }
-            isFolder = info.isFolder;
+            isFolder = info.value().isFolder;
             if (isFolder) {
-                if (info.device != device || info.mountRoot) {
+                if (info.value().device != device || info.value().mountRoot) {
                     leaveEntry(result, fullPath, EXDEV);
                     continue;
                 }
-                Descriptor child;
-                const int opened = openTreeFolder(folder, entry.name.c_str(), info, child);
-                if (opened != 0) {
-                    leaveEntry(result, fullPath, opened);
+                const Result<int> opened = openTreeFolder(folder, entry.name.c_str(), info.value());
+                if (!opened) {
+                    leaveEntry(result, fullPath, opened.code());
                     continue;
                 }
+                const Descriptor child(opened.value());
                 deleteEntries(hooks, child.get(), fullPath, device, result);
             }
         }
-        const int error = removeEntry(hooks, folder, entry.name.c_str(), fullPath, isFolder);
-        if (error == 0)
+        const Result<void> removed =
+            removeEntry(hooks, folder, entry.name.c_str(), fullPath, isFolder);
+        if (removed)
             ++result.removed;
-        else if (error != ENOENT)
-            leaveEntry(result, fullPath, error);
+        else if (removed.code() != ENOENT)
+            leaveEntry(result, fullPath, removed.code());
     }
 }
 
@@ -130,12 +133,12 @@ TreeDeleteResult PosixFileSystem::deleteTree(const std::string& given) {
         leaveEntry(result, path, EBUSY);
         return result;
     }
-    EntryInfo info;
-    const int error = entryInfo(AT_FDCWD, path.c_str(), info);
-    if (error != 0) {
-        result.error = error;
+    const Result<EntryInfo> found = entryInfo(AT_FDCWD, path.c_str());
+    if (!found) {
+        result.error = found.code();
         return result;
     }
+    const EntryInfo& info = found.value();
     if (!info.isFolder) {
         leaveEntry(result, path, info.isLink ? ELOOP : ENOTDIR);
         return result;
@@ -145,19 +148,20 @@ TreeDeleteResult PosixFileSystem::deleteTree(const std::string& given) {
         leaveEntry(result, path, EBUSY);
         return result;
     }
-    Descriptor root;
-    const int opened = openTreeFolder(AT_FDCWD, path.c_str(), info, root);
-    if (opened != 0) {
-        leaveEntry(result, path, opened);
+    const Result<int> opened = openTreeFolder(AT_FDCWD, path.c_str(), info);
+    if (!opened) {
+        leaveEntry(result, path, opened.code());
         return result;
     }
-    deleteEntries(*hooks_, root.get(), path, info.device, result);
-    root.reset(-1);
-    const int removed = removeEntry(*hooks_, AT_FDCWD, path.c_str(), path, true);
-    if (removed == 0)
+    {
+        const Descriptor root(opened.value());
+        deleteEntries(*hooks_, root.get(), path, info.device, result);
+    }
+    const Result<void> removed = removeEntry(*hooks_, AT_FDCWD, path.c_str(), path, true);
+    if (removed)
         ++result.removed;
     else
-        leaveEntry(result, path, removed);
+        leaveEntry(result, path, removed.code());
     return result;
 }
 
