@@ -106,8 +106,7 @@ bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& new
 
 // Tells the observer what the next files would change, before any of it, and keeps the
 // plan for the walk to follow while things go as foreseen.
-void BatchRename::foresee(const RenamePlanner& planner, BatchExecutor& executor,
-                          Foreseen& foreseen) {
+void BatchRename::foresee(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen) {
     foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
     foreseen.next = 0;
     foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);

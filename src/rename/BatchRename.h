@@ -89,7 +89,7 @@ private:
         // surprise a few, doubled while the walk goes as foreseen.
         std::size_t reach = widest;
     };
-    void foresee(const RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
+    void foresee(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
     // Plans the next file (or takes it as foreseen), performs it when it can, and moves the
     // walk on past it.
     ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen,

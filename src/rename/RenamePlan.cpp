@@ -197,7 +197,7 @@ void RenamePlanner::settle(const PlannedItem& item, Outcome outcome) {
     // A name the disk holds though the list does not show it stays taken: the files that
     // follow would be refused it too, and are told so without asking the disk again.
     if (outcome == Outcome::Collision && item.predicted.outcome == Outcome::Done)
-        targets_.insert(item.newName);
+        addTarget(item.newName);
     if (outcome != Outcome::Done)
         return;
     ++renamed_;
@@ -207,8 +207,8 @@ void RenamePlanner::settle(const PlannedItem& item, Outcome outcome) {
     // it (a target type typed but not picked): the disk would refuse it to the next file,
     // and the preview must say so.
     if (inPlace_)
-        targets_.erase(name(item), item.row);
-    targets_.insert(item.newName);
+        removeTarget(name(item), item.row);
+    addTarget(item.newName);
 }
 
 void RenamePlanner::followToEnd(const RunSettings& settings,
@@ -221,17 +221,48 @@ void RenamePlanner::followToEnd(const RunSettings& settings,
     }
 }
 
+void RenamePlanner::addTarget(const std::string& name) {
+    if (undoLog_ != nullptr && !targets_.contains(name))
+        undoLog_->push_back({true, name});
+    targets_.insert(name);
+}
+
+void RenamePlanner::removeTarget(const std::string& name, std::size_t row) {
+    if (undoLog_ != nullptr && targets_.contains(name))
+        undoLog_->push_back({false, name});
+    targets_.erase(name, row);
+}
+
+// Walks ahead on this planner itself and then takes back what the walk changed: a copy
+// would cost the whole target list at every foresight, however short.
 std::vector<PlannedItem> RenamePlanner::foresee(const RunSettings& settings, std::int64_t rang,
-                                                std::size_t reach) const {
-    RenamePlanner copy = *this;
+                                                std::size_t reach) {
+    struct Rewind {
+        RenamePlanner& planner;
+        std::size_t position;
+        std::int64_t renamed;
+        std::vector<TargetChange> log;
+        ~Rewind() {
+            planner.undoLog_ = nullptr;
+            for (auto change = log.rbegin(); change != log.rend(); ++change) {
+                if (change->added)
+                    planner.targets_.erase(change->name);
+                else
+                    planner.targets_.insert(change->name);
+            }
+            planner.position_ = position;
+            planner.renamed_ = renamed;
+        }
+    } rewind{*this, position_, renamed_, {}};
+    undoLog_ = &rewind.log;
     std::vector<PlannedItem> planned;
     planned.reserve(std::min(reach, taken_.size() - position_));
     PlannedItem item;
     item.rang = rang;
-    while (!copy.atEnd() && planned.size() < reach) {
-        copy.next(settings, item);
+    while (!atEnd() && planned.size() < reach) {
+        next(settings, item);
         planned.push_back(item);
-        copy.settle(item, item.predicted.outcome);
+        settle(item, item.predicted.outcome);
     }
     return planned;
 }

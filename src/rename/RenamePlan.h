@@ -76,10 +76,10 @@ public:
     // Walks to the end without the disk, each file ending as foreseen.
     void followToEnd(const RunSettings& settings,
                      const std::function<void(const PlannedItem& item)>& each);
-    // The next `reach` files of the walk as followToEnd plans them, on a copy: this walk
-    // stays where it is and may then take the items as planned. rang: the last number used.
+    // The next `reach` files of the walk as followToEnd plans them; the walk then stands
+    // where it stood and may take the items as planned. rang: the last number used.
     std::vector<PlannedItem> foresee(const RunSettings& settings, std::int64_t rang,
-                                     std::size_t reach) const;
+                                     std::size_t reach);
     // From now on, the time stamps read by this planner or any copy of it are kept for the
     // others, so that a walk that first foresees the rest reads each file's date once. A
     // wait starts afresh, as the user may change a file meanwhile.
@@ -93,7 +93,15 @@ private:
         std::string text;
     };
 
+    struct TargetChange {
+        bool added; // else removed
+        std::string name;
+    };
+
     bool number(const RunSettings& settings, PlannedItem& item) const;
+    // The target names change through these, which note each change while foreseeing.
+    void addTarget(const std::string& name);
+    void removeTarget(const std::string& name, std::size_t row);
     const Stamp& stampAt(const RunSettings& settings, const std::string& path);
 
     FileSystem& fs_;
@@ -108,6 +116,7 @@ private:
     std::string targetPrefix_;
     bool inPlace_ = false;
     NameSet targets_;
+    std::vector<TargetChange>* undoLog_ = nullptr; // while foreseeing
     std::shared_ptr<std::vector<Stamp>> stamps_;
 };
 
