@@ -110,10 +110,25 @@ void BatchRename::foresee(RenamePlanner& planner, BatchExecutor& executor, Fores
     foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
     foreseen.next = 0;
     foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);
+    const std::vector<PlannedItem>& told = foreseen.told;
     std::vector<WorkItem> changes;
-    for (const PlannedItem& item : foreseen.items)
-        if (item.predicted.outcome == Outcome::Done)
-            changes.push_back(item.change);
+    bool asTold = foreseen.items.size() <= told.size();
+    for (std::size_t k = 0; k < foreseen.items.size(); ++k) {
+        const WorkItem& change = foreseen.items[k].change;
+        if (foreseen.items[k].predicted.outcome != Outcome::Done)
+            continue;
+        changes.push_back(change);
+        asTold = asTold && told[k].predicted.outcome == Outcome::Done &&
+                 told[k].change.source == change.source && told[k].change.target == change.target;
+    }
+    // A surprise that moved no later name (a name found taken, when names come from the
+    // files' dates) leaves the told changes standing: they are not told again.
+    if (asTold) {
+        foreseen.told.erase(told.begin(),
+                            told.begin() + static_cast<std::ptrdiff_t>(foreseen.items.size()));
+        return;
+    }
+    foreseen.told.clear();
     executor.announce(changes);
 }
 
@@ -138,8 +153,11 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
     planner.settle(item, outcome.outcome);
     // A file that did not go as foreseen moves the numbers of the files that follow: they
     // are foreseen again, a few at first, since one surprise often brings others.
-    if (outcome.outcome != item.predicted.outcome)
-        foreseen = {{}, 0, Foreseen::afterSurprise};
+    if (outcome.outcome != item.predicted.outcome) {
+        foreseen.items.erase(foreseen.items.begin(),
+                             foreseen.items.begin() + static_cast<std::ptrdiff_t>(foreseen.next));
+        foreseen = {{}, 0, std::move(foreseen.items), Foreseen::afterSurprise};
+    }
     return outcome;
 }
 

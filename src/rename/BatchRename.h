@@ -85,6 +85,8 @@ private:
         static constexpr std::size_t afterSurprise = 16;
         std::vector<PlannedItem> items;
         std::size_t next = 0;
+        // After a surprise, the files that follow as they were foreseen and told before it.
+        std::vector<PlannedItem> told;
         // How many files the next foresight covers: the widest at first, and after a
         // surprise a few, doubled while the walk goes as foreseen.
         std::size_t reach = widest;

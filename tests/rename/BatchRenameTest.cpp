@@ -2,6 +2,7 @@
 
 #include "batch/Batch.h"
 #include "platform/ExifSamples.h"
+#include "rename/NameComposer.h"
 #include "support/Window.h"
 
 #include <chrono>
@@ -612,6 +613,7 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
 TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnything) {
     struct Recorder : BatchObserver {
         void beforeGroup(std::span<const WorkItem> group) override {
+            ++groups;
             for (const WorkItem& item : group)
                 announced.insert(item.source + " > " + item.target);
         }
@@ -622,6 +624,7 @@ TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnythi
         }
         std::set<std::string> announced;
         Names unannounced;
+        int groups = 0;
     } recorder;
     const std::string photos = temp.folder("Photos");
     for (int i = 0; i < 10; ++i)
@@ -659,6 +662,24 @@ TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnythi
     EXPECT_EQ(texts().back(), "2 fichiers ont été renommés sur les 10 présents.");
     EXPECT_TRUE(recorder.unannounced.empty());
     expectEndOfRun();
+
+    // Named by their dates, the files that follow a taken name keep theirs: what was told
+    // of them stands, and is not told again.
+    const std::string dates = temp.folder("Dates");
+    const std::time_t first = localTime(2007, 1, 15, 14, 30, 0);
+    for (int i = 0; i < 6; ++i)
+        temp.file("Dates/IMG_" + std::to_string(i) + ".jpg", first + i);
+    openSource(dates);
+    ASSERT_EQ(w.Dir2.setPath(dates), 0);
+    w.Option1[3]->click();
+    w.Check1.click();
+    for (const int i : {1, 4})
+        temp.file("Dates/" + NameComposer::timeStamp(first + i) + ".jpg");
+    recorder.groups = 0;
+    w.Command1.click();
+    EXPECT_EQ(texts().back(), "4 fichiers ont été renommés sur les 6 présents.");
+    EXPECT_EQ(recorder.groups, 1);
+    EXPECT_TRUE(recorder.unannounced.empty());
 }
 
 // A JPEG whose EXIF holds the given dates, modified at `modified`.

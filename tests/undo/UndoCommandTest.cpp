@@ -1,3 +1,4 @@
+#include "rename/NameComposer.h"
 #include "undo/UndoTestSupport.h"
 
 #include <cstdio>
@@ -109,6 +110,31 @@ TEST_F(UndoCommandTest, AJournalThatCannotBeWrittenIsToldBeforeAnyChange) {
     expectAsked("2 fichiers ont été renommés sur les 2 présents.");
     EXPECT_NE(namesIn(folder), names);
     EXPECT_FALSE(w.mnuAnnuler.enabled());
+}
+
+// Names taken on the disk behind the list, where names come from the files' dates: each
+// such file stays as it is, the others are told once and all come back.
+TEST_F(UndoCommandTest, ARunThatMetNamesTakenBehindTheListIsUndoneWhole) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 6; ++i)
+        names.push_back("IMG_" + std::to_string(i) + ".jpg");
+    const std::string folder = temp.folder("Photos");
+    const std::time_t first = localTime(2007, 1, 15, 14, 30, 0);
+    for (int i = 0; i < 6; ++i)
+        temp.file("Photos/" + names[static_cast<std::size_t>(i)], first + i,
+                  names[static_cast<std::size_t>(i)]);
+    MainWindow& w = start();
+    openSource(folder);
+    w.Option1[3]->click();
+    w.Check1.click();
+    for (const int i : {1, 4})
+        temp.file("Photos/" + NameComposer::timeStamp(first + i) + ".jpg", "taken");
+    run();
+    EXPECT_EQ(namesIn(folder).size(), 8u);
+    undo();
+    EXPECT_EQ(texts().back(), "4 fichiers ont été rétablis sur les 4 du lot.");
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(folder + "/" + name), name);
 }
 
 TEST_F(UndoCommandTest, CopiesAreUndoneAfterARestartExceptACopyEditedSince) {
