@@ -104,32 +104,41 @@ bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& new
     return true;
 }
 
+bool BatchRename::asTold(const Foreseen& foreseen) {
+    if (foreseen.toldAt + foreseen.items.size() > foreseen.toldIndex.size())
+        return false;
+    for (std::size_t k = 0; k < foreseen.items.size(); ++k) {
+        const PlannedItem& item = foreseen.items[k];
+        if (item.predicted.outcome != Outcome::Done)
+            continue;
+        const std::size_t index = foreseen.toldIndex[foreseen.toldAt + k];
+        if (index == Foreseen::none || foreseen.told[index].source != item.change.source ||
+            foreseen.told[index].target != item.change.target)
+            return false;
+    }
+    return true;
+}
+
 // Tells the observer what the next files would change, before any of it, and keeps the
-// plan for the walk to follow while things go as foreseen.
+// plan for the walk to follow while things go as foreseen. A surprise that moved no later
+// name (a name found taken, when names come from the files' dates) leaves the told changes
+// standing: they are not told again.
 void BatchRename::foresee(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen) {
     foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
     foreseen.next = 0;
     foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);
-    const std::vector<PlannedItem>& told = foreseen.told;
-    std::vector<WorkItem> changes;
-    bool asTold = foreseen.items.size() <= told.size();
-    for (std::size_t k = 0; k < foreseen.items.size(); ++k) {
-        const WorkItem& change = foreseen.items[k].change;
-        if (foreseen.items[k].predicted.outcome != Outcome::Done)
-            continue;
-        changes.push_back(change);
-        asTold = asTold && told[k].predicted.outcome == Outcome::Done &&
-                 told[k].change.source == change.source && told[k].change.target == change.target;
-    }
-    // A surprise that moved no later name (a name found taken, when names come from the
-    // files' dates) leaves the told changes standing: they are not told again.
-    if (asTold) {
-        foreseen.told.erase(told.begin(),
-                            told.begin() + static_cast<std::ptrdiff_t>(foreseen.items.size()));
+    if (asTold(foreseen))
         return;
-    }
     foreseen.told.clear();
-    executor.announce(changes);
+    foreseen.toldIndex.clear();
+    foreseen.toldAt = 0;
+    for (const PlannedItem& item : foreseen.items) {
+        const bool changes = item.predicted.outcome == Outcome::Done;
+        foreseen.toldIndex.push_back(changes ? foreseen.told.size() : Foreseen::none);
+        if (changes)
+            foreseen.told.push_back(item.change);
+    }
+    executor.announce(foreseen.told);
 }
 
 ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor,
@@ -143,6 +152,7 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
         if (foreseen.next == foreseen.items.size())
             foresee(planner, executor, foreseen);
         item = std::move(foreseen.items[foreseen.next++]);
+        ++foreseen.toldAt;
     }
     show(planner, item);
     ItemOutcome outcome = item.predicted;
@@ -154,9 +164,9 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
     // A file that did not go as foreseen moves the numbers of the files that follow: they
     // are foreseen again, a few at first, since one surprise often brings others.
     if (outcome.outcome != item.predicted.outcome) {
-        foreseen.items.erase(foreseen.items.begin(),
-                             foreseen.items.begin() + static_cast<std::ptrdiff_t>(foreseen.next));
-        foreseen = {{}, 0, std::move(foreseen.items), Foreseen::afterSurprise};
+        foreseen.items.clear();
+        foreseen.next = 0;
+        foreseen.reach = Foreseen::afterSurprise;
     }
     return outcome;
 }

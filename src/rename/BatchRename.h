@@ -85,13 +85,19 @@ private:
         static constexpr std::size_t afterSurprise = 16;
         std::vector<PlannedItem> items;
         std::size_t next = 0;
-        // After a surprise, the files that follow as they were foreseen and told before it.
-        std::vector<PlannedItem> told;
+        // The changes last told, and for each file of that foresight the index of its
+        // change there (`none` for a file not to be changed); toldAt: the walk's next file.
+        static constexpr std::size_t none = static_cast<std::size_t>(-1);
+        std::vector<WorkItem> told;
+        std::vector<std::size_t> toldIndex;
+        std::size_t toldAt = 0;
         // How many files the next foresight covers: the widest at first, and after a
         // surprise a few, doubled while the walk goes as foreseen.
         std::size_t reach = widest;
     };
     void foresee(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
+    // Whether the files just foreseen would change as they were told before.
+    static bool asTold(const Foreseen& foreseen);
     // Plans the next file (or takes it as foreseen), performs it when it can, and moves the
     // walk on past it.
     ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen,
