@@ -19,16 +19,6 @@ using Names = std::vector<std::string>;
 
 class BatchRenameTest : public WindowTest {
 protected:
-    // While the run waits, each wait runs the next of these as the user's actions.
-    void duringWaits(std::vector<std::function<void()>> actions) {
-        waits = 0;
-        toolkit.pump = [this, actions = std::move(actions)] {
-            if (waits >= static_cast<int>(actions.size()))
-                return false;
-            actions[static_cast<std::size_t>(waits++)]();
-            return true;
-        };
-    }
     // The panel's "OK", after checking what the panel shows.
     std::function<void()> ok(const std::string& label) {
         return [this, label] {
@@ -43,7 +33,6 @@ protected:
         EXPECT_FALSE(window->FraPro.visible());
         EXPECT_FALSE(window->batch().running());
     }
-    int waits = 0;
 };
 
 TEST_F(BatchRenameTest, WorkedExampleInPlaceThenItsCollisions) {

@@ -113,6 +113,16 @@ void WindowTest::openSource(const std::string& folder) {
     ASSERT_EQ(window->Dir1.setPath(folder), 0) << folder;
 }
 
+void WindowTest::duringWaits(std::vector<std::function<void()>> actions) {
+    waits = 0;
+    toolkit.pump = [this, actions = std::move(actions)] {
+        if (waits >= static_cast<int>(actions.size()))
+            return false;
+        actions[static_cast<std::size_t>(waits++)]();
+        return true;
+    };
+}
+
 MainWindow& WindowTest::vacances(const std::string& folder) {
     MainWindow& w = start();
     openSource(folder);

@@ -10,6 +10,7 @@
 #include "platform/script/ScriptedToolkit.h"
 
 #include <ctime>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -120,6 +121,9 @@ protected:
     // Starts the window on `folder` with the panel of the worked example: _Vacances from 1
     // by 2, two digits, scheme 0.
     MainWindow& vacances(const std::string& folder);
+    // While the run waits, each wait runs the next of these as the user's actions; `waits`
+    // counts the waits that ran one.
+    void duringWaits(std::vector<std::function<void()>> actions);
     void seed(const std::string& key, const std::string& value) {
         settings.seed("quorvel", "Data", key, value);
     }
@@ -140,6 +144,7 @@ protected:
     std::string dataFolder;     // empty: the help and pictures sit beside the program
     Journal* journal = nullptr; // where start() has the window record its batches
     std::unique_ptr<MainWindow> window;
+    int waits = 0;
 };
 
 } // namespace quorvel::test

@@ -11,22 +11,12 @@ using Names = std::vector<std::string>;
 
 class UndoAcrossBatchesTest : public UndoWindowTest {
 protected:
-    // While the run waits, each wait runs the next of these as the user's actions.
-    void duringWaits(std::vector<std::function<void()>> actions) {
-        toolkit.pump = [this, actions = std::move(actions)] {
-            if (waits >= actions.size())
-                return false;
-            actions[waits++]();
-            return true;
-        };
-    }
     // Undoes batch after batch until nothing is left, at most `limit` times.
     void undoEverything(int limit = 6) {
         for (int i = 0; i < limit && window->mnuAnnuler.enabled(); ++i)
             undo();
         EXPECT_FALSE(window->mnuAnnuler.enabled());
     }
-    std::size_t waits = 0;
 };
 
 // While a run waits on its panel, the user renames another folder: each batch keeps its
@@ -51,7 +41,7 @@ TEST_F(UndoAcrossBatchesTest, ABatchMadeWhileARunWaitsLeavesBothUndoable) {
         w.Command2.click();
     }});
     w.Command1.click();
-    ASSERT_EQ(waits, 1u);
+    ASSERT_EQ(waits, 1);
     ASSERT_EQ(namesIn(photos),
               (Names{"01_Vacances.jpg", "03_Vacances.jpg", "13_Vacances.jpg", "b.jpg"}));
     ASSERT_TRUE(exists(temp / "Ailleurs"));
