@@ -233,10 +233,29 @@ void RenamePlanner::removeTarget(const std::string& name, std::size_t row) {
     targets_.erase(name, row);
 }
 
-// Walks ahead on this planner itself and then takes back what the walk changed: a copy
-// would cost the whole target list at every foresight, however short.
+std::vector<PlannedItem> RenamePlanner::walkAhead(const RunSettings& settings, std::int64_t rang,
+                                                  std::size_t reach) {
+    std::vector<PlannedItem> planned;
+    planned.reserve(std::min(reach, taken_.size() - position_));
+    PlannedItem item;
+    item.rang = rang;
+    while (!atEnd() && planned.size() < reach) {
+        next(settings, item);
+        planned.push_back(item);
+        settle(item, item.predicted.outcome);
+    }
+    return planned;
+}
+
+// Looking far ahead, a copy of the target names costs least: it is one block of memory.
+// Looking a few files ahead, as after a surprise, the walk goes ahead on this planner and
+// takes back what it changed, which costs only those files.
 std::vector<PlannedItem> RenamePlanner::foresee(const RunSettings& settings, std::int64_t rang,
                                                 std::size_t reach) {
+    if (reach >= targets_.size() / 8) {
+        RenamePlanner copy = *this;
+        return copy.walkAhead(settings, rang, reach);
+    }
     struct Rewind {
         RenamePlanner& planner;
         std::size_t position;
@@ -255,16 +274,7 @@ std::vector<PlannedItem> RenamePlanner::foresee(const RunSettings& settings, std
         }
     } rewind{*this, position_, renamed_, {}};
     undoLog_ = &rewind.log;
-    std::vector<PlannedItem> planned;
-    planned.reserve(std::min(reach, taken_.size() - position_));
-    PlannedItem item;
-    item.rang = rang;
-    while (!atEnd() && planned.size() < reach) {
-        next(settings, item);
-        planned.push_back(item);
-        settle(item, item.predicted.outcome);
-    }
-    return planned;
+    return walkAhead(settings, rang, reach);
 }
 
 RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,

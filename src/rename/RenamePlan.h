@@ -99,6 +99,9 @@ private:
     };
 
     bool number(const RunSettings& settings, PlannedItem& item) const;
+    // Plans and settles up to `reach` files, each ending as foreseen.
+    std::vector<PlannedItem> walkAhead(const RunSettings& settings, std::int64_t rang,
+                                       std::size_t reach);
     // The target names change through these, which note each change while foreseeing.
     void addTarget(const std::string& name);
     void removeTarget(const std::string& name, std::size_t row);
