@@ -241,8 +241,9 @@ std::vector<PlannedItem> RenamePlanner::walkAhead(const RunSettings& settings, s
     item.rang = rang;
     while (!atEnd() && planned.size() < reach) {
         next(settings, item);
-        planned.push_back(item);
         settle(item, item.predicted.outcome);
+        // Only its number carries over to the next file.
+        planned.push_back(std::move(item));
     }
     return planned;
 }
