@@ -211,14 +211,19 @@ void RenamePlanner::settle(const PlannedItem& item, Outcome outcome) {
     addTarget(item.newName);
 }
 
+void RenamePlanner::walk(const RunSettings& settings, PlannedItem& item, std::size_t reach,
+                         const std::function<void(PlannedItem& item)>& each) {
+    for (; !atEnd() && reach > 0; --reach) {
+        next(settings, item);
+        settle(item, item.predicted.outcome);
+        each(item);
+    }
+}
+
 void RenamePlanner::followToEnd(const RunSettings& settings,
                                 const std::function<void(const PlannedItem& item)>& each) {
     PlannedItem item;
-    while (!atEnd()) {
-        next(settings, item);
-        each(item);
-        settle(item, item.predicted.outcome);
-    }
+    walk(settings, item, taken_.size(), each);
 }
 
 void RenamePlanner::addTarget(const std::string& name) {
@@ -239,12 +244,9 @@ std::vector<PlannedItem> RenamePlanner::walkAhead(const RunSettings& settings, s
     planned.reserve(std::min(reach, taken_.size() - position_));
     PlannedItem item;
     item.rang = rang;
-    while (!atEnd() && planned.size() < reach) {
-        next(settings, item);
-        settle(item, item.predicted.outcome);
-        // Only its number carries over to the next file.
-        planned.push_back(std::move(item));
-    }
+    // Only its number carries over to the next file.
+    walk(settings, item, reach,
+         [&planned](PlannedItem& each) { planned.push_back(std::move(each)); });
     return planned;
 }
 

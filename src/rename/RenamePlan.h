@@ -99,7 +99,11 @@ private:
     };
 
     bool number(const RunSettings& settings, PlannedItem& item) const;
-    // Plans and settles up to `reach` files, each ending as foreseen.
+    // Plans and settles up to `reach` files, each ending as foreseen, and hands each on;
+    // item.rang comes in as the last number used.
+    void walk(const RunSettings& settings, PlannedItem& item, std::size_t reach,
+              const std::function<void(PlannedItem& item)>& each);
+    // The same, kept.
     std::vector<PlannedItem> walkAhead(const RunSettings& settings, std::int64_t rang,
                                        std::size_t reach);
     // The target names change through these, which note each change while foreseeing.
