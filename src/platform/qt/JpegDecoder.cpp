@@ -1,5 +1,6 @@
 #include "platform/qt/JpegDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csetjmp>
@@ -25,9 +26,10 @@ struct JpegRun {
     const Deadline* deadline = nullptr;
     PictureFault fault = PictureFault::NotAPicture;
     int fd = -1;
-    // Where the next read starts, and how much was read.
+    // Where the next read starts, how much was read, and how much may be.
     qint64 offset = 0;
     qint64 read = 0;
+    qint64 limit = maxPictureBytesRead;
     std::array<JOCTET, 64 * 1024> buffer{};
 };
 
@@ -66,7 +68,7 @@ boolean fillInput(j_decompress_ptr info) {
     JpegRun& run = runOf(info);
     giveUpIfOver(run);
     ssize_t got = -1;
-    if (run.read < maxPictureBytesRead) {
+    if (run.read < run.limit) {
         do
             got = ::pread(run.fd, run.buffer.data(), run.buffer.size(), off_t(run.offset));
         while (got < 0 && errno == EINTR);
@@ -222,6 +224,13 @@ DecodedImage decodeJpeg(const PictureFile& file, QSize target, DecodeMemory& mem
     run->deadline = &header;
     if (!readHeader(*run) || !chooseScale(*run, target))
         return {{}, run->fault};
+    // Even at its finest a JPEG holds its picture in less than twice the raw pixels: what
+    // lies beyond is padding or garbage, and is taken as missing.
+    const jpeg_decompress_struct& info = run->info;
+    run->limit = std::min(maxPictureBytesRead, run->read +
+                                                   2 * qint64(info.image_width) *
+                                                       info.image_height * info.num_components +
+                                                   (1 << 20));
 
     const qint64 needed = memoryNeeded(run->info, target);
     const Reservation reserved(memory, needed, stop);
