@@ -5,6 +5,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
@@ -13,6 +14,8 @@
 #include "ui/qt/QtFormHost.h"
 
 #include <QApplication>
+#include <chrono>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -38,5 +41,10 @@ int main(int argc, char** argv) {
     const int status = app.exec();
     // The windows let go of their forms before the forms go away.
     forms.closeAll();
+    // A picture still being read gives up; one held by the kernel does not hold the program,
+    // which then ends without destroying what that read still uses. The settings are already
+    // saved by then.
+    if (!finishBackgroundWork(std::chrono::milliseconds(1500)))
+        std::_Exit(status);
     return status;
 }

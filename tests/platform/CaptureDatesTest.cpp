@@ -133,6 +133,48 @@ TEST_F(RawFiles, ContainersBuiltByHandAgreeWithTheTools) {
     EXPECT_EQ(dates.captureTime(save("b.heic", testing::heifWith(tiff, true))), taken);
 }
 
+// A PNG whose image data come in `chunks` IDAT chunks of `size` bytes before its eXIf chunk,
+// as some editors write it; the image data are a hole of the file.
+std::string pngAfterImageData(const std::string& path, const ByteVector& tiff, int chunks,
+                              std::uint32_t size, const std::string& inData = "") {
+    std::ofstream out(path, std::ios::binary);
+    const auto head = [&out](std::uint32_t length, const char* type) {
+        const char bytes[4] = {char(length >> 24), char(length >> 16), char(length >> 8),
+                               char(length)};
+        out.write(bytes, 4);
+        out.write(type, 4);
+    };
+    out.write("\x89PNG\r\n\x1A\n", 8);
+    head(13, "IHDR");
+    out.write(std::string(13 + 4, '\1').data(), 13 + 4);
+    for (int i = 0; i < chunks; ++i) {
+        head(size, "IDAT");
+        // The letters of an eXIf chunk may turn up inside compressed data.
+        out.write(inData.data(), std::streamsize(inData.size()));
+        out.seekp(std::streamoff(size + 4 - inData.size()), std::ios::cur);
+    }
+    head(std::uint32_t(tiff.size()), "eXIf");
+    out.write(reinterpret_cast<const char*>(tiff.data()), std::streamsize(tiff.size()));
+    out.write("\0\0\0\0", 4);
+    head(0, "IEND");
+    out.write("\0\0\0\0", 4);
+    return path;
+}
+
+TEST_F(RawFiles, APngKeepsItsDateAfterAnyAmountOfImageData) {
+    const ByteVector tiff =
+        testing::tiffBlock({false, "2021:07:14 09:30:05", {}, false, 42, "", 0});
+    // More chunks than a file's reads allow, if each were read.
+    EXPECT_EQ(dates.captureTime(pngAfterImageData(path("a.png"), tiff, 100, 64 * 1024)), taken);
+    // 50 MB in the 8 KB chunks most writers use: six thousand chunks.
+    EXPECT_EQ(dates.captureTime(pngAfterImageData(path("b.png"), tiff, 6400, 8192)), taken);
+    const std::string fake = std::string("\0\0\0\x10", 4) + "eXIf" + "MM";
+    EXPECT_EQ(dates.captureTime(pngAfterImageData(path("c.png"), tiff, 200, 8192, fake)), taken);
+    // An image whose data end the file has no date, and says so soon.
+    EXPECT_EQ(dates.captureTime(pngAfterImageData(path("d.png"), {}, 6400, 8192, fake)),
+              std::nullopt);
+}
+
 TEST_F(RawFiles, WhatIsNoPhotoGivesNothingAtOnce) {
     write("text.jpg", "Exif is not here");
     write("empty.jpg", "");

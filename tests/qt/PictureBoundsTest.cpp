@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/script/MemorySettingsStore.h"
@@ -199,7 +200,7 @@ public:
     explicit GatedPictures(Pictures& real) : real_(real) {}
     ~GatedPictures() override {
         open();
-        QThreadPool::globalInstance()->waitForDone();
+        backgroundPool().waitForDone();
     }
     std::optional<PictureSize> naturalSize(const std::string& path) override {
         return real_.naturalSize(path);

@@ -104,6 +104,15 @@ std::string corners(const QImage& image) {
            seen(image, 3 * w / 4, 3 * h / 4) + seen(image, w / 4, 3 * h / 4);
 }
 
+// The camera's thumbnail of the photograph at `path`, as a decode of the strip asks for it.
+QImage embedded(const QString& path, QSize frame) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(path);
+    return loadEmbeddedThumbnail(file, reader.size(), reader.transformation(), frame);
+}
+
 class PictureThumbnailTest : public testing::Test {
 protected:
     QTemporaryDir dir;
@@ -130,7 +139,7 @@ TEST_F(PictureThumbnailTest, ThumbnailIsTurnedAsThePhotographForEveryOrientation
         ASSERT_EQ(reference.size(), turned ? QSize(300, 400) : QSize(400, 300)) << orientation;
 
         const QSize frame = turned ? QSize(87, 116) : QSize(116, 87);
-        const QImage shown = loadEmbeddedThumbnail(path, frame);
+        const QImage shown = embedded(path, frame);
         ASSERT_EQ(shown.size(), frame) << orientation;
         std::string expected = corners(reference);
         for (std::size_t at = 1; at < expected.size(); at += 2)
@@ -149,7 +158,7 @@ TEST_F(PictureThumbnailTest, ThumbnailWithOtherProportionsIsRefused) {
     boxed.fill(Qt::black);
     QPainter(&boxed).drawImage(0, 20, quadrants(160, 120, 128));
     const QString path = put("barres.jpg", withExif(photo, tiffWithThumbnail(jpeg(boxed), 1)));
-    EXPECT_TRUE(loadEmbeddedThumbnail(path, QSize(116, 87)).isNull());
+    EXPECT_TRUE(embedded(path, QSize(116, 87)).isNull());
     const QImage shown = loadScaledPicture(path, QSize(116, 87));
     ASSERT_EQ(shown.size(), QSize(116, 87));
     EXPECT_EQ(corners(shown), "R+G+W+B+");
@@ -157,7 +166,7 @@ TEST_F(PictureThumbnailTest, ThumbnailWithOtherProportionsIsRefused) {
 
 TEST_F(PictureThumbnailTest, FrameLargerThanTheThumbnailOrKeepingProportionsDecodesThePhoto) {
     const QString path = put("photo.jpg", withExif(photo, tiffWithThumbnail(thumbnail, 1)));
-    EXPECT_TRUE(loadEmbeddedThumbnail(path, QSize(200, 150)).isNull());
+    EXPECT_TRUE(embedded(path, QSize(200, 150)).isNull());
     EXPECT_EQ(corners(loadScaledPicture(path, QSize(200, 150))), "R+G+W+B+");
     EXPECT_EQ(corners(loadScaledPicture(path, QSize(160, 120))), "R-G-W-B-") << "just fits";
     EXPECT_EQ(corners(loadScaledPicture(path, QSize(116, 87), Qt::KeepAspectRatio)), "R+G+W+B+");
@@ -166,7 +175,7 @@ TEST_F(PictureThumbnailTest, FrameLargerThanTheThumbnailOrKeepingProportionsDeco
     const QString large =
         put("grande.jpg", withExif(jpeg(quadrants(800, 600, 255)),
                                    tiffWithThumbnail(jpeg(quadrants(400, 300, 128)), 1)));
-    EXPECT_EQ(corners(loadEmbeddedThumbnail(large, QSize(300, 225))), "R-G-W-B-");
+    EXPECT_EQ(corners(embedded(large, QSize(300, 225))), "R-G-W-B-");
     EXPECT_EQ(corners(loadScaledPicture(large, QSize(300, 225))), "R+G+W+B+");
     EXPECT_EQ(corners(loadScaledPicture(large, QSize(240, 180))), "R-G-W-B-");
 }
@@ -202,7 +211,7 @@ TEST_F(PictureThumbnailTest, DamagedExifFallsBackToThePhotograph) {
     };
     for (const auto& [what, tiff] : damaged) {
         const QString path = put("abime.jpg", withExif(photo, tiff));
-        EXPECT_TRUE(loadEmbeddedThumbnail(path, QSize(116, 87)).isNull()) << what;
+        EXPECT_TRUE(embedded(path, QSize(116, 87)).isNull()) << what;
         EXPECT_EQ(corners(loadScaledPicture(path, QSize(116, 87))), "R+G+W+B+") << what;
     }
 
@@ -210,12 +219,12 @@ TEST_F(PictureThumbnailTest, DamagedExifFallsBackToThePhotograph) {
     // picture either way.
     for (qsizetype cut = 0; cut < good.size(); cut += 7) {
         const QString path = put("coupe.jpg", withExif(photo, good.left(cut)));
-        EXPECT_TRUE(loadEmbeddedThumbnail(path, QSize(116, 87)).isNull()) << cut;
+        EXPECT_TRUE(embedded(path, QSize(116, 87)).isNull()) << cut;
         EXPECT_EQ(loadScaledPicture(path, QSize(116, 87)).size(), QSize(116, 87)) << cut;
     }
     // A file that stops inside its EXIF block: nothing to show, and no crash.
     const QString stopped = put("arrete.jpg", withExif(photo, good).left(200));
-    EXPECT_TRUE(loadEmbeddedThumbnail(stopped, QSize(116, 87)).isNull());
+    EXPECT_TRUE(embedded(stopped, QSize(116, 87)).isNull());
     EXPECT_TRUE(loadScaledPicture(stopped, QSize(116, 87)).isNull());
 }
 

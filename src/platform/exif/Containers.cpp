@@ -68,8 +68,55 @@ std::optional<ExifBlock> jpegExif(ByteSource& source) {
     return std::nullopt;
 }
 
+// Writers that put eXIf after the image data put it among the last few chunks: the file's end
+// is read at once rather than walking the image data a chunk at a time, thousands of them in
+// a large picture.
+constexpr std::size_t pngTail = 256 * 1024;
+
+bool pngChunkType(Bytes type) {
+    return std::all_of(type.begin(), type.begin() + 4, [](std::uint8_t c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
+// Whether the chunks from `at` in `tail` follow each other up to IEND: the letters "eXIf" met
+// inside compressed data are not followed by such a chain.
+bool chainsToEnd(Bytes tail, std::size_t at) {
+    for (int step = 0; step < maxSteps && at + 8 <= tail.size(); ++step) {
+        const Bytes head = tail.subspan(at, 8);
+        if (!pngChunkType(head.subspan(4)))
+            return false;
+        const std::uint64_t end = at + 12 + std::uint64_t{big32(head)};
+        if (end > tail.size())
+            return false;
+        if (same(head.subspan(4), "IEND"))
+            return true;
+        at = static_cast<std::size_t>(end);
+    }
+    return false;
+}
+
+std::optional<ExifBlock> pngTailExif(ByteSource& source, std::uint64_t from) {
+    const std::uint64_t length = std::min<std::uint64_t>(source.size() - from, pngTail);
+    const std::uint64_t start = source.size() - length;
+    const Bytes read = source.bytes(start, static_cast<std::size_t>(length));
+    const std::vector<std::uint8_t> tail(read.begin(), read.end());
+    if (tail.size() != length)
+        return std::nullopt;
+    const Bytes bytes(tail);
+    for (std::size_t type = 4; type + 8 <= bytes.size(); ++type) {
+        if (!same(bytes.subspan(type), "eXIf"))
+            continue;
+        const std::uint64_t size = big32(bytes.subspan(type - 4));
+        if (type + 8 + size <= bytes.size() && chainsToEnd(bytes, type + 8 + size))
+            return skipExifPrefix(source, {start + type + 4, size});
+    }
+    return std::nullopt;
+}
+
 std::optional<ExifBlock> pngExif(ByteSource& source) {
     std::uint64_t at = 8;
+    bool tailSeen = false;
     for (int step = 0; step < maxSteps; ++step) {
         const Bytes head = source.bytes(at, 8);
         if (head.size() != 8)
@@ -79,6 +126,11 @@ std::optional<ExifBlock> pngExif(ByteSource& source) {
             return skipExifPrefix(source, {at + 8, length});
         if (same(head.subspan(4), "IEND"))
             return std::nullopt;
+        if (same(head.subspan(4), "IDAT") && !tailSeen) {
+            tailSeen = true;
+            if (std::optional<ExifBlock> block = pngTailExif(source, at))
+                return block;
+        }
         at += 12 + std::uint64_t{length};
     }
     return std::nullopt;

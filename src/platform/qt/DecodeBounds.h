@@ -50,13 +50,18 @@ private:
     PictureFault fault_ = PictureFault::None;
 };
 
+// Asked once, when the program ends: every decode under way or waiting for memory gives up,
+// whoever started it.
+void stopEveryDecode();
+bool everyDecodeStopped();
+
 // When a decode must give up: asked to stop, or past its time.
 class Deadline {
 public:
     using Clock = std::chrono::steady_clock;
     Deadline(std::stop_token stop, Clock::duration allowed)
         : stop_(std::move(stop)), end_(Clock::now() + allowed) {}
-    bool stopped() const { return stop_.stop_requested(); }
+    bool stopped() const { return stop_.stop_requested() || everyDecodeStopped(); }
     bool late() const { return Clock::now() > end_; }
     bool over() const { return stopped() || late(); }
     // What giving up now means for the picture: None while there is time.

@@ -1,9 +1,12 @@
 #include "platform/qt/JpegDecoder.h"
 
-#include <QFile>
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
@@ -18,12 +21,23 @@ struct JpegRun {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     jpeg_progress_mgr progress{};
+    jpeg_source_mgr source{};
     std::jmp_buf jump{};
     const Deadline* deadline = nullptr;
     PictureFault fault = PictureFault::NotAPicture;
+    int fd = -1;
+    // Where the next read starts, how much was read, and how much may be.
+    qint64 offset = 0;
+    qint64 read = 0;
+    qint64 limit = maxPictureBytesRead;
+    std::array<JOCTET, 64 * 1024> buffer{};
 };
 
 JpegRun& runOf(j_common_ptr info) {
+    return *static_cast<JpegRun*>(info->client_data);
+}
+
+JpegRun& runOf(j_decompress_ptr info) {
     return *static_cast<JpegRun*>(info->client_data);
 }
 
@@ -34,13 +48,67 @@ JpegRun& runOf(j_common_ptr info) {
 // Damaged data only draws grey where it is missing; warnings are not worth a word.
 void ignore(j_common_ptr, int) {}
 
-// Called by libjpeg as it goes, every few rows and every scan.
-void checkDeadline(j_common_ptr info) {
-    JpegRun& run = runOf(info);
+void giveUpIfOver(JpegRun& run) {
     if (const PictureFault fault = run.deadline->fault(); fault != PictureFault::None) {
         run.fault = fault;
-        giveUp(info);
+        giveUp(reinterpret_cast<j_common_ptr>(&run.info));
     }
+}
+
+// Called by libjpeg as it goes, every few rows and every scan.
+void checkDeadline(j_common_ptr info) {
+    giveUpIfOver(runOf(info));
+}
+
+void noSourceWork(j_decompress_ptr) {}
+
+// libjpeg reads through here, so the time allowed is checked with every block of the file
+// too: the search for a scan's end in gigabytes of padding is bounded like the decoding.
+boolean fillInput(j_decompress_ptr info) {
+    JpegRun& run = runOf(info);
+    giveUpIfOver(run);
+    ssize_t got = -1;
+    if (run.read < run.limit) {
+        do
+            got = ::pread(run.fd, run.buffer.data(), run.buffer.size(), off_t(run.offset));
+        while (got < 0 && errno == EINTR);
+    }
+    if (got <= 0) {
+        // What is missing ends the picture, as a cut file's end does.
+        run.buffer[0] = 0xFF;
+        run.buffer[1] = JPEG_EOI;
+        got = 2;
+    } else {
+        run.offset += got;
+        run.read += got;
+    }
+    run.source.next_input_byte = run.buffer.data();
+    run.source.bytes_in_buffer = std::size_t(got);
+    return TRUE;
+}
+
+// Skipped data is not read at all.
+void skipInput(j_decompress_ptr info, long count) {
+    if (count <= 0)
+        return;
+    jpeg_source_mgr& source = runOf(info).source;
+    if (std::size_t(count) <= source.bytes_in_buffer) {
+        source.next_input_byte += count;
+        source.bytes_in_buffer -= std::size_t(count);
+        return;
+    }
+    runOf(info).offset += qint64(count) - qint64(source.bytes_in_buffer);
+    source.bytes_in_buffer = 0;
+}
+
+void readFrom(JpegRun& run, const PictureFile& file) {
+    run.fd = file.descriptor();
+    run.source.init_source = noSourceWork;
+    run.source.fill_input_buffer = fillInput;
+    run.source.skip_input_data = skipInput;
+    run.source.resync_to_restart = jpeg_resync_to_restart;
+    run.source.term_source = noSourceWork;
+    run.info.src = &run.source;
 }
 
 bool readHeader(JpegRun& run) {
@@ -125,13 +193,11 @@ bool decodeLines(JpegRun& run, QImage& image, QImage::Format format) {
         if (info.out_color_space == JCS_CMYK)
             cmykToRgb(row, image.width());
     }
-    jpeg_finish_decompress(&info);
+    // Every row is in: what follows the picture's data in the file is of no use, and
+    // finishing would read on to the end marker, however far away.
+    jpeg_abort_decompress(&info);
     return true;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 struct Decompressor {
     explicit Decompressor(JpegRun& run) : run_(run) { jpeg_create_decompress(&run_.info); }
@@ -143,11 +209,9 @@ struct Decompressor {
 
 } // namespace
 
-DecodedImage decodeJpeg(const QString& path, QSize target, DecodeMemory& memory,
+DecodedImage decodeJpeg(const PictureFile& file, QSize target, DecodeMemory& memory,
                         std::stop_token stop) {
-    const std::unique_ptr<std::FILE, FileCloser> file(
-        std::fopen(QFile::encodeName(path).constData(), "rb"));
-    if (!file || target.isEmpty())
+    if (!file.isOpen() || target.isEmpty())
         return {};
     auto run = std::make_unique<JpegRun>();
     run->info.err = jpeg_std_error(&run->errors);
@@ -155,9 +219,18 @@ DecodedImage decodeJpeg(const QString& path, QSize target, DecodeMemory& memory,
     run->errors.emit_message = ignore;
     const Decompressor decompressor(*run);
     run->info.client_data = run.get();
-    jpeg_stdio_src(&run->info, file.get());
+    readFrom(*run, file);
+    const Deadline header(stop, decodeTimeAllowed);
+    run->deadline = &header;
     if (!readHeader(*run) || !chooseScale(*run, target))
-        return {};
+        return {{}, run->fault};
+    // Even at its finest a JPEG holds its picture in less than twice the raw pixels: what
+    // lies beyond is padding or garbage, and is taken as missing.
+    const jpeg_decompress_struct& info = run->info;
+    run->limit = std::min(maxPictureBytesRead, run->read +
+                                                   2 * qint64(info.image_width) *
+                                                       info.image_height * info.num_components +
+                                                   (1 << 20));
 
     const qint64 needed = memoryNeeded(run->info, target);
     const Reservation reserved(memory, needed, stop);

@@ -2,6 +2,7 @@
 
 #include "platform/Pictures.h"
 #include "platform/qt/DecodeBounds.h"
+#include "platform/qt/PictureFile.h"
 
 #include <QImage>
 #include <QSize>
@@ -18,9 +19,9 @@ struct DecodedImage {
 // (in the stored orientation), then stretches it to `target`. Before decoding it works
 // out the memory the decoder will need, the whole coefficient buffer of a progressive
 // file included, refuses what `memory` could never hold and waits for the rest to be free;
-// it gives up, checked as the decoder goes, once `stop` is requested or the time allowed is
-// over.
-DecodedImage decodeJpeg(const QString& path, QSize target, DecodeMemory& memory,
+// it gives up, checked as the decoder goes and with every block read, once `stop` is requested
+// or the time allowed is over.
+DecodedImage decodeJpeg(const PictureFile& file, QSize target, DecodeMemory& memory,
                         std::stop_token stop);
 
 } // namespace quorvel

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QTransform>
@@ -121,11 +120,9 @@ QImage turnedUpright(QImage image, QImageIOHandler::Transformations turn) {
     return image;
 }
 
-QImage loadEmbeddedThumbnail(const QString& path, QSize target) {
-    if (target.isEmpty())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+QImage loadEmbeddedThumbnail(QIODevice& file, QSize stored, QImageIOHandler::Transformations turn,
+                             QSize target) {
+    if (target.isEmpty() || !stored.isValid() || stored.isEmpty() || !file.seek(0))
         return {};
     const QByteArray head = file.read(headerBytes);
     Tiff tiff(exifOf(head));
@@ -143,12 +140,6 @@ QImage loadEmbeddedThumbnail(const QString& path, QSize target) {
     if (!complete(bytes))
         return {};
 
-    // The photograph's own header gives its size and orientation, which the thumbnail shares.
-    QImageReader reader(path);
-    const QSize stored = reader.size();
-    const QImageIOHandler::Transformations turn = reader.transformation();
-    if (!stored.isValid() || stored.isEmpty())
-        return {};
     QBuffer buffer;
     buffer.setData(bytes.toByteArray());
     QImageReader small(&buffer, "jpeg");

@@ -1,5 +1,7 @@
 #include "platform/qt/QtPictures.h"
 
+#include "platform/qt/BackgroundWork.h"
+#include "platform/qt/PictureFile.h"
 #include "platform/qt/PictureThumbnail.h"
 
 #include <QFile>
@@ -7,10 +9,10 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QScreen>
-#include <QThreadPool>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <unistd.h>
 
 namespace quorvel {
 
@@ -30,39 +32,47 @@ void limitAllocation() {
     QImageReader::setAllocationLimit(int(decodeMemory().total() >> 20));
 }
 
-bool quarterTurned(const QImageReader& reader) {
-    return (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-}
+// What a picture's header says, read through the same bounded reads as its decoding.
+struct Header {
+    QSize stored;
+    QByteArray format;
+    QImageIOHandler::Transformations turn;
+    QImage::Format pixels = QImage::Format_Invalid;
+    bool scalesAsItReads = false;
+    // Why the header could not be read when it could not: None for a file that is no picture.
+    PictureFault fault = PictureFault::None;
 
-bool showable(QSize stored) {
-    return stored.isValid() && !stored.isEmpty() && stored.width() <= maxPictureSide &&
-           stored.height() <= maxPictureSide &&
-           qint64(stored.width()) * stored.height() <= maxPicturePixels;
-}
-
-// A file whose reads fail once its decode should stop, which ends any decoder that reads
-// as it goes.
-class StoppableFile : public QFile {
-public:
-    StoppableFile(const QString& path, const Deadline& deadline)
-        : QFile(path), deadline_(deadline) {}
-
-protected:
-    qint64 readData(char* data, qint64 size) override {
-        return deadline_.over() ? -1 : QFile::readData(data, size);
+    bool quarterTurned() const { return (turn & QImageIOHandler::TransformationRotate90) != 0; }
+    QSize upright() const { return quarterTurned() ? stored.transposed() : stored; }
+    bool showable() const {
+        return stored.isValid() && !stored.isEmpty() && stored.width() <= maxPictureSide &&
+               stored.height() <= maxPictureSide &&
+               qint64(stored.width()) * stored.height() <= maxPicturePixels;
     }
-
-private:
-    const Deadline& deadline_;
 };
 
+Header readHeader(const PictureFile& file, std::stop_token stop) {
+    Header header;
+    const Deadline deadline(std::move(stop), decodeTimeAllowed);
+    BoundedPictureReads reads(file, deadline);
+    if (reads.isOpen()) {
+        QImageReader reader(&reads);
+        // size() reads the header only; nothing is decoded here.
+        header.stored = reader.size();
+        header.format = reader.format();
+        header.turn = reader.transformation();
+        header.pixels = reader.imageFormat();
+        header.scalesAsItReads = reader.supportsOption(QImageIOHandler::ScaledSize);
+    }
+    header.fault = deadline.fault();
+    return header;
+}
+
 // The bytes a PNG inflates to, from its header: a small file can hold gigabytes of rows.
-qint64 pngInflated(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray head = file.read(26);
-    if (head.size() < 26 || !head.startsWith("\x89PNG\r\n\x1a\n") || head.mid(12, 4) != "IHDR")
+qint64 pngInflated(const PictureFile& file) {
+    QByteArray head(26, '\0');
+    if (::pread(file.descriptor(), head.data(), 26, 0) != 26 ||
+        !head.startsWith("\x89PNG\r\n\x1a\n") || head.mid(12, 4) != "IHDR")
         return 0;
     const qint64 width = qFromBigEndian<quint32>(head.constData() + 16);
     const qint64 height = qFromBigEndian<quint32>(head.constData() + 20);
@@ -71,32 +81,72 @@ qint64 pngInflated(const QString& path) {
     return height * (1 + (width * channels * depth + 7) / 8);
 }
 
-// Every format but JPEG, through Qt's readers, which cannot decode at a reduced scale.
-DecodedImage decodeOther(const QString& path, const QImageReader& header, QSize target,
+// The bytes a decode through Qt's readers holds at its peak, from the header alone. A reader
+// that decodes at a reduced scale holds at most the whole picture at 32 bits a pixel (a PNG,
+// the rows it inflates). Any other decodes the whole picture in its own format, then scales a
+// copy of it at 32 bits a pixel, or 64 for a picture finer than 8 bits a channel.
+qint64 memoryNeeded(const Header& header, QSize target, qint64 inflated) {
+    const qint64 pixels = qint64(header.stored.width()) * header.stored.height();
+    const int bits = header.pixels == QImage::Format_Invalid
+                         ? 32
+                         : int(QImage::toPixelFormat(header.pixels).bitsPerPixel());
+    qint64 decoded = 0;
+    if (header.scalesAsItReads) {
+        decoded = std::max(pixels * std::max(bits, 32) / 8, inflated);
+    } else {
+        const bool deep = bits > 32 || header.pixels == QImage::Format_Grayscale16;
+        decoded = std::max(pixels * std::max(bits, 8) / 8, inflated) + pixels * (deep ? 8 : 4);
+    }
+    return decoded + qint64(target.width()) * target.height() * 4 + (1 << 20);
+}
+
+// Every format but JPEG, through Qt's readers, at a reduced scale where they can.
+DecodedImage decodeOther(const PictureFile& file, const Header& header, QSize target,
                          std::stop_token stop) {
-    const QSize stored = header.size();
-    const int depth = std::max(32, int(QImage::toPixelFormat(header.imageFormat()).bitsPerPixel()));
-    const qint64 whole = qint64(stored.width()) * stored.height() * (depth / 8);
-    const qint64 needed = std::max(whole, pngInflated(path)) +
-                          qint64(target.width()) * target.height() * 4 + (1 << 20);
-    DecodeMemory& memory = decodeMemory();
-    const Reservation reserved(memory, needed, stop);
+    const Reservation reserved(decodeMemory(), memoryNeeded(header, target, pngInflated(file)),
+                               stop);
     if (reserved.fault() != PictureFault::None)
         return {{}, reserved.fault()};
     const Deadline deadline(stop, decodeTimeAllowed);
-    StoppableFile file(path, deadline);
-    if (!file.open(QIODevice::ReadOnly))
+    BoundedPictureReads reads(file, deadline);
+    if (!reads.isOpen())
         return {};
-    QImageReader reader(&file, header.format());
+    QImageReader reader(&reads, header.format);
     reader.setAutoTransform(true);
     // The reader scales before the orientation is applied.
-    reader.setScaledSize(quarterTurned(header) ? target.transposed() : target);
+    reader.setScaledSize(header.quarterTurned() ? target.transposed() : target);
     QImage image = reader.read();
     if (const PictureFault fault = deadline.fault(); fault != PictureFault::None)
         return {{}, fault};
     if (image.isNull())
         return {};
     return {image, PictureFault::None};
+}
+
+DecodedImage decodeOpened(const PictureFile& file, const Header& header, QSize frame,
+                          Qt::AspectRatioMode mode, std::stop_token stop) {
+    limitAllocation();
+    if (frame.isEmpty())
+        return {};
+    if (!header.showable())
+        return {{}, header.fault == PictureFault::None ? PictureFault::NotAPicture : header.fault};
+    const QSize target = header.upright().scaled(frame, mode).expandedTo(QSize(1, 1));
+    if (mode == Qt::IgnoreAspectRatio && frame.width() <= largestThumbnailFrame &&
+        frame.height() <= largestThumbnailFrame) {
+        const Deadline deadline(stop, decodeTimeAllowed);
+        BoundedPictureReads reads(file, deadline);
+        QImage thumbnail = loadEmbeddedThumbnail(reads, header.stored, header.turn, target);
+        if (!thumbnail.isNull())
+            return {thumbnail, PictureFault::None};
+    }
+    if (header.format != "jpeg")
+        return decodeOther(file, header, target, std::move(stop));
+    // The decoder works in the stored orientation; the picture is turned afterwards.
+    DecodedImage decoded = decodeJpeg(file, header.quarterTurned() ? target.transposed() : target,
+                                      decodeMemory(), std::move(stop));
+    if (!decoded.image.isNull())
+        decoded.image = turnedUpright(std::move(decoded.image), header.turn);
+    return decoded;
 }
 
 } // namespace
@@ -112,7 +162,7 @@ QtPictures::QtPictures() {
 }
 
 QtPictures::~QtPictures() {
-    QThreadPool::globalInstance()->waitForDone();
+    backgroundPool().waitForDone();
 }
 
 QSize QtPictures::pixels(const PictureSize& twips) const {
@@ -124,14 +174,11 @@ QSize QtPictures::pixels(const PictureSize& twips) const {
 }
 
 std::optional<PictureSize> QtPictures::naturalSize(const std::string& path) {
-    QImageReader reader(QFile::decodeName(path.c_str()));
-    // size() reads the header only; nothing is decoded here.
-    const QSize stored = reader.size();
-    if (!showable(stored)) {
+    const PictureFile file(QFile::decodeName(path.c_str()));
+    const Header header = readHeader(file, {});
+    if (!header.showable())
         return std::nullopt;
-    }
-    const QSize upright = quarterTurned(reader) ? stored.transposed() : stored;
-    return PictureSize{upright.width(), upright.height()};
+    return PictureSize{header.upright().width(), header.upright().height()};
 }
 
 LoadedPicture QtPictures::load(const std::string& path,
@@ -142,12 +189,16 @@ LoadedPicture QtPictures::load(const std::string& path,
         loaded.fault = PictureFault::Cancelled;
         return loaded;
     }
-    loaded.natural = naturalSize(path);
-    if (!loaded.natural)
+    const PictureFile file(QFile::decodeName(path.c_str()));
+    const Header header = readHeader(file, stop);
+    if (!header.showable()) {
+        if (header.fault != PictureFault::None)
+            loaded.fault = header.fault;
         return loaded;
-    DecodedImage decoded =
-        decodePicture(QFile::decodeName(path.c_str()), pixels(frameFor(*loaded.natural)),
-                      Qt::IgnoreAspectRatio, std::move(stop));
+    }
+    loaded.natural = PictureSize{header.upright().width(), header.upright().height()};
+    DecodedImage decoded = decodeOpened(file, header, pixels(frameFor(*loaded.natural)),
+                                        Qt::IgnoreAspectRatio, std::move(stop));
     loaded.fault = decoded.fault;
     if (!decoded.image.isNull())
         loaded.picture = std::make_shared<QtPicture>(std::move(decoded.image));
@@ -156,32 +207,10 @@ LoadedPicture QtPictures::load(const std::string& path,
 
 DecodedImage decodePicture(const QString& path, QSize frame, Qt::AspectRatioMode mode,
                            std::stop_token stop) {
-    limitAllocation();
-    if (frame.isEmpty()) {
+    if (frame.isEmpty())
         return {};
-    }
-    QImageReader reader(path);
-    const QSize stored = reader.size();
-    if (!showable(stored)) {
-        return {};
-    }
-    const bool turned = quarterTurned(reader);
-    const QSize upright = turned ? stored.transposed() : stored;
-    const QSize target = upright.scaled(frame, mode).expandedTo(QSize(1, 1));
-    if (mode == Qt::IgnoreAspectRatio && frame.width() <= largestThumbnailFrame &&
-        frame.height() <= largestThumbnailFrame) {
-        QImage thumbnail = loadEmbeddedThumbnail(path, target);
-        if (!thumbnail.isNull())
-            return {thumbnail, PictureFault::None};
-    }
-    if (reader.format() != "jpeg")
-        return decodeOther(path, reader, target, std::move(stop));
-    // The decoder works in the stored orientation; the picture is turned afterwards.
-    DecodedImage decoded =
-        decodeJpeg(path, turned ? target.transposed() : target, decodeMemory(), std::move(stop));
-    if (!decoded.image.isNull())
-        decoded.image = turnedUpright(std::move(decoded.image), reader.transformation());
-    return decoded;
+    const PictureFile file(path);
+    return decodeOpened(file, readHeader(file, stop), frame, mode, std::move(stop));
 }
 
 QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode mode) {

@@ -1,5 +1,6 @@
 #include "ui/qt/ControlViews.h"
 
+#include "platform/qt/BackgroundWork.h"
 #include "platform/qt/Icons.h"
 #include "platform/qt/QtPictures.h"
 #include "text/Paths.h"
@@ -135,7 +136,7 @@ void PictureView::decodeInBackground() {
     auto promise = std::make_shared<QPromise<QImage>>();
     watcher_.setFuture(promise->future());
     promise->start();
-    QThreadPool::globalInstance()->start([promise, path = path_, pixels, stop = stop_.get_token()] {
+    backgroundPool().start([promise, path = path_, pixels, stop = stop_.get_token()] {
         promise->addResult(decodePicture(path, pixels, Qt::IgnoreAspectRatio, stop).image);
         promise->finish();
     });
