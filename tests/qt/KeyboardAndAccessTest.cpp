@@ -335,10 +335,10 @@ TEST(FrenchBoxes, ButtonsAreFrenchAndBoxesAsWideAsTheirTitles) {
     QtToolkit toolkit;
     const std::string title = " Effacer le fichiers? avec un titre bien plus long que le texte";
     BoxReader question;
-    question.readThenPress("Non");
+    question.readThenPress("&Non");
     EXPECT_EQ(toolkit.message("Effacer ?", Icon::Question, Buttons::YesNo, title), Reply::No);
     question.buttons.sort();
-    EXPECT_EQ(question.buttons, (QStringList{"Non", "Oui"}));
+    EXPECT_EQ(question.buttons, (QStringList{"&Non", "&Oui"}));
     const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
     EXPECT_GE(question.width,
               QFontMetrics(titleFont).horizontalAdvance(QString::fromStdString(title)));

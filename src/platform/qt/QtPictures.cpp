@@ -11,6 +11,8 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quorvel {
 
@@ -26,6 +28,34 @@ constexpr int largestThumbnailFrame = 256;
 
 // Qt's own limit on one image, for allocations our estimates do not see; one setting for
 // the whole process, which every way in sets before decoding.
+// A name whose bytes are not UTF-8 would not survive a QString: such a file is opened by its
+// bytes and read through the name of its descriptor.
+class ByteName {
+public:
+    explicit ByteName(const std::string& path) {
+        const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+        name_ = QFile::decodeName(bytes);
+        if (QFile::encodeName(name_) == bytes)
+            return;
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ >= 0)
+            name_ = QStringLiteral("/proc/self/fd/%1").arg(fd_);
+    }
+    ~ByteName() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ByteName(const ByteName&) = delete;
+    ByteName& operator=(const ByteName&) = delete;
+    const QString& name() const { return name_; }
+
+private:
+    QString name_;
+    int fd_ = -1;
+};
+
+std::optional<PictureSize> sizeOf(const QString& path);
+
 void limitAllocation() {
     QImageReader::setAllocationLimit(int(decodeMemory().total() >> 20));
 }
@@ -124,7 +154,14 @@ QSize QtPictures::pixels(const PictureSize& twips) const {
 }
 
 std::optional<PictureSize> QtPictures::naturalSize(const std::string& path) {
-    QImageReader reader(QFile::decodeName(path.c_str()));
+    const ByteName name(path);
+    return sizeOf(name.name());
+}
+
+namespace {
+
+std::optional<PictureSize> sizeOf(const QString& path) {
+    QImageReader reader(path);
     // size() reads the header only; nothing is decoded here.
     const QSize stored = reader.size();
     if (!showable(stored)) {
@@ -134,6 +171,8 @@ std::optional<PictureSize> QtPictures::naturalSize(const std::string& path) {
     return PictureSize{upright.width(), upright.height()};
 }
 
+} // namespace
+
 LoadedPicture QtPictures::load(const std::string& path,
                                const std::function<PictureSize(const PictureSize&)>& frameFor,
                                std::stop_token stop) {
@@ -142,12 +181,12 @@ LoadedPicture QtPictures::load(const std::string& path,
         loaded.fault = PictureFault::Cancelled;
         return loaded;
     }
-    loaded.natural = naturalSize(path);
+    const ByteName name(path);
+    loaded.natural = sizeOf(name.name());
     if (!loaded.natural)
         return loaded;
-    DecodedImage decoded =
-        decodePicture(QFile::decodeName(path.c_str()), pixels(frameFor(*loaded.natural)),
-                      Qt::IgnoreAspectRatio, std::move(stop));
+    DecodedImage decoded = decodePicture(name.name(), pixels(frameFor(*loaded.natural)),
+                                         Qt::IgnoreAspectRatio, std::move(stop));
     loaded.fault = decoded.fault;
     if (!decoded.image.isNull())
         loaded.picture = std::make_shared<QtPicture>(std::move(decoded.image));
