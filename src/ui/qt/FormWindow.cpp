@@ -851,14 +851,18 @@ FormWindow::Refresh FormWindow::bindImage(Control& control, QWidget*& widget, QW
     auto* view = new PictureView(parent);
     describePicture(*view);
     view->onPress = guarded([&control] { control.click(); });
-    // The pictures of a strip open from the keyboard too.
-    if (parent != client_)
-        view->setFocusPolicy(Qt::StrongFocus);
     widget = view;
-    return [view, &image](Change) {
+    const bool inStrip = parent != client_;
+    return [view, &image, inStrip](Change) {
         view->setPicture(qs(image.picture()), image.decoded());
+        const bool shows = !image.picture().empty();
+        // The pictures of a strip open from the keyboard too, once they show something.
+        if (inStrip)
+            view->setFocusPolicy(shows ? Qt::StrongFocus : Qt::NoFocus);
+        // Unnamed, a picture would take the caption of the frame it lies in.
         if (image.accessibleName().empty())
-            view->setAccessibleName(qs(lastComponent(image.picture())));
+            view->setAccessibleName(shows ? qs(lastComponent(image.picture()))
+                                          : QStringLiteral("Vignette vide"));
     };
 }
 

@@ -7,8 +7,11 @@ namespace quorvel {
 
 namespace {
 
-// A window of the program opens over the middle of the main window, where the user looks.
+// A window of the program opens over the middle of the main window, where the user looks;
+// one larger than the main window (the viewer) would hide all of it, and is left to the desktop.
 void centreOn(QWidget& window, const QWidget& main) {
+    if (window.width() > main.width() || window.height() > main.height())
+        return;
     QRect place = window.frameGeometry();
     place.moveCenter(main.frameGeometry().center());
     window.move(place.topLeft());
