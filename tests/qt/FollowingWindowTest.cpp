@@ -210,6 +210,9 @@ TEST_F(FollowingWindowTest, TheViewerBrowsesTheListAndAThumbnailShowsInIt) {
     auto* first = view<QWidget>("TN(0)");
     EXPECT_TRUE(first->focusPolicy() & Qt::TabFocus);
     first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view<QWidget>("TN(1)"));
+    first->setFocus();
     QTest::keyClick(first, Qt::Key_Down);
     EXPECT_EQ(QApplication::focusWidget(), view<QWidget>("TN(1)"));
     QTest::keyClick(view<QWidget>("TN(1)"), Qt::Key_Return);

@@ -245,7 +245,8 @@ void FormWindow::orderTabs() {
                          : std::pair(p.y(), p.x()) < std::pair(q.y(), q.x());
         });
         for (QWidget* child : children) {
-            if (child->focusPolicy() & Qt::TabFocus)
+            // A picture of the strip takes the focus once it shows something.
+            if ((child->focusPolicy() & Qt::TabFocus) || dynamic_cast<PictureView*>(child))
                 chain.push_back(child);
             if (qobject_cast<QGroupBox*>(child) != nullptr)
                 walk(child);
