@@ -6,9 +6,11 @@ window on a folder of photographs, then the preview, the about box and the viewe
 through the program's own controls, and fails on:
   - a top-level window that is a filler instead of a frame or a dialog;
   - a focusable widget without a name;
-  - a combo box named by the text it holds instead of its label.
+  - a combo box named by the text it holds instead of its label;
+  - anything named after the code ("Frame4") instead of what it shows.
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -19,6 +21,8 @@ import pyatspi
 # Values the program's combo boxes hold at start: a combo named like one of them is
 # named by its value.
 COMBO_VALUES = {"jpg", "1", "/", "*"}
+# A control's name in the code ("Frame4", "Text3") says nothing to a listener.
+CODE_NAME = re.compile(r"^(Frame|Label|Text|Combo|Command|Comm|Image|TN|Drive|Dir|File)[0-9_()]*$")
 
 
 def wait_for(what, timeout=20.0):
@@ -75,6 +79,8 @@ def check_window(window, faults):
         where = f"{window.name} > {node.getRoleName()}"
         if states.contains(pyatspi.STATE_FOCUSABLE) and not node.name.strip():
             faults.append(f"{where}: focusable without a name")
+        if CODE_NAME.match(node.name):
+            faults.append(f"{where}: named '{node.name}' after the code, not what it shows")
         if node.getRole() == pyatspi.ROLE_COMBO_BOX:
             values = set(COMBO_VALUES)
             for child in node:

@@ -712,6 +712,9 @@ FormWindow::Refresh FormWindow::bindLabel(Control& control, QWidget*& widget, QW
     widget = label;
     return [this, label, &control](Change) {
         const QString text = qs(control.caption());
+        // Heard whole even when shown elided; an empty label says nothing, where Qt would
+        // lend it the caption of its frame.
+        label->setAccessibleName(text.isEmpty() ? QStringLiteral(" ") : text);
         const auto own = fonts_.find(&control);
         const QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
         label->setFont(font);
