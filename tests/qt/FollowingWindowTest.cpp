@@ -313,11 +313,13 @@ TEST_F(FollowingWindowTest, AScreenReaderHearsWhatEachPartIs) {
     auto* exif = main()->menuBar()->findChild<QAction*>("mnuExif");
     ASSERT_NE(exif, nullptr);
     EXPECT_TRUE(exif->isCheckable());
-    // A thumbnail is named after its file.
+    // A thumbnail and its label are named after the file, an empty one not after the strip.
+    EXPECT_EQ(accessible(view<QWidget>("NomTN(0)"))->text(QAccessible::Name).trimmed(), "");
     window.File1.setCurrent(0);
     window.Comm1[6]->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.TN[0]->picture().empty(); }));
     EXPECT_EQ(accessible(view<QWidget>("TN(0)"))->text(QAccessible::Name), "IMG_1.jpg");
+    EXPECT_EQ(accessible(view<QWidget>("NomTN(0)"))->text(QAccessible::Name), "IMG_1.jpg");
 
     window.APropos.click();
     EXPECT_EQ(accessible(forms.windowOf(*window.about().form()))->role(), QAccessible::Dialog);
