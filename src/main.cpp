@@ -12,6 +12,7 @@
 #include "platform/qt/QtToolkit.h"
 #include "ui/qt/ProgramWindows.h"
 #include "ui/qt/QtFormHost.h"
+#include "ui/qt/WindowPlacement.h"
 
 #include <QApplication>
 #include <chrono>
@@ -31,11 +32,16 @@ int main(int argc, char** argv) {
     ExifCaptureDates captureDates;
     PosixJournalFiles journalFiles;
     Journal journal(journalFiles, defaultStateFolder() + "/quorvel");
-    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0]),
-                               &captureDates},
-                      forms, &journal);
+    const ProgramInfo program = programInfo(argv[0]);
+    MainWindow window(
+        Services{toolkit, fs, settings, pictures, shell, clock, program, &captureDates}, forms,
+        &journal);
 
-    forms.onWindowCreated = dressProgramWindow;
+    forms.onWindowCreated = [&](Form& form, FormWindow& shown) {
+        dressProgramWindow(form, shown);
+        if (&form == &window.form)
+            keepPlacement(shown, settings, program.baseName);
+    };
     window.startUp();
     forms.showForm(window.form);
     const int status = app.exec();

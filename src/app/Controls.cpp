@@ -158,6 +158,11 @@ void MenuItem::setEnabled(bool enabled) {
     changed();
 }
 
+void Control::setAccessibleName(const std::string& name) {
+    accessibleName_ = name;
+    changed();
+}
+
 void MenuItem::setCheckable(bool checkable) {
     checkable_ = checkable;
     changed();
@@ -403,6 +408,36 @@ void FileList::toggle(int index) {
     if (onClick)
         onClick();
     changed(Change::Selection);
+}
+
+void FileList::selectOnly(int index) {
+    selectRange(index, index, false);
+}
+
+void FileList::selectRange(int anchor, int index, bool adding) {
+    if (index < 0 || index >= count())
+        return;
+    if (anchor < 0 || anchor >= count())
+        anchor = index;
+    if (!adding)
+        std::fill(selected_.begin(), selected_.end(), 0);
+    for (int row = std::min(anchor, index); row <= std::max(anchor, index); ++row)
+        selected_[static_cast<std::size_t>(row)] = 1;
+    selectedCount_ = static_cast<int>(std::count(selected_.begin(), selected_.end(), 1));
+    current_ = index;
+    changed(Change::Selection);
+    if (onClick)
+        onClick();
+}
+
+void FileList::selectAll() {
+    if (count() == 0)
+        return;
+    std::fill(selected_.begin(), selected_.end(), 1);
+    selectedCount_ = count();
+    changed(Change::Selection);
+    if (onClick)
+        onClick();
 }
 
 int FileList::indexOf(const std::string& name) const {

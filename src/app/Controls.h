@@ -98,6 +98,10 @@ public:
     void setCaption(const std::string& caption);
     const std::string& tooltip() const { return tooltip_; }
     void setTooltip(const std::string& tooltip);
+    // What assistive technology calls the control, where its caption, label or tooltip
+    // would not say it; empty for those.
+    const std::string& accessibleName() const { return accessibleName_; }
+    void setAccessibleName(const std::string& name);
     std::optional<Rgb> backColor() const { return backColor_; }
     void setBackColor(Rgb colour);
     std::optional<Rgb> foreColor() const { return foreColor_; }
@@ -125,6 +129,7 @@ private:
     Geometry geometry_;
     std::string caption_;
     std::string tooltip_;
+    std::string accessibleName_;
     std::optional<Rgb> backColor_;
     std::optional<Rgb> foreColor_;
     bool visible_ = true;
@@ -387,6 +392,13 @@ public:
     void setCurrent(int index);
     // The user's click on a row: toggles its selection, makes it current, runs onClick.
     void toggle(int index);
+    // A plain click on a row: that row alone is selected and current; runs onClick.
+    void selectOnly(int index);
+    // Shift with a click or an arrow: the rows from `anchor` to `index` are selected, alone
+    // unless `adding`, and `index` is current; runs onClick.
+    void selectRange(int anchor, int index, bool adding);
+    // Every row selected; runs onClick.
+    void selectAll();
     int indexOf(const std::string& name) const;
     // Rows re-read with a known outcome: the folder could not be read.
     int readError() const { return readError_; }
@@ -420,6 +432,9 @@ public:
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
     // Asked by the view when the user closes the window with its close box.
     std::function<void()> onClose;
+    // A key pressed in the window that no control took, named as in a shortcut ("Left",
+    // "PgDown", "Home"); true when the form used it.
+    std::function<bool(const std::string& key)> onKey;
 
 private:
     std::vector<std::unique_ptr<Control>> controls_;

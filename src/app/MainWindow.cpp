@@ -151,6 +151,16 @@ void MainWindow::setDesignValues() {
     Text1.setText("_Fichier");
     Text2.setText("1");
     Frame4.setBackColor(targetColour);
+    // The frames' captions are placeholders and the combo boxes' labels read as headings:
+    // a screen reader says what each one holds.
+    Frame1.setAccessibleName("Volet source");
+    Frame2.setAccessibleName("Volet cible");
+    Frame4.setAccessibleName("Vignettes");
+    Frame8.setAccessibleName("Nombre de chiffres");
+    Drive1.setAccessibleName("Lecteur source");
+    Drive2.setAccessibleName("Lecteur cible");
+    Combo1.setAccessibleName("Type source");
+    Combo3.setAccessibleName("Extension cible");
 }
 
 // The controls that come in rows: the panes' picture buttons, the width and scheme options

@@ -42,7 +42,7 @@ void FileDeletion::deleteSelected(bool source) {
         for (int i = 0; i < 3; ++i)
             toolkit_.beep();
         const Reply reply = toolkit_.message("Effacer définitivement :\r\n" + name, Icon::Question,
-                                             Buttons::YesNo, title);
+                                             Buttons::YesNoDefaultNo, title);
         if (reply != Reply::Yes)
             continue;
         if (const auto removed = fs_.removeFile(joinPath(folder, name)); !removed)

@@ -171,8 +171,9 @@ void FolderCommands::deleteFolder(bool source) {
     const std::string path = folders.path();
     const std::string name = lastComponent(path);
     beepThrice();
-    const Reply reply = toolkit_.message("Effacer définitivement le répertoire :\r\n" + name,
-                                         Icon::Question, Buttons::YesNo, " Effacer le répertoire?");
+    const Reply reply =
+        toolkit_.message("Effacer définitivement le répertoire :\r\n" + name, Icon::Question,
+                         Buttons::YesNoDefaultNo, " Effacer le répertoire?");
     if (reply != Reply::Yes)
         return;
     ui_.OldRep = parentFolder(path);

@@ -19,6 +19,25 @@ Panes::Panes(const PaneControls& controls, PaneReactions reactions)
     ui_.targetUp.onClick = [this] { up(false); };
     ui_.Combo1.onClick = [this] { combo1Click(); };
     ui_.Combo3.onClick = [this] { combo3Click(); };
+    sourceWatch_ = ui_.File1.subscribe([this](Change change) {
+        if (change.kind == Change::Selection)
+            followSourceSelection();
+    });
+}
+
+Panes::~Panes() {
+    ui_.File1.unsubscribe(sourceWatch_);
+}
+
+// Whatever empties the selection (the run's re-read, a refresh after an edit), the counter
+// says what the next command will take: the selected rows, or every row when none is.
+void Panes::followSourceSelection() {
+    const int selected = ui_.File1.selectedCount();
+    const int taken = selected > 0 ? selected : ui_.File1.count();
+    if (taken == countShown_)
+        return;
+    countShown_ = taken;
+    ui_.Text6.setText(selectionLine(taken));
 }
 
 std::string Panes::fileCountLine(int count, const std::string& type) {

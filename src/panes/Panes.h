@@ -43,6 +43,9 @@ struct PaneReactions {
 class Panes {
 public:
     Panes(const PaneControls& controls, PaneReactions reactions);
+    ~Panes();
+    Panes(const Panes&) = delete;
+    Panes& operator=(const Panes&) = delete;
 
     void RefreshSourceList();
     void RefreshTargetList();
@@ -70,9 +73,15 @@ private:
     void combo1Click();
     void combo3Click();
     void proposeGenericName();
+    // The source list's selection changed, by the user or by a re-read that cleared it.
+    void followSourceSelection();
 
     PaneControls ui_;
     PaneReactions reactions_;
+    int sourceWatch_ = -1;
+    // The count the counter was last given for the source list, so that a re-read that
+    // leaves it as it was keeps the line another command wrote there.
+    int countShown_ = -1;
 };
 
 } // namespace quorvel

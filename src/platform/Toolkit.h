@@ -6,7 +6,8 @@
 namespace quorvel {
 
 enum class Icon { None, Error, Question };
-enum class Buttons { Ok, YesNo };
+// YesNoDefaultNo: a question whose Yes cannot be taken back; Enter answers No.
+enum class Buttons { Ok, YesNo, YesNoDefaultNo };
 enum class Reply { Ok, Yes, No };
 
 // The desktop services a handler needs in the middle of its work.

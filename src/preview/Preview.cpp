@@ -114,7 +114,8 @@ void Preview::create() {
     Form& f = *form_;
     f.setCaption("Aperçu du lot");
     f.add<Table>("Liste", &f, Geometry{120, 120, 8760, 5160},
-                 std::vector<std::string>{"Fichier", "Nouveau nom", "Remarque"});
+                 std::vector<std::string>{"Fichier", "Nouveau nom", "Remarque"})
+        .setAccessibleName("Aperçu du lot");
     f.add<Label>("Resume", &f, Geometry{120, 5400, 8760, 480});
     f.onClose = [this] { close(); };
 }

@@ -6,6 +6,8 @@
 #include "platform/Toolkit.h"
 #include "text/Paths.h"
 
+#include <algorithm>
+
 namespace quorvel {
 
 namespace {
@@ -42,6 +44,43 @@ void PhotoViewer::create() {
     form_->onClick = [this] { close(); };
     image_->onClick = [this] { close(); };
     form_->onClose = [this] { close(); };
+    form_->onKey = [this](const std::string& name) { return key(name); };
+}
+
+bool PhotoViewer::key(const std::string& name) {
+    if (name == "Left" || name == "PgUp" || name == "Up") {
+        browse(-1);
+    } else if (name == "Right" || name == "PgDown" || name == "Down") {
+        browse(1);
+    } else if (name == "Home" || name == "End") {
+        browseToEnd(name == "End");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void PhotoViewer::browse(int step) {
+    if (!form_ || !album_)
+        return;
+    const std::vector<std::string> album = album_();
+    const auto at = std::find(album.begin(), album.end(), wanted_);
+    if (at == album.end()) {
+        if (!album.empty())
+            ViewPhoto(step < 0 ? album.back() : album.front());
+        return;
+    }
+    const auto index = (at - album.begin()) + step;
+    if (index >= 0 && index < static_cast<std::ptrdiff_t>(album.size()) && step != 0)
+        ViewPhoto(album[static_cast<std::size_t>(index)]);
+}
+
+void PhotoViewer::browseToEnd(bool last) {
+    if (!form_ || !album_)
+        return;
+    const std::vector<std::string> album = album_();
+    if (!album.empty() && (last ? album.back() : album.front()) != wanted_)
+        ViewPhoto(last ? album.back() : album.front());
 }
 
 void PhotoViewer::ViewPhoto(const std::string& path) {
@@ -52,6 +91,7 @@ void PhotoViewer::ViewPhoto(const std::string& path) {
     else
         create();
     stopLoading();
+    wanted_ = path;
     const std::uint64_t request = request_;
     Pictures& pictures = pictures_;
     auto result = std::make_shared<LoadedPicture>();

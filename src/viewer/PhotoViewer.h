@@ -3,9 +3,11 @@
 #include "platform/Pictures.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
@@ -33,6 +35,17 @@ public:
     // A click on the window or on its picture: hides and destroys the window.
     void close();
 
+    // Where the viewer finds the photos around the one it shows: the paths of the list it
+    // was opened from, in the list's order.
+    void setAlbum(std::function<std::vector<std::string>()> album) { album_ = std::move(album); }
+    // Shows the photo `step` places after (before, when negative) the one asked for last,
+    // in the album; at either end it stays. Nothing happens while the viewer is closed.
+    void browse(int step);
+    // Shows the album's first or last photo.
+    void browseToEnd(bool last);
+    // The picture asked for last, shown or on its way.
+    const std::string& wanted() const { return wanted_; }
+
     // The viewer's form while it is open, nullptr otherwise.
     Form* form() { return form_.get(); }
     Image* image() { return image_; }
@@ -45,6 +58,8 @@ private:
     void create();
     void show(const std::string& path, const LoadedPicture& loaded);
     void stopLoading();
+    // The viewer's keys: the arrows, Page Up and Page Down, Home and End browse the album.
+    bool key(const std::string& name);
 
     FormHost& forms_;
     Toolkit& toolkit_;
@@ -52,6 +67,8 @@ private:
     FileSystem& fs_;
     std::unique_ptr<Form> form_;
     Image* image_ = nullptr;
+    std::function<std::vector<std::string>()> album_;
+    std::string wanted_;
     // A closed form is kept until the next opening: it is closed from inside its own
     // click reaction, which must not be destroyed while it runs.
     std::unique_ptr<Form> closed_;

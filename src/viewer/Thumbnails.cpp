@@ -26,6 +26,14 @@ Thumbnails::Thumbnails(const StripControls& controls, PhotoViewer& viewer, Toolk
     ui_.targetView.onClick = [this] { viewSelection("File2"); };
     for (int i = 0; i < slots; ++i)
         ui_.TN[static_cast<std::size_t>(i)]->onClick = [this, i] { thumbnailClick(i); };
+    // The viewer browses the list the strip shows, as it stands when the user moves on.
+    viewer_.setAlbum([this] {
+        std::vector<std::string> paths;
+        const FileList& list = stripList();
+        for (const std::string& name : list.rows())
+            paths.push_back(joinPath(list.path(), name));
+        return paths;
+    });
 }
 
 Thumbnails::~Thumbnails() {

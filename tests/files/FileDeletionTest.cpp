@@ -48,7 +48,7 @@ TEST_F(FileDeletionTest, AsksForEachSelectedFileInListOrder) {
     ASSERT_EQ(kinds(), expected);
     EXPECT_EQ(lastEvent().title, " Effacer le fichiers?");
     EXPECT_EQ(lastEvent().icon, Icon::Question);
-    EXPECT_EQ(lastEvent().buttons, Buttons::YesNo);
+    EXPECT_EQ(lastEvent().buttons, Buttons::YesNoDefaultNo);
     EXPECT_EQ(texts(), (std::vector<std::string>{"Effacer définitivement :\r\na.jpg",
                                                  "Effacer définitivement :\r\nb.jpg",
                                                  "Effacer définitivement :\r\nd.jpg"}));

@@ -114,6 +114,27 @@ TEST_F(PanesTest, ClickingARowCountsTheSelectionAndClearsTheOtherPane) {
     EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 4");
 }
 
+// The run and the edits re-read the list, which clears its selection: the counter follows,
+// or the next command would take every file while it still said a few.
+TEST_F(PanesTest, CounterFollowsASelectionClearedByTheRun) {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
+        temp.file(std::string("Photos/") + name);
+    MainWindow& w = start();
+    openSource(photos);
+    w.File1.toggle(1);
+    w.File1.toggle(3);
+    ASSERT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 2");
+    w.Text1.setText("_Vacances");
+    w.Command1.click();
+    EXPECT_EQ(w.File1.selectedCount(), 0);
+    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 5");
+    w.File1.toggle(0);
+    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 1");
+    w.File1.refresh();
+    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 5");
+}
+
 TEST_F(PanesTest, UpMovesOneLevelAndStopsAtTheRoot) {
     const std::string deep = temp.folder("a/b");
     temp.folder("a/b/c1");

@@ -133,10 +133,10 @@ TEST_F(KeyboardAndAccessTest, ArrowsMoveTheCurrentFileAndSpaceTogglesItAsAClickD
     EXPECT_FALSE(files->selected(row));
     EXPECT_TRUE(files->selected(row + 1));
     EXPECT_EQ(fileClicks, 3);
-    // A click on a row is the same toggle.
+    // A click on a row selects that row alone, as in every file manager.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(0, 0)).center());
-    EXPECT_TRUE(files->selected(0));
+    EXPECT_EQ(files->selectedRows(), std::vector<int>{0});
     EXPECT_EQ(fileClicks, 4);
 }
 
@@ -184,14 +184,15 @@ TEST_F(KeyboardAndAccessTest, TabWalksPaneByPaneInTheOrderOfTheWindow) {
     window();
     std::vector<std::string> order;
     QWidget* at = view<QWidget>("Up");
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 8; ++i) {
         order.push_back(at->objectName().toStdString());
         at = at->nextInFocusChain();
         while (!(at->focusPolicy() & Qt::TabFocus) || !at->isVisible() ||
                at->objectName().isEmpty() || at->objectName().startsWith("qt_"))
             at = at->nextInFocusChain();
     }
-    const std::vector<std::string> expected = {"Up",    "New",    "Dir1",    "File1",   "Text3",
+    // The status line is read, not typed in: no Tab stop.
+    const std::vector<std::string> expected = {"Up",    "New",    "Dir1",    "File1",
                                                "Text1", "Combo2", "Option1", "Command3"};
     EXPECT_EQ(order, expected);
 }
@@ -335,10 +336,10 @@ TEST(FrenchBoxes, ButtonsAreFrenchAndBoxesAsWideAsTheirTitles) {
     QtToolkit toolkit;
     const std::string title = " Effacer le fichiers? avec un titre bien plus long que le texte";
     BoxReader question;
-    question.readThenPress("Non");
+    question.readThenPress("&Non");
     EXPECT_EQ(toolkit.message("Effacer ?", Icon::Question, Buttons::YesNo, title), Reply::No);
     question.buttons.sort();
-    EXPECT_EQ(question.buttons, (QStringList{"Non", "Oui"}));
+    EXPECT_EQ(question.buttons, (QStringList{"&Non", "&Oui"}));
     const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
     EXPECT_GE(question.width,
               QFontMetrics(titleFont).horizontalAdvance(QString::fromStdString(title)));

@@ -72,6 +72,20 @@ TEST_F(QtToolkitTest, QuestionShowsItsLinesAndReturnsTheButtonPressed) {
     EXPECT_EQ(toolkit.message("?", Icon::Question, Buttons::YesNo, "t"), Reply::Yes);
 }
 
+// Enter on a question answers its default: No where Yes deletes for good.
+TEST_F(QtToolkitTest, EnterAnswersNoToADestructiveQuestion) {
+    const auto pressEnter = [](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); };
+    whenModal(pressEnter);
+    EXPECT_EQ(toolkit.message("Effacer ?", Icon::Question, Buttons::YesNoDefaultNo, "t"),
+              Reply::No);
+    whenModal(pressEnter);
+    EXPECT_EQ(toolkit.message("Renommer ?", Icon::Question, Buttons::YesNo, "t"), Reply::Yes);
+    // Alt+O answers Oui from the keyboard.
+    whenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_O, Qt::AltModifier); });
+    EXPECT_EQ(toolkit.message("Effacer ?", Icon::Question, Buttons::YesNoDefaultNo, "t"),
+              Reply::Yes);
+}
+
 TEST_F(QtToolkitTest, ErrorMessageHasOnlyOk) {
     int buttons = 0;
     QMessageBox::Icon shownIcon = QMessageBox::NoIcon;

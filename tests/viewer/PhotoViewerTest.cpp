@@ -63,6 +63,37 @@ TEST_F(PhotoViewerTest, OneWindowWhosePictureAndFrameFollowEachPhoto) {
     EXPECT_TRUE(toolkit.events().empty());
 }
 
+// The keys browse the list the strip shows, in its order; a photo that cannot be shown is
+// explained and the next key goes on from it.
+TEST_F(PhotoViewerTest, TheKeysBrowseTheListAndStopAtItsEnds) {
+    temp.file("photos/zz.jpg", "not a picture");
+    openSource(temp / "photos");
+    ASSERT_EQ(window->File1.rows(), (std::vector<std::string>{"tall.jpg", "wide.jpg", "zz.jpg"}));
+    PhotoViewer& viewer = window->viewer();
+    viewer.browse(1);
+    EXPECT_EQ(viewer.form(), nullptr);
+    viewer.ViewPhoto(tall);
+    const auto key = [&](const std::string& name) { return viewer.form()->onKey(name); };
+    EXPECT_TRUE(key("Left"));
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_TRUE(key("Right"));
+    EXPECT_EQ(viewer.image()->picture(), wide);
+    EXPECT_TRUE(key("PgDown"));
+    EXPECT_EQ(lastEvent().text,
+              "Impossible d'afficher zz.jpg : ce n'est pas une image que Quorvel sait lire.");
+    ASSERT_NE(viewer.form(), nullptr);
+    EXPECT_EQ(viewer.image()->picture(), wide);
+    const std::size_t told = toolkit.events().size();
+    EXPECT_TRUE(key("Right"));
+    EXPECT_EQ(toolkit.events().size(), told);
+    EXPECT_TRUE(key("Home"));
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_TRUE(key("PgDown"));
+    EXPECT_TRUE(key("PgUp"));
+    EXPECT_EQ(viewer.image()->picture(), tall);
+    EXPECT_FALSE(key("A"));
+}
+
 TEST_F(PhotoViewerTest, AClickOnThePictureOrOnTheMarginClosesAndAFreshOneOpensNext) {
     PhotoViewer& viewer = window->viewer();
     viewer.ViewPhoto(tall);

@@ -191,6 +191,11 @@ int runScreenshots(int argc, char** argv) {
         window.NomTN[slot]->setCaption(sample.name);
     }
     saved = save(main, out, "thumbnails.png") && saved;
+    // Enlarged by the user: the panes, their lists and the strip take the room.
+    const QSize designed = main->size();
+    main->resize(1500, 940);
+    saved = save(main, out, "main-enlarged.png") && saved;
+    main->resize(designed);
 
     saved = saveLongNamesAndBoxes(window, toolkit, main, out, folder, samples + 5) && saved;
 
@@ -200,6 +205,12 @@ int runScreenshots(int argc, char** argv) {
     QApplication::processEvents();
     if (Form* viewer = window.viewer().form())
         saved = save(forms.windowOf(*viewer), out, "viewer.png") && saved;
+    // Browsing: the next photo of the list, as the Right key shows it.
+    window.viewer().browse(1);
+    QThreadPool::globalInstance()->waitForDone();
+    QApplication::processEvents();
+    if (Form* viewer = window.viewer().form())
+        saved = save(forms.windowOf(*viewer), out, "viewer-next.png") && saved;
     window.viewer().close();
     window.APropos.click();
     if (Form* about = window.about().form())

@@ -6,9 +6,9 @@
 
 namespace quorvel {
 
-PictureFile::PictureFile(const QString& path) : path_(path) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+PictureFile::PictureFile(const std::string& path)
+    : path_(QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())))) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return;
     struct stat status {};
@@ -19,6 +19,9 @@ PictureFile::PictureFile(const QString& path) : path_(path) {
     fd_ = fd;
     size_ = status.st_size;
 }
+
+PictureFile::PictureFile(const QString& path)
+    : PictureFile(QFile::encodeName(path).toStdString()) {}
 
 PictureFile::~PictureFile() {
     if (fd_ >= 0)

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 #include <QtGlobal>
+#include <string>
 
 namespace quorvel {
 
@@ -13,6 +14,8 @@ namespace quorvel {
 // only when it is a regular file. A link to a photograph is followed, as the user sees it.
 class PictureFile {
 public:
+    // The name's own bytes are opened: a name that is not UTF-8 would not survive a QString.
+    explicit PictureFile(const std::string& path);
     explicit PictureFile(const QString& path);
     ~PictureFile();
     PictureFile(const PictureFile&) = delete;

@@ -174,7 +174,7 @@ QSize QtPictures::pixels(const PictureSize& twips) const {
 }
 
 std::optional<PictureSize> QtPictures::naturalSize(const std::string& path) {
-    const PictureFile file(QFile::decodeName(path.c_str()));
+    const PictureFile file(path);
     const Header header = readHeader(file, {});
     if (!header.showable())
         return std::nullopt;
@@ -189,7 +189,7 @@ LoadedPicture QtPictures::load(const std::string& path,
         loaded.fault = PictureFault::Cancelled;
         return loaded;
     }
-    const PictureFile file(QFile::decodeName(path.c_str()));
+    const PictureFile file(path);
     const Header header = readHeader(file, stop);
     if (!header.showable()) {
         if (header.fault != PictureFault::None)

@@ -61,11 +61,11 @@ void keepWidth(QDialog& box, int width) {
 // French whatever the locale: the buttons are named here, not by Qt's translations, which a
 // machine may not have installed.
 void frenchButtons(QMessageBox& box, Buttons buttons) {
-    if (buttons == Buttons::YesNo) {
+    if (buttons != Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("Non"));
-        box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+        box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);

@@ -7,14 +7,18 @@
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPromise>
+#include <QStyle>
 #include <QStyleOption>
 #include <QThreadPool>
 #include <QToolTip>
+#include <algorithm>
 #include <optional>
 #include <qdrawutil.h>
+#include <vector>
 
 namespace quorvel {
 
@@ -143,11 +147,69 @@ void PictureView::decodeInBackground() {
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
-    if (image_.isNull())
-        return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), image_);
+    if (!image_.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), image_);
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+}
+
+void PictureView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && onPress) {
+        onPress();
+        return;
+    }
+    const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                     : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                 : 0;
+    PictureView* next = step == 0 ? nullptr : neighbour(step);
+    if (next == nullptr) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    next->setFocus(Qt::TabFocusReason);
+}
+
+PictureView* PictureView::neighbour(int step) const {
+    std::vector<PictureView*> pictures;
+    for (QObject* child : parentWidget()->children()) {
+        auto* picture = dynamic_cast<PictureView*>(child);
+        if (picture != nullptr && picture->isVisible() && (picture->focusPolicy() & Qt::TabFocus))
+            pictures.push_back(picture);
+    }
+    std::sort(pictures.begin(), pictures.end(), [](const QWidget* a, const QWidget* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    const auto at = std::find(pictures.begin(), pictures.end(), this);
+    if (at == pictures.end())
+        return nullptr;
+    const auto index = (at - pictures.begin()) + step;
+    return index < 0 || index >= static_cast<int>(pictures.size())
+               ? nullptr
+               : pictures[static_cast<std::size_t>(index)];
+}
+
+void PictureView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void PictureView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void PictureView::resizeEvent(QResizeEvent*) {

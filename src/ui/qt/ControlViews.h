@@ -72,9 +72,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Enter or Space opens a picture that takes the focus; the arrows go to its neighbours.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void decodeInBackground();
+    // The picture next to this one among its shown siblings that take the focus.
+    PictureView* neighbour(int step) const;
     void stopDecoding();
     QString path_;
     QImage image_;

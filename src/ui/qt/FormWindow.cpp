@@ -1,7 +1,11 @@
 #include "ui/qt/FormWindow.h"
 
 #include "platform/qt/Icons.h"
+#include "text/Paths.h"
+#include "ui/qt/Accessibility.h"
 #include "ui/qt/ControlViews.h"
+#include "ui/qt/FileListInput.h"
+#include "ui/qt/StretchLayout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -140,6 +144,9 @@ FormWindow::FormWindow(Form& form)
     : form_(&form), scale_(logicalDpiX() / 96.0), frameStyle_(new FrameStyle(pixels(120))),
       client_(new QWidget(this)) {
     frameStyle_->setParent(this);
+    describeWindow(*this, [](const QWidget& window) {
+        return static_cast<const FormWindow&>(window).isDialog();
+    });
     setFont(layoutFont(font(), scale_));
 
     client_->setObjectName("client");
@@ -148,6 +155,7 @@ FormWindow::FormWindow(Form& form)
             build(*control);
     }
     buildMenuBar();
+    takePaneDrops();
     orderTabs();
     nameBoxes();
     fitCaptions();
@@ -237,7 +245,8 @@ void FormWindow::orderTabs() {
                          : std::pair(p.y(), p.x()) < std::pair(q.y(), q.x());
         });
         for (QWidget* child : children) {
-            if (child->focusPolicy() & Qt::TabFocus)
+            // A picture of the strip takes the focus once it shows something.
+            if ((child->focusPolicy() & Qt::TabFocus) || dynamic_cast<PictureView*>(child))
                 chain.push_back(child);
             if (qobject_cast<QGroupBox*>(child) != nullptr)
                 walk(child);
@@ -382,6 +391,8 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
         close();
         return;
     }
+    if (takenByForm(*event))
+        return;
     QWidget::keyPressEvent(event);
 }
 
@@ -413,13 +424,81 @@ void FormWindow::layOutClient() {
         progress_->setGeometry(0, height() - status, width(), status);
     if (!resizable_ || form_ == nullptr)
         return;
+    if (stretches_) {
+        const auto places = stretchedPlaces();
+        for (const auto& [control, widget] : widgets_) {
+            const auto at = places.find(control);
+            if (at != places.end())
+                widget->setGeometry(at->second);
+        }
+        // A label measures its caption against its new room.
+        for (const auto& [control, widget] : widgets_) {
+            if (control->kind() == ControlKind::Label)
+                mirrors_.at(control)(Change::All);
+        }
+        return;
+    }
     for (const auto& [control, widget] : widgets_)
         widget->setGeometry(placed(*control));
+}
+
+bool FormWindow::takenByForm(const QKeyEvent& event) {
+    if (form_ == nullptr || !form_->onKey ||
+        (event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const QString name = QKeySequence(event.key()).toString(QKeySequence::PortableText);
+    return !name.isEmpty() && form_->onKey(bytes(name));
+}
+
+void FormWindow::takePaneDrops() {
+    // Files are taken by the pane the run reads them from: the form's first file list.
+    const Control* sourceFiles = nullptr;
+    for (const auto& control : form_->controls()) {
+        if (sourceFiles == nullptr && control->kind() == ControlKind::FileList)
+            sourceFiles = control.get();
+    }
+    for (const auto& [control, widget] : widgets_) {
+        if (control->kind() != ControlKind::Frame)
+            continue;
+        FolderList* folders = nullptr;
+        FileList* files = nullptr;
+        for (Control* child : control->children()) {
+            if (child->kind() == ControlKind::FolderList)
+                folders = static_cast<FolderList*>(child);
+            if (child->kind() == ControlKind::FileList)
+                files = static_cast<FileList*>(child);
+        }
+        if (folders != nullptr)
+            takeDrops(*widget, *folders, files == sourceFiles ? files : nullptr,
+                      [this] { return form_ != nullptr; });
+    }
+}
+
+void FormWindow::makeStretchable() {
+    stretches_ = true;
+    makeResizable();
+}
+
+std::map<const Control*, QRect> FormWindow::stretchedPlaces() const {
+    const QSize extra(client_->width() - pixels(form_->geometry().width),
+                      client_->height() - pixels(form_->geometry().height));
+    return StretchLayout::place(
+        *form_,
+        [this](const Control& control) {
+            const Geometry& g = control.geometry();
+            return QRect(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+        },
+        extra);
 }
 
 QRect FormWindow::placed(const Control& control) const {
     const Geometry& g = control.geometry();
     QRect place(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+    if (stretches_ && form_ != nullptr) {
+        const auto places = stretchedPlaces();
+        const auto at = places.find(&control);
+        return at == places.end() ? place : at->second;
+    }
     if (!resizable_ || form_ == nullptr || control.container() != form_)
         return place;
     const int wider = std::max(0, client_->width() - pixels(form_->geometry().width));
@@ -484,6 +563,11 @@ void FormWindow::nameBoxes() {
     for (const auto& [control, widget] : widgets_) {
         if (control->kind() != ControlKind::TextBox && control->kind() != ControlKind::ComboBox)
             continue;
+        if (!control->accessibleName().empty()) {
+            if (auto* combo = qobject_cast<QComboBox*>(widget))
+                combo->lineEdit()->setAccessibleName(qs(control->accessibleName()));
+            continue;
+        }
         if (const Control* label = labelAbove(*control)) {
             widget->setAccessibleName(qs(label->caption()));
             // AT-SPI names a combo box by its text and tells its label through this relation.
@@ -554,6 +638,8 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
             control.kind() == ControlKind::FileList || control.kind() == ControlKind::FolderList ||
             control.kind() == ControlKind::DriveList)
             widget->setAccessibleName(qs(control.tooltip()));
+        if (!control.accessibleName().empty())
+            widget->setAccessibleName(qs(control.accessibleName()));
     }
     QPalette palette = QApplication::palette(target);
     if (const auto back = control.backColor()) {
@@ -626,6 +712,9 @@ FormWindow::Refresh FormWindow::bindLabel(Control& control, QWidget*& widget, QW
     widget = label;
     return [this, label, &control](Change) {
         const QString text = qs(control.caption());
+        // Heard whole even when shown elided; an empty label says nothing, where Qt would
+        // lend it the caption of its frame.
+        label->setAccessibleName(text.isEmpty() ? QStringLiteral(" ") : text);
         const auto own = fonts_.find(&control);
         const QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
         label->setFont(font);
@@ -661,6 +750,8 @@ FormWindow::Refresh FormWindow::bindTextBox(Control& control, QWidget*& widget, 
     widget = edit;
     return [edit, &box](Change) {
         edit->setReadOnly(box.readOnly);
+        // A status line is read, not typed in: a click may still copy from it.
+        edit->setFocusPolicy(box.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
         const QString text = qs(box.text());
         if (edit->text() != text)
             edit->setText(text);
@@ -670,6 +761,7 @@ FormWindow::Refresh FormWindow::bindTextBox(Control& control, QWidget*& widget, 
 FormWindow::Refresh FormWindow::bindComboBox(Control& control, QWidget*& widget, QWidget* parent) {
     auto& box = static_cast<ComboBox&>(control);
     auto* combo = new QComboBox(parent);
+    nameByLabel(*combo);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     // Typing stays typing: no completion that would pick an entry for the user.
@@ -761,14 +853,27 @@ FormWindow::Refresh FormWindow::bindPictureButton(Control& control, QWidget*& wi
 FormWindow::Refresh FormWindow::bindImage(Control& control, QWidget*& widget, QWidget* parent) {
     auto& image = static_cast<Image&>(control);
     auto* view = new PictureView(parent);
+    describePicture(*view);
     view->onPress = guarded([&control] { control.click(); });
     widget = view;
-    return [view, &image](Change) { view->setPicture(qs(image.picture()), image.decoded()); };
+    const bool inStrip = parent != client_;
+    return [view, &image, inStrip](Change) {
+        view->setPicture(qs(image.picture()), image.decoded());
+        const bool shows = !image.picture().empty();
+        // The pictures of a strip open from the keyboard too, once they show something.
+        if (inStrip)
+            view->setFocusPolicy(shows ? Qt::StrongFocus : Qt::NoFocus);
+        // Unnamed, a picture would take the caption of the frame it lies in.
+        if (image.accessibleName().empty())
+            view->setAccessibleName(shows ? qs(lastComponent(image.picture()))
+                                          : QStringLiteral("Vignette vide"));
+    };
 }
 
 FormWindow::Refresh FormWindow::bindDriveList(Control& control, QWidget*& widget, QWidget* parent) {
     auto& drives = static_cast<DriveList&>(control);
     auto* combo = new QComboBox(parent);
+    nameByLabel(*combo);
     // The roots as the model gave them, so that a pick maps back to its own bytes.
     auto roots = std::make_shared<std::vector<std::string>>();
     const Refresh mirror = [combo, &drives, roots](Change) {
@@ -860,26 +965,7 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
     view->setModel(model);
     view->setTextElideMode(Qt::ElideMiddle);
     view->setItemDelegate(new WholeNameTips(view));
-    connect(view, &QListView::clicked, view, [this, &files](const QModelIndex& at) {
-        if (form_ != nullptr)
-            files.toggle(at.row());
-    });
-    // The arrows move the current row; Space toggles it as a click does. The row the view
-    // marks on taking the focus is not the list's until the user moves or toggles it: the
-    // strip of thumbnails starts at the list's current row.
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
-            [this, &files](const QModelIndex& at, const QModelIndex& before) {
-                if (form_ != nullptr && at.isValid() && before.isValid() &&
-                    at.row() != files.current())
-                    files.setCurrent(at.row());
-            });
-    view->installEventFilter(new ListKeys(view, [this, view, &files](int key) {
-        if (key != Qt::Key_Space)
-            return false;
-        if (form_ != nullptr && view->currentIndex().isValid())
-            files.toggle(view->currentIndex().row());
-        return true;
-    }));
+    takeFileListInput(*view, files, [this] { return form_ != nullptr; });
     releases_.push_back([model] { model->forget(); });
     widget = view;
     return [view, model, &files](Change change) {

@@ -51,6 +51,12 @@ public:
     // The window may be resized from its form's size up: its tables grow with it and what
     // lies below them follows the bottom edge.
     void makeResizable();
+    // The window may be enlarged from its form's size: its panes, their lists and its strip
+    // of pictures take the room, every other control keeps its size.
+    void makeStretchable();
+    // A window over the main one is a dialog to assistive technology; the main one a frame.
+    void setDialog(bool dialog) { dialog_ = dialog; }
+    bool isDialog() const { return dialog_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +90,8 @@ private:
     // Where a control sits: its own place, and in a resizable window, moved and stretched
     // with the window's growth.
     QRect placed(const Control& control) const;
+    // Where each control sits in a stretchable window of the client area's present size.
+    std::map<const Control*, QRect> stretchedPlaces() const;
     void layOutClient();
     void mirrorCommon(const Control& control, QWidget* widget);
     void layOut();
@@ -91,6 +99,10 @@ private:
     // back where it was.
     void panelShown(QWidget* panel, bool shown, bool hadFocus);
     void orderTabs();
+    // Each pane opens a folder dropped on it; the source pane also takes files.
+    void takePaneDrops();
+    // A key the form itself answers, named as in a shortcut ("Left", "PgDown", "Home").
+    bool takenByForm(const QKeyEvent& event);
     void nameBoxes();
     void fitCaptions();
     // The label that names a box: the caption of the labels stacked just above it.
@@ -113,6 +125,8 @@ private:
     QPointer<QWidget> focusBeforePanel_;
     bool closesOnEscape_ = false;
     bool resizable_ = false;
+    bool stretches_ = false;
+    bool dialog_ = false;
 };
 
 } // namespace quorvel

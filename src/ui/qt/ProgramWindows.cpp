@@ -17,6 +17,12 @@ void dressProgramWindow(Form& form, FormWindow& shown) {
     // Escape closes it as every window but the main one, through its form window.
     if (form.name() == "Apercu")
         shown.makeResizable();
+    if (form.name() == "Form1") {
+        shown.makeStretchable();
+        // The user starts by choosing files.
+        if (QWidget* files = shown.widgetOf("File1"))
+            files->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 } // namespace quorvel

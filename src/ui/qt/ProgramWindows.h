@@ -7,7 +7,7 @@ class FormWindow;
 
 // What the program's own windows have beyond the generic form window: in the about box,
 // the title in large bold letters and the program's icon as the pointer over the contact
-// line. For QtFormHost::onWindowCreated.
+// line; the main window grows. For QtFormHost::onWindowCreated.
 void dressProgramWindow(Form& form, FormWindow& shown);
 
 } // namespace quorvel

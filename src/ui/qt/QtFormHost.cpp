@@ -5,6 +5,20 @@
 
 namespace quorvel {
 
+namespace {
+
+// A window of the program opens over the middle of the main window, where the user looks;
+// one larger than the main window (the viewer) would hide all of it, and is left to the desktop.
+void centreOn(QWidget& window, const QWidget& main) {
+    if (window.width() > main.width() || window.height() > main.height())
+        return;
+    QRect place = window.frameGeometry();
+    place.moveCenter(main.frameGeometry().center());
+    window.move(place.topLeft());
+}
+
+} // namespace
+
 QtFormHost::~QtFormHost() {
     closeAll();
 }
@@ -24,9 +38,12 @@ void QtFormHost::showForm(Form& form) {
             });
         } else {
             window->setClosesOnEscape(true);
+            window->setDialog(true);
         }
         if (onWindowCreated)
             onWindowCreated(form, *window);
+        if (FormWindow* main = mainForm_ == &form ? nullptr : windowOf(*mainForm_))
+            centreOn(*window, *main);
     }
     window->show();
     window->raise();
