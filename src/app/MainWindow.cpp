@@ -137,18 +137,23 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.
     mnuQuitter.onClick = [this] { Command3.click(); };
-    mnuExif.setCheckable(true);
-    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
-    mnuOrdre.setCheckable(true);
-    mnuOrdre.onClick = [this] { captureOptions.order = mnuOrdre.checked(); };
-    mnuSeconde.setCheckable(true);
-    mnuSeconde.onClick = [this] { captureOptions.sameSecond = mnuSeconde.checked(); };
+    wireOptions();
     mnuAideF1.onClick = [this] { showHelp(); };
     mnuAPropos.onClick = [this] { APropos.click(); };
     form.onClose = [this] { close(); };
 }
 
 MainWindow::~MainWindow() = default;
+
+// The ticks of the "Options" menu are the window's options; its offsets box wires itself.
+void MainWindow::wireOptions() {
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
+    mnuOrdre.setCheckable(true);
+    mnuOrdre.onClick = [this] { captureOptions.order = mnuOrdre.checked(); };
+    mnuSeconde.setCheckable(true);
+    mnuSeconde.onClick = [this] { captureOptions.sameSecond = mnuSeconde.checked(); };
+}
 
 // The values the controls have before any code runs.
 void MainWindow::setDesignValues() {

@@ -179,6 +179,7 @@ private:
     void makeRows();
     void showWorkingFolder();
     void makeSubsystems(Journal* journal);
+    void wireOptions();
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
     void restoreSettings();
