@@ -232,7 +232,7 @@ ByteVector metadata(const MovieLayout& layout) {
         data.u32(0);
         data.text(items[i].second);
         Writer item;
-        item.u32(static_cast<std::uint32_t>(16 + data.bytes.size() + 8));
+        item.u32(static_cast<std::uint32_t>(16 + data.bytes.size()));
         item.u32(static_cast<std::uint32_t>(i + 1));
         item.append(box("data", data.out()));
         ilst.append(item.out());

@@ -112,8 +112,8 @@ TEST(MovieDates, TheMediaIsSkippedByItsLength) {
     const std::size_t moov = mdat + 8 + layout.media;
     const std::uint64_t media = 6ULL << 30;
     ByteVector head(whole.begin(), whole.begin() + mdat);
-    for (const std::uint8_t b : {0, 0, 0, 1, 'm', 'd', 'a', 't'})
-        head.push_back(b);
+    const std::string large("\0\0\0\x01mdat", 8);
+    head.insert(head.end(), large.begin(), large.end());
     for (int shift = 56; shift >= 0; shift -= 8)
         head.push_back(static_cast<std::uint8_t>((media + 16) >> shift));
     const ByteVector tail(whole.begin() + moov, whole.end());
