@@ -1,6 +1,7 @@
 // "Renommer !" with time stamps taken from the photos' capture dates, against the same run
 // taking the files' modification times, over the same number of JPEG files in the same
-// file system; and the reader alone, against a bare loop of the renames.
+// file system; the same run in capture order over two cameras, one of them an hour behind
+// and corrected by its offset; and the reader alone, against a bare loop of the renames.
 
 #include "Doubles.h"
 #include "Timing.h"
@@ -11,6 +12,7 @@
 #include "platform/script/MemorySettingsStore.h"
 #include "platform/script/RecordingShell.h"
 #include "platform/script/ScriptedToolkit.h"
+#include "rename/CameraClock.h"
 #include "rename/NameComposer.h"
 
 #include <algorithm>
@@ -56,16 +58,20 @@ std::string exifDate(std::time_t time) {
 }
 
 // A folder of JPEG files whose EXIF block is about the size of a phone's (the picture itself
-// is left out: neither side reads it), each with its own capture date and file date.
-void fill(const std::string& folder) {
+// is left out: neither side reads it), each with its own capture date and file date. With
+// two cameras, every other photo comes from one whose clock is an hour behind.
+void fill(const std::string& folder, bool twoCameras) {
     if (::mkdir(folder.c_str(), 0755) != 0)
         fail("mkdir " + folder);
     testing::TiffLayout layout{true, exifDate(taken), exifDate(taken), false, 42, "", 2000};
-    std::vector<std::uint8_t> bytes = testing::jpegWith(testing::tiffBlock(layout));
     const std::string first = exifDate(taken);
-    const auto date = std::search(bytes.begin(), bytes.end(), first.begin(), first.end());
+    std::vector<std::uint8_t> photos[2] = {
+        testing::jpegWith(testing::tiffBlock(layout, "Canon", "Canon EOS 5D")),
+        testing::jpegWith(testing::tiffBlock(layout, "NIKON", "D750"))};
     for (int i = 0; i < count; ++i) {
-        const std::string text = exifDate(taken + i);
+        std::vector<std::uint8_t>& bytes = photos[twoCameras ? i % 2 : 0];
+        const auto date = std::search(bytes.begin(), bytes.end(), first.begin(), first.end());
+        const std::string text = exifDate(taken + i - (twoCameras && i % 2 == 1 ? 3600 : 0));
         std::copy(text.begin(), text.end(), date);
         const std::string path = folder + "/" + fileName(i);
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -74,15 +80,16 @@ void fill(const std::string& folder) {
         const timespec times[2] = {{modified + i, 0}, {modified + i, 0}};
         ::futimens(fd, times);
         ::close(fd);
+        std::copy(first.begin(), first.end(), date);
     }
 }
 
 // Every measure works in a folder of its own, and nothing is deleted before the end: files
 // created soon after a large delete come slowly on ext4, which would weigh on one side only.
-std::string freshFolder(const std::string& root, const char* what) {
+std::string freshFolder(const std::string& root, const char* what, bool twoCameras = false) {
     static int made = 0;
     const std::string folder = root + "/" + what + "-" + std::to_string(++made);
-    fill(folder);
+    fill(folder, twoCameras);
     return folder;
 }
 
@@ -105,8 +112,9 @@ double bareRenames(const std::string& folder, CaptureDates* dates) {
     });
 }
 
-// The whole run through the window model, scheme 3; only the click is timed.
-double run(const std::string& folder, bool byCapture) {
+// The whole run through the window model, scheme 3; only the click is timed. In order, the
+// photos are taken in capture order with the second camera's offset.
+double run(const std::string& folder, bool byCapture, bool inOrder = false) {
     ScriptedToolkit toolkit;
     PosixFileSystem fs;
     MemorySettingsStore settings;
@@ -122,13 +130,20 @@ double run(const std::string& folder, bool byCapture) {
     window.startUp();
     window.Option1[3]->click();
     window.exifDates = byCapture;
+    if (inOrder) {
+        window.captureOptions.order = true;
+        auto offsets = std::make_shared<CameraOffsets>();
+        offsets->seconds["NIKON D750"] = 3600;
+        window.captureOptions.offsets = std::move(offsets);
+    }
     const double time = bench::best(1, [&] { window.Command1.click(); });
     const std::string expected = std::to_string(count) + " fichiers ont été renommés sur les " +
                                  std::to_string(count) + " présents.";
     if (toolkit.events().empty() || toolkit.events().back().text != expected)
         throw std::runtime_error("the run did not rename every file");
+    // The second photo, from the camera behind, named by its corrected date.
     const std::string sample =
-        folder + "/" + NameComposer::timeStamp(byCapture ? taken : modified) + ".jpg";
+        folder + "/" + NameComposer::timeStamp(byCapture ? taken + 1 : modified + 1) + ".jpg";
     if (::access(sample.c_str(), F_OK) != 0)
         throw std::runtime_error("the run did not take the expected dates");
     return time;
@@ -142,7 +157,7 @@ int main(int argc, char** argv) {
     if (::mkdtemp(pattern) == nullptr)
         fail("mkdtemp");
     const std::string root = pattern;
-    double bare = 1e9, reading = 1e9, byFile = 1e9, byCapture = 1e9;
+    double bare = 1e9, reading = 1e9, byFile = 1e9, byCapture = 1e9, inOrder = 1e9;
     ExifCaptureDates dates;
     try {
         for (int round = 0; round < rounds; ++round) {
@@ -153,7 +168,10 @@ int main(int argc, char** argv) {
                     reading = std::min(reading, bareRenames(freshFolder(root, "read"), &dates));
                 },
                 [&] { byFile = std::min(byFile, run(freshFolder(root, "file"), false)); },
-                [&] { byCapture = std::min(byCapture, run(freshFolder(root, "exif"), true)); }};
+                [&] { byCapture = std::min(byCapture, run(freshFolder(root, "exif"), true)); },
+                [&] {
+                    inOrder = std::min(inOrder, run(freshFolder(root, "order", true), true, true));
+                }};
             std::rotate(measures.begin(),
                         measures.begin() + round % static_cast<int>(measures.size()),
                         measures.end());
@@ -170,6 +188,9 @@ int main(int argc, char** argv) {
     std::printf("run by capture date, %d JPEG files: %.3f s vs %.3f s by file date, ratio %.2f "
                 "(goal <= 1.5)\n",
                 count, byCapture, byFile, byCapture / byFile);
+    std::printf("run in capture order, two cameras, one offset, %d JPEG files: %.3f s vs %.3f s "
+                "by file date, ratio %.2f (goal <= 1.5)\n",
+                count, inOrder, byFile, inOrder / byFile);
     ::nftw(
         root.c_str(),
         [](const char* entry, const struct stat*, int, FTW*) { return ::remove(entry); }, 64,

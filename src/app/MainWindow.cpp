@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/OffsetDialog.h"
 #include "edits/NameEdits.h"
 #include "files/FileDeletion.h"
 #include "files/FolderCommands.h"
@@ -120,6 +121,11 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
       mnuAnnuler(form.add<MenuItem>("mnuAnnuler", &mnuEdition, "Annuler le dernier lot", "Ctrl+Z")),
       mnuOptions(form.add<Menu>("mnuOptions", &form, "&Options")),
       mnuExif(form.add<MenuItem>("mnuExif", &mnuOptions, "Dater les photos par leur prise de vue")),
+      mnuOrdre(
+          form.add<MenuItem>("mnuOrdre", &mnuOptions, "Numéroter dans l'ordre de prise de vue")),
+      mnuDecalage(form.add<MenuItem>("mnuDecalage", &mnuOptions, "Décaler l'heure des appareils…")),
+      mnuSeconde(form.add<MenuItem>("mnuSeconde", &mnuOptions,
+                                    "Départager les photos prises dans la même seconde")),
       mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
       mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
       mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
@@ -131,14 +137,23 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.
     mnuQuitter.onClick = [this] { Command3.click(); };
-    mnuExif.setCheckable(true);
-    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
+    wireOptions();
     mnuAideF1.onClick = [this] { showHelp(); };
     mnuAPropos.onClick = [this] { APropos.click(); };
     form.onClose = [this] { close(); };
 }
 
 MainWindow::~MainWindow() = default;
+
+// The ticks of the "Options" menu are the window's options; its offsets box wires itself.
+void MainWindow::wireOptions() {
+    mnuExif.setCheckable(true);
+    mnuExif.onClick = [this] { exifDates = mnuExif.checked(); };
+    mnuOrdre.setCheckable(true);
+    mnuOrdre.onClick = [this] { captureOptions.order = mnuOrdre.checked(); };
+    mnuSeconde.setCheckable(true);
+    mnuSeconde.onClick = [this] { captureOptions.sameSecond = mnuSeconde.checked(); };
+}
 
 // The values the controls have before any code runs.
 void MainWindow::setDesignValues() {
@@ -246,7 +261,7 @@ void MainWindow::makeSubsystems(Journal* journal) {
                                               [this] { composer_->UpdateNamePreview(); }});
     batch_ = std::make_unique<BatchRename>(
         RunControls{File1, File2, Text2, Combo3, Command1, FraPro, Label5, Check1, Command2, Nom,
-                    Numero, Pas, exifDates, M, N, Rang, Frang},
+                    Numero, Pas, exifDates, captureOptions, M, N, Rang, Frang},
         *composer_, *panes_, services_, [this] { return closed_; });
     edits_ = std::make_unique<NameEdits>(
         EditControls{*Comm1[10], *Comm1[8], *Comm1[9], *Comm1[7], Comm3, File1, File2,
@@ -277,6 +292,10 @@ void MainWindow::makeSubsystems(Journal* journal) {
         PreviewControls{mnuApercu, File1, File2, Text1, Text2, Combo2, Combo3, Option1, Option2,
                         form},
         PreviewServices{forms_, toolkit, fs, [this] { return batch_->inputs(); }});
+    offsets_ =
+        std::make_unique<OffsetDialog>(mnuDecalage, File1, captureOptions,
+                                       OffsetDialogServices{forms_, toolkit, services_.captureDates,
+                                                            [this] { preview_->runChanged(); }});
 }
 
 void MainWindow::startUp() {

@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/FormHost.h"
 #include "platform/Services.h"
+#include "rename/CameraClock.h"
 
 #include <array>
 #include <cstdint>
@@ -25,6 +26,7 @@ class AboutBox;
 class Journal;
 class UndoCommand;
 class Preview;
+class OffsetDialog;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -70,6 +72,7 @@ public:
     PhotoViewer& viewer() { return *viewer_; }
     AboutBox& about() { return *about_; }
     Preview& preview() { return *preview_; }
+    OffsetDialog& offsetDialog() { return *offsets_; }
 
     // The window's help file, named by start-up.
     const std::string& helpFile() const { return helpFile_; }
@@ -136,6 +139,9 @@ public:
     MenuItem& mnuAnnuler;
     Menu& mnuOptions;
     MenuItem& mnuExif;
+    MenuItem& mnuOrdre;
+    MenuItem& mnuDecalage;
+    MenuItem& mnuSeconde;
     Menu& mnuAide;
     MenuItem& mnuAideF1;
     MenuItem& mnuAPropos;
@@ -164,12 +170,16 @@ public:
     // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
     // capture dates. Saved at shut-down in a settings group of its own.
     bool exifDates = false;
+    // "Numéroter dans l'ordre de prise de vue", "Départager les photos prises dans la même
+    // seconde" and the offsets of "Décaler l'heure des appareils…", saved likewise.
+    CaptureOptions captureOptions;
 
 private:
     void setDesignValues();
     void makeRows();
     void showWorkingFolder();
     void makeSubsystems(Journal* journal);
+    void wireOptions();
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
     void restoreSettings();
@@ -186,6 +196,7 @@ private:
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<UndoCommand> undo_;
     std::unique_ptr<Preview> preview_;
+    std::unique_ptr<OffsetDialog> offsets_;
     std::string helpFile_;
     bool closed_ = false;
 };

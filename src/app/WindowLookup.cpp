@@ -1,6 +1,7 @@
 // The scenario runner and the tests reach controls and window variables by name.
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "app/OffsetDialog.h"
 #include "preview/Preview.h"
 #include "viewer/PhotoViewer.h"
 
@@ -16,6 +17,8 @@ Control* MainWindow::findControl(const std::string& name) {
             return about_->form();
         if (window == "Apercu")
             return preview_->form();
+        if (window == "Decalage")
+            return offsets_->form();
         return nullptr;
     };
     const auto dot = name.find('.');
@@ -23,7 +26,8 @@ Control* MainWindow::findControl(const std::string& name) {
         Form* owner = windowNamed(name.substr(0, dot));
         return owner == nullptr ? nullptr : owner->find(name.substr(dot + 1));
     }
-    if (name == "Form1" || name == "Form2" || name == "About" || name == "Apercu")
+    if (name == "Form1" || name == "Form2" || name == "About" || name == "Apercu" ||
+        name == "Decalage")
         return windowNamed(name);
     // A bare name is the main window's first, then that of an open viewer or about box.
     for (Form* owner : {&form, viewer_->form(), about_->form()}) {

@@ -10,6 +10,8 @@ namespace {
 const char* const appSection = "Data";
 // Settings beyond the first window's six keys, kept apart from them.
 const char* const optionsSection = "Options";
+// One key per camera, its offset as the user typed it.
+const char* const offsetsSection = "Decalage";
 
 } // namespace
 
@@ -34,6 +36,19 @@ void MainWindow::restoreSettings() {
         Option2[static_cast<std::size_t>(width)]->select();
     exifDates = store.read(app, optionsSection, "Exif").value_or("0") == "1";
     mnuExif.setChecked(exifDates);
+    captureOptions.order = store.read(app, optionsSection, "Ordre").value_or("0") == "1";
+    mnuOrdre.setChecked(captureOptions.order);
+    captureOptions.sameSecond = store.read(app, optionsSection, "Seconde").value_or("0") == "1";
+    mnuSeconde.setChecked(captureOptions.sameSecond);
+    // An offset edited by hand into a wrong text is left out rather than guessed.
+    auto offsets = std::make_shared<CameraOffsets>();
+    for (const std::string& camera : store.keys(app, offsetsSection)) {
+        const std::optional<std::int64_t> offset =
+            parseOffset(store.read(app, offsetsSection, camera).value_or(""));
+        if (offset)
+            offsets->seconds[CameraOffsets::key(camera)] = *offset;
+    }
+    captureOptions.offsets = std::move(offsets);
 }
 
 bool MainWindow::saveSettings() {
@@ -46,6 +61,12 @@ bool MainWindow::saveSettings() {
     store.write(app, appSection, "O1", Frame3.tag());
     store.write(app, appSection, "O2", Frame8.tag());
     store.write(app, optionsSection, "Exif", exifDates ? "1" : "0");
+    store.write(app, optionsSection, "Ordre", captureOptions.order ? "1" : "0");
+    store.write(app, optionsSection, "Seconde", captureOptions.sameSecond ? "1" : "0");
+    if (captureOptions.offsets) {
+        for (const auto& [camera, offset] : captureOptions.offsets->seconds)
+            store.write(app, offsetsSection, camera, offsetText(offset));
+    }
     return store.commit();
 }
 

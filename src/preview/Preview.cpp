@@ -96,13 +96,16 @@ std::pair<std::vector<std::string>, std::vector<char>> Preview::tableRows(RunPla
         const bool collides = !refused && outcome == Outcome::Collision;
         cells.push_back(std::move(row.name));
         cells.push_back(refused ? std::string() : std::move(row.newName));
+        std::string remark;
         if (collides)
-            cells.emplace_back("existe déjà");
+            remark = "existe déjà";
         else if (!refused && outcome != Outcome::Done)
-            cells.push_back(row.outcome.reason.empty() ? frenchReason(row.outcome.error)
-                                                       : std::move(row.outcome.reason));
-        else
-            cells.emplace_back();
+            remark = row.outcome.reason.empty() ? frenchReason(row.outcome.error)
+                                                : std::move(row.outcome.reason);
+        // The camera offset that moved the file's date, in its order or in its name.
+        if (!refused && !row.note.empty())
+            remark += (remark.empty() ? "" : ", ") + row.note;
+        cells.push_back(std::move(remark));
         marked.push_back(collides ? 1 : 0);
     }
     return table;

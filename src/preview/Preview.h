@@ -61,6 +61,8 @@ public:
     void show();
     // Escape and the close box.
     void close();
+    // Something the run reads changed that no control shows (the cameras' offsets).
+    void runChanged() { changed(); }
     // The window's form while it is open, nullptr otherwise.
     Form* form() { return form_.get(); }
 

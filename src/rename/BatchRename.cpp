@@ -5,6 +5,7 @@
 #include "batch/BatchExecutor.h"
 #include "panes/Panes.h"
 #include "platform/Services.h"
+#include "rename/CameraClock.h"
 #include "rename/NameComposer.h"
 #include "rename/RenamePlan.h"
 
@@ -40,7 +41,11 @@ RunSettings BatchRename::settings() const {
             ui_.Pas,
             composer_.selectedDigits(),
             ui_.Combo3.text(),
-            ui_.exifDates ? services_.captureDates : nullptr};
+            ui_.exifDates ? services_.captureDates : nullptr,
+            ui_.capture.order,
+            services_.captureDates,
+            ui_.capture.sameSecond,
+            ui_.capture.offsets};
 }
 
 std::vector<int> BatchRename::takenRows() const {
@@ -199,6 +204,7 @@ void BatchRename::run() {
         !why.empty())
         return refuse(why);
     planner.setTarget(ui_.File2.path(), ui_.File2.rows());
+    planner.prepare(settings());
 
     BatchExecutor executor(services_.fs, observer_,
                            [&toolkit](const std::string& text) { toolkit.showProgress(text); });

@@ -21,6 +21,7 @@ class NameComposer;
 class Panes;
 class TextBox;
 class Toolkit;
+struct CaptureOptions;
 struct FileFailure;
 struct Services;
 
@@ -40,6 +41,7 @@ struct RunControls {
     const std::int64_t& Numero;
     const std::int64_t& Pas;
     const bool& exifDates; // the capture dates option
+    const CaptureOptions& capture;
     std::string& M;
     std::string& N;
     std::int64_t& Rang;

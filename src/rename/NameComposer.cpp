@@ -76,9 +76,10 @@ struct QuarterCache {
 };
 
 // Local time through the cache; falls back to a conversion of its own for a zone whose
-// quarters do not begin on a quarter of local time (old local mean times).
-std::optional<std::tm> localTime(std::time_t time) {
-    static QuarterCache cache;
+// quarters do not begin on a quarter of local time (old local mean times). One cache per
+// thread: the preview plans away from the window while a run may name files on it.
+std::optional<std::tm> localTm(std::time_t time) {
+    thread_local QuarterCache cache;
     if (time >= 0) {
         const std::time_t start = time - time % quarter;
         if (cache.start != start) {
@@ -103,13 +104,18 @@ std::optional<std::tm> localTime(std::time_t time) {
 
 } // namespace
 
-std::string NameComposer::timeStamp(std::time_t time) {
-    const std::optional<std::tm> converted = localTime(time);
+std::optional<CaptureTime> NameComposer::localTime(std::time_t time) {
+    const std::optional<std::tm> converted = localTm(time);
     if (!converted)
-        return {};
+        return std::nullopt;
     const std::tm& local = *converted;
-    return timeStamp(CaptureTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                 local.tm_hour, local.tm_min, local.tm_sec});
+    return CaptureTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                       local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::string NameComposer::timeStamp(std::time_t time) {
+    const std::optional<CaptureTime> local = localTime(time);
+    return local ? timeStamp(*local) : std::string();
 }
 
 std::string NameComposer::timeStamp(const CaptureTime& time) {

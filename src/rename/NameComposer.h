@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace quorvel {
@@ -48,6 +49,8 @@ public:
 
     // v padded with zeros to `digits`, "-" in front when negative; never cut.
     static std::string numberText(std::int64_t value, int digits);
+    // The wall-clock time of a file date.
+    static std::optional<CaptureTime> localTime(std::time_t time);
     // "YYYY_MM_DD_HHNNSS" in local time.
     static std::string timeStamp(std::time_t time);
     // The same text for a wall-clock time taken as it stands.

@@ -2,12 +2,16 @@
 
 #include "app/Errors.h"
 #include "platform/FileSystem.h"
+#include "rename/CameraClock.h"
 #include "rename/NameComposer.h"
 #include "text/NameCheck.h"
 #include "text/Paths.h"
 #include "text/Patterns.h"
 
 #include <algorithm>
+#include <limits>
+#include <numeric>
+#include <unordered_map>
 #include <utility>
 
 namespace quorvel {
@@ -55,13 +59,22 @@ std::string numbersRefusal(const RunSettings& s, std::int64_t count,
     return {};
 }
 
-// The time stamp of schemes 3 and 4: the photo's capture date when the option asks for it
-// and the file has one, else its modification time. Empty when neither can be read, with
-// the error of the failed read in `error`.
-std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path, int& error) {
+std::string offsetNote(std::int64_t offset) {
+    return offset == 0 ? std::string() : "décalage " + offsetText(offset);
+}
+
+// The time stamp of schemes 3 and 4: the photo's capture date, corrected by its camera's
+// offset (told in `note`), when the option asks for it and the file has one, else its
+// modification time. Empty when neither can be read, with the error of the failed read in
+// `error`.
+std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path, int& error,
+                        std::string& note) {
     if (s.captureDates != nullptr) {
-        if (const std::optional<CaptureTime> taken = s.captureDates->captureTime(path))
-            return NameComposer::timeStamp(*taken);
+        const ShiftedCapture taken = shiftedCapture(*s.captureDates, s.offsets.get(), path);
+        if (taken.time) {
+            note = offsetNote(taken.offset);
+            return NameComposer::timeStamp(*taken.time);
+        }
     }
     const Result<std::int64_t> seconds = fs.modificationTime(path);
     error = seconds.code();
@@ -144,7 +157,102 @@ bool RenamePlanner::number(const RunSettings& s, PlannedItem& item) const {
 }
 
 void RenamePlanner::keepStamps() {
+    if (freshStamps_) {
+        freshStamps_ = false;
+        return;
+    }
     stamps_ = std::make_shared<std::vector<Stamp>>(taken_.size());
+}
+
+// One file's date for the order, and its stamp when the scheme wants one, with each
+// source read once.
+struct RenamePlanner::Dated {
+    std::int64_t key = std::numeric_limits<std::int64_t>::max(); // unreadable ones last
+    Stamp stamp;
+    std::string note;
+};
+
+RenamePlanner::Dated RenamePlanner::dated(const RunSettings& s, const std::string& path,
+                                          bool forStamp) {
+    Dated d;
+    CaptureDates* dates = forStamp && s.captureDates != nullptr ? s.captureDates
+                          : s.captureOrder                      ? s.reader
+                                                                : nullptr;
+    ShiftedCapture taken;
+    if (dates != nullptr)
+        taken = shiftedCapture(*dates, s.offsets.get(), path);
+    const bool stampTaken = forStamp && s.captureDates != nullptr && taken.time;
+    if (taken.time && (s.captureOrder || stampTaken)) {
+        d.key = calendarSeconds(*taken.time);
+        d.note = offsetNote(taken.offset);
+    }
+    if (stampTaken) {
+        d.stamp = {true, true, 0, NameComposer::timeStamp(*taken.time), d.note};
+    } else if (forStamp || (s.captureOrder && !taken.time)) {
+        const Result<std::int64_t> seconds = fs_.modificationTime(path);
+        const auto time = static_cast<std::time_t>(seconds ? seconds.value() : 0);
+        const std::optional<CaptureTime> local =
+            seconds ? NameComposer::localTime(time) : std::nullopt;
+        if (s.captureOrder && !taken.time && local)
+            d.key = calendarSeconds(*local);
+        if (forStamp)
+            d.stamp = {true,
+                       s.captureDates != nullptr,
+                       seconds.code(),
+                       local ? NameComposer::timeStamp(*local) : std::string(),
+                       {}};
+    }
+    return d;
+}
+
+// The files of the batch whose stamps meet, when the scheme names them by the stamp alone
+// (scheme 3, or 4 with numbers that do not advance), get "_1", "_2"... in walk order, which
+// is capture order and then list order.
+void RenamePlanner::numberSameSecond(std::vector<Prepared>& prepared) const {
+    std::unordered_map<std::string, int> counts, given;
+    for (const Prepared& p : prepared) {
+        if (!p.stamp.empty())
+            ++counts[p.stamp];
+    }
+    for (Prepared& p : prepared) {
+        if (!p.stamp.empty() && counts[p.stamp] > 1)
+            p.suffix = "_" + std::to_string(++given[p.stamp]);
+    }
+}
+
+void RenamePlanner::prepare(const RunSettings& s) {
+    const bool sameSecond =
+        s.sameSecond && (s.scheme == 3 || (s.scheme == 4 && s.step == 0 && fits(s.start)));
+    if (!s.captureOrder && !sameSecond)
+        return;
+    const bool forStamp = usesStamp(s.scheme);
+    std::vector<Dated> all;
+    all.reserve(taken_.size());
+    for (const int row : taken_)
+        all.push_back(dated(s, sourcePrefix_ + (*rows_)[static_cast<std::size_t>(row)], forStamp));
+    std::vector<std::size_t> order(taken_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (s.captureOrder) {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return all[a].key != all[b].key ? all[a].key < all[b].key : taken_[a] < taken_[b];
+        });
+    }
+    std::vector<int> walk;
+    walk.reserve(order.size());
+    auto stamps = std::make_shared<std::vector<Stamp>>();
+    stamps->reserve(order.size());
+    std::vector<Prepared> prepared;
+    prepared.reserve(order.size());
+    for (const std::size_t k : order) {
+        walk.push_back(taken_[k]);
+        prepared.push_back({all[k].note, sameSecond ? all[k].stamp.text : std::string(), {}});
+        stamps->push_back(std::move(all[k].stamp));
+    }
+    numberSameSecond(prepared);
+    taken_ = std::move(walk);
+    stamps_ = std::move(stamps);
+    freshStamps_ = true;
+    prepared_ = std::make_shared<const std::vector<Prepared>>(std::move(prepared));
 }
 
 const RenamePlanner::Stamp& RenamePlanner::stampAt(const RunSettings& s, const std::string& path) {
@@ -153,7 +261,8 @@ const RenamePlanner::Stamp& RenamePlanner::stampAt(const RunSettings& s, const s
     const bool fromCapture = s.captureDates != nullptr;
     if (!stamps_ || !stamp.read || stamp.fromCapture != fromCapture) {
         stamp.error = 0;
-        stamp.text = timeStampOf(fs_, s, path, stamp.error);
+        stamp.note.clear();
+        stamp.text = timeStampOf(fs_, s, path, stamp.error, stamp.note);
         stamp.read = true;
         stamp.fromCapture = fromCapture;
     }
@@ -165,6 +274,10 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
     item.hasNumber = false;
     item.hasNewName = false;
     item.predicted = {};
+    item.note.clear();
+    const Prepared* prepared = prepared_ ? &(*prepared_)[position_] : nullptr;
+    if (prepared != nullptr)
+        item.note = prepared->note;
     item.change.source.assign(sourcePrefix_).append(name(item));
     item.change.kind = inPlace_ ? ChangeKind::Rename : ChangeKind::Copy;
     if (!number(s, item))
@@ -174,6 +287,12 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
     if (usesStamp(s.scheme)) {
         const Stamp& read = stampAt(s, item.change.source);
         stamp = read.text;
+        if (!read.note.empty())
+            item.note = read.note;
+        // A suffix holds for the stamp it was given for: a file changed during a wait
+        // keeps its new date alone.
+        if (prepared != nullptr && !prepared->suffix.empty() && prepared->stamp == stamp)
+            stamp += prepared->suffix;
         if (stamp.empty()) {
             const int error = read.error;
             item.predicted = {Outcome::Refused, error,
@@ -287,14 +406,15 @@ RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<s
     plan.refusal = runRefusal(settings, static_cast<std::int64_t>(taken.size()));
     if (!plan.refusal.empty()) {
         for (const int row : taken)
-            plan.rows.push_back({rows[static_cast<std::size_t>(row)], {}, {}});
+            plan.rows.push_back({rows[static_cast<std::size_t>(row)], {}, {}, {}});
         return plan;
     }
     RenamePlanner planner(fs, rows, std::move(taken), sourceFolder);
     planner.setTarget(targetFolder, targetRows);
+    planner.prepare(settings);
     planner.followToEnd(settings, [&](const PlannedItem& item) {
-        plan.rows.push_back(
-            {planner.name(item), item.hasNewName ? item.newName : std::string(), item.predicted});
+        plan.rows.push_back({planner.name(item), item.hasNewName ? item.newName : std::string(),
+                             item.predicted, item.note});
     });
     plan.renamed = planner.renamed();
     return plan;

@@ -13,6 +13,7 @@ namespace quorvel {
 
 class CaptureDates;
 class FileSystem;
+struct CameraOffsets;
 
 // What the run takes from the rename panel. It is read again after every wait, since the
 // user may change the panel meanwhile.
@@ -26,6 +27,15 @@ struct RunSettings {
     std::string type; // the target type, Combo3
     // Where the photos' capture dates come from while the option asks for them, else null.
     CaptureDates* captureDates = nullptr;
+    // The walk takes the files in capture order (capture date through `reader` when there is
+    // one, else file date; ties in list order) rather than in list order.
+    bool captureOrder = false;
+    CaptureDates* reader = nullptr;
+    // Schemes 3 and 4: the files that would meet on a name for being taken in the same
+    // second are told apart by "_1", "_2"... before the type.
+    bool sameSecond = false;
+    // Corrections of the cameras' clocks; null for none.
+    std::shared_ptr<const CameraOffsets> offsets;
 };
 
 // Why the run refuses the whole batch of `count` files before touching any, empty when
@@ -46,6 +56,8 @@ struct PlannedItem {
     // no name could be made (reason or error says why).
     ItemOutcome predicted;
     WorkItem change; // full paths, set with the new name
+    // What the preview adds to its remark: the camera offset applied to the file's date.
+    std::string note;
 };
 
 // The walk of "Renommer !" over its files: names each one by the run's rules (numbers that
@@ -82,8 +94,13 @@ public:
                                      std::size_t reach);
     // From now on, the time stamps read by this planner or any copy of it are kept for the
     // others, so that a walk that first foresees the rest reads each file's date once. A
-    // wait starts afresh, as the user may change a file meanwhile.
+    // wait starts afresh, as the user may change a file meanwhile; the first call after
+    // prepare keeps what prepare read.
     void keepStamps();
+    // Before the walk: puts the files in capture order and numbers the shots of one second
+    // as the settings ask, reading each file's date once for the walk too. Does nothing
+    // when they ask neither.
+    void prepare(const RunSettings& settings);
 
 private:
     struct Stamp {
@@ -91,7 +108,16 @@ private:
         bool fromCapture = false;
         int error = 0;
         std::string text;
+        std::string note;
     };
+    // What prepare settles for each file of the walk, by position: its note, and its
+    // "_1", "_2"... with the stamp it was given for.
+    struct Prepared {
+        std::string note;
+        std::string stamp;
+        std::string suffix;
+    };
+    struct Dated;
 
     struct TargetChange {
         bool added; // else removed
@@ -110,6 +136,8 @@ private:
     void addTarget(const std::string& name);
     void removeTarget(const std::string& name, std::size_t row);
     const Stamp& stampAt(const RunSettings& settings, const std::string& path);
+    Dated dated(const RunSettings& settings, const std::string& path, bool forStamp);
+    void numberSameSecond(std::vector<Prepared>& prepared) const;
 
     FileSystem& fs_;
     const std::vector<std::string>* rows_;
@@ -125,6 +153,8 @@ private:
     NameSet targets_;
     std::vector<TargetChange>* undoLog_ = nullptr; // while foreseeing
     std::shared_ptr<std::vector<Stamp>> stamps_;
+    bool freshStamps_ = false; // read by prepare, not yet taken by keepStamps
+    std::shared_ptr<const std::vector<Prepared>> prepared_;
 };
 
 // The preview's question: what the run would do now, computed without touching the disk.
@@ -132,6 +162,7 @@ struct PlanRow {
     std::string name;
     std::string newName;
     ItemOutcome outcome;
+    std::string note; // PlannedItem::note
 };
 struct RunPlan {
     std::string refusal; // the run's refusal of the whole batch; rows then have no new name

@@ -24,6 +24,14 @@ TEST_F(MenuTest, TheMainWindowsMenusHoldTheirItemsWithAccessKeysAndShortcuts) {
     EXPECT_EQ(items(w.mnuEdition),
               (std::vector<std::string>{"mnuAnnuler Annuler le dernier lot Ctrl+Z"}));
     EXPECT_EQ(w.mnuOptions.caption(), "&Options");
+    EXPECT_EQ(items(w.mnuOptions),
+              (std::vector<std::string>{
+                  "mnuExif Dater les photos par leur prise de vue ",
+                  "mnuOrdre Numéroter dans l'ordre de prise de vue ",
+                  "mnuDecalage Décaler l'heure des appareils… ",
+                  "mnuSeconde Départager les photos prises dans la même seconde "}));
+    EXPECT_TRUE(w.mnuOrdre.checkable() && w.mnuSeconde.checkable());
+    EXPECT_FALSE(w.mnuDecalage.checkable() || w.mnuOrdre.checked() || w.mnuSeconde.checked());
     EXPECT_EQ(w.mnuAide.caption(), "&Aide");
     EXPECT_EQ(items(w.mnuAide),
               (std::vector<std::string>{"mnuAideF1 Aide F1", "mnuAPropos A Propos "}));
@@ -47,8 +55,8 @@ TEST_F(MenuTest, ItemsDoWhatTheirButtonsAndKeysDo) {
     w.Text1.setText("Noël");
     w.mnuQuitter.click();
     EXPECT_TRUE(w.closed());
-    // The six keys of Data and the capture dates option.
-    EXPECT_EQ(settings.writtenPairs().size(), 7u);
+    // The six keys of Data and the three options; no camera has an offset yet.
+    EXPECT_EQ(settings.writtenPairs().size(), 9u);
     EXPECT_TRUE(toolkit.openForms().empty());
     EXPECT_TRUE(toolkit.events().empty());
 }

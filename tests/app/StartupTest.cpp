@@ -109,7 +109,7 @@ TEST_F(StartupTest, ShutDownWritesTheSixKeysInOrder) {
     w.Command3.click();
     EXPECT_TRUE(w.closed());
     const auto pairs = settings.writtenPairs();
-    ASSERT_EQ(pairs.size(), 7u);
+    ASSERT_EQ(pairs.size(), 9u);
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(settings.writes()[i].section, "Data");
     EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"Dir", photos}));
@@ -120,10 +120,14 @@ TEST_F(StartupTest, ShutDownWritesTheSixKeysInOrder) {
     EXPECT_EQ(pairs[5], (std::pair<std::string, std::string>{"O2", "0"}));
     EXPECT_EQ(settings.writes()[6],
               (MemorySettingsStore::Write{"quorvel", "Options", "Exif", "0"}));
+    EXPECT_EQ(settings.writes()[7],
+              (MemorySettingsStore::Write{"quorvel", "Options", "Ordre", "0"}));
+    EXPECT_EQ(settings.writes()[8],
+              (MemorySettingsStore::Write{"quorvel", "Options", "Seconde", "0"}));
     EXPECT_TRUE(toolkit.openForms().empty());
     // The close box after "Quitter" saves nothing twice.
     w.form.onClose();
-    EXPECT_EQ(settings.writes().size(), 7u);
+    EXPECT_EQ(settings.writes().size(), 9u);
 }
 
 TEST_F(StartupTest, CaptureDatesOptionIsOffByDefaultAndSurvivesARestart) {

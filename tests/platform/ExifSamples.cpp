@@ -82,7 +82,7 @@ ByteVector box(const std::string& type, const ByteVector& payload) {
 
 } // namespace
 
-ByteVector tiffBlock(const TiffLayout& layout) {
+ByteVector tiffBlock(const TiffLayout& layout, const std::string& make, const std::string& model) {
     Writer w{{}, layout.little};
     w.text(layout.little ? "II" : "MM");
     w.u16(layout.magic);
@@ -95,7 +95,10 @@ ByteVector tiffBlock(const TiffLayout& layout) {
         dates.push_back(ascii(0x9003, *layout.original));
     if (layout.digitized)
         dates.push_back(ascii(0x9004, *layout.digitized));
-    std::vector<Entry> first{ascii(0x010F, "Camera"), {0x0112, 3, 1, std::string("\1\0", 2)}};
+    std::vector<Entry> first{ascii(0x010F, make)};
+    if (!model.empty())
+        first.push_back(ascii(0x0110, model));
+    first.push_back({0x0112, 3, 1, std::string("\1\0", 2)});
     if (layout.datesInIfd0) {
         first.insert(first.end(), dates.begin(), dates.end());
         writeIfd(w, 0, first, 0);
@@ -202,6 +205,84 @@ ByteVector heifWith(const ByteVector& tiff, bool inIdat) {
     file.append(meta(inIdat ? 0 : static_cast<std::uint32_t>(ftyp.size() + metaSize + 8)));
     if (!inIdat)
         file.append(box("mdat", item.out()));
+    return file.out();
+}
+
+namespace {
+
+ByteVector metadata(const MovieLayout& layout) {
+    std::vector<std::pair<std::string, std::string>> items;
+    for (const auto& [key, value] : {std::pair{"com.apple.quicktime.make", layout.make},
+                                     {"com.apple.quicktime.model", layout.model},
+                                     {"com.apple.quicktime.creationdate", layout.creationDate}}) {
+        if (!value.empty())
+            items.emplace_back(key, value);
+    }
+    if (items.empty())
+        return {};
+    Writer keys;
+    keys.u32(0);
+    keys.u32(static_cast<std::uint32_t>(items.size()));
+    Writer ilst;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        keys.u32(static_cast<std::uint32_t>(items[i].first.size() + 8));
+        keys.text("mdta" + items[i].first);
+        Writer data;
+        data.u32(1); // UTF-8
+        data.u32(0);
+        data.text(items[i].second);
+        Writer item;
+        item.u32(static_cast<std::uint32_t>(16 + data.bytes.size()));
+        item.u32(static_cast<std::uint32_t>(i + 1));
+        item.append(box("data", data.out()));
+        ilst.append(item.out());
+    }
+    Writer meta;
+    meta.append(box("hdlr", ByteVector(25, 0)));
+    meta.append(box("keys", keys.out()));
+    meta.append(box("ilst", ilst.out()));
+    return box("meta", meta.out());
+}
+
+} // namespace
+
+ByteVector movieWith(const MovieLayout& layout) {
+    Writer mvhd;
+    mvhd.u32(layout.wideHeader ? 0x01000000 : 0);
+    if (layout.wideHeader) {
+        mvhd.u32(static_cast<std::uint32_t>(layout.created >> 32));
+        mvhd.u32(static_cast<std::uint32_t>(layout.created));
+        mvhd.u32(0);
+        mvhd.u32(static_cast<std::uint32_t>(layout.created));
+    } else {
+        mvhd.u32(static_cast<std::uint32_t>(layout.created));
+        mvhd.u32(static_cast<std::uint32_t>(layout.created));
+    }
+    mvhd.u32(600);
+    mvhd.text(std::string(80, '\0'));
+    Writer moov;
+    moov.append(box("mvhd", mvhd.out()));
+    moov.append(box("trak", ByteVector(200, 0)));
+    if (!layout.day.empty()) {
+        Writer day;
+        day.u16(static_cast<std::uint16_t>(layout.day.size()));
+        day.u16(0x55C4);
+        day.text(layout.day);
+        moov.append(box("udta", box("\xA9"
+                                    "day",
+                                    day.out())));
+    }
+    moov.append(metadata(layout));
+    Writer file;
+    if (!layout.brand.empty()) {
+        Writer ftyp;
+        ftyp.text(layout.brand);
+        ftyp.u32(0);
+        ftyp.text(layout.brand);
+        file.append(box("ftyp", ftyp.out()));
+    }
+    file.append(box("mdat", ByteVector(layout.media, 0x5A)));
+    file.append(box("moov", moov.out()));
     return file.out();
 }
 

@@ -20,12 +20,27 @@ struct TiffLayout {
     std::uint32_t padding = 0; // bytes of image data before IFD0
 };
 
-ByteVector tiffBlock(const TiffLayout& layout);
+// make and model: IFD0's camera.
+ByteVector tiffBlock(const TiffLayout& layout, const std::string& make = "Camera",
+                     const std::string& model = {});
 // The TIFF structure wrapped the way each container keeps EXIF.
 ByteVector jpegWith(const ByteVector& tiff);
 ByteVector pngWith(const ByteVector& tiff);
 ByteVector webpWith(const ByteVector& tiff);
 // inIdat: the EXIF item's data inside the "meta" box rather than in "mdat".
 ByteVector heifWith(const ByteVector& tiff, bool inIdat = false);
+
+// What a synthetic MP4 or QuickTime video holds; an empty text leaves its item out.
+struct MovieLayout {
+    std::string brand = "isom"; // "qt  " for QuickTime; empty: no "ftyp" box at all
+    std::uint64_t created = 0;  // the "mvhd" creation time, seconds since 1904 in UTC
+    bool wideHeader = false;    // "mvhd" version 1, with 64-bit times
+    std::string creationDate;   // com.apple.quicktime.creationdate, in "moov/meta"
+    std::string day;            // "©day" in "moov/udta"
+    std::string make;           // com.apple.quicktime.make
+    std::string model;          // com.apple.quicktime.model
+    std::uint32_t media = 64;   // bytes of "mdat", before "moov" as cameras write it
+};
+ByteVector movieWith(const MovieLayout& layout);
 
 } // namespace quorvel::testing

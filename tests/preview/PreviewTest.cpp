@@ -1,7 +1,9 @@
 #include "preview/Preview.h"
 
 #include "batch/Batch.h"
+#include "platform/ExifSamples.h"
 #include "rename/BatchRename.h"
+#include "rename/CameraClock.h"
 #include "support/Window.h"
 
 #include <algorithm>
@@ -222,13 +224,31 @@ TEST_F(PreviewTest, ShowsExactlyWhatTheRunThenDoes) {
                                            "01_V.jpg",  "02_V.jpg",  "V03.jpg",    "V (01).jpg",
                                            "b.gif",     "c.jpg",     "1_V.jpg",    "d.jpg"};
     const std::time_t base = localTime(2023, 5, 1, 8, 0, 0);
+    // Photos of two cameras a few seconds apart, some in the same second, and files that
+    // are no photo: the capture order, the offsets and the same-second suffixes at random.
+    const auto photo = [&pick] {
+        if (pick(3) == 0)
+            return std::string("x");
+        const std::string taken = "2023:05:01 08:00:0" + std::to_string(pick(4));
+        const testing::ByteVector bytes = testing::jpegWith(testing::tiffBlock(
+            {true, taken, {}, false, 42, "", 0}, pick(2) == 0 ? "Canon" : "NIKON", "D750"));
+        return std::string(bytes.begin(), bytes.end());
+    };
     for (int round = 0; round < 100; ++round) {
         const std::string source = temp.folder("r" + std::to_string(round) + "/s");
         std::string target = source;
         for (const std::string& name : pool) {
             if (pick(3) != 0)
-                temp.file("r" + std::to_string(round) + "/s/" + name, base + pick(3));
+                temp.file("r" + std::to_string(round) + "/s/" + name, base + pick(3), photo());
         }
+        for (MenuItem* option : {&w.mnuExif, &w.mnuOrdre, &w.mnuSeconde}) {
+            if (pick(2) == 0)
+                option->click();
+        }
+        auto offsets = std::make_shared<CameraOffsets>();
+        for (const char* camera : {"Canon D750", "NIKON D750", "Sans appareil"})
+            offsets->seconds[camera] = pick(3) == 0 ? 0 : 1 - pick(3);
+        w.captureOptions.offsets = std::move(offsets);
         if (pick(3) == 0) {
             target = temp.folder("r" + std::to_string(round) + "/t");
             for (const char* name : {"01_V.jpg", "V02.jpg", "2023_05_01_080001.jpg"})
@@ -263,9 +283,10 @@ TEST_F(PreviewTest, ShowsExactlyWhatTheRunThenDoes) {
         }
         std::vector<RunRecord::Item> expected;
         for (const auto& row : shown) {
-            const Outcome outcome = row[2].empty()            ? Outcome::Done
-                                    : row[2] == "existe déjà" ? Outcome::Collision
-                                                              : Outcome::Refused;
+            const bool moved = row[2].rfind("décalage", 0) == 0;
+            const Outcome outcome = row[2].empty() || moved               ? Outcome::Done
+                                    : row[2].rfind("existe déjà", 0) == 0 ? Outcome::Collision
+                                                                          : Outcome::Refused;
             expected.push_back({row[0], outcome == Outcome::Done ? row[1] : "", outcome});
         }
         EXPECT_EQ(record.items, expected);

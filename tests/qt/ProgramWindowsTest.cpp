@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "app/OffsetDialog.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtPictures.h"
@@ -18,8 +19,10 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -238,6 +241,41 @@ TEST_F(ProgramWindowsTest, ClosingTheMainWindowLeavesTheViewerOpenUntilItCloses)
     EXPECT_EQ(status, 0) << "the program goes on after its last window closed";
     EXPECT_TRUE(viewer.isNull());
     EXPECT_EQ(window.viewer().form(), nullptr);
+}
+
+// The offsets' box through the generic binders: a title, a line per camera whose text box
+// takes the keys, and buttons that answer a click; Escape leaves it as it was.
+TEST_F(ProgramWindowsTest, TheOffsetsBoxTakesTypedOffsetsAndEscapeLeavesThem) {
+    window.mnuDecalage.click();
+    FormWindow* box = shown(window.offsetDialog().form());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QString::fromUtf8("Décaler l'heure des appareils"));
+    auto* camera = qobject_cast<QLabel*>(box->widgetOf("Appareil(0)"));
+    ASSERT_NE(camera, nullptr);
+    EXPECT_EQ(camera->text(), QStringLiteral("Sans appareil"));
+    auto* value = qobject_cast<QLineEdit*>(box->widgetOf("Valeur(0)"));
+    ASSERT_NE(value, nullptr);
+    value->selectAll();
+    QTest::keyClicks(value, "+00:30:00");
+    auto* ok = qobject_cast<QPushButton*>(box->widgetOf("OK"));
+    ASSERT_NE(ok, nullptr);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(window.offsetDialog().form(), nullptr);
+    ASSERT_NE(window.captureOptions.offsets, nullptr);
+    EXPECT_EQ(window.captureOptions.offsets->of(""), 1800);
+
+    window.mnuDecalage.click();
+    box = shown(window.offsetDialog().form());
+    ASSERT_NE(box, nullptr);
+    auto* again = qobject_cast<QLineEdit*>(box->widgetOf("Valeur(0)"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->text(), QStringLiteral("+00:30:00"));
+    again->selectAll();
+    QTest::keyClicks(again, "-01:00:00");
+    QApplication::setActiveWindow(box);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(window.offsetDialog().form(), nullptr);
+    EXPECT_EQ(window.captureOptions.offsets->of(""), 1800);
 }
 
 } // namespace

@@ -129,7 +129,7 @@ TEST_F(PhotoViewerTest, ClosingTheMainWindowLeavesTheViewerOpen) {
     EXPECT_FALSE(shown(&window->form));
     ASSERT_NE(viewer.form(), nullptr);
     EXPECT_TRUE(shown(viewer.form()));
-    EXPECT_EQ(settings.writes().size(), 7u); // the six keys of Data and the option, once
+    EXPECT_EQ(settings.writes().size(), 9u); // the six keys of Data and the options, once
     viewer.image()->click();
     EXPECT_TRUE(toolkit.openForms().empty());
 }

@@ -1,6 +1,7 @@
 #include "platform/exif/CaptureTimeParser.h"
 
 #include "platform/exif/Containers.h"
+#include "platform/exif/MovieDates.h"
 
 #include <algorithm>
 #include <array>
@@ -29,6 +30,10 @@ int daysInMonth(int year, int month) {
 constexpr std::uint16_t exifPointerTag = 0x8769;
 constexpr std::uint16_t originalTag = 0x9003;
 constexpr std::uint16_t digitizedTag = 0x9004;
+constexpr std::uint16_t makeTag = 0x010F;
+constexpr std::uint16_t modelTag = 0x0110;
+// Longer texts are no camera's name.
+constexpr std::uint32_t maxNameLength = 128;
 // A real IFD holds a few hundred entries at most; a larger count is damage.
 constexpr std::size_t maxEntries = 1024;
 
@@ -60,6 +65,8 @@ struct IfdDates {
     std::uint32_t exifIfd = 0;
     std::optional<CaptureTime> original;
     std::optional<CaptureTime> digitized;
+    std::string make;
+    std::string model;
 };
 
 std::optional<CaptureTime> entryDate(const Tiff& tiff, std::span<const std::uint8_t> entry) {
@@ -72,6 +79,24 @@ std::optional<CaptureTime> entryDate(const Tiff& tiff, std::span<const std::uint
     if (text.size() != 19)
         return std::nullopt;
     return parseExifDateTime(text);
+}
+
+// An ASCII value, without the padding of blanks and nuls that cameras leave after it.
+std::string entryText(const Tiff& tiff, std::span<const std::uint8_t> entry) {
+    const std::uint32_t count = tiff.u32(entry.subspan(4, 4));
+    if (tiff.u16(entry.subspan(2, 2)) != 2 || count == 0 || count > maxNameLength)
+        return {};
+    const std::span<const std::uint8_t> text =
+        count <= 4 ? entry.subspan(8, count) : tiff.at(tiff.u32(entry.subspan(8, 4)), count);
+    std::string value(text.begin(), text.end());
+    value.resize(std::min(value.size(), value.find('\0')));
+    while (!value.empty() && value.back() == ' ')
+        value.pop_back();
+    for (char& c : value) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    return value;
 }
 
 IfdDates readIfd(const Tiff& tiff, std::uint32_t offset) {
@@ -96,6 +121,10 @@ IfdDates readIfd(const Tiff& tiff, std::uint32_t offset) {
             dates.original = entryDate(tiff, entry);
         else if (tag == digitizedTag && !dates.digitized)
             dates.digitized = entryDate(tiff, entry);
+        else if (tag == makeTag)
+            dates.make = entryText(tiff, entry);
+        else if (tag == modelTag)
+            dates.model = entryText(tiff, entry);
     }
     return dates;
 }
@@ -121,42 +150,61 @@ std::optional<CaptureTime> parseExifDateTime(std::span<const std::uint8_t> text)
     return time;
 }
 
-std::optional<CaptureTime> tiffCaptureTime(ByteSource& source, std::uint64_t start,
-                                           std::uint64_t length) {
+std::string cameraName(const std::string& make, const std::string& model) {
+    // Most makers repeat their name in the model.
+    if (make.empty() || model.rfind(make, 0) == 0)
+        return model;
+    return model.empty() ? make : make + " " + model;
+}
+
+CaptureInfo tiffCapture(ByteSource& source, std::uint64_t start, std::uint64_t length) {
     Tiff tiff{source, start, length, true};
     const std::span<const std::uint8_t> header = tiff.at(0, 8);
     if (header.size() != 8)
-        return std::nullopt;
+        return {};
     if (header[0] == 'I' && header[1] == 'I')
         tiff.little = true;
     else if (header[0] == 'M' && header[1] == 'M')
         tiff.little = false;
     else
-        return std::nullopt;
+        return {};
     // Plain TIFF (42), and the variants of a few raw formats built on it.
     const std::uint16_t magic = tiff.u16(header.subspan(2, 2));
     if (magic != 42 && magic != 0x4F52 && magic != 0x5352 && magic != 0x55)
-        return std::nullopt;
+        return {};
     // Only IFD0 and the EXIF IFD it points to are read, never a chain of IFDs, so no
     // loop in the file can keep the reader going.
     const IfdDates first = readIfd(tiff, tiff.u32(header.subspan(4, 4)));
     IfdDates exif;
     if (first.exifIfd != 0)
         exif = readIfd(tiff, first.exifIfd);
-    if (exif.original)
-        return exif.original;
-    if (first.original)
-        return first.original;
-    if (exif.digitized)
-        return exif.digitized;
-    return first.digitized;
+    CaptureInfo info;
+    info.camera = cameraName(first.make, first.model);
+    for (const std::optional<CaptureTime>& time :
+         {exif.original, first.original, exif.digitized, first.digitized}) {
+        if (time) {
+            info.time = time;
+            break;
+        }
+    }
+    return info;
+}
+
+std::optional<CaptureTime> tiffCaptureTime(ByteSource& source, std::uint64_t start,
+                                           std::uint64_t length) {
+    return tiffCapture(source, start, length).time;
+}
+
+CaptureInfo fileCapture(ByteSource& source) {
+    if (const std::optional<ExifBlock> block = findExifBlock(source))
+        return tiffCapture(source, block->start, block->length);
+    // Videos keep their date in their own boxes; a photo of the same family without EXIF
+    // costs the few header reads of a walk that finds no movie.
+    return movieCapture(source);
 }
 
 std::optional<CaptureTime> fileCaptureTime(ByteSource& source) {
-    const std::optional<ExifBlock> block = findExifBlock(source);
-    if (!block)
-        return std::nullopt;
-    return tiffCaptureTime(source, block->start, block->length);
+    return fileCapture(source).time;
 }
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace quorvel {
 
@@ -18,8 +19,15 @@ std::optional<CaptureTime> parseExifDateTime(std::span<const std::uint8_t> text)
 // TIFF or TIFF-based raw file).
 std::optional<CaptureTime> tiffCaptureTime(ByteSource& source, std::uint64_t start,
                                            std::uint64_t length);
+// The same with the camera that IFD0 names.
+CaptureInfo tiffCapture(ByteSource& source, std::uint64_t start, std::uint64_t length);
 
-// The capture time of a whole file, whichever of the known containers it is.
+// The capture time of a whole file, whichever of the known containers it is: the photo
+// formats, and the MP4 and QuickTime videos.
 std::optional<CaptureTime> fileCaptureTime(ByteSource& source);
+CaptureInfo fileCapture(ByteSource& source);
+
+// "Make Model", the model alone when it already begins with the make.
+std::string cameraName(const std::string& make, const std::string& model);
 
 } // namespace quorvel

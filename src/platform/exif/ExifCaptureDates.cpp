@@ -12,6 +12,10 @@
 namespace quorvel {
 
 std::optional<CaptureTime> ExifCaptureDates::captureTime(const std::string& path) {
+    return capture(path).time;
+}
+
+CaptureInfo ExifCaptureDates::capture(const std::string& path) {
     // Not blocking: a name that has become a pipe or a device since it was listed must not
     // hold the run up. Without an access time: a look at the dates is no use of the photo,
     // and the inode write it would cost on every file is a good part of a run's time. Only
@@ -21,17 +25,17 @@ std::optional<CaptureTime> ExifCaptureDates::captureTime(const std::string& path
     if (fd < 0 && errno == EPERM)
         fd = ::open(path.c_str(), flags);
     if (fd < 0)
-        return std::nullopt;
-    std::optional<CaptureTime> time;
+        return {};
+    CaptureInfo info;
     struct stat status {};
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
         // Kept from file to file, one per thread.
         thread_local std::vector<std::uint8_t> buffer;
         FileSource source(fd, static_cast<std::uint64_t>(status.st_size), buffer);
-        time = fileCaptureTime(source);
+        info = fileCapture(source);
     }
     ::close(fd);
-    return time;
+    return info;
 }
 
 } // namespace quorvel

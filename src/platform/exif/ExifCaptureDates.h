@@ -12,6 +12,7 @@ public:
     // Safe from several threads at once: the preview plans away from the window while a
     // run may read dates on the window's thread.
     std::optional<CaptureTime> captureTime(const std::string& path) override;
+    CaptureInfo capture(const std::string& path) override;
 };
 
 } // namespace quorvel

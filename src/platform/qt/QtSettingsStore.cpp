@@ -69,6 +69,24 @@ void QtSettingsStore::write(const std::string& application, const std::string& s
     pending_[application].emplace_back(keyPath(section, key), toStored(value));
 }
 
+std::vector<std::string> QtSettingsStore::keys(const std::string& application,
+                                               const std::string& section) {
+    QSettings settings(fileOf(application), QSettings::IniFormat);
+    settings.beginGroup(QString::fromStdString(section));
+    QStringList found = settings.childKeys();
+    if (auto unsaved = pending_.find(application); unsaved != pending_.end()) {
+        const QString prefix = QString::fromStdString(section) + QLatin1Char('/');
+        for (const auto& [path, value] : unsaved->second) {
+            if (path.startsWith(prefix) && !found.contains(path.mid(prefix.size())))
+                found.push_back(path.mid(prefix.size()));
+        }
+    }
+    std::vector<std::string> keys;
+    for (const QString& key : found)
+        keys.push_back(key.toStdString());
+    return keys;
+}
+
 bool QtSettingsStore::commit() {
     bool allSaved = true;
     for (auto it = pending_.begin(); it != pending_.end();) {

@@ -22,6 +22,8 @@ public:
                                     const std::string& key) override;
     void write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
+    std::vector<std::string> keys(const std::string& application,
+                                  const std::string& section) override;
     bool commit() override;
 
 private:

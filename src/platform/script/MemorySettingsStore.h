@@ -38,6 +38,16 @@ public:
         writes_.push_back({application, section, key, value});
     }
 
+    std::vector<std::string> keys(const std::string& application,
+                                  const std::string& section) override {
+        std::vector<std::string> found;
+        for (const auto& [where, value] : values_) {
+            if (std::get<0>(where) == application && std::get<1>(where) == section)
+                found.push_back(std::get<2>(where));
+        }
+        return found;
+    }
+
     bool commit() override {
         ++commits_;
         return !failCommit_;
