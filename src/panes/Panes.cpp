@@ -1,6 +1,7 @@
 #include "panes/Panes.h"
 
 #include "app/Controls.h"
+#include "text/NameCheck.h"
 #include "text/Utf8.h"
 
 #include <utility>
@@ -19,6 +20,14 @@ Panes::Panes(const PaneControls& controls, PaneReactions reactions)
     ui_.targetUp.onClick = [this] { up(false); };
     ui_.Combo1.onClick = [this] { combo1Click(); };
     ui_.Combo3.onClick = [this] { combo3Click(); };
+    // A type typed with its dot (".HEIC") is the type alone for every reader of the box:
+    // the lists' pattern and the new names' type alike.
+    for (ComboBox* box : {&ui_.Combo1, &ui_.Combo3}) {
+        box->subscribe([box](Change) {
+            if (const std::string_view type = typedType(box->text()); type != box->text())
+                box->setText(std::string(type));
+        });
+    }
 }
 
 std::string Panes::fileCountLine(int count, const std::string& type) {
