@@ -3,8 +3,10 @@
 #include "platform/Clock.h"
 #include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFolderEvents.h"
 #include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
+#include "platform/qt/QtFolderWatcher.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
@@ -28,8 +30,10 @@ int main(int argc, char** argv) {
     ExifCaptureDates captureDates;
     PosixJournalFiles journalFiles;
     Journal journal(journalFiles, defaultStateFolder() + "/quorvel");
+    PosixFolderEvents folderEvents;
+    QtFolderWatcher folderWatcher(folderEvents);
     MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, programInfo(argv[0]),
-                               &captureDates},
+                               &captureDates, &folderWatcher},
                       forms, &journal);
 
     forms.onWindowCreated = dressProgramWindow;

@@ -4,6 +4,7 @@
 #include "edits/NameEdits.h"
 #include "files/FileDeletion.h"
 #include "files/FolderCommands.h"
+#include "panes/DiskFollower.h"
 #include "panes/Panes.h"
 #include "preview/Preview.h"
 #include "rename/BatchRename.h"
@@ -267,6 +268,8 @@ void MainWindow::makeSubsystems(Journal* journal) {
         PreviewControls{mnuApercu, File1, File2, Text1, Text2, Combo2, Combo3, Option1, Option2,
                         form},
         PreviewServices{forms_, toolkit, fs, [this] { return batch_->inputs(); }});
+    follower_ = std::make_unique<DiskFollower>(File1, File2, *panes_, services_.folderWatcher,
+                                               [this] { return batch_->running(); });
 }
 
 void MainWindow::startUp() {

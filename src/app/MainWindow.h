@@ -25,6 +25,7 @@ class AboutBox;
 class Journal;
 class UndoCommand;
 class Preview;
+class DiskFollower;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -186,6 +187,7 @@ private:
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<UndoCommand> undo_;
     std::unique_ptr<Preview> preview_;
+    std::unique_ptr<DiskFollower> follower_;
     std::string helpFile_;
     bool closed_ = false;
 };

@@ -93,6 +93,16 @@ void Panes::file2Click() {
     ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
 }
 
+void Panes::listReread(bool source) {
+    if (!source) {
+        writeTargetStatus();
+        return;
+    }
+    writeSourceStatus();
+    const int selected = ui_.File1.selectedCount();
+    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
+}
+
 // Opens the entry just above the highlighted one; at a drive's root there is none and
 // nothing happens.
 void Panes::up(bool source) {

@@ -3,6 +3,7 @@
 #include "platform/qt/Icons.h"
 #include "ui/qt/ControlViews.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -880,6 +882,15 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
             files.toggle(view->currentIndex().row());
         return true;
     }));
+    // F5 is the preview's, on the menu bar; the list's own fresh look at its folder is Ctrl+R.
+    auto* reread = new QAction(view);
+    reread->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    reread->setShortcutContext(Qt::WidgetShortcut);
+    view->addAction(reread);
+    connect(reread, &QAction::triggered, view, [this, &files] {
+        if (form_ != nullptr && files.onReread)
+            files.onReread();
+    });
     releases_.push_back([model] { model->forget(); });
     widget = view;
     return [view, model, &files](Change change) {
