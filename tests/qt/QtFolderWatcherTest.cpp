@@ -1,6 +1,10 @@
 #include "platform/qt/QtFolderWatcher.h"
 
+#include "platform/posix/PosixFolderEvents.h"
+
+#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <unistd.h>
@@ -100,6 +104,26 @@ TEST(QtFolderWatcher, NewsRefusedForNowIsToldAgainLater) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 3; }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(asked, 3);
+}
+
+// The kernel's own news, through the event loop: a program that writes files in a watched
+// folder makes the window hear of the folder.
+TEST(QtFolderWatcher, HearsTheKernelAboutARealFolder) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string folder = temp.path().toStdString();
+    PosixFolderEvents events;
+    QtFolderWatcher watcher(events, std::chrono::milliseconds(20));
+    std::vector<Names> told;
+    watcher.onChange = [&](const Names& folders) {
+        told.push_back(folders);
+        return true;
+    };
+    watcher.watch({folder});
+    for (const char* name : {"/a.jpg", "/b.jpg", "/c.jpg"})
+        std::ofstream(folder + name) << "x";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !told.empty(); }, 5000));
+    EXPECT_EQ(told.front(), Names{folder});
 }
 
 } // namespace
