@@ -14,20 +14,31 @@ set(QUORVEL_LICENSE GPL-3.0-or-later)
 set(QUORVEL_PACKAGE_FILES ${CMAKE_BINARY_DIR}/package)
 configure_file(${CMAKE_SOURCE_DIR}/data/${QUORVEL_METAINFO_ID}.metainfo.xml.in
     ${QUORVEL_PACKAGE_FILES}/${QUORVEL_METAINFO_ID}.metainfo.xml @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/data/package/quorvel.1.in
-    ${QUORVEL_PACKAGE_FILES}/quorvel.1 @ONLY)
 
 # Manual pages are stored compressed, without the file name and time in the gzip header so
-# that two builds give the same bytes.
-set(QUORVEL_MAN_PAGE ${QUORVEL_PACKAGE_FILES}/man/quorvel.1.gz)
-add_custom_command(OUTPUT ${QUORVEL_MAN_PAGE}
-    COMMAND ${CMAKE_COMMAND} -E copy ${QUORVEL_PACKAGE_FILES}/quorvel.1
-        ${QUORVEL_PACKAGE_FILES}/man/quorvel.1
-    COMMAND gzip -9nf ${QUORVEL_PACKAGE_FILES}/man/quorvel.1
-    DEPENDS ${QUORVEL_PACKAGE_FILES}/quorvel.1
-    COMMENT "Compressing the manual page"
-    VERBATIM)
-add_custom_target(quorvel_man_page ALL DEPENDS ${QUORVEL_MAN_PAGE})
+# that two builds give the same bytes. The English page is the default one; man finds the
+# French one under fr for a French locale.
+set(QUORVEL_MAN_PAGES)
+foreach(language en fr)
+    if(language STREQUAL en)
+        set(source quorvel.1.in)
+        set(folder man/man1)
+    else()
+        set(source quorvel.${language}.1.in)
+        set(folder man/${language}/man1)
+    endif()
+    configure_file(${CMAKE_SOURCE_DIR}/data/package/${source}
+        ${QUORVEL_PACKAGE_FILES}/quorvel.${language}.1 @ONLY)
+    add_custom_command(OUTPUT ${QUORVEL_PACKAGE_FILES}/${folder}/quorvel.1.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${QUORVEL_PACKAGE_FILES}/quorvel.${language}.1
+            ${QUORVEL_PACKAGE_FILES}/${folder}/quorvel.1
+        COMMAND gzip -9nf ${QUORVEL_PACKAGE_FILES}/${folder}/quorvel.1
+        DEPENDS ${QUORVEL_PACKAGE_FILES}/quorvel.${language}.1
+        COMMENT "Compressing the manual page ${folder}/quorvel.1"
+        VERBATIM)
+    list(APPEND QUORVEL_MAN_PAGES ${QUORVEL_PACKAGE_FILES}/${folder}/quorvel.1.gz)
+endforeach()
+add_custom_target(quorvel_man_page ALL DEPENDS ${QUORVEL_MAN_PAGES})
 
 if(TARGET quorvel)
     install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -50,7 +61,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/icons/quorvel.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${QUORVEL_PACKAGE_FILES}/${QUORVEL_METAINFO_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-# The program speaks only French, so its one manual page is French and is the default one.
-install(FILES ${QUORVEL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QUORVEL_PACKAGE_FILES}/man/man1/quorvel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QUORVEL_PACKAGE_FILES}/man/fr/man1/quorvel.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/data/package/copyright
     DESTINATION ${CMAKE_INSTALL_DOCDIR})

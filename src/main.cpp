@@ -3,9 +3,11 @@
 #include "platform/Clock.h"
 #include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFolderEvents.h"
 #include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
 #include "platform/qt/BackgroundWork.h"
+#include "platform/qt/QtFolderWatcher.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
@@ -33,9 +35,11 @@ int main(int argc, char** argv) {
     PosixJournalFiles journalFiles;
     Journal journal(journalFiles, defaultStateFolder() + "/quorvel");
     const ProgramInfo program = programInfo(argv[0]);
-    MainWindow window(
-        Services{toolkit, fs, settings, pictures, shell, clock, program, &captureDates}, forms,
-        &journal);
+    PosixFolderEvents folderEvents;
+    QtFolderWatcher folderWatcher(folderEvents);
+    MainWindow window(Services{toolkit, fs, settings, pictures, shell, clock, program,
+                               &captureDates, &folderWatcher},
+                      forms, &journal);
 
     forms.onWindowCreated = [&](Form& form, FormWindow& shown) {
         dressProgramWindow(form, shown);

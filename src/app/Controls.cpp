@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <unordered_set>
 
 namespace quorvel {
 
@@ -329,6 +330,30 @@ void FileList::refresh() {
     replaceRows(std::move(listing.names));
     selected_.assign(rows_.size(), 0);
     selectedCount_ = 0;
+    changed(Change::Selection);
+}
+
+void FileList::reread() {
+    Listing listing = fs_.listFiles(path_, pattern_);
+    if (listing.error == readError_ && listing.names == rows_)
+        return;
+    std::unordered_set<std::string> chosen;
+    for (const int row : selectedRows())
+        chosen.insert(rows_[static_cast<std::size_t>(row)]);
+    const std::string currentName = current_ >= 0 ? rows_[static_cast<std::size_t>(current_)] : "";
+    const bool hadCurrent = current_ >= 0;
+    readError_ = listing.error;
+    ++generation_;
+    replaceRows(std::move(listing.names));
+    selected_.assign(rows_.size(), 0);
+    selectedCount_ = 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (chosen.count(rows_[i]) != 0) {
+            selected_[i] = 1;
+            ++selectedCount_;
+        }
+    }
+    current_ = hadCurrent ? indexOf(currentName) : -1;
     changed(Change::Selection);
 }
 

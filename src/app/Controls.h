@@ -378,6 +378,11 @@ public:
     void setPattern(const std::string& pattern);
     // Rebuilds the rows from the folder; no row selected, no current row afterwards.
     void refresh();
+    // Reads the folder again for a change made behind the list's back: the rows selected
+    // and the current row stay so by name; nothing at all happens when no row changed.
+    void reread();
+    // The user asks for a fresh look at the folder (Ctrl+R on the list).
+    std::function<void()> onReread;
     // Bumped by every re-read, so that a walk can tell that its rows were rebuilt.
     std::uint64_t generation() const { return generation_; }
 

@@ -5,6 +5,7 @@
 #include "edits/NameEdits.h"
 #include "files/FileDeletion.h"
 #include "files/FolderCommands.h"
+#include "panes/DiskFollower.h"
 #include "panes/Panes.h"
 #include "preview/Preview.h"
 #include "rename/BatchRename.h"
@@ -296,6 +297,8 @@ void MainWindow::makeSubsystems(Journal* journal) {
         std::make_unique<OffsetDialog>(mnuDecalage, File1, captureOptions,
                                        OffsetDialogServices{forms_, toolkit, services_.captureDates,
                                                             [this] { preview_->runChanged(); }});
+    follower_ = std::make_unique<DiskFollower>(File1, File2, *panes_, services_.folderWatcher,
+                                               [this] { return batch_->running(); });
 }
 
 void MainWindow::startUp() {

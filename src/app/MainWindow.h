@@ -27,6 +27,7 @@ class Journal;
 class UndoCommand;
 class Preview;
 class OffsetDialog;
+class DiskFollower;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -197,6 +198,7 @@ private:
     std::unique_ptr<UndoCommand> undo_;
     std::unique_ptr<Preview> preview_;
     std::unique_ptr<OffsetDialog> offsets_;
+    std::unique_ptr<DiskFollower> follower_;
     std::string helpFile_;
     bool closed_ = false;
 };

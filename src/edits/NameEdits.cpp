@@ -213,7 +213,9 @@ void NameEdits::lengthenOnLeft() {
 
 void NameEdits::copyToTarget() {
     beepThrice();
-    if (!confirm("Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : ",
+    // The question ends on the folder the copies will go to, which it otherwise leaves unsaid.
+    if (!confirm("Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : " +
+                     ui_.File2.path(),
                  " Recopier les fichiers?"))
         return;
     const std::int64_t k = length(ui_.Combo1.text());
@@ -311,7 +313,8 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
 void NameEdits::addType() {
     Toolkit& ui = services_.toolkit;
     ui_.OldRep = ui_.Combo1.text();
-    ui_.sChTmp = ui.input("Nouvelle extension :", "Ajouter extension", ui_.OldRep);
+    ui_.sChTmp =
+        std::string(typedType(ui.input("Nouvelle extension :", "Ajouter extension", ui_.OldRep)));
     if (ui_.sChTmp.empty()) {
         ui.message("L'extension n'est pas définie", Icon::Error, Buttons::Ok, "Ajouter extension");
         return;

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Toolkit.h"
 #include "text/Paths.h"
+#include "text/Utf8.h"
 
 #include <vector>
 
@@ -19,7 +20,8 @@ FileDeletion::FileDeletion(const DeletionControls& controls, Panes& panes, Toolk
 }
 
 std::string FileDeletion::outcomeLine(int deleted, int selected) {
-    if (deleted == selected)
+    // With nothing deleted, "all deleted" would claim a deletion that never happened.
+    if (deleted == selected && deleted > 0)
         return "Tous les fichiers sélectionnés sont effacés";
     return "   Fichiers effacés = " + std::to_string(deleted) + " sur " + std::to_string(selected);
 }
@@ -41,8 +43,9 @@ void FileDeletion::deleteSelected(bool source) {
     for (const std::string& name : names) {
         for (int i = 0; i < 3; ++i)
             toolkit_.beep();
-        const Reply reply = toolkit_.message("Effacer définitivement :\r\n" + name, Icon::Question,
-                                             Buttons::YesNoDefaultNo, title);
+        const Reply reply = toolkit_.message("Effacer définitivement :\r\n" +
+                                                 utf8ElideMiddle(name, questionNameLimit),
+                                             Icon::Question, Buttons::YesNoDefaultNo, title);
         if (reply != Reply::Yes)
             continue;
         if (const auto removed = fs_.removeFile(joinPath(folder, name)); !removed)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace quorvel {
@@ -27,6 +28,9 @@ public:
 
     // "Tous les fichiers sélectionnés sont effacés" or "   Fichiers effacés = 2 sur 5".
     static std::string outcomeLine(int deleted, int selected);
+    // Longer names are shortened in the middle in the question, which stays one readable
+    // line wide; its start and its end (number and type) still tell the file apart.
+    static constexpr std::size_t questionNameLimit = 60;
 
 private:
     void deleteSelected(bool source);

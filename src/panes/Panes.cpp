@@ -1,6 +1,7 @@
 #include "panes/Panes.h"
 
 #include "app/Controls.h"
+#include "text/NameCheck.h"
 #include "text/Utf8.h"
 
 #include <utility>
@@ -23,6 +24,14 @@ Panes::Panes(const PaneControls& controls, PaneReactions reactions)
         if (change.kind == Change::Selection)
             followSourceSelection();
     });
+    // A type typed with its dot (".HEIC") is the type alone for every reader of the box:
+    // the lists' pattern and the new names' type alike.
+    for (ComboBox* box : {&ui_.Combo1, &ui_.Combo3}) {
+        box->subscribe([box](Change) {
+            if (const std::string_view type = typedType(box->text()); type != box->text())
+                box->setText(std::string(type));
+        });
+    }
 }
 
 Panes::~Panes() {
@@ -100,6 +109,16 @@ void Panes::file1Click() {
 void Panes::file2Click() {
     ui_.File1.refresh();
     const int selected = ui_.File2.selectedCount();
+    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
+}
+
+void Panes::listReread(bool source) {
+    if (!source) {
+        writeTargetStatus();
+        return;
+    }
+    writeSourceStatus();
+    const int selected = ui_.File1.selectedCount();
     ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
 }
 

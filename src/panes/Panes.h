@@ -57,6 +57,9 @@ public:
     // Rewrites Text3 or Text4 from its list and type.
     void writeSourceStatus();
     void writeTargetStatus();
+    // A list was re-read behind the user's back: its pane's status follows, with the
+    // selection count for the source list.
+    void listReread(bool source);
 
     // The generic name proposed from a first listed file: its name without the last four
     // characters, empty when it has four or fewer.

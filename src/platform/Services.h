@@ -3,6 +3,7 @@
 #include "platform/CaptureDates.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderWatcher.h"
 #include "platform/Pictures.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
@@ -43,6 +44,8 @@ struct Services {
     ProgramInfo program;
     // Null where no photo's capture date is ever wanted; time stamps then keep file dates.
     CaptureDates* captureDates = nullptr;
+    // Null where the lists need not follow the disk by themselves (the scenario runner).
+    FolderWatcher* folderWatcher = nullptr;
 };
 
 } // namespace quorvel

@@ -85,6 +85,10 @@ std::string Preview::summary(std::int64_t renamed, std::int64_t listed, std::int
     return text + ".";
 }
 
+std::string Preview::copyNote(const std::string& targetFolder) {
+    return " Les originaux restent en place : copie vers " + targetFolder + ".";
+}
+
 std::pair<std::vector<std::string>, std::vector<char>> Preview::tableRows(RunPlan&& plan) {
     std::pair<std::vector<std::string>, std::vector<char>> table;
     auto& [cells, marked] = table;
@@ -186,8 +190,11 @@ void Preview::finished(const std::shared_ptr<Job>& job) {
     std::int64_t collisions = 0;
     for (const PlanRow& row : plan.rows)
         collisions += row.outcome.outcome == Outcome::Collision ? 1 : 0;
-    form_->find("Resume")->setCaption(
-        plan.refusal.empty() ? summary(plan.renamed, job->listed, collisions) : plan.refusal);
+    std::string resume =
+        plan.refusal.empty() ? summary(plan.renamed, job->listed, collisions) : plan.refusal;
+    if (plan.refusal.empty() && job->inputs.sourceFolder != job->inputs.targetFolder)
+        resume += copyNote(job->inputs.targetFolder);
+    form_->find("Resume")->setCaption(resume);
     auto [cells, marked] = tableRows(std::move(plan));
     static_cast<Table*>(form_->find("Liste"))->setRows(std::move(cells), std::move(marked));
 }

@@ -68,6 +68,8 @@ public:
 
     // "N fichiers seront renommés sur les M présents." with the collisions when there are.
     static std::string summary(std::int64_t renamed, std::int64_t listed, std::int64_t collisions);
+    // Follows the summary when the panes show two folders: the run copies, it does not rename.
+    static std::string copyNote(const std::string& targetFolder);
     // The cells of the table, row after row, and which rows collide, taken from a plan.
     static std::pair<std::vector<std::string>, std::vector<char>> tableRows(RunPlan&& plan);
 

@@ -54,6 +54,20 @@ char32_t foldCase(char32_t c) {
     return c;
 }
 
+namespace {
+
+// The base letter of each character from U+00C0 to U+017F once its case is folded: "É" sorts
+// as "e", so that "Été" stands among the E's as a French reader expects. "_" keeps the
+// character itself; "1" to "4" stand for the two-letter bases "ae", "oe", "ss" and "ij".
+constexpr std::string_view latinBases = "aaaaaa1ceeeeiiiidnooooo_ouuuuy_3"
+                                        "aaaaaa1ceeeeiiiidnooooo_ouuuuy_y"
+                                        "aaaaaaccccccccddddeeeeeeeeeegggg"
+                                        "gggghhhhiiiiiiiiii44jjkk_lllllll"
+                                        "lllnnnnnn___oooooo22rrrrrrssssss"
+                                        "ssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
+
+} // namespace
+
 void appendEncoded(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -70,6 +84,22 @@ void appendEncoded(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
+}
+
+void appendBaseLetters(std::string& key, char32_t c) {
+    if (c >= 0xC0 && c < 0xC0 + latinBases.size()) {
+        const char base = latinBases[c - 0xC0];
+        if (base >= '1' && base <= '4') {
+            constexpr std::string_view pairs[] = {"ae", "oe", "ss", "ij"};
+            key += pairs[base - '1'];
+            return;
+        }
+        if (base != '_') {
+            key += base;
+            return;
+        }
+    }
+    appendEncoded(key, foldCase(c));
 }
 
 } // namespace quorvel

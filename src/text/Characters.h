@@ -20,6 +20,10 @@ char32_t decodeAt(std::string_view text, std::size_t i, std::size_t& length);
 // that show up in photograph names.
 char32_t foldCase(char32_t c);
 
+// Appends what c sorts as: its base letter for the accented Latin letters ("É" as "e", "Œ"
+// as "oe"), else c with its case folded.
+void appendBaseLetters(std::string& key, char32_t c);
+
 // Appends c in UTF-8, which keeps the order of code points.
 void appendEncoded(std::string& out, char32_t c);
 

@@ -54,6 +54,11 @@ const char* typedTypeProblem(std::string_view text) {
     return nullptr;
 }
 
+std::string_view typedType(std::string_view text) {
+    const std::size_t start = text.find_first_not_of('.');
+    return start == std::string_view::npos ? std::string_view() : text.substr(start);
+}
+
 const char* typedNameProblem(std::string_view name) {
     if (const char* problem = nameProblem(name))
         return problem;

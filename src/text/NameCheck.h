@@ -26,6 +26,10 @@ const char* typedPrefixProblem(std::string_view text);
 // only what would split the name, "/" and NUL, is refused.
 const char* typedTypeProblem(std::string_view text);
 
+// A type as the user may type it, with the dot that separates it from the name (".HEIC"):
+// the type without its leading dots ("HEIC"), since the name already gets one.
+std::string_view typedType(std::string_view text);
+
 // A whole name typed by the user (a folder's): nameProblem, then the typed characters.
 const char* typedNameProblem(std::string_view name);
 

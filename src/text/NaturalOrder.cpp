@@ -37,7 +37,7 @@ void appendNaturalSortKey(std::string& key, std::string_view name) {
             continue;
         }
         std::size_t length = 0;
-        appendEncoded(key, foldCase(decodeAt(name, i, length)));
+        appendBaseLetters(key, decodeAt(name, i, length));
         i += length;
     }
 }

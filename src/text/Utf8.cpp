@@ -28,6 +28,13 @@ std::string utf8Right(std::string_view text, std::size_t count) {
     return std::string(text.substr(i));
 }
 
+std::string utf8ElideMiddle(std::string_view text, std::size_t limit) {
+    if (limit < 3 || utf8Length(text) <= limit)
+        return std::string(text);
+    const std::size_t head = (limit - 1) / 2;
+    return utf8Left(text, head) + "…" + utf8Right(text, limit - 1 - head);
+}
+
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;

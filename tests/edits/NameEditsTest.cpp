@@ -107,9 +107,10 @@ TEST_F(NameEditsTest, ShortenOnTheRightAsksThenRenamesEveryFileInPlace) {
 }
 
 TEST_F(NameEditsTest, ShortenOnTheLeftTakesTheSelectionAndCountsCharacters) {
-    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "Été_01.jpg", "IMG_9999.jpg"});
+    // "Û" sorts as "u": after the IMG rows.
+    MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "Ûté_01.jpg", "IMG_9999.jpg"});
     ASSERT_EQ(w.File1.rows(),
-              (std::vector<std::string>{"IMG_1234.jpg", "IMG_9999.jpg", "Été_01.jpg"}));
+              (std::vector<std::string>{"IMG_1234.jpg", "IMG_9999.jpg", "Ûté_01.jpg"}));
     w.File1.toggle(0);
     w.File1.toggle(2);
     toolkit.clearEvents();
@@ -117,9 +118,9 @@ TEST_F(NameEditsTest, ShortenOnTheLeftTakesTheSelectionAndCountsCharacters) {
     edit(leftCut(), "é_01.jpg");
     EXPECT_EQ(toolkit.events().front().text,
               "Raccourcir par la gauche\r\nEffacer la partie en trop");
-    EXPECT_EQ(toolkit.events().front().defaultText, "Été_01.jpg");
+    EXPECT_EQ(toolkit.events().front().defaultText, "Ûté_01.jpg");
     EXPECT_EQ(texts(), (std::vector<std::string>{
-                           "Renommer les fichiers du type :\r\nÉté_01.jpg\r\nen\r\né_01.jpg",
+                           "Renommer les fichiers du type :\r\nÛté_01.jpg\r\nen\r\né_01.jpg",
                            "2 fichiers ont été renommés sur les 3 présents."}));
     EXPECT_EQ(namesIn(temp / "Photos"),
               (std::vector<std::string>{"G_1234.jpg", "IMG_9999.jpg", "é_01.jpg"}));
@@ -171,9 +172,11 @@ TEST_F(NameEditsTest, CopyToTargetChangesTheTypeInPlaceOrCopiesElsewhere) {
     EXPECT_EQ(toolkit.events()[3].title, " Recopier les fichiers?");
     EXPECT_EQ(toolkit.events()[3].icon, Icon::Question);
     EXPECT_EQ(toolkit.beeps(), 6);
+    // The question names the folder the files go to.
     EXPECT_EQ(texts(), (std::vector<std::string>{
                            "Recopier les fichiers\r\nvers répertoire et extension cible\r\n si "
-                           "souhaité : ",
+                           "souhaité : " +
+                               (temp / "Photos"),
                            "2 fichiers ont été renommés sur les 2 présents."}));
     EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
     EXPECT_TRUE(w.File1.rows().empty());
@@ -186,7 +189,11 @@ TEST_F(NameEditsTest, CopyToTargetChangesTheTypeInPlaceOrCopiesElsewhere) {
     w.File1.toggle(1);
     toolkit.clearEvents();
     copy();
-    EXPECT_EQ(texts().back(), "1 fichiers ont été renommés sur les 2 présents.");
+    const std::vector<std::string> shown = texts();
+    EXPECT_EQ(shown.front(), "Recopier les fichiers\r\nvers répertoire et extension cible\r\n si "
+                             "souhaité : " +
+                                 sorted);
+    EXPECT_EQ(shown.back(), "1 fichiers ont été renommés sur les 2 présents.");
     EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
     EXPECT_EQ(namesIn(sorted), (std::vector<std::string>{"IMG_5678.gif"}));
     EXPECT_EQ(readFile(sorted + "/IMG_5678.gif"), "data of IMG_5678.jpg");
@@ -479,14 +486,16 @@ TEST_F(NameEditsTest, AddTypeKeepsLetterCaseAndAddsOncePerList) {
     EXPECT_EQ(w.Combo3.text(), "JPG");
     EXPECT_EQ(w.Text4.text(), "    2 fichiers de type JPG");
 
-    // A leading dot is kept, so the lists filter on "*..png".
+    // The dot typed in front of a type is the one the names already have: ".png" is "png".
+    toolkit.clearEvents();
     toolkit.queueInput(".png");
     toolkit.queueAnswer(true);
     w.Comm3.click();
-    EXPECT_EQ(w.Combo1.entries().back(), ".png");
-    EXPECT_EQ(w.File1.pattern(), "*..png");
-    EXPECT_TRUE(w.File1.rows().empty());
-    EXPECT_EQ(w.Text3.text(), "    0 fichiers de type .png");
+    EXPECT_EQ(toolkit.events().back().text, "Rajouter l'extension :\r\npng");
+    EXPECT_EQ(w.Combo1.entries().back(), "png");
+    EXPECT_EQ(w.File1.pattern(), "*.png");
+    EXPECT_EQ(w.File1.rows(), std::vector<std::string>{"c.png"});
+    EXPECT_EQ(w.Text3.text(), "    1 fichiers de type png");
 }
 
 TEST_F(NameEditsTest, AddTypeRefusals) {
@@ -505,6 +514,7 @@ TEST_F(NameEditsTest, AddTypeRefusals) {
         EXPECT_EQ(w.Combo1.text(), "jpg");
     };
     refused("", "L'extension n'est pas définie");
+    refused("..", "L'extension n'est pas définie");
     refused("x/png", "Une extension ne peut pas contenir le caractère « / ».");
     refused(std::string("p\0g", 3), "Une extension ne peut pas contenir de caractère nul.");
 

@@ -1,6 +1,7 @@
 #include "files/FileDeletion.h"
 
 #include "support/Window.h"
+#include "text/Utf8.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -69,7 +70,8 @@ TEST_F(FileDeletionTest, NothingSelectedAsksNothingAndRereadsBothLists) {
     temp.file("Photos/b.jpg");
     w.Comm1[4]->click();
     EXPECT_TRUE(toolkit.events().empty());
-    EXPECT_EQ(w.Text6.text(), "Tous les fichiers sélectionnés sont effacés");
+    // Nothing was deleted: the line does not claim that everything was.
+    EXPECT_EQ(w.Text6.text(), "   Fichiers effacés = 0 sur 0");
     EXPECT_EQ(w.Text3.text(), "    2 fichiers de type jpg");
     EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
 }
@@ -124,6 +126,28 @@ TEST_F(FileDeletionTest, FailuresAreNotCountedAndAreNamedAfterTheWalk) {
     EXPECT_EQ(lastEvent().text, "2 fichiers n'ont pas pu être effacés :\r\n\r\nb.jpg : accès "
                                 "refusé\r\nc.jpg : fichier introuvable");
     EXPECT_EQ(w.Text3.text(), "    1 fichiers de type jpg");
+}
+
+TEST_F(FileDeletionTest, ALongNameIsShortenedInTheMiddleOfTheQuestionOnly) {
+    const std::string photos = temp.folder("Photos");
+    std::string name;
+    for (int i = 0; i < 10; ++i)
+        name += "Été_à_Noël_";
+    name += "0042.jpg";
+    temp.file("Photos/" + name);
+    temp.file("Photos/court.jpg");
+    MainWindow& w = start();
+    openSource(photos);
+    select(w.File1, {name, "court.jpg"});
+    toolkit.queueAnswer(true);
+    toolkit.queueAnswer(true);
+    w.Comm1[4]->click();
+    const std::string shown = "Été_à_Noël_Été_à_Noël_Été_à_N…Été_à_Noël_Été_à_Noël_0042.jpg";
+    EXPECT_EQ(utf8Length(shown), FileDeletion::questionNameLimit);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Effacer définitivement :\r\ncourt.jpg",
+                                                 "Effacer définitivement :\r\n" + shown}));
+    EXPECT_TRUE(namesIn(photos).empty());
+    EXPECT_EQ(w.Text6.text(), "Tous les fichiers sélectionnés sont effacés");
 }
 
 TEST_F(FileDeletionTest, ALinkRowGoesAsALink) {

@@ -220,5 +220,19 @@ TEST_F(PanesTest, TypeFiltersFollowEachOther) {
     EXPECT_EQ(w.File1.count(), 5);
 }
 
+// The dot is the one the names already have: whoever reads the box next (the lists' pattern,
+// the new names' type) reads the type alone.
+TEST_F(PanesTest, ATypeTypedWithItsDotIsTakenWithoutIt) {
+    MainWindow& w = start();
+    w.Combo3.setText(".HEIC");
+    EXPECT_EQ(w.Combo3.text(), "HEIC");
+    w.Combo1.setText("..heic");
+    EXPECT_EQ(w.Combo1.text(), "heic");
+    w.Combo1.setText(".");
+    EXPECT_EQ(w.Combo1.text(), "");
+    w.Combo1.setText("tar.gz");
+    EXPECT_EQ(w.Combo1.text(), "tar.gz");
+}
+
 } // namespace
 } // namespace quorvel::test

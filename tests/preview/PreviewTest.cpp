@@ -142,6 +142,24 @@ TEST_F(PreviewTest, FollowsTypesFoldersAndTheDiskAfterARun) {
                             {"03_Vacances.jpg", "01_Vacances.jpg", "existe déjà"}}));
 }
 
+// Into another folder the run copies: the summary says where, the same-folder text stays.
+TEST_F(PreviewTest, TheSummarySaysWhereTheCopiesGo) {
+    const std::string photos = temp.folder("Photos");
+    const std::string album = temp.folder("Album");
+    temp.file("Photos/IMG_001.jpg");
+    temp.file("Album/01_Vacances.jpg");
+    MainWindow& w = vacances(photos);
+    w.mnuApercu.click();
+    EXPECT_EQ(resume(), "1 fichiers seront renommés sur les 1 présents.");
+    ASSERT_EQ(w.Dir2.setPath(album), 0);
+    EXPECT_EQ(resume(), "0 fichiers seront renommés sur les 1 présents (1 existent déjà). Les "
+                        "originaux restent en place : copie vers " +
+                            album + ".");
+    // A refusal is the whole summary.
+    w.Text1.setText("");
+    EXPECT_EQ(resume().find("copie vers"), std::string::npos);
+}
+
 TEST_F(PreviewTest, OneWindowClosedByItsCloseBox) {
     temp.file("Photos/a.jpg");
     MainWindow& w = vacances(temp / "Photos");

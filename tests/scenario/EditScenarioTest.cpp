@@ -58,7 +58,8 @@ TEST_F(EditScenarioTest, LengthenAndCopyIntoTheTargetFolder) {
     ASSERT_EQ(out.status, 0) << out.lines.back();
     EXPECT_EQ(
         out.matching(
-               R"("event":"question","title":" Recopier les fichiers?","icon":"question","text":"Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : ")")
+               R"("event":"question","title":" Recopier les fichiers?","icon":"question","text":"Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : )" +
+               sorted + "\"")
             .size(),
         1u);
     EXPECT_EQ(out.matching("1 fichiers ont été renommés sur les 1 présents.").size(), 2u);

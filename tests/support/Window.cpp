@@ -100,9 +100,9 @@ WindowTest::WindowTest() {
 
 MainWindow& WindowTest::start() {
     const ProgramInfo program{programFolder, "quorvel", dataFolder};
-    window = std::make_unique<MainWindow>(
-        Services{toolkit, fs, settings, pictures, shell, clock, program, &captureDates}, toolkit,
-        journal);
+    window = std::make_unique<MainWindow>(Services{toolkit, fs, settings, pictures, shell, clock,
+                                                   program, &captureDates, folderWatcher},
+                                          toolkit, journal);
     window->startUp();
     toolkit.showForm(window->form);
     toolkit.clearEvents();

@@ -141,8 +141,9 @@ protected:
     FixedClock clock;
     ExifCaptureDates captureDates;
     std::string programFolder;
-    std::string dataFolder;     // empty: the help and pictures sit beside the program
-    Journal* journal = nullptr; // where start() has the window record its batches
+    std::string dataFolder;                 // empty: the help and pictures sit beside the program
+    Journal* journal = nullptr;             // where start() has the window record its batches
+    FolderWatcher* folderWatcher = nullptr; // what tells start()'s window of disk changes
     std::unique_ptr<MainWindow> window;
     int waits = 0;
 };

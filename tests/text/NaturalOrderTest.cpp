@@ -3,6 +3,7 @@
 #include "text/Characters.h"
 #include "text/Patterns.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -31,9 +32,26 @@ bool isDigit(char32_t c) {
     return c >= '0' && c <= '9';
 }
 
+// Each character as it sorts: digits and stray bytes as they are, letters by their base.
+std::string baseLetters(std::string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t length = 0;
+        const char32_t c = decodeAt(name, i, length);
+        if (length == 1)
+            out += name[i];
+        else
+            appendBaseLetters(out, c);
+        i += length;
+    }
+    return out;
+}
+
 // The order written out character by character, independently of the key: runs of digits
-// by value, everything else folded, the shorter name first, ties by bytes.
-bool referenceLess(std::string_view a, std::string_view b) {
+// by value, everything else by its base letters folded, the shorter name first, ties by bytes.
+bool referenceLess(std::string_view originalA, std::string_view originalB) {
+    const std::string a = baseLetters(originalA);
+    const std::string b = baseLetters(originalB);
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
@@ -69,7 +87,7 @@ bool referenceLess(std::string_view a, std::string_view b) {
     const bool bDone = j >= b.size();
     if (aDone != bDone)
         return aDone;
-    return a < b;
+    return originalA < originalB;
 }
 
 TEST(NaturalOrder, AgreesWithTheCharacterByCharacterRule) {
@@ -119,6 +137,21 @@ TEST(NaturalOrder, KnownOrders) {
     EXPECT_TRUE(naturalLess("1", "a"));
     EXPECT_TRUE(naturalLess(" 1", "1"));
     EXPECT_TRUE(naturalLess("99999999999999999999", "100000000000000000000"));
+}
+
+// Accented letters stand with their base letter whatever their case, as a French reader
+// looks for them; the same letters but for accents and case keep the byte order.
+TEST(NaturalOrder, AccentedLettersSortAmongTheirBaseLetter) {
+    const std::vector<std::string> expected = {"Eau",   "Étang", "Été 2",  "été 10", "Etz",
+                                               "Noël",  "Noz",   "Oeil",   "Œuvre",  "œuvre",
+                                               "Ofnis", "Stras", "Straße", "Zèbre",  "zoo"};
+    std::vector<std::string> names(expected.rbegin(), expected.rend());
+    std::sort(names.begin(), names.end(),
+              [](const auto& a, const auto& b) { return naturalLess(a, b); });
+    EXPECT_EQ(names, expected);
+    EXPECT_TRUE(naturalLess("Ete", "ete"));
+    EXPECT_TRUE(naturalLess("ete", "Été"));
+    EXPECT_TRUE(naturalLess("Été", "été"));
 }
 
 // The fast path for "*.ext" must agree with the general matcher everywhere.

@@ -7,9 +7,11 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -119,6 +121,26 @@ inline Result<void> renameNoReplace(const std::string& from, const std::string& 
     if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) !=
         0)
         return lastError("renameat2");
+    return {};
+}
+
+inline Result<int> inotifyInit(int flags) {
+    const int fd = ::inotify_init1(flags);
+    if (fd < 0)
+        return lastError("inotify_init1");
+    return fd;
+}
+
+inline Result<int> inotifyAddWatch(int fd, const std::string& path, std::uint32_t mask) {
+    const int watch = ::inotify_add_watch(fd, path.c_str(), mask);
+    if (watch < 0)
+        return lastError("inotify_add_watch");
+    return watch;
+}
+
+inline Result<void> inotifyRemoveWatch(int fd, int watch) {
+    if (::inotify_rm_watch(fd, watch) != 0)
+        return lastError("inotify_rm_watch");
     return {};
 }
 

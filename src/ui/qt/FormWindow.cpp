@@ -7,6 +7,7 @@
 #include "ui/qt/FileListInput.h"
 #include "ui/qt/StretchLayout.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -966,6 +968,15 @@ FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget,
     view->setTextElideMode(Qt::ElideMiddle);
     view->setItemDelegate(new WholeNameTips(view));
     takeFileListInput(*view, files, [this] { return form_ != nullptr; });
+    // F5 is the preview's, on the menu bar; the list's own fresh look at its folder is Ctrl+R.
+    auto* reread = new QAction(view);
+    reread->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    reread->setShortcutContext(Qt::WidgetShortcut);
+    view->addAction(reread);
+    connect(reread, &QAction::triggered, view, [this, &files] {
+        if (form_ != nullptr && files.onReread)
+            files.onReread();
+    });
     releases_.push_back([model] { model->forget(); });
     widget = view;
     return [view, model, &files](Change change) {
