@@ -210,7 +210,7 @@ std::string Drives::currentFolder(const std::string& root) {
     const auto it = current_.find(root);
     if (it != current_.end())
         return it->second;
-    const std::string cwd = fs_.workingFolder();
+    std::string cwd = fs_.workingFolder();
     if (!cwd.empty() && driveOf(cwd) == root)
         return cwd;
     return root;

@@ -68,7 +68,7 @@ namespace {
 // Every time zone's offset is a whole number of quarter hours and changes on a quarter
 // hour, so one conversion serves every second of its quarter: a run over thousands of
 // files converts each quarter once instead of each file.
-constexpr std::time_t quarter = 15 * 60;
+constexpr std::time_t quarter = std::time_t{15} * 60;
 
 struct QuarterCache {
     std::time_t start = -1;
@@ -77,16 +77,17 @@ struct QuarterCache {
 
 // Local time through the cache; falls back to a conversion of its own for a zone whose
 // quarters do not begin on a quarter of local time (old local mean times). One cache per
-// thread: the preview plans away from the window while a run may name files on it.
+// thread, and the reentrant conversion: the preview plans away from the window while a run
+// names files on its worker.
 std::optional<std::tm> localTm(std::time_t time) {
     thread_local QuarterCache cache;
     if (time >= 0) {
         const std::time_t start = time - time % quarter;
         if (cache.start != start) {
-            const std::tm* converted = std::localtime(&start);
-            if (converted == nullptr)
+            std::tm converted{};
+            if (::localtime_r(&start, &converted) == nullptr)
                 return std::nullopt;
-            cache = {start, *converted};
+            cache = {start, converted};
         }
         if (cache.local.tm_sec == 0 && cache.local.tm_min % 15 == 0) {
             std::tm local = cache.local;
@@ -96,10 +97,10 @@ std::optional<std::tm> localTm(std::time_t time) {
             return local;
         }
     }
-    const std::tm* converted = std::localtime(&time);
-    if (converted == nullptr)
+    std::tm converted{};
+    if (::localtime_r(&time, &converted) == nullptr)
         return std::nullopt;
-    return *converted;
+    return converted;
 }
 
 } // namespace

@@ -71,7 +71,7 @@ std::optional<ExifBlock> jpegExif(ByteSource& source) {
 // Writers that put eXIf after the image data put it among the last few chunks: the file's end
 // is read at once rather than walking the image data a chunk at a time, thousands of them in
 // a large picture.
-constexpr std::size_t pngTail = 256 * 1024;
+constexpr std::size_t pngTail = std::size_t{256} * 1024;
 
 bool pngChunkType(Bytes type) {
     return std::all_of(type.begin(), type.begin() + 4, [](std::uint8_t c) {

@@ -20,7 +20,7 @@ using Bytes = std::span<const std::uint8_t>;
 constexpr int maxSteps = 1024;
 // The metadata items read whole are a few dozen bytes; a larger one (cover art) is skipped.
 constexpr std::uint64_t maxItem = 4096;
-constexpr std::uint64_t maxKeys = 256 * 1024;
+constexpr std::uint64_t maxKeys = std::uint64_t{256} * 1024;
 constexpr std::int64_t secondsFrom1904To1970 = 2082844800;
 
 std::uint32_t big32(Bytes b) {
@@ -135,7 +135,8 @@ std::optional<CaptureTime> isoTime(const std::string& value) {
     if (at >= value.size() || value[at] != 'Z')
         return time;
     const std::int64_t days = daysFromCivil(time->year, time->month, time->day);
-    return localTime(days * 86400 + time->hour * 3600 + time->minute * 60 + time->second);
+    return localTime(days * 86400 + std::int64_t{time->hour} * 3600 +
+                     std::int64_t{time->minute} * 60 + time->second);
 }
 
 void Found::note(const std::string& name, const std::string& value) {

@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvel {
 
@@ -52,6 +53,18 @@ ProgramInfo programInfo(const char* argv0) {
 
 namespace {
 
+// The home folder the password database gives, through the reentrant call: the state folder
+// may be asked for while a worker runs.
+std::string passwordHome() {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr || entry.pw_dir == nullptr)
+        return {};
+    return entry.pw_dir;
+}
+
 // $VARIABLE when it is set to an absolute path, otherwise the home folder joined with
 // `fallback`: an empty or relative value is invalid and ignored, as the base directory
 // rules say.
@@ -62,8 +75,8 @@ std::string baseFolder(const char* variable, const char* fallback) {
     std::string home;
     if (const char* env = std::getenv("HOME"); env != nullptr && *env != '\0') {
         home = env;
-    } else if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir) {
-        home = user->pw_dir;
+    } else {
+        home = passwordHome();
     }
     if (!home.empty() && home.back() == '/') {
         home.pop_back();

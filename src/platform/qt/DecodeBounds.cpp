@@ -24,7 +24,7 @@ bool everyDecodeStopped() {
     return programEnd().stop_requested();
 }
 
-bool DecodeMemory::take(qint64 bytes, std::stop_token stop) {
+bool DecodeMemory::take(qint64 bytes, const std::stop_token& stop) {
     // The program's end wakes a decode waiting here as its own stop would.
     std::stop_source either;
     const std::stop_callback own(stop, [&either] { either.request_stop(); });

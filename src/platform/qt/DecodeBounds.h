@@ -18,7 +18,7 @@ public:
     explicit DecodeMemory(qint64 bytes) : total_(bytes), free_(bytes) {}
     qint64 total() const { return total_; }
     // Waits until `bytes` are free and takes them; false when `stop` came first.
-    bool take(qint64 bytes, std::stop_token stop);
+    bool take(qint64 bytes, const std::stop_token& stop);
     void give(qint64 bytes);
 
 private:

@@ -30,7 +30,7 @@ struct JpegRun {
     qint64 offset = 0;
     qint64 read = 0;
     qint64 limit = maxPictureBytesRead;
-    std::array<JOCTET, 64 * 1024> buffer{};
+    std::array<JOCTET, std::size_t{64} * 1024> buffer{};
 };
 
 JpegRun& runOf(j_common_ptr info) {
@@ -170,7 +170,7 @@ QImage::Format formatFor(jpeg_decompress_struct& info) {
 void cmykToRgb(uchar* line, int width) {
     auto* out = reinterpret_cast<QRgb*>(line);
     for (int x = 0; x < width; ++x) {
-        const uchar* in = line + 4 * x;
+        const uchar* in = line + std::ptrdiff_t{4} * x;
         const int k = in[3];
         out[x] = qRgb(k * in[0] / 255, k * in[1] / 255, k * in[2] / 255);
     }
@@ -210,7 +210,7 @@ struct Decompressor {
 } // namespace
 
 DecodedImage decodeJpeg(const PictureFile& file, QSize target, DecodeMemory& memory,
-                        std::stop_token stop) {
+                        const std::stop_token& stop) {
     if (!file.isOpen() || target.isEmpty())
         return {};
     auto run = std::make_unique<JpegRun>();

@@ -22,6 +22,6 @@ struct DecodedImage {
 // it gives up, checked as the decoder goes and with every block read, once `stop` is requested
 // or the time allowed is over.
 DecodedImage decodeJpeg(const PictureFile& file, QSize target, DecodeMemory& memory,
-                        std::stop_token stop);
+                        const std::stop_token& stop);
 
 } // namespace quorvel

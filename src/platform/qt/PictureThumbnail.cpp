@@ -14,7 +14,7 @@ namespace quorvel {
 namespace {
 
 // The EXIF data of a JPEG file sits in its APP1 segment, before the image data.
-constexpr qint64 headerBytes = 128 * 1024;
+constexpr qint64 headerBytes = qint64{128} * 1024;
 // Larger than any camera's thumbnail: a bigger one is not what we look for.
 constexpr int largestThumbnail = 1024;
 

@@ -102,7 +102,7 @@ qint64 memoryNeeded(const Header& header, QSize target, qint64 inflated) {
 
 // Every format but JPEG, through Qt's readers, at a reduced scale where they can.
 DecodedImage decodeOther(const PictureFile& file, const Header& header, QSize target,
-                         std::stop_token stop) {
+                         const std::stop_token& stop) {
     const Reservation reserved(decodeMemory(), memoryNeeded(header, target, pngInflated(file)),
                                stop);
     if (reserved.fault() != PictureFault::None)
@@ -210,7 +210,8 @@ DecodedImage decodePicture(const QString& path, QSize frame, Qt::AspectRatioMode
     if (frame.isEmpty())
         return {};
     const PictureFile file(path);
-    return decodeOpened(file, readHeader(file, stop), frame, mode, std::move(stop));
+    const Header header = readHeader(file, stop);
+    return decodeOpened(file, header, frame, mode, std::move(stop));
 }
 
 QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode mode) {

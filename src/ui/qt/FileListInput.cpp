@@ -150,7 +150,7 @@ private:
 
 } // namespace
 
-void takeFileListInput(QListView& view, FileList& files, std::function<bool()> alive) {
+void takeFileListInput(QListView& view, FileList& files, const std::function<bool()>& alive) {
     auto anchor = std::make_shared<Anchor>();
     auto* filter = new FileListFilter(view, files, alive, anchor);
     view.installEventFilter(filter);

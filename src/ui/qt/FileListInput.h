@@ -16,7 +16,7 @@ class FolderList;
 // row, Ctrl+click toggles it, Shift+click and Shift+arrows extend from the last row chosen,
 // Ctrl+A selects every row; the arrows alone move the current row and Space toggles it.
 // `alive` tells whether the list is still there.
-void takeFileListInput(QListView& view, FileList& files, std::function<bool()> alive);
+void takeFileListInput(QListView& view, FileList& files, const std::function<bool()>& alive);
 
 // A pane takes what is dropped on it: a folder opens in its folder list; files dropped on a
 // pane that `selects` open their folder there and are selected in its file list.

@@ -46,7 +46,7 @@ std::string bytes(const QString& text) {
 }
 
 QColor qcolour(Rgb rgb) {
-    return QColor::fromRgb(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+    return QColor::fromRgb(int(rgb >> 16 & 0xFF), int(rgb >> 8 & 0xFF), int(rgb & 0xFF));
 }
 
 // Where a kind takes its back colour: the input area of editable and list controls, the
@@ -878,7 +878,7 @@ FormWindow::Refresh FormWindow::bindDriveList(Control& control, QWidget*& widget
     nameByLabel(*combo);
     // The roots as the model gave them, so that a pick maps back to its own bytes.
     auto roots = std::make_shared<std::vector<std::string>>();
-    const Refresh mirror = [combo, &drives, roots](Change) {
+    Refresh mirror = [combo, &drives, roots](Change) {
         *roots = drives.entries();
         if (std::find(roots->begin(), roots->end(), drives.drive()) == roots->end() &&
             !drives.drive().empty())
