@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "platform/CaptureDates.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtPictures.h"
@@ -42,6 +43,34 @@ public:
             changed_.wait(lock, [this] { return !held_; });
         }
         return PosixFileSystem::renameNoReplace(from, to);
+    }
+    void hold(bool held) {
+        {
+            const std::lock_guard lock(mutex_);
+            held_ = held;
+        }
+        changed_.notify_all();
+    }
+    std::vector<std::thread::id> threads() {
+        const std::lock_guard lock(mutex_);
+        return threads_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    std::vector<std::thread::id> threads_;
+};
+
+// Capture dates read from a card that stops answering: while held, each read waits.
+class BlockingDates : public CaptureDates {
+public:
+    std::optional<CaptureTime> captureTime(const std::string&) override {
+        std::unique_lock lock(mutex_);
+        threads_.push_back(std::this_thread::get_id());
+        changed_.wait(lock, [this] { return !held_; });
+        return CaptureTime{2019, 8, 30, 17, 45, static_cast<int>(threads_.size())};
     }
     void hold(bool held) {
         {
@@ -111,6 +140,7 @@ protected:
     }
     ~BatchBesideWindowQtTest() override {
         fs.hold(false);
+        dates.hold(false);
         spinUntil([this] { return !window.batch().running(); });
         forms.closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -137,12 +167,14 @@ protected:
     QtToolkit toolkit;
     QtFormHost forms{toolkit};
     BlockingFileSystem fs;
+    BlockingDates dates;
     MemorySettingsStore settings;
     QtPictures pictures;
     RecordingShell shell;
     SystemClock clock;
-    MainWindow window{Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}},
-                      forms};
+    MainWindow window{
+        Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}, &dates},
+        forms};
     const std::thread::id eventThread = std::this_thread::get_id();
 };
 
@@ -180,6 +212,26 @@ TEST_F(BatchBesideWindowQtTest, ABlockedFileHoldsTheBatchNeverTheWindow) {
         EXPECT_NE(id, eventThread);
     EXPECT_TRUE(widget("File1")->isEnabled());
     EXPECT_FALSE(stop->isVisible());
+}
+
+// With the photos dated by their capture, a card whose reads block holds the batch only.
+TEST_F(BatchBesideWindowQtTest, CaptureDatesAreReadBesideTheWindow) {
+    window.mnuExif.click();
+    window.Option1[3]->click();
+    dates.hold(true);
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    QTest::mouseClick(widget("Command1"), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([&] { return !dates.threads().empty() && ticks >= 5; }));
+    BoxAnswers boxes({"OK"});
+    dates.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return !window.batch().running(); }));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "3 fichiers ont été renommés sur les 3 présents.");
+    for (const auto id : dates.threads())
+        EXPECT_NE(id, eventThread);
 }
 
 // The panel is the batch thread's question, answered from the window with its buttons.
