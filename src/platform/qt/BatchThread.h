@@ -30,6 +30,10 @@ public:
     void await(const std::function<bool()>& answered);
 
 private:
+    // On the event thread: runs a task of the batch and wakes the batch thread; `ran`, when
+    // given, is set under the lock.
+    void serve(const std::function<void()>& task, bool* ran);
+
     std::unique_ptr<QObject> context_; // posts to a context gone are dropped
     std::thread thread_;
     std::mutex mutex_;
