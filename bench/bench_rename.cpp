@@ -24,6 +24,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -174,11 +175,21 @@ private:
     bool sync_;
 };
 
+// The batch on a thread of its own, as the program runs it; the window's tasks run in line,
+// since no window handles events meanwhile.
+class ThreadedToolkit : public ScriptedToolkit {
+public:
+    void runBatch(std::function<void()> work, std::function<void()> done) override {
+        std::thread(std::move(work)).join();
+        done();
+    }
+};
+
 // A started main window on `source` (and `target`) with the given naming scheme; only the
 // click on "Renommer !" is timed. The numbers of a run stop at 32767, so the large runs
 // name their files by time stamp (scheme 3), which also reads each file's time.
 struct Program {
-    ScriptedToolkit toolkit;
+    ThreadedToolkit toolkit;
     BenchFileSystem fs{true};
     MemorySettingsStore settings;
     NoPictures pictures;

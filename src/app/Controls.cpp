@@ -61,8 +61,13 @@ void Control::setVisible(bool visible) {
     changed();
 }
 
+void Control::setInert(bool inert) {
+    inert_ = inert;
+    changed();
+}
+
 void Control::click() {
-    if (onClick)
+    if (onClick && !inert_)
         onClick();
 }
 
@@ -142,6 +147,8 @@ void CheckBox::setValue(bool value) {
 }
 
 void CheckBox::click() {
+    if (inert())
+        return;
     value_ = !value_;
     if (onClick)
         onClick();
@@ -175,7 +182,7 @@ void MenuItem::setChecked(bool checked) {
 }
 
 void MenuItem::click() {
-    if (!enabled_)
+    if (!enabled_ || inert())
         return;
     if (checkable_)
         checked_ = !checked_;

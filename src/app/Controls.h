@@ -110,6 +110,9 @@ public:
     void setVisible(bool visible);
     const std::string& tag() const { return tag_; }
     void setTag(const std::string& tag);
+    // Greyed and deaf to the user, while a batch runs that its change would alter.
+    bool inert() const { return inert_; }
+    void setInert(bool inert);
 
     // The user's click (buttons, labels, images, option buttons, check boxes).
     virtual void click();
@@ -133,6 +136,7 @@ private:
     std::optional<Rgb> backColor_;
     std::optional<Rgb> foreColor_;
     bool visible_ = true;
+    bool inert_ = false;
     std::string tag_;
     std::map<int, Observer> observers_;
     int nextObserver_ = 1;
@@ -154,6 +158,8 @@ class CommandButton : public Control {
 public:
     CommandButton(std::string name, Control* container, Geometry geometry)
         : Control(ControlKind::CommandButton, std::move(name), container, geometry) {}
+    // Escape in its window presses it while it shows.
+    bool cancel = false;
 };
 
 // A small clickable image with a tooltip; `icon` names the picture the view draws.
@@ -207,7 +213,10 @@ public:
         : Control(ControlKind::OptionButton, std::move(name), container, geometry) {}
     bool value() const { return value_; }
     void select();
-    void click() override { select(); }
+    void click() override {
+        if (!inert())
+            select();
+    }
 
 private:
     friend class Control;

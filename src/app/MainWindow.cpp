@@ -16,6 +16,8 @@
 #include "viewer/PhotoViewer.h"
 #include "viewer/Thumbnails.h"
 
+#include <initializer_list>
+
 namespace quorvel {
 
 namespace {
@@ -111,6 +113,8 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
                             "Continuer sans m'avertir")),
       Command2(make<CommandButton>(form, "Command2", &FraPro, {1200, 2880, 1500, 495}, "OK",
                                    "Continuer sans renommer")),
+      cmdArreter(make<CommandButton>(form, "cmdArreter", &Frame3, {120, 5385, 3660, 375}, "Arrêter",
+                                     "Arrêter le lot après le fichier en cours")),
       Image1(make<Image>(form, "Image1", &form, {50000, 0, 1740, 1305})),
       Command3(make<CommandButton>(form, "Command3", &form, {3600, 6120, 1365, 735}, "Quitter",
                                    "Quitter")),
@@ -134,7 +138,6 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     makeRows();
     showWorkingFolder();
     makeSubsystems(journal);
-
     Command3.onClick = [this] { close(); };
     // The menu's items do what the buttons and keys of the first window do.
     mnuQuitter.onClick = [this] { Command3.click(); };
@@ -261,9 +264,10 @@ void MainWindow::makeSubsystems(Journal* journal) {
                                 PaneReactions{[this] { composer_->SelectNumberWidth(); },
                                               [this] { composer_->UpdateNamePreview(); }});
     batch_ = std::make_unique<BatchRename>(
-        RunControls{File1, File2, Text2, Combo3, Command1, FraPro, Label5, Check1, Command2, Nom,
-                    Numero, Pas, exifDates, captureOptions, M, N, Rang, Frang},
-        *composer_, *panes_, services_, [this] { return closed_; });
+        RunControls{File1, File2, Text2, Combo3, Command1, FraPro, Label5, Check1, Command2,
+                    cmdArreter, Nom, Numero, Pas, exifDates, captureOptions, M, N, Rang, Frang},
+        *composer_, *panes_, services_, [this](bool running) { holdStill(running); });
+    cmdArreter.cancel = true;
     edits_ = std::make_unique<NameEdits>(
         EditControls{*Comm1[10], *Comm1[8], *Comm1[9], *Comm1[7], Comm3, File1, File2,
                      Combo1,     Combo3,    sChTmp,    OldRep,    MM,    Ext,   M,
@@ -326,11 +330,38 @@ void MainWindow::startUp() {
         undo_->refresh();
 }
 
+void MainWindow::holdStill(bool running) {
+    for (Control* control : std::initializer_list<Control*>{
+             &Drive1, &Dir1, &File1, &Combo1, &Drive2, &Dir2, &File2, &Text1, &Text2, &Combo2,
+             &Combo3, &Comm3, &Command1, &mnuAnnuler})
+        control->setInert(running);
+    for (auto* option : Option1)
+        option->setInert(running);
+    for (auto* option : Option2)
+        option->setInert(running);
+    // Every picture button changes the files or the folders shown, but the one that views.
+    for (int i = 1; i <= 10; ++i)
+        Comm1[i]->setInert(running && i != 6);
+    for (int i = 1; i <= 6; ++i)
+        Comm2[i]->setInert(running && i != 6);
+}
+
 void MainWindow::close() {
     if (closed_)
         return;
+    if (batch_->running()) {
+        if (services_.toolkit.message("Un lot est en cours : l'arrêter et quitter ?",
+                                      Icon::Question, Buttons::YesNoDefaultNo,
+                                      " Quitter?") == Reply::Yes)
+            batch_->stop([this] { close(); });
+        return;
+    }
     closed_ = true;
     thumbnails_->stop();
+    // The program ends with its main window: none of its other windows stays behind.
+    preview_->close();
+    viewer_->close();
+    about_->close();
     if (!saveSettings()) {
         services_.toolkit.message("Les réglages n'ont pas pu être enregistrés : ils seront "
                                   "perdus à la fermeture.",

@@ -124,6 +124,8 @@ public:
     Label& Label5;
     CheckBox& Check1;
     CommandButton& Command2;
+    // "Arrêter", while a batch runs.
+    CommandButton& cmdArreter;
 
     std::array<Image*, 4> TN{};
     std::array<Label*, 4> NomTN{};
@@ -181,6 +183,8 @@ private:
     void showWorkingFolder();
     void makeSubsystems(Journal* journal);
     void wireOptions();
+    // While a batch runs, what would change it takes no input.
+    void holdStill(bool running);
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
     void restoreSettings();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -24,8 +25,6 @@ public:
     virtual void beep() = 0;
     // Application-wide busy pointer on or back to the default.
     virtual void setBusy(bool busy) = 0;
-    // Handles the user's input and repaints until done() holds; never spins the processor.
-    virtual void processEventsUntil(const std::function<bool()>& done) = 0;
     // Handles what is pending now, then returns.
     virtual void processPendingEvents() = 0;
     // Shows how far a long run has come and repaints the window without taking user
@@ -35,6 +34,21 @@ public:
     // `done` on the event thread once the window next handles its events; the window keeps
     // answering meanwhile. `work` must not touch the window.
     virtual void runInBackground(std::function<void()> work, std::function<void()> done) = 0;
+
+    // A batch of file changes beside the window: `work` runs on the program's own batch
+    // thread, then `done` on the event thread; the window keeps answering meanwhile. One
+    // batch at a time.
+    virtual void runBatch(std::function<void()> work, std::function<void()> done) = 0;
+    // From the batch thread: runs `task` on the event thread and returns once it has run.
+    // The controls of the window are touched only there.
+    virtual void onWindow(const std::function<void()>& task) = 0;
+    // From the batch thread: runs `task` on the event thread later, without waiting.
+    virtual void postToWindow(std::function<void()> task) = 0;
+    // From the batch thread: waits, while the window handles the user's input, until
+    // `answered` holds. It is asked on the batch thread and reads only what is safe there.
+    virtual void awaitWindow(const std::function<bool()>& answered) = 0;
+    // From the batch thread after each file: `done` files of the batch are behind it.
+    virtual void batchStep(std::size_t done) { static_cast<void>(done); }
 };
 
 } // namespace quorvel

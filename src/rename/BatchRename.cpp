@@ -10,6 +10,7 @@
 #include "rename/RenamePlan.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -18,15 +19,71 @@ namespace {
 
 const char* const title = "Renommer";
 
+// The undo journal's files are the batch thread's while the batch runs; what the observer
+// shows in the window is done on the window's thread.
+class ObserverOnWindow : public BatchObserver {
+public:
+    ObserverOnWindow(BatchObserver& inner, Toolkit& toolkit) : inner_(inner), toolkit_(toolkit) {}
+    void begins(const BatchInfo& info) override { inner_.begins(info); }
+    void beforeGroup(std::span<const WorkItem> items) override { inner_.beforeGroup(items); }
+    // Its question comes up on the window's thread through the toolkit.
+    bool proceed() override { return inner_.proceed(); }
+    void afterItem(const WorkItem& item, const ItemOutcome& outcome) override {
+        inner_.afterItem(item, outcome);
+    }
+    void ends(const BatchSummary& summary) override {
+        toolkit_.onWindow([this, &summary] { inner_.ends(summary); });
+    }
+
+private:
+    BatchObserver& inner_;
+    Toolkit& toolkit_;
+};
+
 } // namespace
 
+// What the batch thread holds of a run. The window's thread reads it only while that thread
+// waits on it or once it has ended.
+struct BatchRename::Walk {
+    Walk(FileSystem& fs, const std::vector<std::string>& rows, std::vector<int> taken,
+         const std::string& sourceFolder)
+        : planner(fs, rows, std::move(taken), sourceFolder) {}
+    RenamePlanner planner;
+    std::unique_ptr<ObserverOnWindow> observer;
+    std::unique_ptr<BatchExecutor> executor;
+    BatchInfo info;
+    // The panel as the window showed it at the click and after each wait.
+    RunSettings settings;
+    std::int64_t listed = 0;
+    std::vector<FileFailure> failures;
+    Foreseen foreseen;
+    PlannedItem item;
+    // The window's variables as the walk leaves them.
+    std::string M;
+    std::string N;
+    std::int64_t Rang = 0;
+    std::string Frang;
+    bool noWarning = false;
+    bool renamedSinceRead = false;
+    std::size_t walked = 0;
+    bool stopped = false; // by the user
+    BatchSummary summary;
+};
+
 BatchRename::BatchRename(const RunControls& controls, const NameComposer& composer, Panes& panes,
-                         Services& services, std::function<bool()> closed)
+                         Services& services, std::function<void(bool running)> runningChanged)
     : ui_(controls), composer_(composer), panes_(panes), services_(services),
-      closed_(std::move(closed)) {
+      runningChanged_(std::move(runningChanged)) {
     ui_.Command1.onClick = [this] { run(); };
-    ui_.Command2.onClick = [this] { ui_.FraPro.setVisible(false); };
+    ui_.Command2.onClick = [this] {
+        ui_.FraPro.setVisible(false);
+        panelUp_ = false;
+    };
+    ui_.cmdArreter.setVisible(false);
+    ui_.cmdArreter.onClick = [this] { stop(); };
 }
+
+BatchRename::~BatchRename() = default;
 
 std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t listed) {
     return std::to_string(renamed) + " fichiers ont été renommés sur les " +
@@ -81,32 +138,52 @@ void BatchRename::finish() {
 }
 
 // The window's variables follow the walk as far as it got with each file.
-void BatchRename::show(const RenamePlanner& planner, const PlannedItem& item) {
-    ui_.M.assign(planner.targetPrefix()).append(planner.name(item));
-    if (item.hasRang)
-        ui_.Rang = item.rang;
-    if (item.hasNumber)
-        ui_.Frang = item.number;
-    if (item.hasNewName)
-        ui_.N = item.change.target;
+void BatchRename::publish(const Walk& walk) {
+    ui_.M = walk.M;
+    ui_.N = walk.N;
+    ui_.Rang = walk.Rang;
+    ui_.Frang = walk.Frang;
 }
 
-// Shows the problem panel until the user closes it, then follows the target folder the
-// user may have moved to; false when the window closed instead.
-bool BatchRename::waitOnCollision(RenamePlanner& planner, const std::string& newName) {
+namespace {
+
+template <typename WalkT> void show(WalkT& walk) {
+    const PlannedItem& item = walk.item;
+    walk.M.assign(walk.planner.targetPrefix()).append(walk.planner.name(item));
+    if (item.hasRang)
+        walk.Rang = item.rang;
+    if (item.hasNumber)
+        walk.Frang = item.number;
+    if (item.hasNewName)
+        walk.N = item.change.target;
+}
+
+} // namespace
+
+// Shows the problem panel and waits until the user closes it or stops the run, then
+// follows what the window shows of the panel and of the target folder.
+void BatchRename::waitOnCollision(Walk& walk, const std::string& newName) {
     Toolkit& toolkit = services_.toolkit;
-    planner.keepRows();
-    ui_.FraPro.setVisible(true);
-    ui_.Label5.setCaption(newName + " existe déjà !");
-    toolkit.processEventsUntil([this, &toolkit] {
-        // Another command run meanwhile puts the pointer back when it ends.
-        toolkit.setBusy(true);
-        return !ui_.FraPro.visible() || closed_();
+    toolkit.onWindow([this, &walk, &newName] {
+        // What the user looks at during the wait is what is on disk: the target list as it
+        // would be after re-reading it at every rename.
+        if (walk.renamedSinceRead)
+            ui_.File2.refresh();
+        walk.renamedSinceRead = false;
+        publish(walk);
+        panelUp_ = true;
+        ui_.FraPro.setVisible(true);
+        ui_.Label5.setCaption(newName + " existe déjà !");
     });
-    if (closed_())
-        return false;
-    planner.setTarget(ui_.File2.path(), ui_.File2.rows());
-    return true;
+    toolkit.awaitWindow([this] { return !panelUp_ || stopAsked_; });
+    toolkit.onWindow([this, &walk] {
+        panelUp_ = false;
+        ui_.FraPro.setVisible(false);
+        walk.noWarning = ui_.Check1.value();
+        // What the window shows now is what the rest of the walk follows.
+        walk.settings = settings();
+        walk.planner.setTarget(ui_.File2.path(), ui_.File2.rows());
+    });
 }
 
 bool BatchRename::asTold(const Foreseen& foreseen) {
@@ -128,8 +205,9 @@ bool BatchRename::asTold(const Foreseen& foreseen) {
 // plan for the walk to follow while things go as foreseen. A surprise that moved no later
 // name (a name found taken, when names come from the files' dates) leaves the told changes
 // standing: they are not told again.
-void BatchRename::foresee(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen) {
-    foreseen.items = planner.foresee(settings(), ui_.Rang, foreseen.reach);
+void BatchRename::foresee(Walk& walk) {
+    Foreseen& foreseen = walk.foreseen;
+    foreseen.items = walk.planner.foresee(walk.settings, walk.Rang, foreseen.reach);
     foreseen.next = 0;
     foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);
     if (asTold(foreseen))
@@ -143,23 +221,26 @@ void BatchRename::foresee(RenamePlanner& planner, BatchExecutor& executor, Fores
         if (changes)
             foreseen.told.push_back(item.change);
     }
-    executor.announce(foreseen.told);
+    walk.executor->announce(foreseen.told);
 }
 
-ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor,
-                                 Foreseen& foreseen, PlannedItem& item) {
+ItemOutcome BatchRename::walkOne(Walk& walk) {
+    RenamePlanner& planner = walk.planner;
+    BatchExecutor& executor = *walk.executor;
+    Foreseen& foreseen = walk.foreseen;
+    PlannedItem& item = walk.item;
     // Only an observer needs the changes foreseen; without one, the run decides each file
     // as it comes.
     if (observer_ == nullptr) {
-        item.rang = ui_.Rang;
-        planner.next(settings(), item);
+        item.rang = walk.Rang;
+        planner.next(walk.settings, item);
     } else {
         if (foreseen.next == foreseen.items.size())
-            foresee(planner, executor, foreseen);
+            foresee(walk);
         item = std::move(foreseen.items[foreseen.next++]);
         ++foreseen.toldAt;
     }
-    show(planner, item);
+    show(walk);
     ItemOutcome outcome = item.predicted;
     if (outcome.outcome == Outcome::Done)
         outcome = executor.performAnnounced(item.change);
@@ -177,75 +258,126 @@ ItemOutcome BatchRename::walkOne(RenamePlanner& planner, BatchExecutor& executor
 }
 
 void BatchRename::showResult(Toolkit& toolkit, const BatchSummary& summary, std::int64_t listed,
-                             const std::vector<FileFailure>& failures) {
-    toolkit.message(
-        withSyncFailure(withFailures(FormatRenameResult(summary.done, listed), failures),
-                        summary.syncError),
-        summary.syncError == 0 ? Icon::None : Icon::Error, Buttons::Ok, title);
+                             const std::vector<FileFailure>& failures, std::int64_t untreated) {
+    std::string text = withSyncFailure(
+        withFailures(FormatRenameResult(summary.done, listed), failures), summary.syncError);
+    if (untreated > 0)
+        text +=
+            "\r\nLot arrêté : " + std::to_string(untreated) + " fichiers n'ont pas été traités.";
+    toolkit.message(text, summary.syncError == 0 ? Icon::None : Icon::Error, Buttons::Ok, title);
 }
 
 void BatchRename::run() {
     if (running_)
         return;
-    running_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{running_};
-
     Toolkit& toolkit = services_.toolkit;
     toolkit.setBusy(true);
-    const auto listed = static_cast<std::int64_t>(ui_.File1.rows().size());
     // The walk keeps the rows it began with; they name files of the folder they were read
-    // from, whatever the source pane shows after a wait. Only the target folder follows
-    // the user's changes, and it can change only while the run waits.
-    RenamePlanner planner(services_.fs, ui_.File1.rows(), takenRows(), ui_.File1.path());
-    if (const std::string why = runRefusal(settings(), static_cast<std::int64_t>(planner.size()));
-        !why.empty())
+    // from, and are the batch thread's from now on.
+    auto walk =
+        std::make_unique<Walk>(services_.fs, ui_.File1.rows(), takenRows(), ui_.File1.path());
+    walk->settings = settings();
+    const auto size = static_cast<std::int64_t>(walk->planner.size());
+    if (const std::string why = runRefusal(walk->settings, size); !why.empty())
         return refuse(why);
-    planner.setTarget(ui_.File2.path(), ui_.File2.rows());
-    planner.prepare(settings());
+    walk->planner.keepRows();
+    walk->planner.setTarget(ui_.File2.path(), ui_.File2.rows());
+    walk->listed = static_cast<std::int64_t>(ui_.File1.rows().size());
+    walk->info = {BatchKind::RenameRun, ui_.File1.path(), ui_.File2.path(), services_.clock.now()};
+    walk->M = ui_.M;
+    walk->N = ui_.N;
+    walk->Rang = ui_.Rang;
+    walk->Frang = ui_.Frang;
+    walk->noWarning = ui_.Check1.value();
+    if (observer_ != nullptr)
+        walk->observer = std::make_unique<ObserverOnWindow>(*observer_, toolkit);
+    walk->executor = std::make_unique<BatchExecutor>(
+        services_.fs, walk->observer.get(), [&toolkit](const std::string& text) {
+            toolkit.postToWindow([&toolkit, text] { toolkit.showProgress(text); });
+        });
+    walk_ = std::move(walk);
+    running_ = true;
+    stopAsked_ = false;
+    ui_.cmdArreter.setVisible(true);
+    if (runningChanged_)
+        runningChanged_(true);
+    try {
+        toolkit.runBatch([this] { this->walk(*walk_); }, [this] { ended(); });
+    } catch (...) {
+        // A script that ran out while the run waited: the window is left as after a run.
+        walk_.reset();
+        running_ = false;
+        ui_.cmdArreter.setVisible(false);
+        if (runningChanged_)
+            runningChanged_(false);
+        finish();
+        throw;
+    }
+}
 
-    BatchExecutor executor(services_.fs, observer_,
-                           [&toolkit](const std::string& text) { toolkit.showProgress(text); });
-    executor.begin(
-        {BatchKind::RenameRun, ui_.File1.path(), ui_.File2.path(), services_.clock.now()},
-        planner.size());
-    std::vector<FileFailure> failures;
-    bool renamedSinceRead = false;
+void BatchRename::walk(Walk& walk) {
+    Toolkit& toolkit = services_.toolkit;
+    BatchExecutor& executor = *walk.executor;
+    // The capture order and the same-second numbers read every file's date: the batch
+    // thread's work, like the renames.
+    walk.planner.prepare(walk.settings);
+    executor.begin(walk.info, walk.planner.size());
     // Each file's date is read once, whether the walk foresees it or not.
-    planner.keepStamps();
-    Foreseen foreseen;
-    PlannedItem item;
-    while (!planner.atEnd()) {
-        const ItemOutcome outcome = walkOne(planner, executor, foreseen, item);
+    walk.planner.keepStamps();
+    toolkit.batchStep(0);
+    while (!walk.planner.atEnd()) {
+        if (stopAsked_) {
+            walk.stopped = true;
+            break;
+        }
+        const ItemOutcome outcome = walkOne(walk);
+        toolkit.batchStep(++walk.walked);
         if (executor.stopped())
             break;
         if (outcome.outcome == Outcome::Done)
-            renamedSinceRead = true;
+            walk.renamedSinceRead = true;
         else if (outcome.outcome != Outcome::Collision)
-            failures.push_back({planner.name(item), outcome.error, outcome.reason});
-        if (outcome.outcome != Outcome::Collision || ui_.Check1.value())
+            walk.failures.push_back({walk.planner.name(walk.item), outcome.error, outcome.reason});
+        if (outcome.outcome != Outcome::Collision || walk.noWarning || stopAsked_)
             continue;
-        // What the user looks at during the wait is what is on disk: the target list as it
-        // would be after re-reading it at every rename.
-        if (renamedSinceRead)
-            ui_.File2.refresh();
-        renamedSinceRead = false;
-        if (!waitOnCollision(planner, item.newName)) {
-            executor.finish();
-            return finish();
-        }
-        // The user may have changed the panel or the files meanwhile.
-        planner.keepStamps();
-        foreseen = {};
+        waitOnCollision(walk, walk.item.newName);
+        // The files may have changed meanwhile.
+        walk.planner.keepStamps();
+        walk.foreseen = {};
     }
-    const BatchSummary summary = executor.finish();
+    walk.summary = executor.finish();
+}
+
+void BatchRename::ended() {
+    const std::unique_ptr<Walk> walk = std::move(walk_);
+    publish(*walk);
     ui_.File1.refresh();
     ui_.File2.refresh();
     panes_.writeTargetStatus();
-    showResult(toolkit, summary, listed, failures);
+    const auto untreated =
+        walk->stopped ? static_cast<std::int64_t>(walk->planner.size() - walk->walked) : 0;
+    showResult(services_.toolkit, walk->summary, walk->listed, walk->failures, untreated);
+    running_ = false;
+    ui_.cmdArreter.setVisible(false);
     finish();
+    if (runningChanged_)
+        runningChanged_(false);
+    if (const auto then = std::exchange(afterStop_, {}))
+        then();
+}
+
+void BatchRename::stop(std::function<void()> then) {
+    if (!running_) {
+        if (then)
+            then();
+        return;
+    }
+    if (then)
+        afterStop_ = std::move(then);
+    stopAsked_ = true;
+    // A run waiting on its panel stops without an answer.
+    if (panelUp_)
+        ui_.FraPro.setVisible(false);
 }
 
 } // namespace quorvel

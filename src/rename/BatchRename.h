@@ -2,8 +2,10 @@
 
 #include "rename/RenamePlan.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,7 @@ struct RunControls {
     Label& Label5;
     CheckBox& Check1;
     CommandButton& Command2;
+    CommandButton& cmdArreter;
     const std::string& Nom;
     const std::int64_t& Numero;
     const std::int64_t& Pas;
@@ -48,16 +51,24 @@ struct RunControls {
     std::string& Frang;
 };
 
-// "Renommer !": the batch rename run with its problem panel.
+// "Renommer !": the batch rename run with its problem panel. The walk and the disk are the
+// batch thread's; the window stays live, and the run asks it only at a wait and at its end.
 class BatchRename {
 public:
-    // closed: whether the window was closed, which ends a run waiting on its panel.
+    // runningChanged: told on the window's thread as a run begins and once it has ended, so
+    // that the window holds still what would change the batch under way.
     BatchRename(const RunControls& controls, const NameComposer& composer, Panes& panes,
-                Services& services, std::function<bool()> closed);
+                Services& services, std::function<void(bool running)> runningChanged);
+    ~BatchRename();
+    BatchRename(const BatchRename&) = delete;
+    BatchRename& operator=(const BatchRename&) = delete;
 
-    // The click on Command1. Does nothing while a run already waits on the panel.
+    // The click on Command1. Does nothing while a run is under way.
     void run();
     bool running() const { return running_; }
+    // "Arrêter": the run stops after the file in hand, then `then` runs once its result has
+    // been shown.
+    void stop(std::function<void()> then = {});
 
     // What a click on "Renommer !" would do now, without touching the disk.
     RunPlan plan();
@@ -70,15 +81,23 @@ public:
     static std::string FormatRenameResult(std::int64_t renamed, std::int64_t listed);
     // The result message of a batch: the count, the files that failed, and a warning when
     // what it wrote could not be made durable.
+    // untreated: the files a stopped batch left, told on a line of their own.
     static void showResult(Toolkit& toolkit, const BatchSummary& summary, std::int64_t listed,
-                           const std::vector<FileFailure>& failures);
+                           const std::vector<FileFailure>& failures, std::int64_t untreated = 0);
 
 private:
+    struct Walk;
     RunSettings settings() const;
     // The selected rows of File1, or every row when none is selected.
     std::vector<int> takenRows() const;
-    void show(const RenamePlanner& planner, const PlannedItem& item);
-    bool waitOnCollision(RenamePlanner& planner, const std::string& newName);
+    // The window's variables as far as the walk got, shown at a wait and at the end.
+    void publish(const Walk& walk);
+    // The batch thread's side of the run, until its last file or a stop.
+    void walk(Walk& walk);
+    // After a collision: the panel, unless the user chose to go on without it.
+    void waitOnCollision(Walk& walk, const std::string& newName);
+    // Back on the window's thread once the batch thread is done.
+    void ended();
     // The rest of the walk as planned before any of it was performed.
     struct Foreseen {
         // A plan of this many files holds some tens of megabytes: larger batches are
@@ -97,13 +116,12 @@ private:
         // surprise a few, doubled while the walk goes as foreseen.
         std::size_t reach = widest;
     };
-    void foresee(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen);
+    static void foresee(Walk& walk);
     // Whether the files just foreseen would change as they were told before.
     static bool asTold(const Foreseen& foreseen);
     // Plans the next file (or takes it as foreseen), performs it when it can, and moves the
     // walk on past it.
-    ItemOutcome walkOne(RenamePlanner& planner, BatchExecutor& executor, Foreseen& foreseen,
-                        PlannedItem& item);
+    ItemOutcome walkOne(Walk& walk);
     // The two checks and the refusals end alike: nothing touched, the counts 0 and 0.
     void refuse(const std::string& text);
     void finish();
@@ -112,9 +130,14 @@ private:
     const NameComposer& composer_;
     Panes& panes_;
     Services& services_;
-    std::function<bool()> closed_;
+    std::function<void(bool running)> runningChanged_;
     BatchObserver* observer_ = nullptr;
     bool running_ = false;
+    std::unique_ptr<Walk> walk_;
+    std::function<void()> afterStop_;
+    // Written on the window's thread, read on the batch thread between files.
+    std::atomic<bool> stopAsked_{false};
+    std::atomic<bool> panelUp_{false};
 };
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +13,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 namespace quorvel {
 namespace {
@@ -134,17 +138,42 @@ TEST_F(QtToolkitTest, BusyPointerDoesNotStack) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(QtToolkitTest, WaitReturnsOnceAnEventMakesTheConditionTrue) {
-    bool done = false;
-    int checks = 0;
-    QTimer::singleShot(50, [&] { done = true; });
-    toolkit.processEventsUntil([&] {
-        ++checks;
-        return done;
+// The batch's work runs on a thread of its own; what it asks of the window runs on the
+// event thread, which stays free to handle events the whole time.
+TEST_F(QtToolkitTest, BatchRunsBesideTheEventThreadAndAsksItForWindowWork) {
+    const auto eventThread = std::this_thread::get_id();
+    std::thread::id worker;
+    std::vector<std::thread::id> windowTasks;
+    std::atomic<bool> answered{false};
+    bool ended = false;
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        // The user answers while the batch waits; the window went on handling events.
+        if (++ticks == 3)
+            answered = true;
     });
-    EXPECT_TRUE(done);
-    // It slept between events instead of asking again and again.
-    EXPECT_LT(checks, 50);
+    tick.start(10);
+    toolkit.runBatch(
+        [&] {
+            worker = std::this_thread::get_id();
+            toolkit.onWindow([&] { windowTasks.push_back(std::this_thread::get_id()); });
+            toolkit.awaitWindow([&] { return answered.load(); });
+            toolkit.postToWindow([&] { windowTasks.push_back(std::this_thread::get_id()); });
+            EXPECT_EQ(toolkit.message("Du lot", Icon::None, Buttons::Ok, "Renommer"), Reply::Ok);
+        },
+        [&] {
+            windowTasks.push_back(std::this_thread::get_id());
+            ended = true;
+        });
+    whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->accept(); });
+    while (!ended)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_NE(worker, eventThread);
+    EXPECT_GE(ticks, 3);
+    ASSERT_EQ(windowTasks.size(), 3U);
+    for (const auto id : windowTasks)
+        EXPECT_EQ(id, eventThread);
 }
 
 TEST_F(QtToolkitTest, FormsGetOneWindowEachUntilTheModelDestroysThem) {

@@ -253,8 +253,8 @@ TEST_F(BatchRenameTest, FoldersPickedDuringTheWaitTakeTheFilesThatFollow) {
     expectEndOfRun();
 }
 
-// During the wait the user opens another folder in the source pane, which takes the target
-// pane along, and another command puts the pointer back. The walk's files are still those of
+// During the wait the source pane is set to another folder, which takes the target pane
+// along. The walk's files are still those of
 // the folder it began in: the other folder's b.jpg is not the b.jpg that was selected.
 TEST_F(BatchRenameTest, ANewSourceFolderDuringTheWaitTouchesNoneOfItsFiles) {
     const std::string photos = temp.folder("Photos");
@@ -270,7 +270,6 @@ TEST_F(BatchRenameTest, ANewSourceFolderDuringTheWaitTouchesNoneOfItsFiles) {
                      ASSERT_EQ(w.Dir1.setPath(other), 0);
                      ASSERT_EQ(w.File2.path(), other);
                      w.Text1.setText("_Vacances"); // the new folder proposed its own
-                     toolkit.setBusy(false);
                  },
                  [&] {
                      EXPECT_TRUE(toolkit.busy());
@@ -307,17 +306,24 @@ TEST_F(BatchRenameTest, AFileOfferedItsOwnNameCollidesAndIsNotCounted) {
     expectEndOfRun();
 }
 
-TEST_F(BatchRenameTest, ClosingTheWindowDuringTheWaitEndsTheRunQuietly) {
+// Closing the window during the wait asks first; Yes stops the run with the file in hand,
+// shows what it did, then closes the window.
+TEST_F(BatchRenameTest, ClosingTheWindowDuringTheWaitStopsTheRunThenCloses) {
     const std::string folder = temp.folder("f");
     for (const char* name : {"01_X.jpg", "a.jpg", "b.jpg"})
         temp.file(std::string("f/") + name);
     MainWindow& w = start();
     openSource(folder);
     w.Text1.setText("_X");
-    duringWaits({[&] { w.form.onClose(); }});
+    duringWaits({[&] {
+        toolkit.queueAnswer(true);
+        w.form.onClose();
+    }});
     w.Command1.click();
     EXPECT_TRUE(w.closed());
-    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(texts(), (Names{"Un lot est en cours : l'arrêter et quitter ?",
+                              "0 fichiers ont été renommés sur les 3 présents.\r\n"
+                              "Lot arrêté : 2 fichiers n'ont pas été traités."}));
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
     EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "a.jpg", "b.jpg"}));
     EXPECT_FALSE(w.Check1.value());

@@ -3,6 +3,7 @@
 #include "preview/Preview.h"
 #include "scenario/Json.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -140,6 +141,12 @@ ScenarioRunner::ScenarioRunner(ScenarioPlatform platform, std::istream& script, 
       programFolder_(platform_.program.folder) {
     toolkit_.onEvent = [this](const ToolkitEvent& event) { emit(eventJson(event)); };
     toolkit_.pump = [this] { return step(); };
+    toolkit_.onBatchStep = [this](std::size_t done) {
+        if (stopAfter_ != done)
+            return;
+        stopAfter_.reset();
+        control("cmdArreter").click();
+    };
 }
 
 ScenarioRunner::~ScenarioRunner() = default;
@@ -219,6 +226,10 @@ void ScenarioRunner::execute(const std::string& line) {
                                                toolkit_, journal_.get());
         window_->startUp();
         toolkit_.showForm(window_->form);
+    } else if (ignoredWhileInert(action, rest)) {
+        // A greyed control takes no input.
+    } else if (action == "stop-after") {
+        stopAfter(rest);
     } else if (action == "close" && !rest.empty()) {
         closeForm(rest);
     } else if (action == "close") {
@@ -271,6 +282,30 @@ void ScenarioRunner::execute(const std::string& line) {
     } else {
         throw ScriptError("unknown action: " + action);
     }
+}
+
+bool ScenarioRunner::ignoredWhileInert(const std::string& action, const std::string& rest) {
+    static const char* const input[] = {"drive", "open", "highlight", "type", "pick", "toggle"};
+    std::string name;
+    if (action == "click")
+        name = rest;
+    else if (std::find(std::begin(input), std::end(input), action) != std::end(input))
+        name = rest.substr(0, rest.find(' '));
+    else
+        return false;
+    const Control* found = window().findControl(name);
+    return found != nullptr && found->inert();
+}
+
+// "Arrêter" is pressed once the next batch has done `count` files.
+void ScenarioRunner::stopAfter(const std::string& count) {
+    std::size_t files = 0;
+    try {
+        files = std::stoul(count);
+    } catch (const std::exception&) {
+        throw ScriptError("not a count of files: " + count);
+    }
+    stopAfter_ = files;
 }
 
 // The user closes a window other than the main one with its close box.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ private:
     void emit(const std::string& json);
     void showState(const std::string& name);
     void closeForm(const std::string& name);
+    bool ignoredWhileInert(const std::string& action, const std::string& rest);
+    void stopAfter(const std::string& count);
     MainWindow& window();
     Control& control(const std::string& name);
 
@@ -61,6 +64,8 @@ private:
     // own, never into the user's home.
     std::string stateFolder_;
     bool configGiven_ = false;
+    // The files after which the next batch has "Arrêter" pressed.
+    std::optional<std::size_t> stopAfter_;
 };
 
 } // namespace quorvel

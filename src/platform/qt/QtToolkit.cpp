@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <algorithm>
 
 namespace quorvel {
@@ -84,6 +85,12 @@ QtToolkit::~QtToolkit() = default;
 
 Reply QtToolkit::message(const std::string& text, Icon icon, Buttons buttons,
                          const std::string& title) {
+    // A box asked from the batch thread comes up on the window's, which it waits for.
+    if (!onEventThread()) {
+        Reply reply = Reply::No;
+        batch_.call([&] { reply = message(text, icon, buttons, title); });
+        return reply;
+    }
     QMessageBox box(dialogParent());
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(qs(title));
@@ -147,18 +154,6 @@ void QtToolkit::setBusy(bool busy) {
         QGuiApplication::restoreOverrideCursor();
 }
 
-void QtToolkit::processEventsUntil(const std::function<bool()>& done) {
-    // A run that waits on the user shows no progress meanwhile; it is back when the run goes on.
-    const QString shown = progressText_;
-    if (!shown.isEmpty())
-        showProgress(std::string());
-    // Sleeps until an event comes: the condition can only change in a handler.
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (!shown.isEmpty() && progressText_.isEmpty())
-        showProgress(shown.toUtf8().toStdString());
-}
-
 void QtToolkit::processPendingEvents() {
     QCoreApplication::processEvents();
 }
@@ -176,6 +171,29 @@ void QtToolkit::setMainWindow(QWidget* window, std::function<void(const QString&
 
 void QtToolkit::runInBackground(std::function<void()> work, std::function<void()> done) {
     background_.run(std::move(work), std::move(done));
+}
+
+void QtToolkit::runBatch(std::function<void()> work, std::function<void()> done) {
+    batch_.run(std::move(work), std::move(done));
+}
+
+void QtToolkit::onWindow(const std::function<void()>& task) {
+    if (onEventThread())
+        task();
+    else
+        batch_.call(task);
+}
+
+void QtToolkit::postToWindow(std::function<void()> task) {
+    batch_.post(std::move(task));
+}
+
+void QtToolkit::awaitWindow(const std::function<bool()>& answered) {
+    batch_.await(answered);
+}
+
+bool QtToolkit::onEventThread() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
 QWidget* QtToolkit::dialogParent() const {

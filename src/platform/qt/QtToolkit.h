@@ -2,6 +2,7 @@
 
 #include "platform/Toolkit.h"
 #include "platform/qt/BackgroundWork.h"
+#include "platform/qt/BatchThread.h"
 #include "platform/qt/Icons.h"
 
 #include <QPointer>
@@ -27,10 +28,13 @@ public:
                       const std::string& defaultText) override;
     void beep() override;
     void setBusy(bool busy) override;
-    void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override;
     void showProgress(const std::string& text) override;
     void runInBackground(std::function<void()> work, std::function<void()> done) override;
+    void runBatch(std::function<void()> work, std::function<void()> done) override;
+    void onWindow(const std::function<void()>& task) override;
+    void postToWindow(std::function<void()> task) override;
+    void awaitWindow(const std::function<bool()>& answered) override;
 
     // The main window and how it shows progress; nullptr and an empty function when it
     // goes away.
@@ -38,11 +42,13 @@ public:
 
 private:
     QWidget* dialogParent() const;
+    static bool onEventThread();
 
     QPointer<QWidget> mainWindow_;
     std::function<void(const QString&)> progress_;
     QString progressText_;
     bool busy_ = false;
+    BatchThread batch_;
     // Last, so that it goes first: the work under way ends before the windows go.
     BackgroundWork background_;
 };

@@ -53,11 +53,27 @@ void ScriptedToolkit::beep() {
     record(event);
 }
 
-void ScriptedToolkit::processEventsUntil(const std::function<bool()>& done) {
-    while (!done()) {
+void ScriptedToolkit::runBatch(std::function<void()> work, std::function<void()> done) {
+    batchRunning_ = true;
+    struct Ended {
+        bool& running;
+        ~Ended() { running = false; }
+    } ended{batchRunning_};
+    work();
+    batchRunning_ = false;
+    done();
+}
+
+void ScriptedToolkit::awaitWindow(const std::function<bool()>& answered) {
+    while (!answered()) {
         if (!pump || !pump())
             throw ScriptError("the script ended while the window was waiting");
     }
+}
+
+void ScriptedToolkit::batchStep(std::size_t done) {
+    if (onBatchStep)
+        onBatchStep(done);
 }
 
 void ScriptedToolkit::showProgress(const std::string& text) {

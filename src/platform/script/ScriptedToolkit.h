@@ -39,11 +39,17 @@ public:
                       const std::string& defaultText) override;
     void beep() override;
     void setBusy(bool busy) override { busy_ = busy; }
-    void processEventsUntil(const std::function<bool()>& done) override;
     void processPendingEvents() override { ++pendingPumps_; }
     void showProgress(const std::string& text) override;
     // In line, so that tests and scripts see every result in a fixed order.
     void runInBackground(std::function<void()> work, std::function<void()> done) override;
+    // The batch too runs in line, and its wait runs the script's next actions: only one of
+    // the two sides runs at a time, as the script wrote it.
+    void runBatch(std::function<void()> work, std::function<void()> done) override;
+    void onWindow(const std::function<void()>& task) override { task(); }
+    void postToWindow(std::function<void()> task) override { task(); }
+    void awaitWindow(const std::function<bool()>& answered) override;
+    void batchStep(std::size_t done) override;
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 
@@ -53,6 +59,8 @@ public:
 
     // Runs one more user action while a handler waits; false when there is none left.
     std::function<bool()> pump;
+    // Told after each file of a batch, where the user may act as the batch goes on.
+    std::function<void(std::size_t done)> onBatchStep;
     // Told of every event as it happens.
     std::function<void(const ToolkitEvent&)> onEvent;
 
@@ -61,6 +69,7 @@ public:
     int beeps() const;
     bool busy() const { return busy_; }
     int pendingPumps() const { return pendingPumps_; }
+    bool batchRunning() const { return batchRunning_; }
     const std::vector<std::string>& progress() const { return progress_; }
     const std::vector<Form*>& openForms() const { return openForms_; }
 
@@ -73,6 +82,7 @@ private:
     std::vector<std::string> progress_;
     std::vector<Form*> openForms_;
     bool busy_ = false;
+    bool batchRunning_ = false;
     int pendingPumps_ = 0;
 };
 

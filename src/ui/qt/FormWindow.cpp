@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QToolButton>
@@ -300,14 +301,12 @@ void FormWindow::bindMenuItem(MenuItem& item, QMenu* menu) {
     }
     const Refresh mirror = [action, &item](Change) {
         action->setText(qs(item.caption()));
-        action->setEnabled(item.enabled());
+        action->setEnabled(item.enabled() && !item.inert());
         action->setCheckable(item.checkable());
         action->setChecked(item.checked());
     };
     // Qt turns a checkable action's tick over by itself; the model's tick is the one shown.
     connect(action, &QAction::triggered, action, [this, &item, mirror] {
-        if (form_ == nullptr)
-            return;
         item.click();
         if (form_ != nullptr)
             mirror(Change::All);
@@ -630,6 +629,7 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
         // Hiding the focused control sends the focus on along the chain, wherever that leads.
         const bool hadFocus = goes && widget->isAncestorOf(QApplication::focusWidget());
         widget->setVisible(control.visible());
+        widget->setEnabled(!control.inert());
         // A panel shown later lies over what it covers, as the problem panel does.
         if (appears)
             widget->raise();
@@ -768,8 +768,8 @@ FormWindow::Refresh FormWindow::bindComboBox(Control& control, QWidget*& widget,
     combo->setInsertPolicy(QComboBox::NoInsert);
     // Typing stays typing: no completion that would pick an entry for the user.
     combo->setCompleter(nullptr);
-    connect(combo, &QComboBox::activated, combo, [this, &box](int index) {
-        if (form_ == nullptr || index < 0 || index >= static_cast<int>(box.entries().size()))
+    connect(combo, &QComboBox::activated, combo, [&box](int index) {
+        if (index < 0 || index >= static_cast<int>(box.entries().size()))
             return;
         const std::string entry = box.entries()[static_cast<std::size_t>(index)];
         box.pick(entry);
@@ -797,8 +797,6 @@ FormWindow::Refresh FormWindow::bindOptionButton(Control& control, QWidget*& wid
     auto& option = static_cast<OptionButton&>(control);
     auto* radio = new QRadioButton(parent);
     connect(radio, &QRadioButton::clicked, radio, [this, &option, radio] {
-        if (form_ == nullptr)
-            return;
         option.select();
         if (form_ != nullptr)
             showChecked(radio, option.value());
@@ -814,8 +812,6 @@ FormWindow::Refresh FormWindow::bindCheckBox(Control& control, QWidget*& widget,
     auto& check = static_cast<CheckBox&>(control);
     auto* box = new QCheckBox(parent);
     connect(box, &QCheckBox::clicked, box, [this, &check, box] {
-        if (form_ == nullptr)
-            return;
         check.click();
         if (form_ != nullptr)
             box->setChecked(check.value());
@@ -833,6 +829,13 @@ FormWindow::Refresh FormWindow::bindCommandButton(Control& control, QWidget*& wi
     // Enter presses the focused button, as Space does, outside dialogs too.
     button->setAutoDefault(true);
     connect(button, &QPushButton::clicked, button, guarded([&control] { control.click(); }));
+    if (static_cast<const CommandButton&>(control).cancel) {
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        connect(escape, &QShortcut::activated, button, [button] {
+            if (button->isVisible() && button->isEnabled())
+                button->click();
+        });
+    }
     widget = button;
     return [button, &control](Change) { button->setText(qs(control.caption())); };
 }
@@ -892,7 +895,7 @@ FormWindow::Refresh FormWindow::bindDriveList(Control& control, QWidget*& widget
         combo->setCurrentIndex(at == roots->end() ? -1 : static_cast<int>(at - roots->begin()));
     };
     connect(combo, &QComboBox::activated, combo, [this, &drives, roots, mirror](int index) {
-        if (form_ == nullptr || index < 0 || index >= static_cast<int>(roots->size()))
+        if (index < 0 || index >= static_cast<int>(roots->size()))
             return;
         const std::string root = (*roots)[static_cast<std::size_t>(index)];
         drives.setDrive(root);
@@ -923,9 +926,7 @@ FormWindow::Refresh FormWindow::bindFolderList(Control& control, QWidget*& widge
                 if (form_ != nullptr && at.isValid())
                     folders.highlight(model->entryOf(at.row()));
             });
-    const auto open = [this, &folders](int entry) {
-        if (form_ == nullptr)
-            return;
+    const auto open = [&folders](int entry) {
         if (const auto path = folders.entry(entry))
             folders.setPath(*path);
     };

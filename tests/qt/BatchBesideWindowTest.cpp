@@ -1,0 +1,295 @@
+#include "app/MainWindow.h"
+#include "platform/CaptureDates.h"
+#include "platform/Clock.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/QtPictures.h"
+#include "platform/qt/QtToolkit.h"
+#include "platform/script/MemorySettingsStore.h"
+#include "platform/script/RecordingShell.h"
+#include "preview/Preview.h"
+#include "rename/BatchRename.h"
+#include "ui/qt/FormWindow.h"
+#include "ui/qt/QtFormHost.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+namespace quorvel {
+namespace {
+
+// The user's files as a dying card serves them: while held, a rename waits until the test
+// lets it go. Each notes the thread it was asked on.
+class BlockingFileSystem : public PosixFileSystem {
+public:
+    Result<void> renameNoReplace(const std::string& from, const std::string& to) override {
+        {
+            std::unique_lock lock(mutex_);
+            threads_.push_back(std::this_thread::get_id());
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return !held_; });
+        }
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
+    void hold(bool held) {
+        {
+            const std::lock_guard lock(mutex_);
+            held_ = held;
+        }
+        changed_.notify_all();
+    }
+    std::vector<std::thread::id> threads() {
+        const std::lock_guard lock(mutex_);
+        return threads_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    std::vector<std::thread::id> threads_;
+};
+
+// Capture dates read from a card that stops answering: while held, each read waits.
+class BlockingDates : public CaptureDates {
+public:
+    std::optional<CaptureTime> captureTime(const std::string&) override {
+        std::unique_lock lock(mutex_);
+        threads_.push_back(std::this_thread::get_id());
+        changed_.wait(lock, [this] { return !held_; });
+        return CaptureTime{2019, 8, 30, 17, 45, static_cast<int>(threads_.size())};
+    }
+    void hold(bool held) {
+        {
+            const std::lock_guard lock(mutex_);
+            held_ = held;
+        }
+        changed_.notify_all();
+    }
+    std::vector<std::thread::id> threads() {
+        const std::lock_guard lock(mutex_);
+        return threads_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    std::vector<std::thread::id> threads_;
+};
+
+// Answers the boxes that come up, in order, with the button of the given text, noting each
+// box's title, text and default button.
+class BoxAnswers {
+public:
+    explicit BoxAnswers(std::deque<QString> answers) : answers_(std::move(answers)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { answer(); });
+        poll_.start(5);
+    }
+    struct Box {
+        QString title;
+        QString text;
+        QString defaultButton;
+    };
+    std::vector<Box> seen;
+
+private:
+    void answer() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || answers_.empty())
+            return;
+        const QString wanted = answers_.front();
+        answers_.pop_front();
+        seen.push_back({box->windowTitle(), box->text(),
+                        box->defaultButton() == nullptr
+                            ? QString()
+                            : box->defaultButton()->text().remove(QLatin1Char('&'))});
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text().remove(QLatin1Char('&')) == wanted) {
+                button->click();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no button " << wanted.toStdString();
+    }
+    std::deque<QString> answers_;
+    QTimer poll_;
+};
+
+class BatchBesideWindowQtTest : public testing::Test {
+protected:
+    BatchBesideWindowQtTest() {
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+            touch(name);
+        window.startUp();
+        window.Dir1.setPath(folder);
+        window.Text1.setText("_X");
+        forms.showForm(window.form);
+    }
+    ~BatchBesideWindowQtTest() override {
+        fs.hold(false);
+        dates.hold(false);
+        spinUntil([this] { return !window.batch().running(); });
+        forms.closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void touch(const char* name) {
+        QFile file(QDir(temp.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    // Handles the window's events until `done` holds; false after ten seconds.
+    static bool spinUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+    QWidget* widget(const std::string& name) { return forms.windowOf(window.form)->widgetOf(name); }
+    bool exists(const char* name) { return QFile::exists(QDir(temp.path()).filePath(name)); }
+
+    QTemporaryDir temp;
+    const std::string folder = temp.path().toStdString();
+    QtToolkit toolkit;
+    QtFormHost forms{toolkit};
+    BlockingFileSystem fs;
+    BlockingDates dates;
+    MemorySettingsStore settings;
+    QtPictures pictures;
+    RecordingShell shell;
+    SystemClock clock;
+    MainWindow window{
+        Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}, &dates},
+        forms};
+    const std::thread::id eventThread = std::this_thread::get_id();
+};
+
+// A rename that blocks holds only the batch's thread: the window goes on handling its
+// events, shows what is held still greyed, and "Arrêter" beside it ends the batch after
+// the file in hand.
+TEST_F(BatchBesideWindowQtTest, ABlockedFileHoldsTheBatchNeverTheWindow) {
+    fs.hold(true);
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    QTest::mouseClick(widget("Command1"), Qt::LeftButton);
+    ASSERT_TRUE(window.batch().running());
+    ASSERT_TRUE(spinUntil([&] { return !fs.threads().empty() && ticks >= 5; }));
+    EXPECT_NE(fs.threads().front(), eventThread);
+    for (const char* name : {"Dir1", "File1", "Drive2", "Text1", "Command1", "Comm1_4"})
+        EXPECT_FALSE(widget(name)->isEnabled()) << name;
+    QWidget* stop = widget("cmdArreter");
+    ASSERT_TRUE(stop->isVisible());
+    EXPECT_TRUE(stop->isEnabled());
+    EXPECT_EQ(qobject_cast<QPushButton*>(stop)->text(), "Arrêter");
+
+    BoxAnswers boxes({"OK"});
+    QApplication::setActiveWindow(forms.windowOf(window.form));
+    QTest::keyClick(forms.windowOf(window.form), Qt::Key_Escape);
+    fs.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return !window.batch().running(); }));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "1 fichiers ont été renommés sur les 3 présents.\n"
+                                  "Lot arrêté : 2 fichiers n'ont pas été traités.");
+    EXPECT_TRUE(exists("01_X.jpg"));
+    EXPECT_TRUE(exists("b.jpg"));
+    for (const auto id : fs.threads())
+        EXPECT_NE(id, eventThread);
+    EXPECT_TRUE(widget("File1")->isEnabled());
+    EXPECT_FALSE(stop->isVisible());
+}
+
+// With the photos dated by their capture, a card whose reads block holds the batch only.
+TEST_F(BatchBesideWindowQtTest, CaptureDatesAreReadBesideTheWindow) {
+    window.mnuExif.click();
+    window.Option1[3]->click();
+    dates.hold(true);
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    QTest::mouseClick(widget("Command1"), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([&] { return !dates.threads().empty() && ticks >= 5; }));
+    BoxAnswers boxes({"OK"});
+    dates.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return !window.batch().running(); }));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "3 fichiers ont été renommés sur les 3 présents.");
+    for (const auto id : dates.threads())
+        EXPECT_NE(id, eventThread);
+}
+
+// The panel is the batch thread's question, answered from the window with its buttons.
+TEST_F(BatchBesideWindowQtTest, ThePanelIsAnsweredFromTheWindowWhileTheBatchWaits) {
+    touch("01_X.jpg");
+    window.File1.refresh();
+    QTest::mouseClick(widget("Command1"), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([&] { return widget("FraPro")->isVisible(); }));
+    EXPECT_TRUE(window.batch().running());
+    EXPECT_EQ(window.Label5.caption(), "01_X.jpg existe déjà !");
+    BoxAnswers boxes({"OK"});
+    QTest::mouseClick(widget("Check1"), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(widget("Command2"), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([&] { return !window.batch().running(); }));
+    EXPECT_FALSE(widget("FraPro")->isVisible());
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "0 fichiers ont été renommés sur les 4 présents.");
+}
+
+// Quitting during a batch asks, No by default; No lets it go on, Yes stops it and quits.
+TEST_F(BatchBesideWindowQtTest, QuittingDuringABatchAsksFirst) {
+    fs.hold(true);
+    QTest::mouseClick(widget("Command1"), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([&] { return !fs.threads().empty(); }));
+    QPointer<FormWindow> main = forms.windowOf(window.form);
+    {
+        BoxAnswers boxes({"Non"});
+        main->close();
+        ASSERT_EQ(boxes.seen.size(), 1u);
+        EXPECT_EQ(boxes.seen[0].title, " Quitter?");
+        EXPECT_EQ(boxes.seen[0].text, "Un lot est en cours : l'arrêter et quitter ?");
+        EXPECT_EQ(boxes.seen[0].defaultButton, "Non");
+    }
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(window.batch().running());
+
+    BoxAnswers boxes({"Oui", "OK"});
+    main->close();
+    fs.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return window.closed(); }));
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_TRUE(boxes.seen[1].text.endsWith("Lot arrêté : 2 fichiers n'ont pas été traités."));
+    EXPECT_FALSE(window.batch().running());
+    EXPECT_EQ(forms.windowOf(window.form), nullptr);
+}
+
+// The program ends with its main window: "Quitter" with the preview open leaves no window
+// of the program, so Qt's loop ends.
+TEST_F(BatchBesideWindowQtTest, QuittingWithThePreviewOpenLeavesNoWindow) {
+    window.mnuApercu.click();
+    ASSERT_NE(window.preview().form(), nullptr);
+    ASSERT_NE(forms.windowOf(*window.preview().form()), nullptr);
+    window.mnuQuitter.click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(top->isVisible()) << top->objectName().toStdString();
+}
+
+} // namespace
+} // namespace quorvel
