@@ -91,9 +91,7 @@ public:
         // size and content, and took its name after the batch began.
         Result<FileIdentity> copy = identify(fs_, folders_, change.target, change.targetFolder);
         Result<FileIdentity> source = identify(fs_, folders_, change.source, change.sourceFolder);
-        if (!copy || !source || copy.value().size != source.value().size ||
-            copy.value().changedNs < since_ ||
-            (copy.value().modifiedNs != source.value().modifiedNs && !sameBytes(change)))
+        if (!copy || !source || !madeBy(copy.value(), source.value(), change))
             return false;
         change.made = copy.value();
         change.madeWhole = true;
@@ -107,7 +105,19 @@ private:
         const auto known = present_.find(path);
         return known != present_.end() ? known->second : identify(fs_, folders_, path, folder).ok();
     }
-    // A volume that keeps no time of its own, or not the source's, leaves the bytes to tell.
+    // Where the volume keeps times, the copy bears the source's time and changed after the
+    // batch began. A volume that keeps no change time of its own (FAT gives the modification
+    // time, to two seconds) or no time at all leaves the bytes to tell.
+    bool madeBy(const FileIdentity& copy, const FileIdentity& source, const Change& change) {
+        if (copy.size != source.size)
+            return false;
+        if (copy.modifiedNs == source.modifiedNs && copy.changedNs >= since_)
+            return true;
+        const bool coarseCopyOfSource = copy.changedNs == copy.modifiedNs &&
+                                        copy.modifiedNs - source.modifiedNs < 2'000'000'000 &&
+                                        source.modifiedNs - copy.modifiedNs < 2'000'000'000;
+        return (copy.changedNs >= since_ || coarseCopyOfSource) && sameBytes(change);
+    }
     bool sameBytes(const Change& change) {
         Result<std::string> copy = files_.read(change.target);
         Result<std::string> source = files_.read(change.source);
