@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <cstdint>
 #include <ctime>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace quorvel {
 
@@ -25,9 +28,16 @@ enum class Outcome {
 };
 
 struct ItemOutcome {
+    ItemOutcome(Outcome outcome_ = Outcome::Done, int error_ = 0, std::string reason_ = {})
+        : outcome(outcome_), error(error_), reason(std::move(reason_)) {}
+
     Outcome outcome = Outcome::Done;
     int error = 0;      // errno of a Failed change
     std::string reason; // French: why a Refused item got no name
+    // For the observer, of a change made: the file that now bears the new name and, for a
+    // copy, its source, as the volume keeps them; inode 0 when they could not be read.
+    FileIdentity made;
+    FileIdentity source;
 };
 
 enum class BatchKind {

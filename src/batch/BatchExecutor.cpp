@@ -19,6 +19,7 @@ void BatchExecutor::begin(const BatchInfo& info, std::size_t total) {
     stopped_ = false;
     summary_ = {};
     writtenFolders_.clear();
+    folders_.clear();
     if (observer_ != nullptr)
         observer_->begins(info);
 }
@@ -61,6 +62,11 @@ std::string_view folderOf(std::string_view target) {
                                            : target.substr(0, slash == 0 ? 1 : slash);
 }
 
+std::string nameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 } // namespace
 
 void BatchExecutor::wrote(std::string_view target) {
@@ -69,15 +75,46 @@ void BatchExecutor::wrote(std::string_view target) {
         writtenFolders_.emplace_back(folder);
 }
 
-ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
-    if (stopped_)
-        return {Outcome::Refused, ECANCELED, "lot arrêté"};
-    advance();
-    const int error =
-        (item.kind == ChangeKind::Rename ? fs_.renameNoReplace(item.source, item.target)
-                                         : fs_.copyNoReplace(item.source, item.target))
-            .code();
+Result<Folder*> BatchExecutor::folder(std::string_view path) {
+    // Mostly one or two folders, the last one asked most often.
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
+        if ((*it)->path() == path)
+            return it->get();
+    Result<std::unique_ptr<Folder>> opened = fs_.openFolder(std::string(path), true);
+    if (!opened)
+        return opened.error();
+    folders_.push_back(std::move(opened.value()));
+    return folders_.back().get();
+}
+
+void BatchExecutor::openFolders(std::span<const WorkItem> group) {
+    for (const WorkItem& item : group) {
+        (void)folder(folderOf(item.source));
+        (void)folder(folderOf(item.target));
+    }
+}
+
+void BatchExecutor::identify(ItemOutcome& outcome, Folder& from, Folder& to, const WorkItem& item) {
+    if (Result<FileIdentity> made = fs_.identifyAt(to, nameOf(item.target)))
+        outcome.made = made.value();
+    if (item.kind != ChangeKind::Copy)
+        return;
+    if (Result<FileIdentity> source = fs_.identifyAt(from, nameOf(item.source)))
+        outcome.source = source.value();
+}
+
+ItemOutcome BatchExecutor::change(const WorkItem& item) {
+    Result<Folder*> from = folder(folderOf(item.source));
+    Result<Folder*> to = from ? folder(folderOf(item.target)) : Result<Folder*>(from.error());
+    Result<void> done = to ? Result<void>() : Result<void>(to.error());
+    if (done && item.kind == ChangeKind::Rename && from.value() != to.value())
+        done = SystemError{"renameat2", EXDEV};
+    else if (done && item.kind == ChangeKind::Rename)
+        done = fs_.renameAt(*to.value(), nameOf(item.source), nameOf(item.target));
+    else if (done)
+        done = fs_.copyAt(*from.value(), nameOf(item.source), *to.value(), nameOf(item.target));
     ItemOutcome outcome;
+    const int error = done.code();
     if (error == EEXIST)
         outcome.outcome = Outcome::Collision;
     else if (error == ENOENT && !fs_.isFolder(std::string(folderOf(item.target))))
@@ -85,7 +122,17 @@ ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
         outcome = {Outcome::Failed, error, "dossier de destination introuvable"};
     else if (error != 0)
         outcome = {Outcome::Failed, error, {}};
-    else
+    else if (observer_ != nullptr)
+        identify(outcome, *from.value(), *to.value(), item);
+    return outcome;
+}
+
+ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
+    if (stopped_)
+        return {Outcome::Refused, ECANCELED, "lot arrêté"};
+    advance();
+    const ItemOutcome outcome = change(item);
+    if (outcome.outcome == Outcome::Done)
         wrote(item.target);
     count(item, outcome);
     return outcome;
@@ -108,6 +155,9 @@ ItemOutcome BatchExecutor::perform(const WorkItem& item) {
 void BatchExecutor::announce(std::span<const WorkItem> group) {
     if (observer_ == nullptr || stopped_)
         return;
+    // Opened before the journal records them, so that it records the folders the changes
+    // will be made in.
+    openFolders(group);
     observer_->beforeGroup(group);
     stopped_ = !observer_->proceed();
 }
@@ -126,6 +176,7 @@ BatchSummary BatchExecutor::finish() {
             summary_.syncError = synced.code();
     }
     writtenFolders_.clear();
+    folders_.clear();
     if (shown_)
         show_("");
     shown_ = false;

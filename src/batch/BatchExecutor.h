@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,6 +54,13 @@ private:
     ItemOutcome performOne(const WorkItem& item);
     void count(const WorkItem& item, const ItemOutcome& outcome);
     void wrote(std::string_view target);
+    // The batch's folders are opened once and every change is made within them by bare
+    // names: a folder moved or replaced by a link during the batch never sends its changes
+    // elsewhere.
+    Result<Folder*> folder(std::string_view path);
+    void openFolders(std::span<const WorkItem> group);
+    ItemOutcome change(const WorkItem& item);
+    void identify(ItemOutcome& outcome, Folder& from, Folder& to, const WorkItem& item);
 
     using Clock = std::chrono::steady_clock;
     FileSystem& fs_;
@@ -66,6 +74,7 @@ private:
     bool stopped_ = false;
     BatchSummary summary_;
     std::vector<std::string> writtenFolders_;
+    std::vector<std::unique_ptr<Folder>> folders_;
 };
 
 } // namespace quorvel

@@ -1,6 +1,7 @@
 #include "journal/Journal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <functional>
 
@@ -24,6 +25,9 @@ std::optional<std::uint64_t> sequenceOf(const std::string& name) {
         return std::nullopt;
     return value;
 }
+
+// Ten digits sort in the order of the numbers; one more would sort before them.
+constexpr std::uint64_t lastSequence = 9'999'999'999;
 
 std::string fileName(std::uint64_t sequence) {
     std::string digits = std::to_string(sequence);
@@ -66,11 +70,15 @@ void Journal::begins(const BatchInfo& info) {
     made_.clear();
     announced_ = 0;
     cursor_ = 0;
+    written_ = 0;
 }
 
 void Journal::fail(const SystemError& error) {
     if (!failure_)
         failure_ = error;
+    // A file that could not take even its first record (a full disk) holds nothing.
+    if (file_ && written_ == 0)
+        (void)files_.remove(path_);
     file_.reset();
 }
 
@@ -89,8 +97,18 @@ bool Journal::open() {
     if (!existing.empty())
         sequence = sequenceOf(existing.front().substr(folder_.size() + 1)).value_or(0) + 1;
     prune(existing);
-    path_ = folder_ + "/" + fileName(sequence);
-    Result<std::unique_ptr<AppendFile>> created = files_.create(path_);
+    // Another copy of the program may take the same number at the same moment.
+    Result<std::unique_ptr<AppendFile>> created = SystemError{"open", EEXIST};
+    for (int attempt = 0; attempt < 100 && !created; ++attempt, ++sequence) {
+        if (sequence > lastSequence) {
+            created = SystemError{"open", EOVERFLOW};
+            break;
+        }
+        path_ = folder_ + "/" + fileName(sequence);
+        created = files_.create(path_);
+        if (!created && created.code() != EEXIST && created.code() != EAGAIN)
+            break;
+    }
     if (!created) {
         fail(created.error());
         return false;
@@ -111,6 +129,8 @@ void Journal::write(bool durable) {
     if (!file_)
         return;
     Result<void> written = file_->append(out_);
+    if (written)
+        written_ += out_.size();
     out_.clear();
     if (written && durable)
         written = file_->sync();
@@ -122,7 +142,10 @@ void Journal::beforeGroup(std::span<const WorkItem> items) {
     if (items.empty() || !open())
         return;
     flushMarks();
-    journal::addGroup(out_, announced_, items, folders_);
+    journal::addGroup(out_, announced_, items, folders_, [this](std::string_view folder) {
+        const Result<FileIdentity> identity = files_.identifyFolder(std::string(folder));
+        return identity ? identity.value() : FileIdentity{};
+    });
     // The changes may be made only once their record is on the disk.
     write(true);
     groupFirst_ = announced_;
@@ -143,15 +166,22 @@ void Journal::afterItem(const WorkItem& item, const ItemOutcome& outcome) {
         return;
     cursor_ = static_cast<std::size_t>(found - group_.begin()) + 1;
     journal::Mark mark{groupFirst_ + static_cast<std::uint32_t>(cursor_ - 1),
-                       outcome.outcome == Outcome::Done, nullptr};
-    if (mark.done && item.kind == ChangeKind::Copy) {
-        Result<FileIdentity> made = files_.identify(item.target);
-        // Without its identity a copy could never be told from a later file of its name,
-        // so it stays unconfirmed and the disk is asked at undo time.
-        if (!made)
-            return;
-        made_.push_back(std::make_unique<FileIdentity>(made.value()));
-        mark.made = made_.back().get();
+                       outcome.outcome == Outcome::Done, nullptr, nullptr,
+                       item.kind == ChangeKind::Rename};
+    if (mark.done) {
+        FileIdentity made = outcome.made;
+        if (made.inode == 0 && item.kind == ChangeKind::Copy) {
+            Result<FileIdentity> looked = files_.identify(item.target);
+            // Without its identity a copy could never be told from a later file of its
+            // name, so it stays unconfirmed and the disk is asked at undo time.
+            if (!looked)
+                return;
+            made = looked.value();
+        }
+        if (made.inode != 0)
+            mark.made = &made_.emplace_back(made);
+        if (item.kind == ChangeKind::Copy && outcome.source.inode != 0)
+            mark.copied = &made_.emplace_back(outcome.source);
     }
     recordedChanges_ = recordedChanges_ || mark.done;
     marks_.push_back(mark);

@@ -5,6 +5,7 @@
 #include "platform/JournalFiles.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,8 +57,9 @@ private:
     std::uint32_t groupFirst_ = 0;
     std::size_t cursor_ = 0;
     std::uint32_t announced_ = 0;
+    std::uint64_t written_ = 0; // bytes of the batch's file
     std::vector<journal::Mark> marks_;
-    std::vector<std::unique_ptr<FileIdentity>> made_;
+    std::deque<FileIdentity> made_; // what the marks point to, until they are written
     std::optional<SystemError> failure_;
     bool recordedChanges_ = false;
 };

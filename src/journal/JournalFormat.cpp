@@ -122,7 +122,7 @@ std::string fileStart(const BatchInfo& info) {
 }
 
 void addGroup(std::string& out, std::uint32_t first, std::span<const WorkItem> items,
-              FolderTable& folders) {
+              FolderTable& folders, const FolderIdentity& identify) {
     RecordWriter record(out, Record::Group);
     putNumber(out, first, 4);
     putNumber(out, items.size(), 4);
@@ -131,9 +131,15 @@ void addGroup(std::string& out, std::uint32_t first, std::span<const WorkItem> i
         const auto [folder, name] = split(path);
         const auto [number, added] = folders.number(folder);
         putNumber(out, number, 4);
-        putNumber(out, added ? 1 : 0, 1);
+        // 2: the folder comes with its device and inode.
+        putNumber(out, added ? (identify ? 2 : 1) : 0, 1);
         if (added)
             putText(out, folder);
+        if (added && identify) {
+            const FileIdentity id = identify(folder);
+            putNumber(out, id.device, 8);
+            putNumber(out, id.inode, 8);
+        }
         putText(out, name);
     };
     for (const WorkItem& item : items) {
@@ -144,18 +150,35 @@ void addGroup(std::string& out, std::uint32_t first, std::span<const WorkItem> i
     record.close();
 }
 
+namespace {
+
+void putIdentity(std::string& out, const FileIdentity& id) {
+    putNumber(out, id.device, 8);
+    putNumber(out, id.inode, 8);
+    putNumber(out, id.size, 8);
+    putNumber(out, static_cast<std::uint64_t>(id.modifiedNs), 8);
+    putNumber(out, static_cast<std::uint64_t>(id.changedNs), 8);
+    putNumber(out, static_cast<std::uint64_t>(id.bornNs), 8);
+}
+
+} // namespace
+
 void addMarks(std::string& out, std::span<const Mark> marks) {
     RecordWriter record(out, Record::Marks);
     putNumber(out, marks.size(), 4);
     for (const Mark& mark : marks) {
         putNumber(out, mark.index, 4);
         putNumber(out, mark.done ? 1 : 0, 1);
-        putNumber(out, mark.made != nullptr ? 1 : 0, 1);
-        if (mark.made != nullptr) {
+        // 2: the whole identity, and the copy's source when known; 3: device and inode.
+        putNumber(out, mark.made == nullptr ? 0 : mark.entryOnly ? 3 : 2, 1);
+        if (mark.made != nullptr && mark.entryOnly) {
             putNumber(out, mark.made->device, 8);
             putNumber(out, mark.made->inode, 8);
-            putNumber(out, mark.made->size, 8);
-            putNumber(out, static_cast<std::uint64_t>(mark.made->modifiedNs), 8);
+        } else if (mark.made != nullptr) {
+            putIdentity(out, *mark.made);
+            putNumber(out, mark.copied != nullptr ? 1 : 0, 1);
+            if (mark.copied != nullptr)
+                putIdentity(out, *mark.copied);
         }
     }
     record.close();
@@ -188,24 +211,40 @@ bool readHeader(FieldReader& in, Batch& batch) {
     return true;
 }
 
-std::optional<std::string> readPath(FieldReader& in, std::vector<std::string>& folders) {
+struct KnownFolder {
+    std::string path;
+    FileIdentity identity;
+};
+
+// The path, and the number of the folder it lies in.
+std::optional<std::pair<std::string, std::size_t>> readPath(FieldReader& in,
+                                                            std::vector<KnownFolder>& folders) {
     const auto number = in.number(4);
     const auto added = in.number(1);
-    if (!number || !added)
+    if (!number || !added || *added > 2)
         return std::nullopt;
     if (*added != 0) {
         auto folder = in.text();
         if (!folder || *number != folders.size())
             return std::nullopt;
-        folders.push_back(std::move(*folder));
+        KnownFolder known{std::move(*folder), {}};
+        if (*added == 2) {
+            const auto device = in.number(8);
+            const auto inode = in.number(8);
+            if (!device || !inode)
+                return std::nullopt;
+            known.identity.device = *device;
+            known.identity.inode = *inode;
+        }
+        folders.push_back(std::move(known));
     }
     auto name = in.text();
     if (!name || *number >= folders.size())
         return std::nullopt;
-    return joined(folders[*number], *name);
+    return std::pair{joined(folders[*number].path, *name), static_cast<std::size_t>(*number)};
 }
 
-bool readGroup(FieldReader& in, Batch& batch, std::vector<std::string>& folders) {
+bool readGroup(FieldReader& in, Batch& batch, std::vector<KnownFolder>& folders) {
     const auto first = in.number(4);
     const auto count = in.number(4);
     if (!first || !count || *first != batch.changes.size())
@@ -222,13 +261,65 @@ bool readGroup(FieldReader& in, Batch& batch, std::vector<std::string>& folders)
         auto target = readPath(in, folders);
         if (!kind || *kind > 1 || !source || !target)
             return false;
-        batch.changes.push_back({static_cast<ChangeKind>(*kind),
-                                 std::move(*source),
-                                 std::move(*target),
-                                 ChangeState::Pending,
-                                 {}});
+        Change change;
+        change.kind = static_cast<ChangeKind>(*kind);
+        change.source = std::move(source->first);
+        change.target = std::move(target->first);
+        change.sourceFolder = folders[source->second].identity;
+        change.targetFolder = folders[target->second].identity;
+        batch.changes.push_back(std::move(change));
     }
     return true;
+}
+
+// 1: device, inode, size and modification time of a copy (older journals); 2: the whole
+// identity, then the copy's source when known.
+std::optional<FileIdentity> readIdentity(FieldReader& in, bool whole) {
+    FileIdentity id;
+    const auto device = in.number(8);
+    const auto inode = in.number(8);
+    const auto size = in.number(8);
+    const auto modified = in.number(8);
+    if (!device || !inode || !size || !modified)
+        return std::nullopt;
+    id = {*device, *inode, *size, static_cast<std::int64_t>(*modified), 0, 0};
+    if (!whole)
+        return id;
+    const auto changed = in.number(8);
+    const auto born = in.number(8);
+    if (!changed || !born)
+        return std::nullopt;
+    id.changedNs = static_cast<std::int64_t>(*changed);
+    id.bornNs = static_cast<std::int64_t>(*born);
+    return id;
+}
+
+bool readIdentity(FieldReader& in, Change& change, std::uint64_t kind) {
+    if (kind == 3) {
+        const auto device = in.number(8);
+        const auto inode = in.number(8);
+        if (!device || !inode)
+            return false;
+        change.made.device = *device;
+        change.made.inode = *inode;
+        return true;
+    }
+    const auto made = readIdentity(in, kind == 2);
+    if (!made)
+        return false;
+    change.made = *made;
+    change.madeWhole = kind == 2;
+    if (kind == 1)
+        return true;
+    const auto hasSource = in.number(1);
+    if (!hasSource || *hasSource > 1)
+        return false;
+    if (*hasSource == 0)
+        return true;
+    const auto copied = readIdentity(in, true);
+    if (copied)
+        change.copied = *copied;
+    return copied.has_value();
 }
 
 bool readMarks(FieldReader& in, Batch& batch) {
@@ -242,15 +333,8 @@ bool readMarks(FieldReader& in, Batch& batch) {
         if (!index || !done || !hasIdentity || *index >= batch.changes.size())
             return false;
         Change& change = batch.changes[*index];
-        if (*hasIdentity != 0) {
-            const auto device = in.number(8);
-            const auto inode = in.number(8);
-            const auto size = in.number(8);
-            const auto modified = in.number(8);
-            if (!device || !inode || !size || !modified)
-                return false;
-            change.made = {*device, *inode, *size, static_cast<std::int64_t>(*modified), 0};
-        }
+        if (*hasIdentity > 3 || (*hasIdentity != 0 && !readIdentity(in, change, *hasIdentity)))
+            return false;
         change.state = *done != 0 ? ChangeState::Done : ChangeState::NotDone;
         if (*done != 0)
             batch.doneOrder.push_back(*index);
@@ -271,7 +355,7 @@ bool readUndone(FieldReader& in, Batch& batch) {
     return true;
 }
 
-bool readRecord(Record type, FieldReader& in, Batch& batch, std::vector<std::string>& folders) {
+bool readRecord(Record type, FieldReader& in, Batch& batch, std::vector<KnownFolder>& folders) {
     switch (type) {
     case Record::Group:
         return readGroup(in, batch, folders);
@@ -292,13 +376,17 @@ bool readRecord(Record type, FieldReader& in, Batch& batch, std::vector<std::str
 
 ReadResult read(std::string_view bytes) {
     ReadResult result;
+    if (bytes.size() < fileMark.size() && fileMark.starts_with(bytes)) {
+        result.problem = ReadProblem::Empty;
+        return result;
+    }
     if (bytes.substr(0, fileMark.size()) != fileMark) {
         result.problem = ReadProblem::NotAJournal;
         return result;
     }
     bytes.remove_prefix(fileMark.size());
     result.soundBytes = fileMark.size();
-    std::vector<std::string> folders;
+    std::vector<KnownFolder> folders;
     bool first = true;
     while (!bytes.empty()) {
         FieldReader frame(bytes);
@@ -308,6 +396,8 @@ ReadResult read(std::string_view bytes) {
         if (!length || *length == 0 || *length + 8 > bytes.size()) {
             if (length && *length == 0)
                 result.problem = first ? ReadProblem::NotAJournal : ReadProblem::Damaged;
+            else if (first)
+                result.problem = ReadProblem::Empty;
             return result;
         }
         const std::string_view body = bytes.substr(4, *length);
@@ -331,6 +421,8 @@ ReadResult read(std::string_view bytes) {
         bytes.remove_prefix(*length + 8);
         result.soundBytes += *length + 8;
     }
+    if (first)
+        result.problem = ReadProblem::Empty;
     return result;
 }
 

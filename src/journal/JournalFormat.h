@@ -4,6 +4,7 @@
 #include "platform/JournalFiles.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,7 +30,15 @@ struct Change {
     std::string source;
     std::string target;
     ChangeState state = ChangeState::Pending;
-    FileIdentity made; // the copy the batch made, when state is Done
+    // When state is Done: the file that took the new name (a renamed file: device and inode;
+    // a copy: all of its identity), inode 0 when unknown.
+    FileIdentity made;
+    bool madeWhole = false; // made holds the change and birth times too
+    FileIdentity copied;    // a copy's source as it was copied, inode 0 when unknown
+    // The folders the change was made in, as the batch opened them: device and inode,
+    // inode 0 when unknown.
+    FileIdentity sourceFolder;
+    FileIdentity targetFolder;
 };
 
 struct Batch {
@@ -45,7 +54,9 @@ struct Batch {
 struct Mark {
     std::uint32_t index = 0;
     bool done = false;
-    const FileIdentity* made = nullptr; // a copy's identity, for a Done copy
+    const FileIdentity* made = nullptr;   // the file bearing the new name, for a Done change
+    const FileIdentity* copied = nullptr; // a Done copy's source
+    bool entryOnly = false;               // of made, device and inode are enough (a rename)
 };
 
 // Folders are written once per batch and named by number afterwards.
@@ -60,14 +71,19 @@ private:
 };
 
 std::string fileStart(const BatchInfo& info);
+// Device and inode of a folder, written with its first use.
+using FolderIdentity = std::function<FileIdentity(std::string_view folder)>;
+
 // A group of changes announced together; first is the index of the first of them.
 void addGroup(std::string& out, std::uint32_t first, std::span<const WorkItem> items,
-              FolderTable& folders);
+              FolderTable& folders, const FolderIdentity& identify = {});
 void addMarks(std::string& out, std::span<const Mark> marks);
 void addEnd(std::string& out);
 void addUndone(std::string& out, std::span<const std::uint32_t> indexes);
 
-enum class ReadProblem { None, NotAJournal, Damaged };
+// Empty: nothing or a part of the file's start, which a batch killed before its first
+// record leaves; none of its changes had begun.
+enum class ReadProblem { None, NotAJournal, Damaged, Empty };
 
 struct ReadResult {
     Batch batch;

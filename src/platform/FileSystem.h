@@ -3,6 +3,7 @@
 #include "platform/Result.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,48 @@ struct Volume {
     std::string fsType;
 };
 
+// What tells one file apart from another that later took its name, as the volume keeps it:
+// a volume that keeps no nanoseconds, or no time at all, gives the same coarse values each
+// time it is asked, so values read back from it compare equal.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0; // nanoseconds since the epoch
+    // Status change: no user call can set it back, unlike the modification time.
+    std::int64_t changedNs = 0;
+    std::int64_t bornNs = 0; // creation, 0 where the volume does not tell it
+
+    bool sameEntry(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
+    // The very file, with the content it had: an edit, even one that puts the size and the
+    // modification time back, moves the change time.
+    bool sameFile(const FileIdentity& other) const {
+        return sameEntry(other) && size == other.size && modifiedNs == other.modifiedNs &&
+               changedNs == other.changedNs && bornNs == other.bornNs;
+    }
+};
+
+// A folder held open: changes made through it by bare names stay in that very folder, even
+// when its path is moved or replaced by a link meanwhile.
+class Folder {
+public:
+    Folder(std::string path, const FileIdentity& identity)
+        : path_(std::move(path)), identity_(identity) {}
+    virtual ~Folder() = default;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    // The path it was opened by, for messages and the journal.
+    const std::string& path() const { return path_; }
+    const FileIdentity& identity() const { return identity_; }
+
+private:
+    std::string path_;
+    FileIdentity identity_;
+};
+
 // Listings carry an errno value; every change returns a Result that names the system call
 // which failed, so that the logic can decide whether to go on silently or to tell the user.
 class FileSystem {
@@ -53,6 +96,19 @@ public:
 
     virtual bool isFolder(const std::string& path) = 0; // follows a link
     virtual bool exists(const std::string& path) = 0;   // does not follow a link
+    // Opens a folder for changes by bare names. With followLink false, a path whose last
+    // component is a link is refused (ELOOP).
+    virtual Result<std::unique_ptr<Folder>> openFolder(const std::string& path,
+                                                       bool followLink) = 0;
+    // The entry `name` of the folder; a link is not followed.
+    virtual Result<FileIdentity> identifyAt(Folder& folder, const std::string& name) = 0;
+    // renameNoReplace and copyNoReplace within open folders.
+    virtual Result<void> renameAt(Folder& folder, const std::string& from,
+                                  const std::string& to) = 0;
+    virtual Result<void> copyAt(Folder& from, const std::string& name, Folder& to,
+                                const std::string& newName) = 0;
+    // Removes a file of an open folder, never a folder.
+    virtual Result<void> removeAt(Folder& folder, const std::string& name) = 0;
     // "/" or the root of any mount, a bind mount of a folder included, whether or not
     // volumes() lists it. A link is not followed: a link to a mount root is just a link.
     virtual bool isMountRoot(const std::string& path) = 0;

@@ -32,6 +32,22 @@ public:
         return fs_.copyNoReplace(from, to);
     }
     Result<void> removeFile(const std::string& path) override { return fs_.removeFile(path); }
+    Result<std::unique_ptr<Folder>> openFolder(const std::string& path, bool follow) override {
+        return fs_.openFolder(path, follow);
+    }
+    Result<FileIdentity> identifyAt(Folder& folder, const std::string& name) override {
+        return fs_.identifyAt(folder, name);
+    }
+    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override {
+        return fs_.renameAt(folder, from, to);
+    }
+    Result<void> copyAt(Folder& from, const std::string& name, Folder& to,
+                        const std::string& newName) override {
+        return fs_.copyAt(from, name, to, newName);
+    }
+    Result<void> removeAt(Folder& folder, const std::string& name) override {
+        return fs_.removeAt(folder, name);
+    }
     Result<void> createFolder(const std::string& path) override { return fs_.createFolder(path); }
     Result<void> removeFolder(const std::string& path) override { return fs_.removeFolder(path); }
     TreeDeleteResult deleteTree(const std::string& path) override { return fs_.deleteTree(path); }

@@ -48,10 +48,6 @@ Journal& UndoCommand::current() {
     return nested_ ? *nested_ : services_.journal;
 }
 
-void UndoCommand::refresh() {
-    ui_.mnuAnnuler.setEnabled(findUndoable(services_.journal, services_.fs).has_value());
-}
-
 void UndoCommand::begins(const BatchInfo& info) {
     if (openBatches_++ > 0 && !nested_) {
         nested_ = std::make_unique<Journal>(services_.journal.files(), services_.journal.folder());
@@ -104,49 +100,103 @@ void UndoCommand::ends(const BatchSummary& summary) {
                                   Icon::Error, Buttons::Ok, title);
 }
 
+namespace {
+
+// What the newer journals that undo passed over were, in one message for all of them.
+void tellUnreadable(Toolkit& toolkit, const std::vector<std::string>& unreadable) {
+    if (unreadable.empty())
+        return;
+    const std::string text = unreadable.size() == 1
+                                 ? "Le journal d'annulation « " + unreadable.front() +
+                                       " » est illisible : il est laissé de côté."
+                                 : std::to_string(unreadable.size()) +
+                                       " journaux d'annulation sont illisibles, dont « " +
+                                       unreadable.front() + " » : ils sont laissés de côté.";
+    toolkit.message(text, Icon::Error, Buttons::Ok, title);
+}
+
+// Why a newer batch is not the one offered; empty when none was passed over.
+std::string passedOverText(const PassedOver& passed) {
+    std::string text;
+    if (passed.busy > 0)
+        text += "\r\nLe lot le plus récent est en cours dans un autre exemplaire du programme : "
+                "il ne peut pas être annulé maintenant.";
+    if (passed.damaged > 0)
+        text += "\r\nLe journal du lot le plus récent est endommagé : " +
+                std::to_string(passed.damagedChanges) +
+                " modifications ont pu y être lues, aucune ne peut être annulée.";
+    return text;
+}
+
+bool onlyCopies(const UndoableBatch& found) {
+    for (const std::uint32_t index : found.steps)
+        if (found.batch.changes[index].kind != ChangeKind::Copy)
+            return false;
+    return true;
+}
+
+} // namespace
+
+void UndoCommand::refresh() {
+    PassedOver passed;
+    const bool found = findUndoable(services_.journal, services_.fs, &passed).has_value();
+    ui_.mnuAnnuler.setEnabled(found || passed.busy > 0);
+}
+
 void UndoCommand::undo() {
     Toolkit& toolkit = services_.toolkit;
     // A run waiting on its problem panel is still writing its own batch.
     if (services_.runWaiting())
         return toolkit.beep();
-    std::vector<std::string> unreadable;
-    std::optional<UndoableBatch> found = findUndoable(services_.journal, services_.fs, &unreadable);
-    for (const std::string& file : unreadable)
-        toolkit.message("Le journal d'annulation « " + file +
-                            " » est illisible : il est laissé de côté.",
-                        Icon::Error, Buttons::Ok, title);
+    PassedOver passed;
+    std::optional<UndoableBatch> found = findUndoable(services_.journal, services_.fs, &passed);
+    tellUnreadable(toolkit, passed.unreadable);
+    const std::string passedOver = passedOverText(passed);
     if (!found) {
-        ui_.mnuAnnuler.setEnabled(false);
+        if (!passedOver.empty())
+            toolkit.message(passedOver.substr(2), Icon::Error, Buttons::Ok, title);
+        ui_.mnuAnnuler.setEnabled(passed.busy > 0);
         return;
     }
     if (found->damaged)
-        toolkit.message("Le journal du dernier lot est endommagé : seules les modifications "
-                        "inscrites avant l'endroit abîmé peuvent être annulées.",
+        toolkit.message("Le journal du dernier lot est endommagé : " +
+                            std::to_string(found->batch.changes.size()) +
+                            " modifications ont pu y être lues, dont " +
+                            std::to_string(found->steps.size()) +
+                            " peuvent être annulées ; ce qui suivait l'endroit abîmé est perdu.",
                         Icon::Error, Buttons::Ok, title);
+    const bool copies = onlyCopies(*found);
     const std::string total = std::to_string(found->steps.size());
     for (int i = 0; i < 3; ++i)
         toolkit.beep();
-    const Reply reply =
-        toolkit.message("Annuler le dernier lot :\r\n" + total + " fichiers, le " +
-                            when(found->batch.info.began) + "\r\n" + found->batch.info.targetFolder,
-                        Icon::Question, Buttons::YesNo, " Annuler le dernier lot?");
+    const Reply reply = toolkit.message("Annuler le dernier lot :\r\n" + total +
+                                            (copies ? " fichiers copiés, le " : " fichiers, le ") +
+                                            when(found->batch.info.began) + "\r\n" +
+                                            found->batch.info.targetFolder + passedOver,
+                                        Icon::Question, Buttons::YesNo, " Annuler le dernier lot?");
     if (reply != Reply::Yes)
         return;
     toolkit.setBusy(true);
     const UndoResult result = quorvel::undo(services_.journal, services_.fs, *found);
     showPanesAfter(result);
     toolkit.setBusy(false);
+    tellResult(result, total, copies);
+    refresh();
+}
+
+void UndoCommand::tellResult(const UndoResult& result, const std::string& total, bool copies) {
     std::vector<FileFailure> failures;
     for (const UndoFailure& failure : result.failures)
         failures.push_back({failure.name, failure.error, failure.reason});
-    std::string text = withFailures(std::to_string(result.restored) +
-                                        " fichiers ont été rétablis sur les " + total + " du lot.",
-                                    failures);
+    std::string text = withFailures(
+        std::to_string(result.restored) +
+            (copies ? " copies ont été retirées sur les " : " fichiers ont été rétablis sur les ") +
+            total + " du lot.",
+        failures);
     if (result.journalError)
         text += "\r\nLe journal d'annulation n'a pas pu être mis à jour : " +
                 frenchReason(result.journalError->code);
-    toolkit.message(text, Icon::None, Buttons::Ok, title);
-    refresh();
+    services_.toolkit.message(text, Icon::None, Buttons::Ok, title);
 }
 
 void UndoCommand::showPanesAfter(const UndoResult& result) {

@@ -58,6 +58,7 @@ public:
 private:
     void undo();
     void showPanesAfter(const UndoResult& result);
+    void tellResult(const UndoResult& result, const std::string& total, bool copies);
     // The journal of the batch under way: a batch made while a run waits on its panel
     // (an edit, a folder rename) has a record of its own, and the run goes on in its own.
     Journal& current();

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace quorvel::test {
 namespace {
@@ -159,6 +161,51 @@ TEST_F(BatchExecutorTest, ProgressShowsOnlyForALongBatch) {
     run.settled(nothing, {Outcome::Refused, 0, {}});
     run.finish();
     EXPECT_EQ(shown, (Names{"Renommage : 1 / 3", ""}));
+}
+
+} // namespace
+} // namespace quorvel::test
+
+namespace quorvel::test {
+namespace {
+
+// A folder swapped for a link to another folder in the middle of a batch: what is left of
+// the batch is made in the folder it began in, never in the other one; the observer learns
+// which file took each name.
+TEST_F(BatchExecutorTest, AFolderSwappedForALinkMidBatchKeepsItsChangesInThatFolder) {
+    temp.folder("Photos");
+    temp.folder("Other");
+    temp.folder("Backup");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        temp.file(std::string("Photos/") + name, name);
+        temp.file(std::string("Other/") + name, "other");
+    }
+    Recorder recorder;
+    BatchExecutor run = executor(&recorder);
+    run.begin({BatchKind::RenameRun, temp / "Photos", temp / "Backup", 0}, 3);
+    const std::vector<WorkItem> group{item("Photos/a.jpg", "Photos/A.jpg"),
+                                      item("Photos/b.jpg", "Photos/B.jpg"),
+                                      item("Photos/c.jpg", "Backup/C.jpg", ChangeKind::Copy)};
+    run.announce(group);
+    EXPECT_EQ(run.performAnnounced(group[0]).outcome, Outcome::Done);
+    ASSERT_EQ(::rename((temp / "Photos").c_str(), (temp / "Moved").c_str()), 0);
+    ASSERT_EQ(::symlink((temp / "Other").c_str(), (temp / "Photos").c_str()), 0);
+    const ItemOutcome renamed = run.performAnnounced(group[1]);
+    const ItemOutcome copied = run.performAnnounced(group[2]);
+    run.finish();
+
+    EXPECT_EQ(namesIn(temp / "Other"), (Names{"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(namesIn(temp / "Moved"), (Names{"A.jpg", "B.jpg", "c.jpg"}));
+    EXPECT_EQ(readFile(temp / "Backup/C.jpg"), "c.jpg");
+    struct stat st {};
+    ASSERT_EQ(::stat((temp / "Moved/B.jpg").c_str(), &st), 0);
+    EXPECT_EQ(renamed.made.inode, st.st_ino);
+    ASSERT_EQ(::stat((temp / "Moved/c.jpg").c_str(), &st), 0);
+    EXPECT_EQ(copied.source.inode, st.st_ino);
+    ASSERT_EQ(::stat((temp / "Backup/C.jpg").c_str(), &st), 0);
+    EXPECT_EQ(copied.made.inode, st.st_ino);
+    EXPECT_EQ(copied.made.changedNs,
+              std::int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec);
 }
 
 } // namespace

@@ -35,14 +35,14 @@ namespace {
 // lets it go. Each notes the thread it was asked on.
 class BlockingFileSystem : public PosixFileSystem {
 public:
-    Result<void> renameNoReplace(const std::string& from, const std::string& to) override {
+    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override {
         {
             std::unique_lock lock(mutex_);
             threads_.push_back(std::this_thread::get_id());
             changed_.notify_all();
             changed_.wait(lock, [this] { return !held_; });
         }
-        return PosixFileSystem::renameNoReplace(from, to);
+        return PosixFileSystem::renameAt(folder, from, to);
     }
     void hold(bool held) {
         {

@@ -34,6 +34,23 @@ public:
         return SystemError{"copy", ENOSYS};
     }
     Result<void> removeFile(const std::string&) override { return SystemError{"unlink", ENOSYS}; }
+    Result<std::unique_ptr<Folder>> openFolder(const std::string& path, bool) override {
+        if (!isFolder(path))
+            return SystemError{"open", ENOENT};
+        return std::make_unique<Folder>(path, FileIdentity{});
+    }
+    Result<FileIdentity> identifyAt(Folder&, const std::string&) override {
+        return SystemError{"statx", ENOSYS};
+    }
+    Result<void> renameAt(Folder&, const std::string&, const std::string&) override {
+        return SystemError{"renameat2", ENOSYS};
+    }
+    Result<void> copyAt(Folder&, const std::string&, Folder&, const std::string&) override {
+        return SystemError{"copy", ENOSYS};
+    }
+    Result<void> removeAt(Folder&, const std::string&) override {
+        return SystemError{"unlink", ENOSYS};
+    }
     Result<void> createFolder(const std::string&) override { return SystemError{"mkdir", ENOSYS}; }
     Result<void> removeFolder(const std::string&) override { return SystemError{"rmdir", ENOSYS}; }
     TreeDeleteResult deleteTree(const std::string&) override { return {ENOSYS, 0, 0, {}}; }

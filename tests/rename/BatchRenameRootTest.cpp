@@ -60,6 +60,24 @@ public:
         return move(from, to, true);
     }
     Result<void> removeFile(const std::string&) override { return SystemError{"unlink", EPERM}; }
+    Result<std::unique_ptr<Folder>> openFolder(const std::string& path, bool) override {
+        if (!isFolder(path))
+            return SystemError{"open", ENOENT};
+        return std::make_unique<Folder>(path, FileIdentity{});
+    }
+    Result<FileIdentity> identifyAt(Folder&, const std::string&) override {
+        return SystemError{"statx", ENOSYS};
+    }
+    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override {
+        return renameNoReplace(joinPath(folder.path(), from), joinPath(folder.path(), to));
+    }
+    Result<void> copyAt(Folder& from, const std::string& name, Folder& to,
+                        const std::string& newName) override {
+        return copyNoReplace(joinPath(from.path(), name), joinPath(to.path(), newName));
+    }
+    Result<void> removeAt(Folder&, const std::string&) override {
+        return SystemError{"unlink", EPERM};
+    }
     Result<void> createFolder(const std::string&) override { return SystemError{"mkdir", EPERM}; }
     Result<void> removeFolder(const std::string&) override { return SystemError{"rmdir", EPERM}; }
     TreeDeleteResult deleteTree(const std::string&) override {

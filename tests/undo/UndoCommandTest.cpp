@@ -154,18 +154,13 @@ TEST_F(UndoCommandTest, CopiesAreUndoneAfterARestartExceptACopyEditedSince) {
     undo();
     const std::vector<std::string> shown = undoTexts();
     EXPECT_EQ(shown[0],
-              "Annuler le dernier lot :\r\n3 fichiers, le 15/01/2007 à 14:30\r\n" + target);
-    EXPECT_EQ(shown[1], "2 fichiers ont été rétablis sur les 3 du lot.\r\n\r\n"
+              "Annuler le dernier lot :\r\n3 fichiers copiés, le 15/01/2007 à 14:30\r\n" + target);
+    EXPECT_EQ(shown[1], "2 copies ont été retirées sur les 3 du lot.\r\n\r\n"
                         "IMG_2.jpg : modifié depuis le lot, laissé en place");
     EXPECT_EQ(namesIn(target), std::vector<std::string>{"IMG_2.jpg"});
     EXPECT_EQ(readFile(target + "/IMG_2.jpg"), "IMG_2.jpg retouched");
     expectEachUnderItsOwnName(source, names);
-
-    // The copy left in place stays offered; once the user removed it, undo completes.
-    EXPECT_TRUE(w.mnuAnnuler.enabled());
-    ASSERT_EQ(::unlink((target + "/IMG_2.jpg").c_str()), 0);
-    undo();
-    EXPECT_EQ(undoTexts()[1], "1 fichiers ont été rétablis sur les 1 du lot.");
+    // Every change was tried: the batch is done with.
     EXPECT_FALSE(w.mnuAnnuler.enabled());
 }
 
@@ -218,18 +213,18 @@ TEST_F(UndoCommandTest, ANameTakenAgainIsNotReplacedAndIsNamed) {
     }
     ASSERT_FALSE(renamedSecond.empty());
     temp.file("Photos/IMG_2.jpg", "a new photo");
-    // Put back by hand: nothing left to do, and it counts as back.
+    // Put back by hand: nothing left to do, and not put back by this undo.
     ASSERT_EQ(::rename((folder + "/" + renamedThird).c_str(), (folder + "/IMG_3.jpg").c_str()), 0);
 
     undo();
-    EXPECT_EQ(undoTexts()[1], "2 fichiers ont été rétablis sur les 3 du lot.\r\n\r\n" +
+    EXPECT_EQ(undoTexts()[1], "1 fichiers ont été rétablis sur les 3 du lot.\r\n\r\n" +
                                   renamedSecond + " : IMG_2.jpg existe déjà");
     EXPECT_EQ(readFile(folder + "/IMG_2.jpg"), "a new photo");
     EXPECT_EQ(readFile(folder + "/" + renamedSecond), "IMG_2.jpg");
     EXPECT_EQ(readFile(folder + "/IMG_1.jpg"), "IMG_1.jpg");
     EXPECT_EQ(readFile(folder + "/IMG_3.jpg"), "IMG_3.jpg");
-    // The change left stays for a later try.
-    EXPECT_TRUE(w.mnuAnnuler.enabled());
+    // Every change was tried: nothing is offered again.
+    EXPECT_FALSE(w.mnuAnnuler.enabled());
 }
 
 // A power cut can leave the outcomes of the last changes unwritten: the disk then says

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixInternals.h"
 #include "platform/posix/SystemCalls.h"
+#include "text/Paths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -83,10 +84,14 @@ void removeIfAbandoned(int folder, const char* name, pid_t owner) {
     ::unlinkat(folder, name, 0);
 }
 
-void removeAbandonedCopies(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
+void removeAbandonedCopies(int folder) {
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
         return;
+    }
     while (const dirent* entry = ::readdir(dir)) {
         if (const pid_t owner = copyOwner(entry->d_name); owner > 0)
             removeIfAbandoned(::dirfd(dir), entry->d_name, owner);
@@ -112,17 +117,17 @@ Result<void> fillTarget(const PosixHooks& hooks, int source, const struct stat& 
 
 Result<void> copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string>& sweptFolders,
                                    int source, const struct stat& st, const std::string& from,
-                                   const std::string& to) {
+                                   const Place& to) {
     // Without unnamed files, a copy cut short leaves a hidden one behind; the next copy
     // into that folder sweeps what dead processes left, once per folder.
-    const std::string folder = folderOf(to);
-    if (sweptFolders.insert(folder).second)
-        removeAbandonedCopies(folder);
-    std::string temporary;
+    if (sweptFolders.insert(folderOf(to.path)).second)
+        removeAbandonedCopies(to.folder);
+    Place temporary;
     Result<int> opened = SystemError{"open", EEXIST};
     for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
-        temporary = sibling(to, temporaryName("copy"));
-        opened = sys::open(temporary, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        temporary = besides(to, temporaryName("copy"));
+        opened =
+            sys::openat(to.folder, temporary.name, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (!opened && opened.code() != EEXIST)
             return opened.error();
     }
@@ -131,43 +136,58 @@ Result<void> copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string
     Descriptor target(opened.value());
     // Tells a sweep of another process that this one is being written.
     ::flock(target.get(), LOCK_EX | LOCK_NB);
-    auto copied = fillTarget(hooks, source, st, target.get(), from, to);
+    auto copied = fillTarget(hooks, source, st, target.get(), from, to.path);
     if (auto closed = sys::close(target.release()); !closed && copied)
         copied = closed;
     if (copied)
         copied = renameStep(hooks, temporary, to);
     if (!copied)
-        (void)sys::unlink(temporary);
+        (void)sys::unlinkat(to.folder, temporary.name, 0);
     return copied;
 }
 
 } // namespace
 
 Result<void> PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    auto fromFolder = openFolder(folderOf(from), true);
+    if (!fromFolder)
+        return fromFolder.error();
+    auto toFolder = openFolder(folderOf(to), true);
+    if (!toFolder)
+        return toFolder.error();
+    return copyAt(*fromFolder.value(), lastComponent(from), *toFolder.value(), lastComponent(to));
+}
+
+Result<void> PosixFileSystem::copyAt(Folder& from, const std::string& name, Folder& to,
+                                     const std::string& newName) {
     forgetSnapshots();
-    Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (source.get() < 0)
+    if (descriptorOf(from) < 0 || descriptorOf(to) < 0)
+        return SystemError{"open", EBADF};
+    const Place source = placeIn(from, name);
+    const Place target = placeIn(to, newName);
+    Descriptor opened(::openat(source.folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (opened.get() < 0)
         return lastError("open");
     // Looked at before the copy reads it, which may move its access time.
     struct stat st {};
-    if (::fstat(source.get(), &st) != 0)
+    if (::fstat(opened.get(), &st) != 0)
         return lastError("fstat");
     if (S_ISDIR(st.st_mode))
         return SystemError{"open", EISDIR};
     if (!S_ISREG(st.st_mode))
         return SystemError{"open", EINVAL};
-    auto copied = copyFile(source.get(), st, from, to);
+    auto copied = copyFile(opened.get(), st, source.path, target);
     if (copied)
-        writeback_.wrote(folderOf(to), static_cast<std::uint64_t>(st.st_size));
+        writeback_.wrote(to.path(), static_cast<std::uint64_t>(st.st_size));
     return copied;
 }
 
 Result<void> PosixFileSystem::copyFile(int source, const struct stat& st, const std::string& from,
-                                       const std::string& to) {
-    auto made = runStep(*hooks_, PosixStep::TempFile, from, to);
+                                       const Place& to) {
+    auto made = runStep(*hooks_, PosixStep::TempFile, from, to.path);
     Descriptor target;
     if (made) {
-        target.reset(::open(folderOf(to).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        target.reset(::openat(to.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
         if (target.get() < 0)
             made = lastError("open");
     }
@@ -176,22 +196,22 @@ Result<void> PosixFileSystem::copyFile(int source, const struct stat& st, const 
     if (!made)
         return made;
     // Until it is linked, the file has no name: closing it on failure is all the cleanup.
-    auto filled = fillTarget(*hooks_, source, st, target.get(), from, to);
+    auto filled = fillTarget(*hooks_, source, st, target.get(), from, to.path);
     if (filled)
-        filled = runStep(*hooks_, PosixStep::LinkTarget, from, to);
+        filled = runStep(*hooks_, PosixStep::LinkTarget, from, to.path);
     if (!filled)
         return filled;
     // AT_EMPTY_PATH spares resolving a /proc path for every file, where the process may
     // use it; once refused, it is not asked again.
     if (!emptyPathRefused_) {
-        if (::linkat(target.get(), "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
+        if (::linkat(target.get(), "", to.folder, to.name.c_str(), AT_EMPTY_PATH) == 0)
             return {};
         if (errno != ENOENT && errno != EPERM)
             return lastError("linkat");
         emptyPathRefused_ = true;
     }
     const std::string self = "/proc/self/fd/" + std::to_string(target.get());
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    if (::linkat(AT_FDCWD, self.c_str(), to.folder, to.name.c_str(), AT_SYMLINK_FOLLOW) != 0)
         return lastError("linkat");
     return {};
 }

@@ -14,6 +14,7 @@
 namespace quorvel {
 
 struct PosixHooks; // test seams: TestHooks.h
+struct Place;
 
 // The real file system, through POSIX and Linux calls.
 //
@@ -35,6 +36,12 @@ public:
     Result<void> renameNoReplace(const std::string& from, const std::string& to) override;
     Result<void> copyNoReplace(const std::string& from, const std::string& to) override;
     Result<void> removeFile(const std::string& path) override;
+    Result<std::unique_ptr<Folder>> openFolder(const std::string& path, bool followLink) override;
+    Result<FileIdentity> identifyAt(Folder& folder, const std::string& name) override;
+    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override;
+    Result<void> copyAt(Folder& from, const std::string& name, Folder& to,
+                        const std::string& newName) override;
+    Result<void> removeAt(Folder& folder, const std::string& name) override;
     Result<void> createFolder(const std::string& path) override;
     Result<void> removeFolder(const std::string& path) override;
     TreeDeleteResult deleteTree(const std::string& path) override;
@@ -45,9 +52,10 @@ public:
 private:
     friend PosixHooks& hooksOf(PosixFileSystem& fs);
 
+    Result<void> renameBetween(const Place& from, const Place& to);
     // Copies the open source file, described by st, to the new name `to`.
     Result<void> copyFile(int source, const struct stat& st, const std::string& from,
-                          const std::string& to);
+                          const Place& to);
 
     struct Snapshot;
     // The folder's entries, read anew unless a trusted snapshot of it still stands.

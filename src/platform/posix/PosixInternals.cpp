@@ -43,6 +43,49 @@ std::string temporaryName(const char* purpose) {
            std::to_string(counter.fetch_add(1));
 }
 
+int descriptorOf(Folder& folder) {
+    auto* ours = dynamic_cast<PosixFolder*>(&folder);
+    return ours != nullptr ? ours->fd() : -1;
+}
+
+namespace {
+
+std::int64_t nanoseconds(std::int64_t seconds, std::int64_t nanos) {
+    return seconds * 1'000'000'000 + nanos;
+}
+
+} // namespace
+
+FileIdentity identityOf(const struct statx& sx) {
+    FileIdentity identity{makedev(sx.stx_dev_major, sx.stx_dev_minor),
+                          sx.stx_ino,
+                          sx.stx_size,
+                          nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec),
+                          nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec),
+                          0};
+    if ((sx.stx_mask & STATX_BTIME) != 0)
+        identity.bornNs = nanoseconds(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec);
+    return identity;
+}
+
+FileIdentity identityOf(const struct stat& st) {
+    return {st.st_dev,
+            st.st_ino,
+            static_cast<std::uint64_t>(st.st_size),
+            nanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
+            nanoseconds(st.st_ctim.tv_sec, st.st_ctim.tv_nsec),
+            0};
+}
+
+Place placeIn(Folder& folder, const std::string& name) {
+    return {descriptorOf(folder), name,
+            folder.path() == "/" ? "/" + name : folder.path() + "/" + name};
+}
+
+Place besides(const Place& place, const std::string& name) {
+    return {place.folder, name, sibling(place.path, name)};
+}
+
 bool sameEntry(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }

@@ -7,6 +7,7 @@
 #include "platform/posix/TestHooks.h"
 
 #include <cstdint>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -34,6 +35,33 @@ public:
 private:
     int fd_;
 };
+
+// A folder open for changes by bare names.
+class PosixFolder : public Folder {
+public:
+    PosixFolder(std::string path, const FileIdentity& identity, int fd)
+        : Folder(std::move(path), identity), fd_(fd) {}
+    int fd() const { return fd_.get(); }
+
+private:
+    Descriptor fd_;
+};
+
+// The descriptor of a folder that this file system opened, -1 for any other.
+int descriptorOf(Folder& folder);
+FileIdentity identityOf(const struct statx& sx);
+FileIdentity identityOf(const struct stat& st);
+
+// An entry named by a bare name within an open folder; path names it whole, for the test
+// hooks, the fallbacks' messages and the writeback.
+struct Place {
+    int folder = -1;
+    std::string name;
+    std::string path;
+};
+Place placeIn(Folder& folder, const std::string& name);
+// Another name in the same folder.
+Place besides(const Place& place, const std::string& name);
 
 // errno when a call set it, `fallback` otherwise.
 int errorOr(int fallback);
@@ -71,6 +99,6 @@ void sortNaturally(std::vector<std::string>& names);
 Result<void> runStep(const PosixHooks& hooks, PosixStep which, const std::string& from,
                      const std::string& to);
 // One no-replace rename with the fallbacks of file systems that refuse the flag.
-Result<void> renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to);
+Result<void> renameStep(const PosixHooks& hooks, const Place& from, const Place& to);
 
 } // namespace quorvel

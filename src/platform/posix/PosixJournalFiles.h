@@ -11,9 +11,10 @@ public:
     Result<std::vector<std::string>> names(const std::string& folder) override;
     Result<std::string> read(const std::string& path) override;
     Result<std::unique_ptr<AppendFile>> create(const std::string& path) override;
-    Result<std::unique_ptr<AppendFile>> openAppend(const std::string& path) override;
+    Result<std::unique_ptr<AppendFile>> openLocked(const std::string& path) override;
     Result<void> remove(const std::string& path) override;
     Result<FileIdentity> identify(const std::string& path) override;
+    Result<FileIdentity> identifyFolder(const std::string& path) override;
 };
 
 } // namespace quorvel

@@ -19,29 +19,30 @@ namespace {
 // that name but the source itself. A case-insensitive file system that gives each spelling
 // its own inode (FAT through FUSE) shows the source under the target's spelling: only the
 // folder's real names tell it from a second file.
-bool onlySpellingIsSource(const std::string& from, const std::string& to) {
-    const std::string source = lastComponent(from);
-    const std::string target = lastComponent(to);
-    if (folderOf(from) != folderOf(to) || !sameIgnoringCase(source, target))
+bool onlySpellingIsSource(const Place& from, const Place& to) {
+    if (from.folder != to.folder || !sameIgnoringCase(from.name, to.name))
         return false;
-    DIR* dir = ::opendir(folderOf(to).c_str());
-    if (dir == nullptr)
+    const int fd = ::openat(to.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
+    }
     bool sourceSeen = false;
     bool other = false;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!sameIgnoringCase(entry->d_name, target))
+        if (!sameIgnoringCase(entry->d_name, to.name))
             continue;
-        (source == entry->d_name ? sourceSeen : other) = true;
+        (from.name == entry->d_name ? sourceSeen : other) = true;
     }
     ::closedir(dir);
     return sourceSeen && !other;
 }
 
-Result<void> renameThroughTemporary(const PosixHooks& hooks, const std::string& from,
-                                    const std::string& to) {
+Result<void> renameThroughTemporary(const PosixHooks& hooks, const Place& from, const Place& to) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = sibling(from, temporaryName("rename"));
+        const Place temporary = besides(from, temporaryName("rename"));
         const auto away = renameStep(hooks, from, temporary);
         if (away.code() == EEXIST)
             continue;
@@ -55,46 +56,74 @@ Result<void> renameThroughTemporary(const PosixHooks& hooks, const std::string& 
     return SystemError{"renameat2", EEXIST};
 }
 
+Result<struct stat> statAt(const Place& place) {
+    struct stat st {};
+    if (::fstatat(place.folder, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return lastError("fstatat");
+    return st;
+}
+
 } // namespace
 
-Result<void> renameStep(const PosixHooks& hooks, const std::string& from, const std::string& to) {
-    auto renamed = runStep(hooks, PosixStep::Rename, from, to);
+Result<void> renameStep(const PosixHooks& hooks, const Place& from, const Place& to) {
+    auto renamed = runStep(hooks, PosixStep::Rename, from.path, to.path);
     if (renamed)
-        renamed = sys::renameNoReplace(from, to);
+        renamed = sys::renameNoReplaceAt(from.folder, from.name, to.folder, to.name);
     if (renamed.code() != EINVAL && renamed.code() != ENOSYS)
         return renamed;
     // The file system does not take the flag. A hard link cannot replace anything either.
-    const auto source = sys::lstat(from);
+    const auto source = statAt(from);
     if (!source)
         return source.error();
     if (!S_ISDIR(source.value().st_mode)) {
-        const auto linked = sys::link(from, to);
+        const auto linked = sys::linkat(from.folder, from.name, to.folder, to.name, 0);
         if (linked) {
-            const auto unlinked = sys::unlink(from);
+            const auto unlinked = sys::unlinkat(from.folder, from.name, 0);
             if (!unlinked)
-                (void)sys::unlink(to);
+                (void)sys::unlinkat(to.folder, to.name, 0);
             return unlinked;
         }
         if (linked.code() != EPERM && linked.code() != EOPNOTSUPP && linked.code() != EMLINK)
             return linked;
     }
     // No hard links either (FAT): the last resort leaves a narrow window open.
-    const auto target = sys::lstat(to);
+    const auto target = statAt(to);
     if (target)
         return SystemError{"rename", EEXIST};
     if (target.code() != ENOENT)
         return target.error();
-    return sys::rename(from, to);
+    return sys::renameat(from.folder, from.name, to.folder, to.name);
 }
 
 Result<void> PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    auto fromFolder = openFolder(folderOf(from), true);
+    if (!fromFolder)
+        return fromFolder.error();
+    if (folderOf(from) == folderOf(to))
+        return renameBetween(placeIn(*fromFolder.value(), lastComponent(from)),
+                             placeIn(*fromFolder.value(), lastComponent(to)));
+    auto toFolder = openFolder(folderOf(to), true);
+    if (!toFolder)
+        return toFolder.error();
+    return renameBetween(placeIn(*fromFolder.value(), lastComponent(from)),
+                         placeIn(*toFolder.value(), lastComponent(to)));
+}
+
+Result<void> PosixFileSystem::renameAt(Folder& folder, const std::string& from,
+                                       const std::string& to) {
+    if (descriptorOf(folder) < 0)
+        return SystemError{"renameat2", EBADF};
+    return renameBetween(placeIn(folder, from), placeIn(folder, to));
+}
+
+Result<void> PosixFileSystem::renameBetween(const Place& from, const Place& to) {
     forgetSnapshots();
     const auto renamed = renameStep(*hooks_, from, to);
     // A file offered its own name finds it taken, by itself.
-    if (renamed.code() != EEXIST || from == to)
+    if (renamed.code() != EEXIST || (from.folder == to.folder && from.name == to.name))
         return renamed;
-    const auto source = sys::lstat(from);
-    const auto target = sys::lstat(to);
+    const auto source = statAt(from);
+    const auto target = statAt(to);
     if (!source || !target ||
         (!sameEntry(source.value(), target.value()) && !onlySpellingIsSource(from, to)))
         return renamed;

@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -142,6 +143,62 @@ inline Result<void> inotifyRemoveWatch(int fd, int watch) {
     if (::inotify_rm_watch(fd, watch) != 0)
         return lastError("inotify_rm_watch");
     return {};
+}
+
+// The calls relative to an open folder, each taking a bare name within it.
+
+inline Result<int> openat(int folder, const std::string& name, int flags, mode_t mode = 0) {
+    const int fd = ::openat(folder, name.c_str(), flags, mode);
+    if (fd < 0)
+        return lastError("openat");
+    return fd;
+}
+
+inline Result<void> renameNoReplaceAt(int fromFolder, const std::string& from, int toFolder,
+                                      const std::string& to) {
+    if (::syscall(SYS_renameat2, fromFolder, from.c_str(), toFolder, to.c_str(),
+                  RENAME_NOREPLACE) != 0)
+        return lastError("renameat2");
+    return {};
+}
+
+inline Result<void> renameat(int fromFolder, const std::string& from, int toFolder,
+                             const std::string& to) {
+    if (::renameat(fromFolder, from.c_str(), toFolder, to.c_str()) != 0)
+        return lastError("renameat");
+    return {};
+}
+
+inline Result<void> linkat(int fromFolder, const std::string& from, int toFolder,
+                           const std::string& to, int flags) {
+    if (::linkat(fromFolder, from.c_str(), toFolder, to.c_str(), flags) != 0)
+        return lastError("linkat");
+    return {};
+}
+
+inline Result<void> unlinkat(int folder, const std::string& name, int flags) {
+    if (::unlinkat(folder, name.c_str(), flags) != 0)
+        return lastError("unlinkat");
+    return {};
+}
+
+// Does not follow a link; asks for the birth time where the volume keeps one.
+inline Result<struct statx> statxAt(int folder, const std::string& name, int flags) {
+    struct statx sx {};
+    if (::statx(folder, name.c_str(), flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return lastError("statx");
+    return sx;
+}
+
+// An exclusive lock that does not wait: EWOULDBLOCK when another open file holds it.
+inline Result<void> lockExclusive(int fd) {
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return {};
+        if (errno != EINTR)
+            return lastError("flock");
+    }
 }
 
 } // namespace quorvel::sys

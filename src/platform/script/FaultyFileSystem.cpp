@@ -90,6 +90,35 @@ Result<void> FaultyFileSystem::removeFile(const std::string& path) {
     return inner_.removeFile(path);
 }
 
+Result<std::unique_ptr<Folder>> FaultyFileSystem::openFolder(const std::string& path,
+                                                             bool followLink) {
+    return inner_.openFolder(path, followLink);
+}
+
+Result<FileIdentity> FaultyFileSystem::identifyAt(Folder& folder, const std::string& name) {
+    return inner_.identifyAt(folder, name);
+}
+
+Result<void> FaultyFileSystem::renameAt(Folder& folder, const std::string& from,
+                                        const std::string& to) {
+    if (const int error = enter(FsOp::Rename))
+        return SystemError{"renameat2", error};
+    return inner_.renameAt(folder, from, to);
+}
+
+Result<void> FaultyFileSystem::copyAt(Folder& from, const std::string& name, Folder& to,
+                                      const std::string& newName) {
+    if (const int error = enter(FsOp::Copy))
+        return SystemError{"copy", error};
+    return inner_.copyAt(from, name, to, newName);
+}
+
+Result<void> FaultyFileSystem::removeAt(Folder& folder, const std::string& name) {
+    if (const int error = enter(FsOp::RemoveFile))
+        return SystemError{"unlink", error};
+    return inner_.removeAt(folder, name);
+}
+
 Result<void> FaultyFileSystem::createFolder(const std::string& path) {
     if (const int error = enter(FsOp::CreateFolder))
         return SystemError{"mkdir", error};

@@ -67,6 +67,13 @@ public:
     Result<void> renameNoReplace(const std::string& from, const std::string& to) override;
     Result<void> copyNoReplace(const std::string& from, const std::string& to) override;
     Result<void> removeFile(const std::string& path) override;
+    // The changes within open folders fail as Rename, Copy and RemoveFile.
+    Result<std::unique_ptr<Folder>> openFolder(const std::string& path, bool followLink) override;
+    Result<FileIdentity> identifyAt(Folder& folder, const std::string& name) override;
+    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override;
+    Result<void> copyAt(Folder& from, const std::string& name, Folder& to,
+                        const std::string& newName) override;
+    Result<void> removeAt(Folder& folder, const std::string& name) override;
     Result<void> createFolder(const std::string& path) override;
     Result<void> removeFolder(const std::string& path) override;
     TreeDeleteResult deleteTree(const std::string& path) override;
