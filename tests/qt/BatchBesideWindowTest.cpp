@@ -31,18 +31,18 @@
 namespace quorvel {
 namespace {
 
-// The user's files as a dying card serves them: while held, a rename waits until the test
-// lets it go. Each notes the thread it was asked on.
-class BlockingFileSystem : public PosixFileSystem {
+// A card that stops answering: while held, every call that passes waits until the test lets
+// it go. Each call notes the thread it was asked on.
+class Gate {
 public:
-    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override {
-        {
-            std::unique_lock lock(mutex_);
-            threads_.push_back(std::this_thread::get_id());
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return !held_; });
-        }
-        return PosixFileSystem::renameAt(folder, from, to);
+    // Returns how many calls have passed, this one included.
+    std::size_t pass() {
+        std::unique_lock lock(mutex_);
+        threads_.push_back(std::this_thread::get_id());
+        const std::size_t passed = threads_.size();
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !held_; });
+        return passed;
     }
     void hold(bool held) {
         {
@@ -63,32 +63,21 @@ private:
     std::vector<std::thread::id> threads_;
 };
 
-// Capture dates read from a card that stops answering: while held, each read waits.
-class BlockingDates : public CaptureDates {
+// The user's files as a dying card serves them: a rename waits at the gate.
+class BlockingFileSystem : public PosixFileSystem, public Gate {
+public:
+    Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override {
+        pass();
+        return PosixFileSystem::renameAt(folder, from, to);
+    }
+};
+
+// Capture dates read from a card that stops answering: each read waits at the gate.
+class BlockingDates : public CaptureDates, public Gate {
 public:
     std::optional<CaptureTime> captureTime(const std::string&) override {
-        std::unique_lock lock(mutex_);
-        threads_.push_back(std::this_thread::get_id());
-        changed_.wait(lock, [this] { return !held_; });
-        return CaptureTime{2019, 8, 30, 17, 45, static_cast<int>(threads_.size())};
+        return CaptureTime{2019, 8, 30, 17, 45, static_cast<int>(pass())};
     }
-    void hold(bool held) {
-        {
-            const std::lock_guard lock(mutex_);
-            held_ = held;
-        }
-        changed_.notify_all();
-    }
-    std::vector<std::thread::id> threads() {
-        const std::lock_guard lock(mutex_);
-        return threads_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool held_ = false;
-    std::vector<std::thread::id> threads_;
 };
 
 // Answers the boxes that come up, in order, with the button of the given text, noting each
