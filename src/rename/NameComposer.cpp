@@ -46,12 +46,12 @@ int NameComposer::selectedDigits() const {
     return 0;
 }
 
-int NameComposer::selectedScheme() const {
-    for (int k = 0; k < 5; ++k) {
+Scheme NameComposer::selectedScheme() const {
+    for (int k = 0; k < schemeCount; ++k) {
         if (ui_.Option1[static_cast<std::size_t>(k)]->value())
-            return k;
+            return schemeAt(k);
     }
-    return -1;
+    return Scheme::None;
 }
 
 std::string NameComposer::numberText(std::int64_t value, int digits) {
@@ -126,24 +126,25 @@ std::string NameComposer::timeStamp(const CaptureTime& time) {
     return text;
 }
 
-std::string NameComposer::composeName(int scheme, const std::string& generic,
+std::string NameComposer::composeName(Scheme scheme, const std::string& generic,
                                       const std::string& number, const std::string& stamp,
                                       const std::string& type, bool run) {
     const std::string extension = "." + type;
     switch (scheme) {
-    case 0:
+    case Scheme::NumberThenGeneric:
         return number + generic + extension;
-    case 1:
+    case Scheme::GenericThenNumber:
         return generic + number + extension;
-    case 2:
+    case Scheme::NumberInParentheses:
         return generic + (run ? " (" : "(") + number + ")" + extension;
-    case 3:
+    case Scheme::TimeStamp:
         return stamp + extension;
-    case 4:
+    case Scheme::NumberThenTimeStamp:
         return number + "_" + stamp + extension;
-    default:
-        return {};
+    case Scheme::None:
+        break;
     }
+    return {};
 }
 
 void NameComposer::UpdateNamePreview() {
@@ -154,12 +155,12 @@ void NameComposer::UpdateNamePreview() {
     const std::string type = ui_.Combo3.text();
     for (int k = 0; k < 3; ++k) {
         ui_.Option1[static_cast<std::size_t>(k)]->setCaption(
-            composeName(k, generic, number, {}, type, false));
+            composeName(schemeAt(k), generic, number, {}, type, false));
     }
     ui_.Option1[3]->setCaption(
-        composeName(3, generic, number, timeStamp(clock_.now()), type, false));
-    ui_.Option1[4]->setCaption(
-        composeName(4, generic, number, timeStamp(clock_.now()), type, false));
+        composeName(Scheme::TimeStamp, generic, number, timeStamp(clock_.now()), type, false));
+    ui_.Option1[4]->setCaption(composeName(Scheme::NumberThenTimeStamp, generic, number,
+                                           timeStamp(clock_.now()), type, false));
 }
 
 // The product is taken wide: any product of 999 or more gives four digits.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CaptureDates.h"
+#include "rename/Scheme.h"
 
 #include <array>
 #include <cstdint>
@@ -45,7 +46,7 @@ public:
     // Digits of the selected width option (2, 3 or 4), 0 while none is selected.
     int selectedDigits() const;
     // Index of the selected naming scheme, -1 while none is selected.
-    int selectedScheme() const;
+    Scheme selectedScheme() const;
 
     // v padded with zeros to `digits`, "-" in front when negative; never cut.
     static std::string numberText(std::int64_t value, int digits);
@@ -57,7 +58,7 @@ public:
     static std::string timeStamp(const CaptureTime& time);
     // The name a scheme gives; `run` selects the run's form of scheme 2 (a blank before
     // the parenthesis) over the sample's.
-    static std::string composeName(int scheme, const std::string& generic,
+    static std::string composeName(Scheme scheme, const std::string& generic,
                                    const std::string& number, const std::string& stamp,
                                    const std::string& type, bool run);
 

@@ -20,14 +20,15 @@ namespace {
 
 const char* const range = "de -32768 à 32767";
 
-bool usesGeneric(int scheme) {
-    return scheme >= 0 && scheme <= 2;
+bool usesGeneric(Scheme scheme) {
+    return scheme == Scheme::NumberThenGeneric || scheme == Scheme::GenericThenNumber ||
+           scheme == Scheme::NumberInParentheses;
 }
-bool usesNumber(int scheme) {
-    return scheme != 3;
+bool usesNumber(Scheme scheme) {
+    return scheme != Scheme::TimeStamp;
 }
-bool usesStamp(int scheme) {
-    return scheme == 3 || scheme == 4;
+bool usesStamp(Scheme scheme) {
+    return scheme == Scheme::TimeStamp || scheme == Scheme::NumberThenTimeStamp;
 }
 // The run's numbers are those of a 16-bit counter.
 bool fits(std::int64_t value) {
@@ -222,7 +223,8 @@ void RenamePlanner::numberSameSecond(std::vector<Prepared>& prepared) const {
 
 void RenamePlanner::prepare(const RunSettings& s) {
     const bool sameSecond =
-        s.sameSecond && (s.scheme == 3 || (s.scheme == 4 && s.step == 0 && fits(s.start)));
+        s.sameSecond && (s.scheme == Scheme::TimeStamp ||
+                         (s.scheme == Scheme::NumberThenTimeStamp && s.step == 0 && fits(s.start)));
     if (!s.captureOrder && !sameSecond)
         return;
     const bool forStamp = usesStamp(s.scheme);

@@ -2,6 +2,7 @@
 
 #include "batch/Batch.h"
 #include "rename/NameSet.h"
+#include "rename/Scheme.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +19,7 @@ struct CameraOffsets;
 // What the run takes from the rename panel. It is read again after every wait, since the
 // user may change the panel meanwhile.
 struct RunSettings {
-    int scheme = -1;
+    Scheme scheme = Scheme::None;
     std::string generic;    // Nom
     bool startTyped = true; // Text2 holds something
     std::int64_t start = 0;

@@ -76,9 +76,14 @@ TEST(NumberText, PadsButNeverCuts) {
 }
 
 TEST(ComposeName, RunPutsABlankBeforeTheParenthesis) {
-    EXPECT_EQ(NameComposer::composeName(2, "_Fichier", "01", "", "jpg", true), "_Fichier (01).jpg");
-    EXPECT_EQ(NameComposer::composeName(2, "_Fichier", "01", "", "jpg", false), "_Fichier(01).jpg");
-    EXPECT_EQ(NameComposer::composeName(4, "x", "05", "2007_01_15_143005", "bmp", true),
+    EXPECT_EQ(
+        NameComposer::composeName(Scheme::NumberInParentheses, "_Fichier", "01", "", "jpg", true),
+        "_Fichier (01).jpg");
+    EXPECT_EQ(
+        NameComposer::composeName(Scheme::NumberInParentheses, "_Fichier", "01", "", "jpg", false),
+        "_Fichier(01).jpg");
+    EXPECT_EQ(NameComposer::composeName(Scheme::NumberThenTimeStamp, "x", "05", "2007_01_15_143005",
+                                        "bmp", true),
               "05_2007_01_15_143005.bmp");
     EXPECT_EQ(NameComposer::timeStamp(localTime(2007, 1, 15, 14, 30, 5)), "2007_01_15_143005");
     EXPECT_EQ(NameComposer::timeStamp(localTime(1999, 12, 31, 0, 0, 9)), "1999_12_31_000009");

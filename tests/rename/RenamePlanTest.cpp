@@ -25,7 +25,8 @@ struct Step {
 // list and takes another; every seventh file fails on the disk and keeps its name.
 std::vector<Step> walk(const std::vector<std::string>& rows, bool foresee) {
     PosixFileSystem fs;
-    const RunSettings settings{0, "_X", true, 1, 1, 2, "jpg", nullptr, false, nullptr, false, {}};
+    const RunSettings settings{
+        Scheme::NumberThenGeneric, "_X", true, 1, 1, 2, "jpg", nullptr, false, nullptr, false, {}};
     std::vector<int> taken(rows.size());
     for (std::size_t i = 0; i < taken.size(); ++i)
         taken[i] = static_cast<int>(i);

@@ -1,5 +1,7 @@
 #include "platform/exif/ByteSource.h"
 
+#include "platform/posix/SystemCalls.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
@@ -26,13 +28,11 @@ std::span<const std::uint8_t> FileSource::bytes(std::uint64_t offset, std::size_
     start_ = offset;
     std::size_t got = 0;
     while (got < wanted) {
-        const ssize_t n =
-            ::pread(fd_, buffer_.data() + got, wanted - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+        const Result<std::size_t> n = sys::pread(fd_, reinterpret_cast<char*>(buffer_.data()) + got,
+                                                 wanted - got, offset + got);
+        if (!n || n.value() == 0)
             break;
-        got += static_cast<std::size_t>(n);
+        got += n.value();
     }
     // A file that shrank since it was measured keeps only what was really read.
     buffer_.resize(got);

@@ -2,6 +2,7 @@
 
 #include "platform/exif/ByteSource.h"
 #include "platform/exif/CaptureTimeParser.h"
+#include "platform/posix/SystemCalls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -21,21 +22,19 @@ CaptureInfo ExifCaptureDates::capture(const std::string& path) {
     // and the inode write it would cost on every file is a good part of a run's time. Only
     // the owner may ask for that, so anyone else opens the file plainly.
     constexpr int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    int fd = ::open(path.c_str(), flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::open(path.c_str(), flags);
-    if (fd < 0)
+    Result<int> opened = sys::open(path, flags | O_NOATIME);
+    if (opened.code() == EPERM)
+        opened = sys::open(path, flags);
+    if (!opened)
         return {};
-    CaptureInfo info;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        // Kept from file to file, one per thread.
-        thread_local std::vector<std::uint8_t> buffer;
-        FileSource source(fd, static_cast<std::uint64_t>(status.st_size), buffer);
-        info = fileCapture(source);
-    }
-    ::close(fd);
-    return info;
+    const Descriptor fd(opened.value());
+    const Result<struct stat> status = sys::fstat(fd.get());
+    if (!status || !S_ISREG(status.value().st_mode))
+        return {};
+    // Kept from file to file, one per thread.
+    thread_local std::vector<std::uint8_t> buffer;
+    FileSource source(fd.get(), static_cast<std::uint64_t>(status.value().st_size), buffer);
+    return fileCapture(source);
 }
 
 } // namespace quorvel

@@ -25,10 +25,7 @@ Result<FileIdentity> PosixFileSystem::identifyAt(Folder& folder, const std::stri
     const int fd = descriptorOf(folder);
     if (fd < 0)
         return SystemError{"statx", EBADF};
-    const auto sx = sys::statxAt(fd, name, 0);
-    if (!sx)
-        return sx.error();
-    return identityOf(sx.value());
+    return identityOf(TRY(sys::statxAt(fd, name.c_str(), 0)));
 }
 
 Result<void> PosixFileSystem::removeAt(Folder& folder, const std::string& name) {

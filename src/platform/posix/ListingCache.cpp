@@ -57,11 +57,8 @@ struct PosixFileSystem::Snapshot {
 
 Result<std::shared_ptr<const PosixFileSystem::Snapshot>>
 PosixFileSystem::snapshot(const std::string& folder) {
-    const auto opened = sys::opendir(folder);
-    if (!opened)
-        return opened.error();
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opened.value(), ::closedir);
-    const int fd = ::dirfd(dir.get());
+    sys::FolderStream dir = TRY(sys::opendir(folder));
+    const int fd = dir.fd();
     const auto status = sys::fstat(fd);
     if (!status)
         return status.error();
@@ -88,12 +85,12 @@ PosixFileSystem::snapshot(const std::string& folder) {
     taken->trusted = trustworthyTimes(fd) && taken->modified < nanoseconds(now) - margin &&
                      taken->changed < nanoseconds(now) - margin;
     for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir.get());
-        if (entry == nullptr) {
-            taken->readError = errno;
+        const Result<const dirent*> next = dir.next();
+        if (!next)
+            taken->readError = next.code();
+        const dirent* entry = next ? next.value() : nullptr;
+        if (entry == nullptr)
             break;
-        }
         if (entry->d_name[0] == '.')
             continue;
         unsigned char type = entry->d_type;

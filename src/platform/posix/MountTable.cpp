@@ -95,12 +95,8 @@ bool isMountRootEntry(const std::string& path, const EntryInfo& info) {
         return true;
     if (info.mountIdKnown && parent.value().mountIdKnown)
         return info.mountId != parent.value().mountId;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
-        return true;
-    const bool listed = listedMountPoint(resolved);
-    std::free(resolved);
-    return listed;
+    const Result<std::string> resolved = sys::realpath(path);
+    return !resolved || listedMountPoint(resolved.value());
 }
 
 bool PosixFileSystem::isMountRoot(const std::string& given) {

@@ -15,10 +15,6 @@
 
 namespace quorvel {
 
-int errorOr(int fallback) {
-    return errno != 0 ? errno : fallback;
-}
-
 std::string sibling(const std::string& path, const std::string& name) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
@@ -91,10 +87,8 @@ bool sameEntry(const struct stat& a, const struct stat& b) {
 }
 
 Result<EntryInfo> entryInfo(int folder, const char* name) {
-    struct statx sx {};
-    if (::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &sx) != 0)
-        return lastError("statx");
+    const struct statx sx = TRY(sys::statxAt(
+        folder, name, 0, STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID));
     EntryInfo info;
     info.isFolder = S_ISDIR(sx.stx_mode);
     info.isLink = S_ISLNK(sx.stx_mode);

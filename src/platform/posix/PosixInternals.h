@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Result.h"
+#include "platform/posix/SystemCalls.h"
 #include "platform/posix/TestHooks.h"
 
 #include <cstdint>
@@ -16,25 +17,6 @@
 #include <vector>
 
 namespace quorvel {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(-1); }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 // A folder open for changes by bare names.
 class PosixFolder : public Folder {
@@ -63,8 +45,6 @@ Place placeIn(Folder& folder, const std::string& name);
 // Another name in the same folder.
 Place besides(const Place& place, const std::string& name);
 
-// errno when a call set it, `fallback` otherwise.
-int errorOr(int fallback);
 // A name beside `path`, in the same folder.
 std::string sibling(const std::string& path, const std::string& name);
 std::string folderOf(const std::string& path);

@@ -21,17 +21,9 @@ public:
         return sys::writeAll(fd_.get(), bytes.data(), bytes.size());
     }
 
-    Result<void> sync() override {
-        if (::fdatasync(fd_.get()) != 0)
-            return lastError("fdatasync");
-        return {};
-    }
+    Result<void> sync() override { return sys::fdatasync(fd_.get()); }
 
-    Result<void> cutTo(std::uint64_t size) override {
-        if (::ftruncate(fd_.get(), static_cast<off_t>(size)) != 0)
-            return lastError("ftruncate");
-        return {};
-    }
+    Result<void> cutTo(std::uint64_t size) override { return sys::ftruncate(fd_.get(), size); }
 
     Result<std::string> readAll() override { return readWhole(fd_.get()); }
 
@@ -39,17 +31,13 @@ public:
     static Result<std::string> readWhole(int fd) {
         std::string data;
         std::vector<char> buffer(std::size_t{1} << 16);
-        for (off_t offset = 0;;) {
-            const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), offset);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return lastError("read");
+        for (std::uint64_t offset = 0;;) {
+            const std::size_t got = TRY(sys::pread(fd, buffer.data(), buffer.size(), offset));
             if (got == 0)
                 return data;
-            if (data.size() + static_cast<std::size_t>(got) > maxBytes)
+            if (data.size() + got > maxBytes)
                 return SystemError{"read", EFBIG};
-            data.append(buffer.data(), static_cast<std::size_t>(got));
+            data.append(buffer.data(), got);
             offset += got;
         }
     }
@@ -66,35 +54,23 @@ std::string parentOf(const std::string& path) {
 }
 
 Result<void> syncFolder(const std::string& folder) {
-    const auto opened = sys::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (!opened)
-        return opened.error();
-    Descriptor fd(opened.value());
-    if (::fsync(fd.get()) != 0)
-        return lastError("fsync");
-    return {};
+    const Descriptor fd(TRY(sys::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    return sys::fsync(fd.get());
 }
 
 // Looked at before it is opened, so that a pipe or a device is never opened at all; what
 // is opened is checked again, in case the name changed hands in between.
 Result<int> openJournal(const std::string& path, int flags) {
-    const auto before = sys::lstat(path);
-    if (!before)
-        return before.error();
-    if (S_ISLNK(before.value().st_mode))
+    const struct stat before = TRY(sys::lstat(path));
+    if (S_ISLNK(before.st_mode))
         return SystemError{"open", ELOOP};
-    if (!S_ISREG(before.value().st_mode))
+    if (!S_ISREG(before.st_mode))
         return SystemError{"open", EINVAL};
-    if (static_cast<std::uint64_t>(before.value().st_size) > AppendFile::maxBytes)
+    if (static_cast<std::uint64_t>(before.st_size) > AppendFile::maxBytes)
         return SystemError{"open", EFBIG};
-    const auto opened = sys::open(path, flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (!opened)
-        return opened.error();
-    Descriptor fd(opened.value());
-    const auto after = sys::fstat(fd.get());
-    if (!after)
-        return after.error();
-    if (!S_ISREG(after.value().st_mode) || !sameEntry(before.value(), after.value()))
+    Descriptor fd(TRY(sys::open(path, flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC)));
+    const struct stat after = TRY(sys::fstat(fd.get()));
+    if (!S_ISREG(after.st_mode) || !sameEntry(before, after))
         return SystemError{"open", EINVAL};
     return fd.release();
 }
@@ -110,70 +86,53 @@ bool stillNamed(int fd, const std::string& path) {
 } // namespace
 
 Result<void> PosixJournalFiles::makeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+    const Result<void> made = sys::mkdir(path, 0700);
+    if (made || made.code() == EEXIST)
         return {};
-    if (errno != ENOENT || path.empty() || path == "/")
-        return lastError("mkdir");
-    if (Result<void> parent = makeFolder(parentOf(path)); !parent)
-        return parent;
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return lastError("mkdir");
+    if (made.code() != ENOENT || path.empty() || path == "/")
+        return made;
+    TRY(makeFolder(parentOf(path)));
+    if (const Result<void> again = sys::mkdir(path, 0700); !again && again.code() != EEXIST)
+        return again;
     return {};
 }
 
 Result<std::vector<std::string>> PosixJournalFiles::names(const std::string& folder) {
-    const auto dir = sys::opendir(folder);
-    if (!dir)
-        return dir.error();
+    sys::FolderStream dir = TRY(sys::opendir(folder));
     std::vector<std::string> result;
-    while (const dirent* entry = ::readdir(dir.value())) {
+    while (const dirent* entry = TRY(dir.next())) {
         const std::string name = entry->d_name;
         if (name != "." && name != "..")
             result.push_back(name);
     }
-    ::closedir(dir.value());
     return result;
 }
 
 Result<std::string> PosixJournalFiles::read(const std::string& path) {
-    const auto opened = openJournal(path, O_RDONLY);
-    if (!opened)
-        return opened.error();
-    Descriptor fd(opened.value());
+    const Descriptor fd(TRY(openJournal(path, O_RDONLY)));
     return PosixAppendFile::readWhole(fd.get());
 }
 
 Result<std::unique_ptr<AppendFile>> PosixJournalFiles::create(const std::string& path) {
-    const auto opened =
-        sys::open(path, O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (!opened)
-        return opened.error();
-    auto file = std::make_unique<PosixAppendFile>(opened.value());
+    const int fd =
+        TRY(sys::open(path, O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600));
+    auto file = std::make_unique<PosixAppendFile>(fd);
     // Another program may look at the new, empty file before its lock is taken, and remove
     // it as the leftover of a crash: then the name is given up and another one is taken.
-    for (;;) {
-        if (::flock(opened.value(), LOCK_EX) == 0)
-            break;
-        if (errno != EINTR)
-            return lastError("flock");
-    }
-    if (!stillNamed(opened.value(), path))
+    TRY(sys::lockExclusiveWaiting(fd));
+    if (!stillNamed(fd, path))
         return SystemError{"flock", EAGAIN};
     // A journal whose name a power cut could take away would protect nothing.
-    if (Result<void> synced = syncFolder(parentOf(path)); !synced)
-        return synced.error();
+    TRY(syncFolder(parentOf(path)));
     return std::unique_ptr<AppendFile>(std::move(file));
 }
 
 Result<std::unique_ptr<AppendFile>> PosixJournalFiles::openLocked(const std::string& path) {
-    const auto opened = openJournal(path, O_RDWR | O_APPEND);
-    if (!opened)
-        return opened.error();
-    auto file = std::make_unique<PosixAppendFile>(opened.value());
-    if (Result<void> locked = sys::lockExclusive(opened.value()); !locked)
-        return locked.error();
+    const int fd = TRY(openJournal(path, O_RDWR | O_APPEND));
+    auto file = std::make_unique<PosixAppendFile>(fd);
+    TRY(sys::lockExclusive(fd));
     // Its writer may have removed it (a batch that changed nothing) before the lock came.
-    if (!stillNamed(opened.value(), path))
+    if (!stillNamed(fd, path))
         return SystemError{"open", ENOENT};
     return std::unique_ptr<AppendFile>(std::move(file));
 }
@@ -183,10 +142,7 @@ Result<void> PosixJournalFiles::remove(const std::string& path) {
 }
 
 Result<FileIdentity> PosixJournalFiles::identify(const std::string& path) {
-    const auto sx = sys::statxAt(AT_FDCWD, path, 0);
-    if (!sx)
-        return sx.error();
-    return identityOf(sx.value());
+    return identityOf(TRY(sys::statxAt(AT_FDCWD, path.c_str(), 0)));
 }
 
 Result<FileIdentity> PosixJournalFiles::identifyFolder(const std::string& path) {

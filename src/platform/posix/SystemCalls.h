@@ -1,13 +1,15 @@
 #pragma once
 
-// One thin wrapper per system call that the file system units make: each returns its
-// value or the failure named after the call, so that a report can say which one failed.
+// One thin wrapper per system call that the program's platform units make: each returns
+// its value or the failure named after the call, so that a report can say which one
+// failed. What they open is owned by the RAII types below, so no path leaks it.
 
 #include "platform/Result.h"
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -16,9 +18,37 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
-namespace quorvel::sys {
+namespace quorvel {
+
+// An open file descriptor, closed with its owner.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(-1); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release() { return std::exchange(fd_, -1); }
+    void reset(int fd) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+namespace sys {
 
 inline Result<struct stat> stat(const std::string& path) {
     struct stat st {};
@@ -81,11 +111,107 @@ inline Result<void> writeAll(int fd, const char* data, std::size_t size) {
     return {};
 }
 
-inline Result<DIR*> opendir(const std::string& path) {
+// The entries of an open folder, read one by one; the stream is closed with its owner.
+class FolderStream {
+public:
+    explicit FolderStream(DIR* dir) : dir_(dir) {}
+    FolderStream(FolderStream&& other) noexcept : dir_(std::exchange(other.dir_, nullptr)) {}
+    FolderStream& operator=(FolderStream&&) = delete;
+    FolderStream(const FolderStream&) = delete;
+    FolderStream& operator=(const FolderStream&) = delete;
+    ~FolderStream() {
+        if (dir_ != nullptr)
+            ::closedir(dir_);
+    }
+    int fd() const { return ::dirfd(dir_); }
+    // The next entry, or null at the end; at the end, a failed read is a failure.
+    Result<const dirent*> next() {
+        errno = 0;
+        if (const dirent* entry = ::readdir(dir_))
+            return entry;
+        if (errno != 0)
+            return lastError("readdir");
+        return static_cast<const dirent*>(nullptr);
+    }
+
+private:
+    DIR* dir_;
+};
+
+inline Result<FolderStream> opendir(const std::string& path) {
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr)
         return lastError("opendir");
-    return dir;
+    return FolderStream(dir);
+}
+
+// The entries of a folder already open; `folder` stays open and the caller's.
+inline Result<FolderStream> readFolder(int folder) {
+    Descriptor reader(::dup(folder));
+    if (!reader.valid())
+        return lastError("dup");
+    DIR* dir = ::fdopendir(reader.get());
+    if (dir == nullptr)
+        return lastError("fdopendir");
+    reader.release();
+    return FolderStream(dir);
+}
+
+// Reads at `offset` until `size` bytes or the end; an interrupted read is made again.
+inline Result<std::size_t> pread(int fd, char* into, std::size_t size, std::uint64_t offset) {
+    for (;;) {
+        const ssize_t got = ::pread(fd, into, size, static_cast<off_t>(offset));
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            return lastError("pread");
+    }
+}
+
+inline Result<void> fsync(int fd) {
+    if (::fsync(fd) != 0)
+        return lastError("fsync");
+    return {};
+}
+
+inline Result<void> fdatasync(int fd) {
+    if (::fdatasync(fd) != 0)
+        return lastError("fdatasync");
+    return {};
+}
+
+inline Result<void> syncfs(int fd) {
+    if (::syncfs(fd) != 0)
+        return lastError("syncfs");
+    return {};
+}
+
+inline Result<void> ftruncate(int fd, std::uint64_t size) {
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0)
+        return lastError("ftruncate");
+    return {};
+}
+
+inline Result<void> fchmod(int fd, mode_t mode) {
+    if (::fchmod(fd, mode) != 0)
+        return lastError("fchmod");
+    return {};
+}
+
+inline Result<void> fchmodat(int folder, const std::string& name, mode_t mode) {
+    if (::fchmodat(folder, name.c_str(), mode, 0) != 0)
+        return lastError("fchmodat");
+    return {};
+}
+
+// The path with every link and "." or ".." resolved.
+inline Result<std::string> realpath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return lastError("realpath");
+    std::string result(resolved);
+    ::free(resolved);
+    return result;
 }
 
 inline Result<void> unlink(const std::string& path) {
@@ -182,11 +308,11 @@ inline Result<void> unlinkat(int folder, const std::string& name, int flags) {
     return {};
 }
 
-// Does not follow a link; asks for the birth time where the volume keeps one.
-inline Result<struct statx> statxAt(int folder, const std::string& name, int flags) {
+// Does not follow a link; by default asks for the birth time where the volume keeps one.
+inline Result<struct statx> statxAt(int folder, const char* name, int flags,
+                                    unsigned mask = STATX_BASIC_STATS | STATX_BTIME) {
     struct statx sx {};
-    if (::statx(folder, name.c_str(), flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    if (::statx(folder, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) != 0)
         return lastError("statx");
     return sx;
 }
@@ -201,4 +327,15 @@ inline Result<void> lockExclusive(int fd) {
     }
 }
 
-} // namespace quorvel::sys
+// An exclusive lock, waited for.
+inline Result<void> lockExclusiveWaiting(int fd) {
+    for (;;) {
+        if (::flock(fd, LOCK_EX) == 0)
+            return {};
+        if (errno != EINTR)
+            return lastError("flock");
+    }
+}
+
+} // namespace sys
+} // namespace quorvel

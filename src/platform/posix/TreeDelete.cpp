@@ -21,21 +21,20 @@ namespace {
 Result<int> openTreeFolder(int parent, const char* name, const EntryInfo& info) {
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     const bool owned = info.owner == ::geteuid();
-    Descriptor folder(::openat(parent, name, flags));
-    if (folder.get() < 0 && errno == EACCES && owned) {
-        ::fchmodat(parent, name, (info.mode & 07777) | S_IRWXU, 0);
-        folder.reset(::openat(parent, name, flags));
+    Result<int> tried = sys::openat(parent, name, flags);
+    if (tried.code() == EACCES && owned) {
+        // Should the change fail, the second open says why.
+        static_cast<void>(sys::fchmodat(parent, name, (info.mode & 07777) | S_IRWXU));
+        tried = sys::openat(parent, name, flags);
     }
-    if (folder.get() < 0)
-        return lastError("openat");
-    const Result<struct stat> opened = sys::fstat(folder.get());
-    if (!opened)
-        return opened.error();
+    Descriptor folder(TRY(tried));
+    const struct stat opened = TRY(sys::fstat(folder.get()));
     // The entry was swapped between the look and the open: leave it alone.
-    if (opened.value().st_dev != info.device || opened.value().st_ino != info.inode)
+    if (opened.st_dev != info.device || opened.st_ino != info.inode)
         return SystemError{"openat", EXDEV};
-    if (owned && (opened.value().st_mode & S_IRWXU) != S_IRWXU)
-        ::fchmod(folder.get(), (opened.value().st_mode & 07777) | S_IRWXU);
+    // Should this fail, the entries that cannot go are each named in the report.
+    if (owned && (opened.st_mode & S_IRWXU) != S_IRWXU)
+        static_cast<void>(sys::fchmod(folder.get(), (opened.st_mode & 07777) | S_IRWXU));
     return folder.release();
 }
 
@@ -51,9 +50,7 @@ Result<void> removeEntry(const PosixHooks& hooks, int folder, const char* name,
                          const std::string& fullPath, bool isFolder) {
     if (const int error = hooks.treeRemoval ? hooks.treeRemoval(fullPath) : 0; error != 0)
         return SystemError{"unlinkat", error};
-    if (::unlinkat(folder, name, isFolder ? AT_REMOVEDIR : 0) != 0)
-        return lastError("unlinkat");
-    return {};
+    return sys::unlinkat(folder, name, isFolder ? AT_REMOVEDIR : 0);
 }
 
 void deleteEntries(const PosixHooks& hooks, int folder, const std::string& folderPath,
@@ -64,28 +61,22 @@ void deleteEntries(const PosixHooks& hooks, int folder, const std::string& folde
         unsigned char type;
     };
     std::vector<Entry> entries;
-    const int reader = ::dup(folder);
-    DIR* dir = reader >= 0 ? ::fdopendir(reader) : nullptr;
-    if (dir == nullptr) {
-        if (reader >= 0)
-            ::close(reader);
+    Result<sys::FolderStream> dir = sys::readFolder(folder);
+    if (!dir) {
         if (result.error == 0)
-            result.error = errorOr(EIO);
+            result.error = dir.code();
         return;
     }
     for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            if (errno != 0 && result.error == 0)
-                result.error = errno;
+        const Result<const dirent*> next = dir.value().next();
+        if (!next && result.error == 0)
+            result.error = next.code();
+        if (!next || next.value() == nullptr)
             break;
-        }
-        const std::string_view name = entry->d_name;
+        const std::string_view name = next.value()->d_name;
         if (name != "." && name != "..")
-            entries.push_back({std::string(name), entry->d_type});
+            entries.push_back({std::string(name), next.value()->d_type});
     }
-    ::closedir(dir);
 
     for (const Entry& entry : entries) {
         const std::string fullPath = joinPath(folderPath, entry.name);

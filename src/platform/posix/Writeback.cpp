@@ -15,8 +15,8 @@ namespace {
 constexpr std::uint64_t bytesPerStart = std::uint64_t{32} << 20;
 constexpr std::uint32_t filesPerStart = 256;
 
-int openFolder(const std::string& folder) {
-    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+Result<int> openFolder(const std::string& folder) {
+    return sys::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 } // namespace
@@ -24,9 +24,7 @@ int openFolder(const std::string& folder) {
 Result<void> Writeback::syncAt(int fd, const std::string& folder) const {
     if (auto hooked = runStep(hooks_, PosixStep::Sync, folder, folder); !hooked)
         return hooked;
-    if (::syncfs(fd) != 0)
-        return lastError("syncfs");
-    return {};
+    return sys::syncfs(fd);
 }
 
 Writeback::~Writeback() {
@@ -34,15 +32,13 @@ Writeback::~Writeback() {
         worker_.request_stop();
         worker_.join();
     }
-    for (const auto& [folder, kept] : kept_)
-        ::close(kept.fd);
 }
 
 void Writeback::wrote(const std::string& folder, std::uint64_t bytes) {
     const std::lock_guard lock(mutex_);
     if (!kept_.contains(folder)) {
-        if (const int fd = openFolder(folder); fd >= 0)
-            kept_.emplace(folder, Kept{fd, {}});
+        if (const Result<int> fd = openFolder(folder))
+            kept_.emplace(folder, Kept{Descriptor(fd.value()), {}});
     }
     bytesSince_ += bytes;
     ++filesSince_;
@@ -76,9 +72,9 @@ void Writeback::work(std::stop_token stop) {
         lock.unlock();
         // A descriptor of its own: the final sync's must still see every error.
         Result<void> synced;
-        if (const int fd = openFolder(folder); fd >= 0) {
-            synced = syncAt(fd, folder);
-            ::close(fd);
+        if (const Result<int> opened = openFolder(folder)) {
+            const Descriptor fd(opened.value());
+            synced = syncAt(fd.get(), folder);
         }
         lock.lock();
         busy_ = false;
@@ -95,14 +91,13 @@ Result<void> Writeback::sync(const std::string& folder) {
     idle_.wait(lock, [this] { return !busy_; });
     Kept kept;
     if (const auto found = kept_.find(folder); found != kept_.end()) {
-        kept = found->second;
+        kept = std::move(found->second);
         kept_.erase(found);
-    } else if (kept.fd = openFolder(folder); kept.fd < 0) {
-        return lastError("open");
+    } else {
+        kept.fd.reset(TRY(openFolder(folder)));
     }
     lock.unlock();
-    const auto synced = syncAt(kept.fd, folder);
-    ::close(kept.fd);
+    const auto synced = syncAt(kept.fd.get(), folder);
     if (!synced)
         return synced;
     if (kept.earlyError.code != 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/posix/SystemCalls.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -43,7 +44,7 @@ private:
     std::condition_variable_any wake_;
     std::condition_variable idle_;
     struct Kept {
-        int fd = -1;            // opened at the folder's first copy
+        Descriptor fd;          // opened at the folder's first copy
         SystemError earlyError; // the first failure of an early write-out there
     };
     std::map<std::string, Kept> kept_;

@@ -1,5 +1,7 @@
 #include "platform/qt/JpegDecoder.h"
 
+#include "platform/posix/SystemCalls.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -67,20 +69,21 @@ void noSourceWork(j_decompress_ptr) {}
 boolean fillInput(j_decompress_ptr info) {
     JpegRun& run = runOf(info);
     giveUpIfOver(run);
-    ssize_t got = -1;
+    std::size_t got = 0;
     if (run.read < run.limit) {
-        do
-            got = ::pread(run.fd, run.buffer.data(), run.buffer.size(), off_t(run.offset));
-        while (got < 0 && errno == EINTR);
+        const Result<std::size_t> read =
+            sys::pread(run.fd, reinterpret_cast<char*>(run.buffer.data()), run.buffer.size(),
+                       static_cast<std::uint64_t>(run.offset));
+        got = read ? read.value() : 0;
     }
-    if (got <= 0) {
+    if (got == 0) {
         // What is missing ends the picture, as a cut file's end does.
         run.buffer[0] = 0xFF;
         run.buffer[1] = JPEG_EOI;
         got = 2;
     } else {
-        run.offset += got;
-        run.read += got;
+        run.offset += static_cast<qint64>(got);
+        run.read += static_cast<qint64>(got);
     }
     run.source.next_input_byte = run.buffer.data();
     run.source.bytes_in_buffer = std::size_t(got);

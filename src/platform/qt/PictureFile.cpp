@@ -8,25 +8,19 @@ namespace quorvel {
 
 PictureFile::PictureFile(const std::string& path)
     : path_(QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())))) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    const Result<int> opened = sys::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (!opened)
         return;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    Descriptor fd(opened.value());
+    const Result<struct stat> status = sys::fstat(fd.get());
+    if (!status || !S_ISREG(status.value().st_mode))
         return;
-    }
-    fd_ = fd;
-    size_ = status.st_size;
+    fd_ = std::move(fd);
+    size_ = status.value().st_size;
 }
 
 PictureFile::PictureFile(const QString& path)
     : PictureFile(QFile::encodeName(path).toStdString()) {}
-
-PictureFile::~PictureFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
 
 BoundedPictureReads::BoundedPictureReads(const PictureFile& file, const Deadline& deadline)
     : QFile(file.path()), deadline_(deadline) {

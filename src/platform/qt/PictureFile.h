@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/posix/SystemCalls.h"
 #include "platform/qt/DecodeBounds.h"
 
 #include <QFile>
@@ -17,18 +18,15 @@ public:
     // The name's own bytes are opened: a name that is not UTF-8 would not survive a QString.
     explicit PictureFile(const std::string& path);
     explicit PictureFile(const QString& path);
-    ~PictureFile();
-    PictureFile(const PictureFile&) = delete;
-    PictureFile& operator=(const PictureFile&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    int descriptor() const { return fd_; }
+    bool isOpen() const { return fd_.valid(); }
+    int descriptor() const { return fd_.get(); }
     qint64 size() const { return size_; }
     const QString& path() const { return path_; }
 
 private:
     QString path_;
-    int fd_ = -1;
+    Descriptor fd_;
     qint64 size_ = 0;
 };
 

@@ -71,8 +71,9 @@ Header readHeader(const PictureFile& file, std::stop_token stop) {
 // The bytes a PNG inflates to, from its header: a small file can hold gigabytes of rows.
 qint64 pngInflated(const PictureFile& file) {
     QByteArray head(26, '\0');
-    if (::pread(file.descriptor(), head.data(), 26, 0) != 26 ||
-        !head.startsWith("\x89PNG\r\n\x1a\n") || head.mid(12, 4) != "IHDR")
+    if (const Result<std::size_t> read = sys::pread(file.descriptor(), head.data(), 26, 0);
+        !read || read.value() != 26 || !head.startsWith("\x89PNG\r\n\x1a\n") ||
+        head.mid(12, 4) != "IHDR")
         return 0;
     const qint64 width = qFromBigEndian<quint32>(head.constData() + 16);
     const qint64 height = qFromBigEndian<quint32>(head.constData() + 20);
