@@ -52,9 +52,10 @@ std::vector<std::string> OffsetDialog::cameras() const {
 
 void OffsetDialog::create() {
     closed_.reset();
-    services_.toolkit.setBusy(true);
-    shown_ = cameras();
-    services_.toolkit.setBusy(false);
+    {
+        const BusyPointer busy(services_.toolkit);
+        shown_ = cameras();
+    }
     const int height = top + static_cast<int>(shown_.size()) * lineHeight + 1080;
     form_ = std::make_unique<Form>("Decalage", 7200, height);
     Form& f = *form_;

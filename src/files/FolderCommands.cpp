@@ -190,10 +190,8 @@ void FolderCommands::deleteFolder(bool source) {
 }
 
 TreeDeleteResult FolderCommands::DeleteFolderTree(const std::string& path) {
-    toolkit_.setBusy(true);
-    TreeDeleteResult result = fs_.deleteTree(path);
-    toolkit_.setBusy(false);
-    return result;
+    const BusyPointer busy(toolkit_);
+    return fs_.deleteTree(path);
 }
 
 } // namespace quorvel

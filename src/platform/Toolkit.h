@@ -51,4 +51,16 @@ public:
     virtual void batchStep(std::size_t done) { static_cast<void>(done); }
 };
 
+// The busy pointer for as long as it lives: back to the default however the work ends.
+class BusyPointer {
+public:
+    explicit BusyPointer(Toolkit& toolkit) : toolkit_(toolkit) { toolkit_.setBusy(true); }
+    ~BusyPointer() { toolkit_.setBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    Toolkit& toolkit_;
+};
+
 } // namespace quorvel

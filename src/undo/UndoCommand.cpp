@@ -176,10 +176,12 @@ void UndoCommand::undo() {
                                         Icon::Question, Buttons::YesNo, " Annuler le dernier lot?");
     if (reply != Reply::Yes)
         return;
-    toolkit.setBusy(true);
-    const UndoResult result = quorvel::undo(services_.journal, services_.fs, *found);
-    showPanesAfter(result);
-    toolkit.setBusy(false);
+    const UndoResult result = [&] {
+        const BusyPointer busy(toolkit);
+        UndoResult undone = quorvel::undo(services_.journal, services_.fs, *found);
+        showPanesAfter(undone);
+        return undone;
+    }();
     tellResult(result, total, copies);
     refresh();
 }
