@@ -5,6 +5,7 @@
 #include "ui/qt/Accessibility.h"
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/FileListInput.h"
+#include "ui/qt/FormBinding.h"
 #include "ui/qt/StretchLayout.h"
 
 #include <QAction>
@@ -38,14 +39,6 @@ namespace quorvel {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string bytes(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
 QColor qcolour(Rgb rgb) {
     return QColor::fromRgb(int(rgb >> 16 & 0xFF), int(rgb >> 8 & 0xFF), int(rgb & 0xFF));
 }
@@ -69,26 +62,6 @@ QPalette::ColorRole backRole(ControlKind kind) {
     }
 }
 
-void setItems(QComboBox* combo, const QStringList& items) {
-    bool same = combo->count() == items.size();
-    for (int i = 0; same && i < items.size(); ++i)
-        same = combo->itemText(i) == items[i];
-    if (same)
-        return;
-    const QSignalBlocker blocker(combo);
-    combo->clear();
-    combo->addItems(items);
-}
-
-// Exclusivity is the model's, within each container; the view only shows it. The button
-// stays auto-exclusive, which is what makes it a radio button to assistive technology, but
-// that would refuse to clear the last ticked one of a group.
-void showChecked(QRadioButton* radio, bool checked) {
-    radio->setAutoExclusive(false);
-    radio->setChecked(checked);
-    radio->setAutoExclusive(true);
-}
-
 // The window was laid out for a small system font, about five pixels a letter at 96 dpi: a
 // desktop font wider than that takes a sans serif with the layout's widths where there is one,
 // so that every caption fits in one and the same font.
@@ -103,43 +76,6 @@ QFont layoutFont(QFont font, double scale) {
                       QStringLiteral("Helvetica"), own});
     return font;
 }
-
-// The width a widget may take without running into a visible neighbour on its right or out
-// of its parent.
-int freeWidth(const QWidget* widget) {
-    const QRect own = widget->geometry();
-    int right = widget->parentWidget()->width() - 2;
-    for (const QObject* child : widget->parentWidget()->children()) {
-        const auto* other = qobject_cast<const QWidget*>(child);
-        // Before the window first shows, only a control hidden on purpose counts as hidden.
-        if (other == nullptr || other == widget ||
-            (other->isHidden() && other->testAttribute(Qt::WA_WState_ExplicitShowHide)))
-            continue;
-        const QRect g = other->geometry();
-        if (g.left() >= own.left() + 1 && g.top() < own.bottom() && g.bottom() > own.top())
-            right = std::min(right, g.left() - 2);
-    }
-    return std::max(own.width(), right - own.left());
-}
-
-// Keys that a list's view hands to the model instead of handling them itself.
-class ListKeys : public QObject {
-public:
-    ListKeys(QObject* parent, std::function<bool(int key)> onKey)
-        : QObject(parent), onKey_(std::move(onKey)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // The keypad's Enter is Enter.
-        return (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && onKey_(key->key());
-    }
-
-private:
-    std::function<bool(int key)> onKey_;
-};
 
 } // namespace
 
@@ -599,13 +535,36 @@ QWidget* FormWindow::parentFor(const Control& control) {
     return build(*container);
 }
 
+// One binder per kind makes the kind's widget and returns what mirrors the control in it. Menus
+// and their items are drawn in the menu bar, not as widgets of the client area.
+const std::map<ControlKind, FormWindow::Binder>& FormWindow::binders() {
+    static const std::map<ControlKind, Binder> table{
+        {ControlKind::Form, &FormWindow::bindFrame},
+        {ControlKind::Frame, &FormWindow::bindFrame},
+        {ControlKind::Label, &FormWindow::bindLabel},
+        {ControlKind::Image, &FormWindow::bindImage},
+        {ControlKind::TextBox, &FormWindow::bindTextBox},
+        {ControlKind::ComboBox, &FormWindow::bindComboBox},
+        {ControlKind::OptionButton, &FormWindow::bindOptionButton},
+        {ControlKind::CheckBox, &FormWindow::bindCheckBox},
+        {ControlKind::CommandButton, &FormWindow::bindCommandButton},
+        {ControlKind::PictureButton, &FormWindow::bindPictureButton},
+        {ControlKind::DriveList, &FormWindow::bindDriveList},
+        {ControlKind::FolderList, &FormWindow::bindFolderList},
+        {ControlKind::FileList, &FormWindow::bindFileList},
+        {ControlKind::Table, &FormWindow::bindTable},
+    };
+    return table;
+}
+
 QWidget* FormWindow::build(Control& control) {
     const auto it = widgets_.find(&control);
     if (it != widgets_.end())
         return it->second;
     QWidget* parent = parentFor(control);
     QWidget* widget = nullptr;
-    const Refresh mirrorKind = bindKind(control, widget, parent);
+    const Binder bind = binders().at(control.kind());
+    const Refresh mirrorKind = (this->*bind)(control, widget, parent);
     widget->setObjectName(qs(control.name()));
     widgets_[&control] = widget;
     const Refresh mirror = [this, &control, widget, mirrorKind](Change change) {
@@ -655,360 +614,6 @@ void FormWindow::mirrorCommon(const Control& control, QWidget* widget) {
             palette.setColor(role, qcolour(*fore));
     }
     target->setPalette(palette);
-}
-
-// One binder per kind makes the kind's widget and returns what mirrors the control in it.
-FormWindow::Refresh FormWindow::bindKind(Control& control, QWidget*& widget, QWidget* parent) {
-    switch (control.kind()) {
-    case ControlKind::Form:
-    case ControlKind::Frame:
-        return bindFrame(control, widget, parent);
-    case ControlKind::Label:
-        return bindLabel(control, widget, parent);
-    case ControlKind::TextBox:
-        return bindTextBox(control, widget, parent);
-    case ControlKind::ComboBox:
-        return bindComboBox(control, widget, parent);
-    case ControlKind::OptionButton:
-        return bindOptionButton(control, widget, parent);
-    case ControlKind::CheckBox:
-        return bindCheckBox(control, widget, parent);
-    case ControlKind::CommandButton:
-        return bindCommandButton(control, widget, parent);
-    case ControlKind::PictureButton:
-        return bindPictureButton(control, widget, parent);
-    case ControlKind::Image:
-        return bindImage(control, widget, parent);
-    case ControlKind::DriveList:
-        return bindDriveList(control, widget, parent);
-    case ControlKind::FolderList:
-        return bindFolderList(control, widget, parent);
-    case ControlKind::FileList:
-        return bindFileList(control, widget, parent);
-    case ControlKind::Table:
-        return bindTable(control, widget, parent);
-    case ControlKind::Menu:
-    case ControlKind::MenuItem:
-        // Drawn in the menu bar, not as widgets of the client area.
-        break;
-    }
-    return {};
-}
-
-FormWindow::Refresh FormWindow::bindFrame(Control& control, QWidget*& widget, QWidget* parent) {
-    auto* frame = new ClickFrame(parent);
-    // Opaque, so that a panel shown over another hides it.
-    frame->setAutoFillBackground(true);
-    frame->setStyle(frameStyle_);
-    frame->onPress = guarded([&control] { control.click(); });
-    widget = frame;
-    return [frame, &control](Change) { frame->setTitle(qs(control.caption())); };
-}
-
-FormWindow::Refresh FormWindow::bindLabel(Control& control, QWidget*& widget, QWidget* parent) {
-    auto* label = new ClickLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->onPress = guarded([&control] { control.click(); });
-    widget = label;
-    return [this, label, &control](Change) {
-        const QString text = qs(control.caption());
-        // Heard whole even when shown elided; an empty label says nothing, where Qt would
-        // lend it the caption of its frame.
-        label->setAccessibleName(text.isEmpty() ? QStringLiteral(" ") : text);
-        const auto own = fonts_.find(&control);
-        const QFont font = own != fonts_.end() ? own->second : label->parentWidget()->font();
-        label->setFont(font);
-        const QFontMetrics metrics(font);
-        const bool oneLine = label->height() < 2 * metrics.lineSpacing();
-        label->setWordWrap(!oneLine);
-        if (!oneLine) {
-            label->setText(text);
-            return;
-        }
-        // Our font may be wider than the one the window was laid out for: a one-line caption
-        // takes the free room on its right, in the same font as its neighbours, and a name
-        // still too long loses its middle, never half a letter.
-        const int natural = metrics.horizontalAdvance(text) + 2;
-        if (natural > label->width())
-            label->resize(std::min(natural, freeWidth(label)), label->height());
-        const bool whole = natural <= label->width();
-        label->setText(whole ? text
-                             : metrics.elidedText(text, Qt::ElideMiddle, label->width() - 2));
-        if (control.tooltip().empty())
-            label->setToolTip(whole ? QString() : text);
-    };
-}
-
-FormWindow::Refresh FormWindow::bindTextBox(Control& control, QWidget*& widget, QWidget* parent) {
-    auto& box = static_cast<TextBox&>(control);
-    auto* edit = new QLineEdit(parent);
-    edit->setTextMargins(1, 0, 1, 0);
-    connect(edit, &QLineEdit::textEdited, edit, [this, &box](const QString& text) {
-        if (form_ != nullptr)
-            box.setText(bytes(text));
-    });
-    widget = edit;
-    return [edit, &box](Change) {
-        edit->setReadOnly(box.readOnly);
-        // A status line is read, not typed in: a click may still copy from it.
-        edit->setFocusPolicy(box.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
-        const QString text = qs(box.text());
-        if (edit->text() != text)
-            edit->setText(text);
-    };
-}
-
-FormWindow::Refresh FormWindow::bindComboBox(Control& control, QWidget*& widget, QWidget* parent) {
-    auto& box = static_cast<ComboBox&>(control);
-    auto* combo = new QComboBox(parent);
-    nameByLabel(*combo);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    // Typing stays typing: no completion that would pick an entry for the user.
-    combo->setCompleter(nullptr);
-    connect(combo, &QComboBox::activated, combo, [&box](int index) {
-        if (index < 0 || index >= static_cast<int>(box.entries().size()))
-            return;
-        const std::string entry = box.entries()[static_cast<std::size_t>(index)];
-        box.pick(entry);
-    });
-    connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, &box](const QString& text) {
-        if (form_ != nullptr)
-            box.setText(bytes(text));
-    });
-    widget = combo;
-    return [combo, &box](Change) {
-        QStringList items;
-        for (const std::string& entry : box.entries())
-            items << qs(entry);
-        setItems(combo, items);
-        const QString text = qs(box.text());
-        if (combo->currentText() != text) {
-            const QSignalBlocker blocker(combo);
-            combo->setEditText(text);
-        }
-    };
-}
-
-FormWindow::Refresh FormWindow::bindOptionButton(Control& control, QWidget*& widget,
-                                                 QWidget* parent) {
-    auto& option = static_cast<OptionButton&>(control);
-    auto* radio = new QRadioButton(parent);
-    connect(radio, &QRadioButton::clicked, radio, [this, &option, radio] {
-        option.select();
-        if (form_ != nullptr)
-            showChecked(radio, option.value());
-    });
-    widget = radio;
-    return [radio, &option](Change) {
-        radio->setText(qs(option.caption()));
-        showChecked(radio, option.value());
-    };
-}
-
-FormWindow::Refresh FormWindow::bindCheckBox(Control& control, QWidget*& widget, QWidget* parent) {
-    auto& check = static_cast<CheckBox&>(control);
-    auto* box = new QCheckBox(parent);
-    connect(box, &QCheckBox::clicked, box, [this, &check, box] {
-        check.click();
-        if (form_ != nullptr)
-            box->setChecked(check.value());
-    });
-    widget = box;
-    return [box, &check](Change) {
-        box->setText(qs(check.caption()));
-        box->setChecked(check.value());
-    };
-}
-
-FormWindow::Refresh FormWindow::bindCommandButton(Control& control, QWidget*& widget,
-                                                  QWidget* parent) {
-    auto* button = new QPushButton(parent);
-    // Enter presses the focused button, as Space does, outside dialogs too.
-    button->setAutoDefault(true);
-    connect(button, &QPushButton::clicked, button, guarded([&control] { control.click(); }));
-    if (static_cast<const CommandButton&>(control).cancel) {
-        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-        connect(escape, &QShortcut::activated, button, [button] {
-            if (button->isVisible() && button->isEnabled())
-                button->click();
-        });
-    }
-    widget = button;
-    return [button, &control](Change) { button->setText(qs(control.caption())); };
-}
-
-FormWindow::Refresh FormWindow::bindPictureButton(Control& control, QWidget*& widget,
-                                                  QWidget* parent) {
-    auto& pictured = static_cast<PictureButton&>(control);
-    auto* button = new QToolButton(parent);
-    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    connect(button, &QToolButton::clicked, button, guarded([&control] { control.click(); }));
-    widget = button;
-    return [button, &pictured](Change) {
-        const int side = std::max(8, std::min(button->width(), button->height()) - 3);
-        button->setIconSize(QSize(side, side));
-        button->setIcon(
-            QIcon(buttonPixmap(qs(pictured.icon()), side, button->devicePixelRatioF())));
-    };
-}
-
-FormWindow::Refresh FormWindow::bindImage(Control& control, QWidget*& widget, QWidget* parent) {
-    auto& image = static_cast<Image&>(control);
-    auto* view = new PictureView(parent);
-    describePicture(*view);
-    view->onPress = guarded([&control] { control.click(); });
-    widget = view;
-    const bool inStrip = parent != client_;
-    return [view, &image, inStrip](Change) {
-        view->setPicture(qs(image.picture()), image.decoded());
-        const bool shows = !image.picture().empty();
-        // The pictures of a strip open from the keyboard too, once they show something.
-        if (inStrip)
-            view->setFocusPolicy(shows ? Qt::StrongFocus : Qt::NoFocus);
-        // Unnamed, a picture would take the caption of the frame it lies in.
-        if (image.accessibleName().empty())
-            view->setAccessibleName(shows ? qs(lastComponent(image.picture()))
-                                          : QStringLiteral("Vignette vide"));
-    };
-}
-
-FormWindow::Refresh FormWindow::bindDriveList(Control& control, QWidget*& widget, QWidget* parent) {
-    auto& drives = static_cast<DriveList&>(control);
-    auto* combo = new QComboBox(parent);
-    nameByLabel(*combo);
-    // The roots as the model gave them, so that a pick maps back to its own bytes.
-    auto roots = std::make_shared<std::vector<std::string>>();
-    Refresh mirror = [combo, &drives, roots](Change) {
-        *roots = drives.entries();
-        if (std::find(roots->begin(), roots->end(), drives.drive()) == roots->end() &&
-            !drives.drive().empty())
-            roots->push_back(drives.drive());
-        QStringList items;
-        for (const std::string& root : *roots)
-            items << qs(root);
-        setItems(combo, items);
-        const auto at = std::find(roots->begin(), roots->end(), drives.drive());
-        const QSignalBlocker blocker(combo);
-        combo->setCurrentIndex(at == roots->end() ? -1 : static_cast<int>(at - roots->begin()));
-    };
-    connect(combo, &QComboBox::activated, combo, [this, &drives, roots, mirror](int index) {
-        if (index < 0 || index >= static_cast<int>(roots->size()))
-            return;
-        const std::string root = (*roots)[static_cast<std::size_t>(index)];
-        drives.setDrive(root);
-        // A drive that went away leaves the list on the drive it had.
-        if (form_ != nullptr)
-            mirror(Change::All);
-    });
-    widget = combo;
-    return mirror;
-}
-
-FormWindow::Refresh FormWindow::bindFolderList(Control& control, QWidget*& widget,
-                                               QWidget* parent) {
-    const QPalette colours = QApplication::palette();
-    auto& folders = static_cast<FolderList&>(control);
-    auto* view = new QListView(parent);
-    view->setSelectionMode(QAbstractItemView::NoSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setIconSize(QSize(16, 16));
-    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* model = new FolderEntriesModel(folders, colours.color(QPalette::Highlight),
-                                         colours.color(QPalette::HighlightedText), view);
-    view->setModel(model);
-    view->setItemDelegate(new FolderEntryDelegate(pixels(120), view));
-    // Arrows, typed letters and clicks all move the highlight, which Enter opens.
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
-            [this, &folders, model](const QModelIndex& at) {
-                if (form_ != nullptr && at.isValid())
-                    folders.highlight(model->entryOf(at.row()));
-            });
-    const auto open = [&folders](int entry) {
-        if (const auto path = folders.entry(entry))
-            folders.setPath(*path);
-    };
-    connect(view, &QListView::doubleClicked, view,
-            [open, model](const QModelIndex& at) { open(model->entryOf(at.row())); });
-    view->installEventFilter(new ListKeys(view, [open, &folders](int key) {
-        if (key != Qt::Key_Return && key != Qt::Key_Enter)
-            return false;
-        open(folders.highlighted());
-        return true;
-    }));
-    releases_.push_back([model] { model->forget(); });
-    widget = view;
-    return [view, model, &folders](Change change) {
-        model->apply(change);
-        if (change.ahead() || change.kind == Change::Selection)
-            return;
-        // Once the rows change, the highlighted folder (the open one, after an opening) is
-        // current and in view, wherever the list had been scrolled to.
-        const QModelIndex at = model->index(folders.highlighted() + folders.ancestorCount());
-        if (!at.isValid())
-            return;
-        const QSignalBlocker blocker(view->selectionModel());
-        view->setCurrentIndex(at);
-        view->scrollTo(at);
-    };
-}
-
-FormWindow::Refresh FormWindow::bindFileList(Control& control, QWidget*& widget, QWidget* parent) {
-    const QPalette colours = QApplication::palette();
-    auto& files = static_cast<FileList&>(control);
-    auto* view = new QListView(parent);
-    view->setSelectionMode(QAbstractItemView::NoSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setUniformItemSizes(true);
-    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* model = new FileRowsModel(files, colours.color(QPalette::Highlight),
-                                    colours.color(QPalette::HighlightedText), view);
-    view->setModel(model);
-    view->setTextElideMode(Qt::ElideMiddle);
-    view->setItemDelegate(new WholeNameTips(view));
-    takeFileListInput(*view, files, [this] { return form_ != nullptr; });
-    // F5 is the preview's, on the menu bar; the list's own fresh look at its folder is Ctrl+R.
-    auto* reread = new QAction(view);
-    reread->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    reread->setShortcutContext(Qt::WidgetShortcut);
-    view->addAction(reread);
-    connect(reread, &QAction::triggered, view, [this, &files] {
-        if (form_ != nullptr && files.onReread)
-            files.onReread();
-    });
-    releases_.push_back([model] { model->forget(); });
-    widget = view;
-    return [view, model, &files](Change change) {
-        model->apply(change);
-        // The current row is looked at once the rows are as the list has them.
-        if (change.ahead())
-            return;
-        const QModelIndex current =
-            files.current() >= 0 ? model->index(files.current()) : QModelIndex();
-        if (view->currentIndex() != current)
-            view->setCurrentIndex(current);
-    };
-}
-
-FormWindow::Refresh FormWindow::bindTable(Control& control, QWidget*& widget, QWidget* parent) {
-    auto& table = static_cast<Table&>(control);
-    auto* view = new QTableView(parent);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setWordWrap(false);
-    view->verticalHeader()->setVisible(false);
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // A marked row stands out by its colours as well as by its text.
-    auto* model = new TableRowsModel(table, QColor(0xFF, 0xD0, 0xD0), QColor(0xA0, 0, 0), view);
-    view->setModel(model);
-    releases_.push_back([model] { model->forget(); });
-    widget = view;
-    return [model](Change change) { model->apply(change); };
 }
 
 } // namespace quorvel

@@ -73,7 +73,10 @@ private:
     void bindMenuItem(MenuItem& item, QMenu* menu);
     void watch(Control& control, const Refresh& mirror);
     QWidget* parentFor(const Control& control);
-    Refresh bindKind(Control& control, QWidget*& widget, QWidget* parent);
+    using Binder = Refresh (FormWindow::*)(Control& control, QWidget*& widget, QWidget* parent);
+    static const std::map<ControlKind, Binder>& binders();
+    // The binders, in files by the kinds they bind: what shows (frames, labels, pictures),
+    // what takes input (boxes, options, buttons) and the lists.
     Refresh bindFrame(Control& control, QWidget*& widget, QWidget* parent);
     Refresh bindLabel(Control& control, QWidget*& widget, QWidget* parent);
     Refresh bindTextBox(Control& control, QWidget*& widget, QWidget* parent);
