@@ -49,6 +49,7 @@ std::vector<std::string> Journal::batchFiles() {
                 found.emplace_back(*sequence, folder_ + "/" + name);
     std::sort(found.begin(), found.end(), std::greater<>());
     std::vector<std::string> paths;
+    paths.reserve(found.size());
     for (auto& [sequence, path] : found)
         paths.push_back(std::move(path));
     return paths;

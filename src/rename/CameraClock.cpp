@@ -107,8 +107,8 @@ std::string offsetText(std::int64_t seconds) {
 }
 
 std::int64_t calendarSeconds(const CaptureTime& time) {
-    return daysFromCivil(time.year, time.month, time.day) * day + time.hour * 3600 +
-           time.minute * 60 + time.second;
+    return daysFromCivil(time.year, time.month, time.day) * day + std::int64_t{time.hour} * 3600 +
+           std::int64_t{time.minute} * 60 + time.second;
 }
 
 CaptureTime shifted(const CaptureTime& time, std::int64_t seconds) {

@@ -72,7 +72,7 @@ std::vector<std::string> PosixFolderEvents::take() {
     std::set<std::string> news;
     if (fd_ < 0)
         return {};
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char> buffer(std::size_t{64} * 1024);
     for (;;) {
         const auto got = sys::read(fd_, buffer);
         if (!got || got.value() == 0)

@@ -52,7 +52,7 @@ void Writeback::startEarly(const std::string& folder) {
     filesSince_ = 0;
     if (!worker_.joinable()) {
         try {
-            worker_ = std::jthread([this](std::stop_token stop) { work(stop); });
+            worker_ = std::jthread([this](const std::stop_token& stop) { work(stop); });
         } catch (const std::system_error&) {
             // No thread to spare (the user's process limit): the final sync writes
             // everything out, as it would have without the early start.
@@ -63,7 +63,7 @@ void Writeback::startEarly(const std::string& folder) {
     wake_.notify_one();
 }
 
-void Writeback::work(std::stop_token stop) {
+void Writeback::work(const std::stop_token& stop) {
     std::unique_lock lock(mutex_);
     while (wake_.wait(lock, stop, [this] { return !pending_.empty(); })) {
         const std::string folder = std::move(pending_);

@@ -36,7 +36,7 @@ public:
 
 private:
     void startEarly(const std::string& folder);
-    void work(std::stop_token stop);
+    void work(const std::stop_token& stop);
     Result<void> syncAt(int fd, const std::string& folder) const;
 
     const PosixHooks& hooks_;

@@ -36,11 +36,11 @@ bool DecodeMemory::take(qint64 bytes, const std::stop_token& stop) {
     return true;
 }
 
-Reservation::Reservation(DecodeMemory& memory, qint64 bytes, std::stop_token stop)
+Reservation::Reservation(DecodeMemory& memory, qint64 bytes, const std::stop_token& stop)
     : memory_(memory), bytes_(bytes) {
     if (bytes > memory.total())
         fault_ = PictureFault::TooLarge;
-    else if (!memory.take(bytes, std::move(stop)))
+    else if (!memory.take(bytes, stop))
         fault_ = PictureFault::Cancelled;
 }
 

@@ -35,7 +35,7 @@ DecodeMemory& decodeMemory();
 // while other decodes hold it. A picture the bound could never hold is refused at once.
 class Reservation {
 public:
-    Reservation(DecodeMemory& memory, qint64 bytes, std::stop_token stop);
+    Reservation(DecodeMemory& memory, qint64 bytes, const std::stop_token& stop);
     ~Reservation();
     Reservation(const Reservation&) = delete;
     Reservation& operator=(const Reservation&) = delete;

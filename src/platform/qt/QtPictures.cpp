@@ -125,7 +125,7 @@ DecodedImage decodeOther(const PictureFile& file, const Header& header, QSize ta
 }
 
 DecodedImage decodeOpened(const PictureFile& file, const Header& header, QSize frame,
-                          Qt::AspectRatioMode mode, std::stop_token stop) {
+                          Qt::AspectRatioMode mode, const std::stop_token& stop) {
     limitAllocation();
     if (frame.isEmpty())
         return {};
@@ -141,10 +141,10 @@ DecodedImage decodeOpened(const PictureFile& file, const Header& header, QSize f
             return {thumbnail, PictureFault::None};
     }
     if (header.format != "jpeg")
-        return decodeOther(file, header, target, std::move(stop));
+        return decodeOther(file, header, target, stop);
     // The decoder works in the stored orientation; the picture is turned afterwards.
     DecodedImage decoded = decodeJpeg(file, header.quarterTurned() ? target.transposed() : target,
-                                      decodeMemory(), std::move(stop));
+                                      decodeMemory(), stop);
     if (!decoded.image.isNull())
         decoded.image = turnedUpright(std::move(decoded.image), header.turn);
     return decoded;
@@ -198,8 +198,8 @@ LoadedPicture QtPictures::load(const std::string& path,
         return loaded;
     }
     loaded.natural = PictureSize{header.upright().width(), header.upright().height()};
-    DecodedImage decoded = decodeOpened(file, header, pixels(frameFor(*loaded.natural)),
-                                        Qt::IgnoreAspectRatio, std::move(stop));
+    DecodedImage decoded =
+        decodeOpened(file, header, pixels(frameFor(*loaded.natural)), Qt::IgnoreAspectRatio, stop);
     loaded.fault = decoded.fault;
     if (!decoded.image.isNull())
         loaded.picture = std::make_shared<QtPicture>(std::move(decoded.image));
@@ -207,12 +207,12 @@ LoadedPicture QtPictures::load(const std::string& path,
 }
 
 DecodedImage decodePicture(const QString& path, QSize frame, Qt::AspectRatioMode mode,
-                           std::stop_token stop) {
+                           const std::stop_token& stop) {
     if (frame.isEmpty())
         return {};
     const PictureFile file(path);
     const Header header = readHeader(file, stop);
-    return decodeOpened(file, header, frame, mode, std::move(stop));
+    return decodeOpened(file, header, frame, mode, stop);
 }
 
 QImage loadScaledPicture(const QString& path, QSize frame, Qt::AspectRatioMode mode) {

@@ -53,7 +53,7 @@ private:
 // Every decode stays within the memory bound of the process (DecodeBounds.h) and the time
 // allowed to one picture; the fault says why nothing was decoded.
 DecodedImage decodePicture(const QString& path, QSize frame, Qt::AspectRatioMode mode,
-                           std::stop_token stop);
+                           const std::stop_token& stop);
 // The same, without a way to stop it early.
 QImage loadScaledPicture(const QString& path, QSize frame,
                          Qt::AspectRatioMode mode = Qt::IgnoreAspectRatio);

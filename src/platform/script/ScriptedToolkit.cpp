@@ -4,7 +4,7 @@
 
 namespace quorvel {
 
-void ScriptedToolkit::record(ToolkitEvent event) {
+void ScriptedToolkit::record(const ToolkitEvent& event) {
     events_.push_back(event);
     if (onEvent)
         onEvent(events_.back());

@@ -74,7 +74,7 @@ public:
     const std::vector<Form*>& openForms() const { return openForms_; }
 
 private:
-    void record(ToolkitEvent event);
+    void record(const ToolkitEvent& event);
 
     std::deque<std::string> inputs_;
     std::deque<bool> answers_;

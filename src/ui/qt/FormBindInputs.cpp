@@ -1,13 +1,12 @@
 // The binders of the controls that take the user's input: boxes, options and buttons.
 
-#include "ui/qt/FormWindow.h"
-
 #include "platform/qt/Icons.h"
 #include "text/Paths.h"
 #include "ui/qt/Accessibility.h"
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/FileListInput.h"
 #include "ui/qt/FormBinding.h"
+#include "ui/qt/FormWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,13 +1,12 @@
 // The binders of the lists: drives, folders, files and the preview's table.
 
-#include "ui/qt/FormWindow.h"
-
 #include "platform/qt/Icons.h"
 #include "text/Paths.h"
 #include "ui/qt/Accessibility.h"
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/FileListInput.h"
 #include "ui/qt/FormBinding.h"
+#include "ui/qt/FormWindow.h"
 
 #include <QAction>
 #include <QApplication>
