@@ -9,11 +9,11 @@
 #include "platform/ExifSamples.h"
 #include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
-#include "platform/script/ScriptedToolkit.h"
 #include "rename/CameraClock.h"
 #include "rename/NameComposer.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "testing/ScriptedToolkit.h"
 
 #include <algorithm>
 #include <cerrno>

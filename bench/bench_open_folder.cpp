@@ -4,9 +4,9 @@
 #include "Timing.h"
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
-#include "platform/script/ScriptedToolkit.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "testing/ScriptedToolkit.h"
 
 #include <algorithm>
 #include <chrono>

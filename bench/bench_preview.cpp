@@ -2,13 +2,13 @@
 // (time-stamp scheme), against one bare directory pass of the same folder.
 #include "Doubles.h"
 #include "Timing.h"
-#include "app/Controls.h"
 #include "app/MainWindow.h"
+#include "controls/Controls.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
-#include "platform/script/ScriptedToolkit.h"
 #include "preview/Preview.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "testing/ScriptedToolkit.h"
 
 #include <cstdio>
 #include <cstdlib>

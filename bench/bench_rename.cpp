@@ -7,10 +7,10 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/TestHooks.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
-#include "platform/script/ScriptedToolkit.h"
 #include "rename/NameComposer.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "testing/ScriptedToolkit.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,11 +7,11 @@
 #include "Timing.h"
 #include "app/MainWindow.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/Headless.h"
-#include "platform/qt/PictureDecoding.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
-#include "platform/script/ScriptedToolkit.h"
+#include "platform/qtservices/Headless.h"
+#include "platform/qtservices/PictureDecoding.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "testing/ScriptedToolkit.h"
 #include "viewer/Thumbnails.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 
-#include "app/Controls.h"
-#include "app/FormHost.h"
+#include "controls/Controls.h"
+#include "controls/FormHost.h"
 #include "platform/Shell.h"
 #include "text/Paths.h"
 

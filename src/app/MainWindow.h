@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Controls.h"
-#include "app/FormHost.h"
+#include "controls/Controls.h"
+#include "controls/FormHost.h"
 #include "platform/Services.h"
 #include "rename/CameraClock.h"
 

@@ -1,7 +1,7 @@
 #include "app/OffsetDialog.h"
 
-#include "app/Controls.h"
-#include "app/FormHost.h"
+#include "controls/Controls.h"
+#include "controls/FormHost.h"
 #include "platform/CaptureDates.h"
 #include "platform/Toolkit.h"
 #include "rename/CameraClock.h"

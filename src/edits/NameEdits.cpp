@@ -1,8 +1,8 @@
 #include "edits/NameEdits.h"
 
-#include "app/Controls.h"
-#include "app/Errors.h"
 #include "batch/BatchExecutor.h"
+#include "controls/Controls.h"
+#include "controls/Errors.h"
 #include "panes/Panes.h"
 #include "platform/Clock.h"
 #include "platform/Toolkit.h"

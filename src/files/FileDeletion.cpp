@@ -1,7 +1,7 @@
 #include "files/FileDeletion.h"
 
-#include "app/Controls.h"
-#include "app/Errors.h"
+#include "controls/Controls.h"
+#include "controls/Errors.h"
 #include "panes/Panes.h"
 #include "platform/FileSystem.h"
 #include "platform/Toolkit.h"

@@ -1,6 +1,6 @@
 #include "panes/DiskFollower.h"
 
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "panes/Panes.h"
 #include "platform/FolderWatcher.h"
 

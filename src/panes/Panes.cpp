@@ -1,6 +1,6 @@
 #include "panes/Panes.h"
 
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "text/NameCheck.h"
 #include "text/Utf8.h"
 

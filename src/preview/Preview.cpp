@@ -1,8 +1,8 @@
 #include "preview/Preview.h"
 
-#include "app/Controls.h"
-#include "app/Errors.h"
-#include "app/FormHost.h"
+#include "controls/Controls.h"
+#include "controls/Errors.h"
+#include "controls/FormHost.h"
 #include "platform/Toolkit.h"
 #include "preview/KnownTimes.h"
 

@@ -1,8 +1,8 @@
 #include "rename/BatchRename.h"
 
-#include "app/Controls.h"
-#include "app/Errors.h"
 #include "batch/BatchExecutor.h"
+#include "controls/Controls.h"
+#include "controls/Errors.h"
 #include "panes/Panes.h"
 #include "platform/Services.h"
 #include "rename/CameraClock.h"

@@ -1,6 +1,6 @@
 #include "rename/NameComposer.h"
 
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "platform/Clock.h"
 #include "text/Numbers.h"
 

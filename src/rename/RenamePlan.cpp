@@ -1,6 +1,6 @@
 #include "rename/RenamePlan.h"
 
-#include "app/Errors.h"
+#include "controls/Errors.h"
 #include "platform/FileSystem.h"
 #include "rename/CameraClock.h"
 #include "rename/NameComposer.h"

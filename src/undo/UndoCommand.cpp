@@ -1,7 +1,7 @@
 #include "undo/UndoCommand.h"
 
-#include "app/Controls.h"
-#include "app/Errors.h"
+#include "controls/Controls.h"
+#include "controls/Errors.h"
 #include "journal/Undo.h"
 #include "panes/Panes.h"
 #include "platform/Toolkit.h"

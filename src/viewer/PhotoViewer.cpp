@@ -1,7 +1,7 @@
 #include "viewer/PhotoViewer.h"
 
-#include "app/Controls.h"
-#include "app/FormHost.h"
+#include "controls/Controls.h"
+#include "controls/FormHost.h"
 #include "platform/FileSystem.h"
 #include "platform/Toolkit.h"
 #include "text/Paths.h"

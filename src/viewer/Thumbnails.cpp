@@ -1,6 +1,6 @@
 #include "viewer/Thumbnails.h"
 
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "platform/Toolkit.h"
 #include "text/Paths.h"
 #include "viewer/PhotoViewer.h"

@@ -1,4 +1,4 @@
-#include "app/Errors.h"
+#include "controls/Errors.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

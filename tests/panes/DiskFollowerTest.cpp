@@ -1,7 +1,7 @@
 #include "panes/DiskFollower.h"
 
-#include "platform/script/ScriptedFolderWatcher.h"
 #include "support/Window.h"
+#include "testing/ScriptedFolderWatcher.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "platform/script/FaultyFileSystem.h"
+#include "testing/FaultyFileSystem.h"
 
 #include "platform/PosixTestFolder.h"
 #include "platform/posix/PosixFileSystem.h"

@@ -1,7 +1,7 @@
 #include "platform/PosixTestFolder.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/TestHooks.h"
-#include "platform/script/FaultyFileSystem.h"
+#include "testing/FaultyFileSystem.h"
 
 #include <algorithm>
 #include <cerrno>

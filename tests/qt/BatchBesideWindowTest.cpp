@@ -2,14 +2,14 @@
 #include "platform/CaptureDates.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/QtPictures.h"
-#include "platform/qt/QtToolkit.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
+#include "platform/qtservices/QtPictures.h"
+#include "platform/qtservices/QtToolkit.h"
 #include "preview/Preview.h"
 #include "rename/BatchRename.h"
-#include "ui/qt/FormWindow.h"
-#include "ui/qt/QtFormHost.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "view/FormWindow.h"
+#include "view/QtFormHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>

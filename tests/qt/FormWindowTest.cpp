@@ -1,9 +1,9 @@
-#include "ui/qt/FormWindow.h"
+#include "view/FormWindow.h"
 
-#include "platform/qt/Icons.h"
-#include "platform/qt/QtPictures.h"
-#include "qt/MemoryFileSystem.h"
-#include "ui/qt/ControlViews.h"
+#include "platform/qtservices/Icons.h"
+#include "platform/qtservices/QtPictures.h"
+#include "testing/MemoryFileSystem.h"
+#include "view/ControlViews.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "platform/qt/QtToolkit.h"
-#include "qt/MemoryFileSystem.h"
-#include "ui/qt/ControlViews.h"
-#include "ui/qt/FormWindow.h"
-#include "ui/qt/QtFormHost.h"
+#include "platform/qtservices/QtToolkit.h"
+#include "testing/MemoryFileSystem.h"
+#include "view/ControlViews.h"
+#include "view/FormWindow.h"
+#include "view/QtFormHost.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,7 +1,7 @@
-#include "platform/qt/QtToolkit.h"
-#include "qt/MemoryFileSystem.h"
-#include "ui/qt/FormWindow.h"
-#include "ui/qt/QtFormHost.h"
+#include "platform/qtservices/QtToolkit.h"
+#include "testing/MemoryFileSystem.h"
+#include "view/FormWindow.h"
+#include "view/QtFormHost.h"
 
 #include <QApplication>
 #include <QListView>

@@ -1,4 +1,4 @@
-#include "ui/qt/FormWindow.h"
+#include "view/FormWindow.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,6 +1,6 @@
-#include "platform/qt/PictureThumbnail.h"
+#include "platform/qtservices/PictureThumbnail.h"
 
-#include "platform/qt/QtPictures.h"
+#include "platform/qtservices/QtPictures.h"
 
 #include <QBuffer>
 #include <QByteArray>

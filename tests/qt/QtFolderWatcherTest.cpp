@@ -1,4 +1,4 @@
-#include "platform/qt/QtFolderWatcher.h"
+#include "platform/qtservices/QtFolderWatcher.h"
 
 #include "platform/posix/PosixFolderEvents.h"
 

@@ -1,7 +1,7 @@
 #include "platform/posix/ProgramInfo.h"
-#include "platform/qt/QtPictures.h"
-#include "platform/qt/QtSettingsStore.h"
-#include "platform/qt/QtShell.h"
+#include "platform/qtservices/QtPictures.h"
+#include "platform/qtservices/QtSettingsStore.h"
+#include "platform/qtservices/QtShell.h"
 
 #include <QBuffer>
 #include <QByteArray>

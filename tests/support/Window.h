@@ -4,10 +4,10 @@
 #include "platform/exif/ExifCaptureDates.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/TestHooks.h"
-#include "platform/script/FaultyFileSystem.h"
-#include "platform/script/MemorySettingsStore.h"
-#include "platform/script/RecordingShell.h"
-#include "platform/script/ScriptedToolkit.h"
+#include "testing/FaultyFileSystem.h"
+#include "testing/MemorySettingsStore.h"
+#include "testing/RecordingShell.h"
+#include "testing/ScriptedToolkit.h"
 
 #include <ctime>
 #include <functional>

@@ -1,6 +1,6 @@
 // quorvel-pictures ICON_FOLDER ABOUT_PICTURE: writes the program's icon in the layout of an
 // icon theme and the about box's picture, at build time.
-#include "platform/qt/PictureExport.h"
+#include "platform/qtservices/PictureExport.h"
 
 #include <iostream>
 

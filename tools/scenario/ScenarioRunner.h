@@ -3,7 +3,7 @@
 #include "app/MainWindow.h"
 #include "journal/Journal.h"
 #include "platform/exif/ExifCaptureDates.h"
-#include "platform/script/ScriptedToolkit.h"
+#include "testing/ScriptedToolkit.h"
 
 #include <functional>
 #include <iosfwd>

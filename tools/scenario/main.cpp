@@ -2,7 +2,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixJournalFiles.h"
 #include "platform/posix/ProgramInfo.h"
-#include "platform/qt/Headless.h"
+#include "platform/qtservices/Headless.h"
 #include "scenario/ScenarioRunner.h"
 
 #include <fstream>
