@@ -128,7 +128,7 @@ double run(const std::string& folder, bool byCapture, bool inOrder = false) {
         Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}, &dates},
         toolkit);
     window.startUp();
-    window.Option1[3]->click();
+    window.schemeOptions[3]->click();
     window.exifDates = byCapture;
     if (inOrder) {
         window.captureOptions.order = true;
@@ -136,7 +136,7 @@ double run(const std::string& folder, bool byCapture, bool inOrder = false) {
         offsets->seconds["NIKON D750"] = 3600;
         window.captureOptions.offsets = std::move(offsets);
     }
-    const double time = bench::best(1, [&] { window.Command1.click(); });
+    const double time = bench::best(1, [&] { window.renameButton.click(); });
     const std::string expected = std::to_string(count) + " fichiers ont été renommés sur les " +
                                  std::to_string(count) + " présents.";
     if (toolkit.events().empty() || toolkit.events().back().text != expected)

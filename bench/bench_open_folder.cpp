@@ -64,19 +64,20 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         // Every timed run is a real change of folder, from a small one, and reads the folder
         // afresh: it changed a moment ago, as a folder does when a camera card is copied in.
-        window.Dir1.setPath(other);
+        window.sourceFolders.setPath(other);
         const std::string marker = folder + "/changed.txt";
         ::close(::open(marker.c_str(), O_CREAT | O_WRONLY, 0644));
         ::unlink(marker.c_str());
         ::usleep(200000);
         const auto begin = Clock::now();
-        window.Dir1.setPath(folder);
+        window.sourceFolders.setPath(folder);
         open = std::min(open, seconds(Clock::now() - begin));
     }
     std::printf("open a folder of %d files in the source pane: %.4f s; bare directory pass: "
                 "%.4f s; ratio %.2f (goal <= 4)\n",
                 files, open, bare, open / bare);
-    std::printf("    listed %d files, %s\n", window.File1.count(), window.Text3.text().c_str());
+    std::printf("    listed %d files, %s\n", window.sourceFiles.count(),
+                window.sourceStatus.text().c_str());
     std::filesystem::remove_all(root);
     return 0;
 }

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         quorvel::Services{toolkit, fs, settings, pictures, shell, clock, {root, "quorvel-bench"}},
         toolkit);
     window.startUp();
-    window.Option1[3]->click();
+    window.schemeOptions[3]->click();
     window.mnuApercu.click();
 
     const int runs = 5;
@@ -63,9 +63,9 @@ int main(int argc, char** argv) {
     // Changing the generic name changes no time-stamp name, but the run would read it, so
     // the preview plans the whole folder again.
     const double replan =
-        best(runs, [&] { window.Text1.setText("Photo" + std::to_string(++round)); });
+        best(runs, [&] { window.genericName.setText("Photo" + std::to_string(++round)); });
     // A new reading of the source list plans with every file's time read afresh.
-    const double reread = best(runs, [&] { window.File1.refresh(); });
+    const double reread = best(runs, [&] { window.sourceFiles.refresh(); });
     auto& liste = *static_cast<quorvel::Table*>(window.preview().form()->find("Liste"));
     std::printf("plan the preview of %d files again (time stamps): %.4f s; bare directory "
                 "pass: %.4f s; ratio %.2f (goal <= 3)\n",

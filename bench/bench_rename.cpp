@@ -212,18 +212,18 @@ struct Program {
             Services{toolkit, fs, settings, pictures, shell, clock, {source, "quorvel"}}, toolkit,
             journal.get());
         window->startUp();
-        if (window->File1.path() != source)
+        if (window->sourceFiles.path() != source)
             throw std::runtime_error("the source folder did not open");
-        window->Text1.setText("_Vacances");
-        window->Text2.setText("1");
-        window->Option1[static_cast<std::size_t>(scheme)]->click();
-        if (target != source && window->Dir2.setPath(target) != 0)
+        window->genericName.setText("_Vacances");
+        window->startIndex.setText("1");
+        window->schemeOptions[static_cast<std::size_t>(scheme)]->click();
+        if (target != source && window->targetFolders.setPath(target) != 0)
             throw std::runtime_error("the target folder did not open");
     }
 
     double run(const std::string& expected) {
         toolkit.clearEvents();
-        const double time = seconds([&] { window->Command1.click(); });
+        const double time = seconds([&] { window->renameButton.click(); });
         if (toolkit.events().empty() || toolkit.events().back().text != expected)
             throw std::runtime_error("unexpected result: " + (toolkit.events().empty()
                                                                   ? "none"
@@ -388,10 +388,10 @@ void allCollide(const std::string& root, int count, int rounds) {
         {
             Program program(folder, folder, 0);
             MainWindow& w = *program.window;
-            w.Option2[2]->click();
+            w.digitOptions[2]->click();
             program.toolkit.pump = [&w] {
-                w.Check1.click();
-                w.Command2.click();
+                w.noWarningBox.click();
+                w.problemOk.click();
                 return true;
             };
             run = program.run(result(0, count));
@@ -415,7 +415,7 @@ void takenBehindTheList(const std::string& root, int count, int rounds) {
         const std::string folder = freshFolder(root, "behind");
         fill(folder, count);
         Program program(folder, folder, 3, true, freshFolder(root, "state"));
-        program.window->Check1.click();
+        program.window->noWarningBox.click();
         for (int i = 1; i < count; i += 2) {
             const int fd = ::open((folder + "/" + names[static_cast<std::size_t>(i)]).c_str(),
                                   O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

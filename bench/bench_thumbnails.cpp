@@ -118,20 +118,20 @@ int main(int argc, char** argv) {
         Services{*toolkit, fs, settings, *pictures, shell, clock, {folder, "quorvel-bench"}},
         *toolkit);
     window.startUp();
-    window.Dir1.setPath(folder);
+    window.sourceFolders.setPath(folder);
 
     const int runs = 3;
     int decoded = 0;
     bool stripComplete = true;
     const auto stripFrom = [&](int row) {
-        window.File1.setCurrent(row);
+        window.sourceFiles.setCurrent(row);
         const double fastest = best(runs, [&] {
             // The strip is filled once its busy pointer goes.
-            window.Comm1[6]->click();
+            window.sourceButtons[6]->click();
             HeadlessBackground::processEventsUntil([&] { return !toolkit->busy(); });
         });
         decoded = 0;
-        for (const Image* slot : window.TN)
+        for (const Image* slot : window.stripPictures)
             decoded += slot->decoded() ? 1 : 0;
         stripComplete = stripComplete && decoded == 4;
         return fastest;

@@ -68,57 +68,65 @@ std::string optionName(const char* base, int index) {
 
 MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
     : services_(services), forms_(forms), drives_(services.fs), form("Form1", 13380, 7065),
-      Frame1(frame(form, "Frame1", &form, {240, 120, 3255, 6825}, "Frame1")),
-      Frame2(frame(form, "Frame2", &form, {7560, 120, 3255, 6855}, "Frame2")),
-      Frame3(frame(form, "Frame3", &form, {3570, 120, 3900, 5880}, "Renommer un lot de fichiers")),
-      Frame4(frame(form, "Frame4", &form, {10900, 60, 2400, 6885}, "Frame4")),
-      Frame8(frame(form, "Frame8", &Frame3, {2400, 1080, 1335, 1095}, "Sélecteur")),
-      FraPro(frame(form, "FraPro", &form, {3570, 120, 3900, 5880}, "Problème !")),
-      Drive1(list<DriveList>(form, "Drive1", &Frame1, {120, 720, 3000, 315}, "Drive source",
-                             sourceColour, drives_)),
-      Dir1(list<FolderList>(form, "Dir1", &Frame1, {120, 1080, 3000, 1890}, "Répertoire source",
-                            sourceColour, drives_)),
-      File1(list<FileList>(form, "File1", &Frame1, {120, 3045, 3000, 3405},
-                           "Fichiers source à convertir", sourceColour, services.fs)),
-      Text3(statusBox(form, "Text3", &Frame1, {120, 6480, 3000, 285}, sourceColour)),
-      Drive2(list<DriveList>(form, "Drive2", &Frame2, {120, 720, 3000, 315}, "Drive de destination",
-                             targetColour, drives_)),
-      Dir2(list<FolderList>(form, "Dir2", &Frame2, {120, 1080, 3000, 1890},
-                            "Répertoire de destination", targetColour, drives_)),
-      File2(list<FileList>(form, "File2", &Frame2, {120, 3000, 3000, 3405}, "Fichiers renommés",
-                           targetColour, services.fs)),
-      Text4(statusBox(form, "Text4", &Frame2, {120, 6480, 3000, 285}, targetColour)),
-      Label7(make<Label>(form, "Label7", &Frame3, {120, 240, 3600, 225}, "Nom générique")),
-      Label6(make<Label>(form, "Label6", &Frame3, {120, 465, 3600, 225},
-                         "peut inclure un _ ou un espace")),
-      Text1(make<TextBox>(form, "Text1", &Frame3, {120, 720, 3600, 315}, {},
-                          "Nouveau nom des fichiers")),
-      Label3(make<Label>(form, "Label3", &Frame3, {120, 1080, 1140, 225}, "Index de départ")),
-      Text2(make<TextBox>(form, "Text2", &Frame3, {120, 1320, 1020, 315}, {}, "Chiffre de départ")),
-      Label2(make<Label>(form, "Label2", &Frame3, {1320, 1080, 960, 225}, "Incrément",
-                         "Espace dans la numérotation")),
-      Combo2(make<ComboBox>(form, "Combo2", &Frame3, {1320, 1320, 900, 315}, {}, "tous les ...")),
-      Label1(make<Label>(form, "Label1", &Frame3, {120, 2175, 1500, 210}, "Extension Source")),
-      Combo1(
-          make<ComboBox>(form, "Combo1", &Frame3, {120, 2385, 1500, 315}, {}, "Tri des fichiers")),
-      Label11(make<Label>(form, "Label11", &Frame3, {1800, 2175, 1500, 210}, "Extension Cible")),
-      Combo3(make<ComboBox>(form, "Combo3", &Frame3, {1800, 2385, 1500, 315})),
-      Comm3(form.add<PictureButton>("Comm3", &Frame3, Geometry{3420, 2400, 285, 285}, "add-type")),
-      Text6(statusBox(form, "Text6", &Frame3, {120, 4995, 3660, 285}, sourceColour,
-                      "Nombre de fichiers sélectionnés")),
-      Command1(make<CommandButton>(form, "Command1", &Frame3, {120, 5385, 3660, 375}, "Renommer !",
-                                   "Démarrer la conversion")),
-      Label5(make<Label>(form, "Label5", &FraPro, {240, 1080, 3420, 720}, "Label5")),
-      Check1(make<CheckBox>(form, "Check1", &FraPro, {240, 2160, 3420, 315},
-                            "Continuer sans m'avertir")),
-      Command2(make<CommandButton>(form, "Command2", &FraPro, {1200, 2880, 1500, 495}, "OK",
-                                   "Continuer sans renommer")),
-      cmdArreter(make<CommandButton>(form, "cmdArreter", &Frame3, {120, 5385, 3660, 375}, "Arrêter",
-                                     "Arrêter le lot après le fichier en cours")),
-      Image1(make<Image>(form, "Image1", &form, {50000, 0, 1740, 1305})),
-      Command3(make<CommandButton>(form, "Command3", &form, {3600, 6120, 1365, 735}, "Quitter",
-                                   "Quitter")),
-      APropos(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")),
+      sourcePane(frame(form, "Frame1", &form, {240, 120, 3255, 6825}, "Frame1")),
+      targetPane(frame(form, "Frame2", &form, {7560, 120, 3255, 6855}, "Frame2")),
+      renamePanel(
+          frame(form, "Frame3", &form, {3570, 120, 3900, 5880}, "Renommer un lot de fichiers")),
+      thumbnailStrip(frame(form, "Frame4", &form, {10900, 60, 2400, 6885}, "Frame4")),
+      digitsGroup(frame(form, "Frame8", &renamePanel, {2400, 1080, 1335, 1095}, "Sélecteur")),
+      problemPanel(frame(form, "FraPro", &form, {3570, 120, 3900, 5880}, "Problème !")),
+      sourceDrives(list<DriveList>(form, "Drive1", &sourcePane, {120, 720, 3000, 315},
+                                   "Drive source", sourceColour, drives_)),
+      sourceFolders(list<FolderList>(form, "Dir1", &sourcePane, {120, 1080, 3000, 1890},
+                                     "Répertoire source", sourceColour, drives_)),
+      sourceFiles(list<FileList>(form, "File1", &sourcePane, {120, 3045, 3000, 3405},
+                                 "Fichiers source à convertir", sourceColour, services.fs)),
+      sourceStatus(statusBox(form, "Text3", &sourcePane, {120, 6480, 3000, 285}, sourceColour)),
+      targetDrives(list<DriveList>(form, "Drive2", &targetPane, {120, 720, 3000, 315},
+                                   "Drive de destination", targetColour, drives_)),
+      targetFolders(list<FolderList>(form, "Dir2", &targetPane, {120, 1080, 3000, 1890},
+                                     "Répertoire de destination", targetColour, drives_)),
+      targetFiles(list<FileList>(form, "File2", &targetPane, {120, 3000, 3000, 3405},
+                                 "Fichiers renommés", targetColour, services.fs)),
+      targetStatus(statusBox(form, "Text4", &targetPane, {120, 6480, 3000, 285}, targetColour)),
+      genericLabel(
+          make<Label>(form, "Label7", &renamePanel, {120, 240, 3600, 225}, "Nom générique")),
+      genericHint(make<Label>(form, "Label6", &renamePanel, {120, 465, 3600, 225},
+                              "peut inclure un _ ou un espace")),
+      genericName(make<TextBox>(form, "Text1", &renamePanel, {120, 720, 3600, 315}, {},
+                                "Nouveau nom des fichiers")),
+      startLabel(
+          make<Label>(form, "Label3", &renamePanel, {120, 1080, 1140, 225}, "Index de départ")),
+      startIndex(make<TextBox>(form, "Text2", &renamePanel, {120, 1320, 1020, 315}, {},
+                               "Chiffre de départ")),
+      stepLabel(make<Label>(form, "Label2", &renamePanel, {1320, 1080, 960, 225}, "Incrément",
+                            "Espace dans la numérotation")),
+      stepBox(
+          make<ComboBox>(form, "Combo2", &renamePanel, {1320, 1320, 900, 315}, {}, "tous les ...")),
+      sourceTypeLabel(
+          make<Label>(form, "Label1", &renamePanel, {120, 2175, 1500, 210}, "Extension Source")),
+      sourceType(make<ComboBox>(form, "Combo1", &renamePanel, {120, 2385, 1500, 315}, {},
+                                "Tri des fichiers")),
+      targetTypeLabel(
+          make<Label>(form, "Label11", &renamePanel, {1800, 2175, 1500, 210}, "Extension Cible")),
+      targetType(make<ComboBox>(form, "Combo3", &renamePanel, {1800, 2385, 1500, 315})),
+      addTypeButton(form.add<PictureButton>("Comm3", &renamePanel, Geometry{3420, 2400, 285, 285},
+                                            "add-type")),
+      selectionCount(statusBox(form, "Text6", &renamePanel, {120, 4995, 3660, 285}, sourceColour,
+                               "Nombre de fichiers sélectionnés")),
+      renameButton(make<CommandButton>(form, "Command1", &renamePanel, {120, 5385, 3660, 375},
+                                       "Renommer !", "Démarrer la conversion")),
+      problemText(make<Label>(form, "Label5", &problemPanel, {240, 1080, 3420, 720}, "Label5")),
+      noWarningBox(make<CheckBox>(form, "Check1", &problemPanel, {240, 2160, 3420, 315},
+                                  "Continuer sans m'avertir")),
+      problemOk(make<CommandButton>(form, "Command2", &problemPanel, {1200, 2880, 1500, 495}, "OK",
+                                    "Continuer sans renommer")),
+      stopButton(make<CommandButton>(form, "cmdArreter", &renamePanel, {120, 5385, 3660, 375},
+                                     "Arrêter", "Arrêter le lot après le fichier en cours")),
+      hiddenPicture(make<Image>(form, "Image1", &form, {50000, 0, 1740, 1305})),
+      quitButton(make<CommandButton>(form, "Command3", &form, {3600, 6120, 1365, 735}, "Quitter",
+                                     "Quitter")),
+      aboutButton(make<CommandButton>(form, "APropos", &form, {5400, 6240, 1935, 495}, "A Propos")),
       mnuFichier(form.add<Menu>("mnuFichier", &form, "&Fichier")),
       mnuApercu(form.add<MenuItem>("mnuApercu", &mnuFichier, "Aperçu du lot", "F5")),
       mnuQuitter(form.add<MenuItem>("mnuQuitter", &mnuFichier, "Quitter", "Ctrl+Q")),
@@ -134,20 +142,28 @@ MainWindow::MainWindow(Services services, FormHost& forms, Journal* journal)
       mnuAide(form.add<Menu>("mnuAide", &form, "&Aide")),
       mnuAideF1(form.add<MenuItem>("mnuAideF1", &mnuAide, "Aide", "F1")),
       mnuAPropos(form.add<MenuItem>("mnuAPropos", &mnuAide, "A Propos")) {
+    setUpControls();
+    makeSubsystems(journal);
+    wireCommands();
+}
+
+void MainWindow::setUpControls() {
     setDesignValues();
     makeRows();
     showWorkingFolder();
-    makeSubsystems(journal);
-    Command3.onClick = [this] { close(); };
-    // The menu's items do what the buttons and keys of the first window do.
-    mnuQuitter.onClick = [this] { Command3.click(); };
-    wireOptions();
-    mnuAideF1.onClick = [this] { showHelp(); };
-    mnuAPropos.onClick = [this] { APropos.click(); };
-    form.onClose = [this] { close(); };
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::wireCommands() {
+    quitButton.onClick = [this] { close(); };
+    // The menu's items do what the buttons and keys of the first window do.
+    mnuQuitter.onClick = [this] { quitButton.click(); };
+    wireOptions();
+    mnuAideF1.onClick = [this] { showHelp(); };
+    mnuAPropos.onClick = [this] { aboutButton.click(); };
+    form.onClose = [this] { close(); };
+}
 
 // The ticks of the "Options" menu are the window's options; its offsets box wires itself.
 void MainWindow::wireOptions() {
@@ -162,24 +178,24 @@ void MainWindow::wireOptions() {
 // The values the controls have before any code runs.
 void MainWindow::setDesignValues() {
     form.setCaption("Form1");
-    FraPro.setVisible(false);
-    Comm3.setTooltip("Introduire une nouvelle extension");
-    Combo1.setText("jpg");
-    Combo3.setText("jpg");
-    Combo2.setText("1");
-    Text1.setText("_Fichier");
-    Text2.setText("1");
-    Frame4.setBackColor(targetColour);
+    problemPanel.setVisible(false);
+    addTypeButton.setTooltip("Introduire une nouvelle extension");
+    sourceType.setText("jpg");
+    targetType.setText("jpg");
+    stepBox.setText("1");
+    genericName.setText("_Fichier");
+    startIndex.setText("1");
+    thumbnailStrip.setBackColor(targetColour);
     // The frames' captions are placeholders and the combo boxes' labels read as headings:
     // a screen reader says what each one holds.
-    Frame1.setAccessibleName("Volet source");
-    Frame2.setAccessibleName("Volet cible");
-    Frame4.setAccessibleName("Vignettes");
-    Frame8.setAccessibleName("Nombre de chiffres");
-    Drive1.setAccessibleName("Lecteur source");
-    Drive2.setAccessibleName("Lecteur cible");
-    Combo1.setAccessibleName("Type source");
-    Combo3.setAccessibleName("Extension cible");
+    sourcePane.setAccessibleName("Volet source");
+    targetPane.setAccessibleName("Volet cible");
+    thumbnailStrip.setAccessibleName("Vignettes");
+    digitsGroup.setAccessibleName("Nombre de chiffres");
+    sourceDrives.setAccessibleName("Lecteur source");
+    targetDrives.setAccessibleName("Lecteur cible");
+    sourceType.setAccessibleName("Type source");
+    targetType.setAccessibleName("Extension cible");
 }
 
 // The controls that come in rows: the panes' picture buttons, the width and scheme options
@@ -206,32 +222,34 @@ void MainWindow::makeRows() {
                                              "Supprimer le dossier sélectionné",
                                              "Voir la sélection"};
     for (int i = 1; i <= 10; ++i) {
-        Comm1[i] = &form.add<PictureButton>("Comm1_" + std::to_string(i), &Frame1,
-                                            Geometry{120 + (i - 1) * 300, 360, 255, 255},
-                                            sourceIcons[i - 1]);
-        Comm1[i]->setTooltip(sourceTips[i - 1]);
+        sourceButtons[i] = &form.add<PictureButton>("Comm1_" + std::to_string(i), &sourcePane,
+                                                    Geometry{120 + (i - 1) * 300, 360, 255, 255},
+                                                    sourceIcons[i - 1]);
+        sourceButtons[i]->setTooltip(sourceTips[i - 1]);
     }
     for (int i = 1; i <= 6; ++i) {
-        Comm2[i] = &form.add<PictureButton>("Comm2_" + std::to_string(i), &Frame2,
-                                            Geometry{120 + (i - 1) * 300, 360, 255, 255},
-                                            sourceIcons[i - 1]);
-        Comm2[i]->setTooltip(targetTips[i - 1]);
+        targetButtons[i] = &form.add<PictureButton>("Comm2_" + std::to_string(i), &targetPane,
+                                                    Geometry{120 + (i - 1) * 300, 360, 255, 255},
+                                                    sourceIcons[i - 1]);
+        targetButtons[i]->setTooltip(targetTips[i - 1]);
     }
     static const char* const widthCaptions[] = {"2 chiffres", "3 chiffres", "4 chiffres"};
     static const char* const widthTips[] = {"de 0 à 99", "de 100 à 999", "de 1000 à 9999"};
     for (int i = 0; i < 3; ++i) {
-        Option2[i] =
-            &make<OptionButton>(form, optionName("Option2", i), &Frame8,
+        digitOptions[i] =
+            &make<OptionButton>(form, optionName("Option2", i), &digitsGroup,
                                 {120, 240 + i * 270, 1140, 255}, widthCaptions[i], widthTips[i]);
     }
     for (int i = 0; i < 5; ++i) {
-        Option1[i] = &make<OptionButton>(form, optionName("Option1", i), &Frame3,
-                                         {120, 3120 + i * 390, 3675, 315});
+        schemeOptions[i] = &make<OptionButton>(form, optionName("Option1", i), &renamePanel,
+                                               {120, 3120 + i * 390, 3675, 315});
     }
     for (int i = 0; i < 4; ++i) {
         const int top = 360 + i * 1680;
-        NomTN[i] = &make<Label>(form, optionName("NomTN", i), &Frame4, {90, top - 240, 2235, 210});
-        TN[i] = &make<Image>(form, optionName("TN", i), &Frame4, {330, top, 1740, 1305});
+        stripNames[i] =
+            &make<Label>(form, optionName("NomTN", i), &thumbnailStrip, {90, top - 240, 2235, 210});
+        stripPictures[i] =
+            &make<Image>(form, optionName("TN", i), &thumbnailStrip, {330, top, 1740, 1305});
     }
 }
 
@@ -239,92 +257,200 @@ void MainWindow::makeRows() {
 void MainWindow::showWorkingFolder() {
     const std::string cwd = services_.fs.workingFolder();
     if (const auto drive = drives_.driveOf(cwd)) {
-        Drive1.setDrive(*drive);
-        Drive2.setDrive(*drive);
+        sourceDrives.setDrive(*drive);
+        targetDrives.setDrive(*drive);
     }
-    if (Dir1.setPath(cwd) == 0) {
-        Dir2.setPath(cwd);
-        File1.setPath(cwd);
-        File2.setPath(cwd);
+    if (sourceFolders.setPath(cwd) == 0) {
+        targetFolders.setPath(cwd);
+        sourceFiles.setPath(cwd);
+        targetFiles.setPath(cwd);
     }
 }
 
 // Each subsystem is given the controls it reads and writes and the services it calls, and
 // wires its own reactions; what one subsystem asks of another goes through here.
 void MainWindow::makeSubsystems(Journal* journal) {
+    makeRenamePanel();
+    makeFileCommands();
+    makePictures();
+    makeUndo(journal);
+    makeFollowers();
+}
+
+void MainWindow::makeRenamePanel() {
+    composer_ = std::make_unique<NameComposer>(ComposerControls{.genericName = genericName,
+                                                                .startIndex = startIndex,
+                                                                .stepBox = stepBox,
+                                                                .targetType = targetType,
+                                                                .renamePanel = renamePanel,
+                                                                .digitsGroup = digitsGroup,
+                                                                .schemeOptions = schemeOptions,
+                                                                .digitOptions = digitOptions,
+                                                                .sourceFiles = sourceFiles,
+                                                                .typedGeneric = typedGeneric,
+                                                                .startNumber = startNumber,
+                                                                .increment = increment},
+                                               services_.clock);
+    panes_ = std::make_unique<Panes>(PaneControls{.sourceDrives = sourceDrives,
+                                                  .sourceFolders = sourceFolders,
+                                                  .sourceFiles = sourceFiles,
+                                                  .sourceStatus = sourceStatus,
+                                                  .sourceUp = *sourceButtons[1],
+                                                  .targetDrives = targetDrives,
+                                                  .targetFolders = targetFolders,
+                                                  .targetFiles = targetFiles,
+                                                  .targetStatus = targetStatus,
+                                                  .targetUp = *targetButtons[1],
+                                                  .sourceType = sourceType,
+                                                  .targetType = targetType,
+                                                  .genericName = genericName,
+                                                  .selectionCount = selectionCount},
+                                     PaneReactions{[this] { composer_->SelectNumberWidth(); },
+                                                   [this] { composer_->UpdateNamePreview(); }});
+    batch_ = std::make_unique<BatchRename>(RunControls{.sourceFiles = sourceFiles,
+                                                       .targetFiles = targetFiles,
+                                                       .startIndex = startIndex,
+                                                       .targetType = targetType,
+                                                       .renameButton = renameButton,
+                                                       .problemPanel = problemPanel,
+                                                       .problemText = problemText,
+                                                       .noWarningBox = noWarningBox,
+                                                       .problemOk = problemOk,
+                                                       .stopButton = stopButton,
+                                                       .typedGeneric = typedGeneric,
+                                                       .startNumber = startNumber,
+                                                       .increment = increment,
+                                                       .exifDates = exifDates,
+                                                       .capture = captureOptions,
+                                                       .lastSource = lastSource,
+                                                       .lastTarget = lastTarget,
+                                                       .rank = rank,
+                                                       .rankText = rankText},
+                                           *composer_, *panes_, services_,
+                                           [this](bool running) { holdStill(running); });
+    stopButton.cancel = true;
+}
+
+void MainWindow::makeFileCommands() {
     Toolkit& toolkit = services_.toolkit;
     FileSystem& fs = services_.fs;
-    composer_ = std::make_unique<NameComposer>(ComposerControls{Text1, Text2, Combo2, Combo3,
-                                                                Frame3, Frame8, Option1, Option2,
-                                                                File1, Nom, Numero, Pas},
-                                               services_.clock);
-    panes_ =
-        std::make_unique<Panes>(PaneControls{Drive1, Dir1, File1, Text3, *Comm1[1], Drive2, Dir2,
-                                             File2, Text4, *Comm2[1], Combo1, Combo3, Text1, Text6},
-                                PaneReactions{[this] { composer_->SelectNumberWidth(); },
-                                              [this] { composer_->UpdateNamePreview(); }});
-    batch_ = std::make_unique<BatchRename>(
-        RunControls{File1, File2, Text2, Combo3, Command1, FraPro, Label5, Check1, Command2,
-                    cmdArreter, Nom, Numero, Pas, exifDates, captureOptions, M, N, Rang, Frang},
-        *composer_, *panes_, services_, [this](bool running) { holdStill(running); });
-    cmdArreter.cancel = true;
     edits_ = std::make_unique<NameEdits>(
-        EditControls{*Comm1[10], *Comm1[8], *Comm1[9], *Comm1[7], Comm3, File1, File2,
-                     Combo1,     Combo3,    sChTmp,    OldRep,    MM,    Ext,   M,
-                     NN,         F1,        F2,        Exces,     Fixe,  Flag},
+        EditControls{.cutRight = *sourceButtons[10],
+                     .cutLeft = *sourceButtons[8],
+                     .lengthenLeft = *sourceButtons[9],
+                     .copyToTarget = *sourceButtons[7],
+                     .addTypeButton = addTypeButton,
+                     .sourceFiles = sourceFiles,
+                     .targetFiles = targetFiles,
+                     .sourceType = sourceType,
+                     .targetType = targetType,
+                     .answer = answer,
+                     .proposedText = proposedText,
+                     .cutName = cutName,
+                     .typedPrefix = typedPrefix,
+                     .lastSource = lastSource,
+                     .lastEditTarget = lastEditTarget,
+                     .editSourceFolder = editSourceFolder,
+                     .editTargetFolder = editTargetFolder,
+                     .cutExcess = cutExcess,
+                     .selectionOnly = selectionOnly,
+                     .typeKnown = typeKnown},
         EditServices{toolkit, fs, services_.clock, *panes_, *composer_});
-    folders_ = std::make_unique<FolderCommands>(
-        FolderControls{Dir1, *Comm1[2], *Comm1[3], *Comm1[5], Dir2, *Comm2[2], *Comm2[3], *Comm2[5],
-                       sChTmp, OldRep},
-        toolkit, fs, services_.clock);
-    deletion_ = std::make_unique<FileDeletion>(
-        DeletionControls{File1, *Comm1[4], File2, *Comm2[4], Text6}, *panes_, toolkit, fs);
+    folders_ = std::make_unique<FolderCommands>(FolderControls{.sourceFolders = sourceFolders,
+                                                               .sourceCreate = *sourceButtons[2],
+                                                               .sourceRename = *sourceButtons[3],
+                                                               .sourceDelete = *sourceButtons[5],
+                                                               .targetFolders = targetFolders,
+                                                               .targetCreate = *targetButtons[2],
+                                                               .targetRename = *targetButtons[3],
+                                                               .targetDelete = *targetButtons[5],
+                                                               .answer = answer,
+                                                               .proposedText = proposedText},
+                                                toolkit, fs, services_.clock);
+    deletion_ = std::make_unique<FileDeletion>(DeletionControls{.sourceFiles = sourceFiles,
+                                                                .sourceDelete = *sourceButtons[4],
+                                                                .targetFiles = targetFiles,
+                                                                .targetDelete = *targetButtons[4],
+                                                                .selectionCount = selectionCount},
+                                               *panes_, toolkit, fs);
+}
+
+void MainWindow::makePictures() {
+    Toolkit& toolkit = services_.toolkit;
+    FileSystem& fs = services_.fs;
     viewer_ = std::make_unique<PhotoViewer>(forms_, toolkit, services_.pictures, fs);
-    thumbnails_ =
-        std::make_unique<Thumbnails>(StripControls{File1, *Comm1[6], File2, *Comm2[6], TN, NomTN},
-                                     *viewer_, toolkit, services_.pictures);
-    about_ = std::make_unique<AboutBox>(APropos, forms_, services_.shell, services_.program);
+    thumbnails_ = std::make_unique<Thumbnails>(StripControls{.sourceFiles = sourceFiles,
+                                                             .sourceView = *sourceButtons[6],
+                                                             .targetFiles = targetFiles,
+                                                             .targetView = *targetButtons[6],
+                                                             .stripPictures = stripPictures,
+                                                             .stripNames = stripNames},
+                                               *viewer_, toolkit, services_.pictures);
+    about_ = std::make_unique<AboutBox>(aboutButton, forms_, services_.shell, services_.program);
+}
+
+void MainWindow::makeUndo(Journal* journal) {
+    Toolkit& toolkit = services_.toolkit;
+    FileSystem& fs = services_.fs;
     mnuAnnuler.setEnabled(false);
     if (journal != nullptr) {
         undo_ = std::make_unique<UndoCommand>(
-            UndoControls{mnuAnnuler, Dir1, Dir2, File1, File2},
+            UndoControls{.mnuAnnuler = mnuAnnuler,
+                         .sourceFolders = sourceFolders,
+                         .targetFolders = targetFolders,
+                         .sourceFiles = sourceFiles,
+                         .targetFiles = targetFiles},
             UndoServices{toolkit, fs, *journal, *panes_, [this] { return batch_->running(); }});
         batch_->setObserver(undo_.get());
         edits_->setObserver(undo_.get());
         folders_->setObserver(undo_.get());
     }
+}
+
+void MainWindow::makeFollowers() {
+    Toolkit& toolkit = services_.toolkit;
+    FileSystem& fs = services_.fs;
     preview_ = std::make_unique<Preview>(
-        PreviewControls{mnuApercu, File1, File2, Text1, Text2, Combo2, Combo3, Option1, Option2,
-                        form},
+        PreviewControls{.mnuApercu = mnuApercu,
+                        .sourceFiles = sourceFiles,
+                        .targetFiles = targetFiles,
+                        .genericName = genericName,
+                        .startIndex = startIndex,
+                        .stepBox = stepBox,
+                        .targetType = targetType,
+                        .schemeOptions = schemeOptions,
+                        .digitOptions = digitOptions,
+                        .window = form},
         PreviewServices{forms_, toolkit, fs, [this] { return batch_->inputs(); }});
     offsets_ =
-        std::make_unique<OffsetDialog>(mnuDecalage, File1, captureOptions,
+        std::make_unique<OffsetDialog>(mnuDecalage, sourceFiles, captureOptions,
                                        OffsetDialogServices{forms_, toolkit, services_.captureDates,
                                                             [this] { preview_->runChanged(); }});
-    follower_ = std::make_unique<DiskFollower>(File1, File2, *panes_, services_.folderWatcher,
-                                               [this] { return batch_->running(); });
+    follower_ =
+        std::make_unique<DiskFollower>(sourceFiles, targetFiles, *panes_, services_.folderWatcher,
+                                       [this] { return batch_->running(); });
 }
 
 void MainWindow::startUp() {
     const std::string programFolder = services_.program.folder;
     restoreSettings();
-    Frame1.setCaption("Répertoire du fichier Source");
-    Frame2.setCaption("Répertoire de Sauvegarde");
+    sourcePane.setCaption("Répertoire du fichier Source");
+    targetPane.setCaption("Répertoire de Sauvegarde");
     for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
-        Combo1.addItem(type);
+        sourceType.addItem(type);
     for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
-        Combo3.addItem(type);
+        targetType.addItem(type);
     for (const char* step : {"1", "2", "3", "4"})
-        Combo2.addItem(step);
-    Dir1.openDrive(Drive1.drive());
-    Dir2.openDrive(Drive2.drive());
-    Pas = numericValue(Combo2.text());
-    Nom = Text1.text();
-    Numero = numericValue(Text2.text());
+        stepBox.addItem(step);
+    sourceFolders.openDrive(sourceDrives.drive());
+    targetFolders.openDrive(targetDrives.drive());
+    increment = numericValue(stepBox.text());
+    typedGeneric = genericName.text();
+    startNumber = numericValue(startIndex.text());
     form.setCaption(windowTitle);
-    FraPro.setLeft(3750);
-    Label5.setCaption("");
-    Option1[0]->select();
+    problemPanel.setLeft(3750);
+    problemText.setCaption("");
+    schemeOptions[0]->select();
     helpFile_ = joinPath(services_.program.filesFolder(), helpFileName);
     if (undo_)
         undo_->refresh();
@@ -332,18 +458,19 @@ void MainWindow::startUp() {
 
 void MainWindow::holdStill(bool running) {
     for (Control* control : std::initializer_list<Control*>{
-             &Drive1, &Dir1, &File1, &Combo1, &Drive2, &Dir2, &File2, &Text1, &Text2, &Combo2,
-             &Combo3, &Comm3, &Command1, &mnuAnnuler})
+             &sourceDrives, &sourceFolders, &sourceFiles, &sourceType, &targetDrives,
+             &targetFolders, &targetFiles, &genericName, &startIndex, &stepBox, &targetType,
+             &addTypeButton, &renameButton, &mnuAnnuler})
         control->setInert(running);
-    for (auto* option : Option1)
+    for (auto* option : schemeOptions)
         option->setInert(running);
-    for (auto* option : Option2)
+    for (auto* option : digitOptions)
         option->setInert(running);
     // Every picture button changes the files or the folders shown, but the one that views.
     for (int i = 1; i <= 10; ++i)
-        Comm1[i]->setInert(running && i != 6);
+        sourceButtons[i]->setInert(running && i != 6);
     for (int i = 1; i <= 6; ++i)
-        Comm2[i]->setInert(running && i != 6);
+        targetButtons[i]->setInert(running && i != 6);
 }
 
 void MainWindow::close() {

@@ -86,52 +86,52 @@ private:
 public:
     Form form;
 
-    Frame& Frame1;
-    Frame& Frame2;
-    Frame& Frame3;
-    Frame& Frame4;
-    Frame& Frame8;
-    Frame& FraPro;
+    Frame& sourcePane;
+    Frame& targetPane;
+    Frame& renamePanel;
+    Frame& thumbnailStrip;
+    Frame& digitsGroup;
+    Frame& problemPanel;
 
-    std::array<PictureButton*, 11> Comm1{}; // Comm1[1] .. Comm1[10]
-    std::array<PictureButton*, 7> Comm2{};  // Comm2[1] .. Comm2[6]
-    DriveList& Drive1;
-    FolderList& Dir1;
-    FileList& File1;
-    TextBox& Text3;
-    DriveList& Drive2;
-    FolderList& Dir2;
-    FileList& File2;
-    TextBox& Text4;
+    std::array<PictureButton*, 11> sourceButtons{}; // Comm1[1] .. Comm1[10]
+    std::array<PictureButton*, 7> targetButtons{};  // Comm2[1] .. Comm2[6]
+    DriveList& sourceDrives;
+    FolderList& sourceFolders;
+    FileList& sourceFiles;
+    TextBox& sourceStatus;
+    DriveList& targetDrives;
+    FolderList& targetFolders;
+    FileList& targetFiles;
+    TextBox& targetStatus;
 
-    Label& Label7;
-    Label& Label6;
-    TextBox& Text1;
-    Label& Label3;
-    TextBox& Text2;
-    Label& Label2;
-    ComboBox& Combo2;
-    std::array<OptionButton*, 3> Option2{};
-    Label& Label1;
-    ComboBox& Combo1;
-    Label& Label11;
-    ComboBox& Combo3;
-    PictureButton& Comm3;
-    std::array<OptionButton*, 5> Option1{};
-    TextBox& Text6;
-    CommandButton& Command1;
+    Label& genericLabel;
+    Label& genericHint;
+    TextBox& genericName;
+    Label& startLabel;
+    TextBox& startIndex;
+    Label& stepLabel;
+    ComboBox& stepBox;
+    std::array<OptionButton*, 3> digitOptions{};
+    Label& sourceTypeLabel;
+    ComboBox& sourceType;
+    Label& targetTypeLabel;
+    ComboBox& targetType;
+    PictureButton& addTypeButton;
+    std::array<OptionButton*, 5> schemeOptions{};
+    TextBox& selectionCount;
+    CommandButton& renameButton;
 
-    Label& Label5;
-    CheckBox& Check1;
-    CommandButton& Command2;
+    Label& problemText;
+    CheckBox& noWarningBox;
+    CommandButton& problemOk;
     // "Arrêter", while a batch runs.
-    CommandButton& cmdArreter;
+    CommandButton& stopButton;
 
-    std::array<Image*, 4> TN{};
-    std::array<Label*, 4> NomTN{};
-    Image& Image1;
-    CommandButton& Command3;
-    CommandButton& APropos;
+    std::array<Image*, 4> stripPictures{};
+    std::array<Label*, 4> stripNames{};
+    Image& hiddenPicture;
+    CommandButton& quitButton;
+    CommandButton& aboutButton;
 
     // The menu bar, above the client area. An item of a feature still to come is one more
     // member here, one line where the constructor makes it and its reaction.
@@ -152,23 +152,23 @@ public:
     // Window-level variables: they live as long as the window and are never saved.
     // Numbers are held wide so that a value outside the 16-bit range is kept as typed
     // and refused where it would be used.
-    std::string Nom;
-    std::int64_t Numero = 0;
-    std::int64_t Pas = 0;
-    std::string M;
-    std::string N;
-    std::int64_t Rang = 0;
-    std::string Frang;
-    std::string sChTmp;
-    std::string OldRep;
-    std::string NN;
-    std::string MM;
-    std::string Ext;
-    std::string F1;
-    std::string F2;
-    std::int64_t Exces = 0;
-    std::int64_t Fixe = 0;
-    std::int64_t Flag = 0;
+    std::string typedGeneric;
+    std::int64_t startNumber = 0;
+    std::int64_t increment = 0;
+    std::string lastSource;
+    std::string lastTarget;
+    std::int64_t rank = 0;
+    std::string rankText;
+    std::string answer;
+    std::string proposedText;
+    std::string lastEditTarget;
+    std::string cutName;
+    std::string typedPrefix;
+    std::string editSourceFolder;
+    std::string editTargetFolder;
+    std::int64_t cutExcess = 0;
+    std::int64_t selectionOnly = 0;
+    std::int64_t typeKnown = 0;
 
     // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
     // capture dates. Saved at shut-down in a settings group of its own.
@@ -178,10 +178,23 @@ public:
     CaptureOptions captureOptions;
 
 private:
+    // The values the controls are designed with, the rows of buttons and options, and the
+    // folder the panes open on.
+    void setUpControls();
     void setDesignValues();
     void makeRows();
     void showWorkingFolder();
     void makeSubsystems(Journal* journal);
+    // The composer, the panes and the run; the edits, folder commands and deletion; the strip,
+    // viewer and about box; undo; and what follows the run and the disk (preview, offsets,
+    // the lists' watcher).
+    void makeRenamePanel();
+    void makeFileCommands();
+    void makePictures();
+    void makeUndo(Journal* journal);
+    void makeFollowers();
+    // The quit and about commands, the menu's items and the window's close box.
+    void wireCommands();
     void wireOptions();
     // While a batch runs, what would change it takes no input.
     void holdStill(bool running);

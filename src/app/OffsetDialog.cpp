@@ -25,9 +25,9 @@ std::string indexed(const char* base, std::size_t index) {
 
 } // namespace
 
-OffsetDialog::OffsetDialog(MenuItem& opener, FileList& File1, CaptureOptions& options,
+OffsetDialog::OffsetDialog(MenuItem& opener, FileList& sourceFiles, CaptureOptions& options,
                            OffsetDialogServices services)
-    : File1_(File1), options_(options), services_(std::move(services)) {
+    : File1_(sourceFiles), options_(options), services_(std::move(services)) {
     opener.onClick = [this] { show(); };
 }
 

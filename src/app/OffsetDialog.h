@@ -33,7 +33,7 @@ public:
     static constexpr const char* title = "Décaler l'heure des appareils";
     static constexpr const char* wrongOffset = "Le décalage doit s'écrire +HH:MM:SS ou -HH:MM:SS.";
 
-    OffsetDialog(MenuItem& opener, FileList& File1, CaptureOptions& options,
+    OffsetDialog(MenuItem& opener, FileList& sourceFiles, CaptureOptions& options,
                  OffsetDialogServices services);
     ~OffsetDialog();
     OffsetDialog(const OffsetDialog&) = delete;

@@ -41,16 +41,17 @@ Control* MainWindow::findControl(const std::string& name) {
 
 std::optional<VariableValue> MainWindow::variable(const std::string& name) const {
     const std::pair<const char*, const std::int64_t*> numbers[] = {
-        {"Numero", &Numero}, {"Pas", &Pas},   {"Rang", &Rang},
-        {"Exces", &Exces},   {"Fixe", &Fixe}, {"Flag", &Flag}};
+        {"Numero", &startNumber}, {"Pas", &increment},      {"Rang", &rank},
+        {"Exces", &cutExcess},    {"Fixe", &selectionOnly}, {"Flag", &typeKnown}};
     for (const auto& [key, value] : numbers) {
         if (name == key)
             return VariableValue(*value);
     }
     const std::pair<const char*, const std::string*> texts[] = {
-        {"Nom", &Nom},       {"M", &M},           {"N", &N},   {"Frang", &Frang},
-        {"sChTmp", &sChTmp}, {"OldRep", &OldRep}, {"NN", &NN}, {"MM", &MM},
-        {"Ext", &Ext},       {"F1", &F1},         {"F2", &F2}};
+        {"Nom", &typedGeneric},    {"M", &lastSource},       {"N", &lastTarget},
+        {"Frang", &rankText},      {"sChTmp", &answer},      {"OldRep", &proposedText},
+        {"NN", &lastEditTarget},   {"MM", &cutName},         {"Ext", &typedPrefix},
+        {"F1", &editSourceFolder}, {"F2", &editTargetFolder}};
     for (const auto& [key, value] : texts) {
         if (name == key)
             return VariableValue(*value);

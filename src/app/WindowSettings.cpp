@@ -24,16 +24,16 @@ void MainWindow::restoreSettings() {
     const std::string& programFolder = services_.program.folder;
 
     // A step that fails leaves the window as it was and start-up goes on.
-    Drive1.setDrive(setting("drv", programFolder));
-    Dir1.setPath(setting("Dir", programFolder));
-    Text1.setText(setting("T1", "Fichier"));
-    Text2.setText(setting("T2", "1"));
+    sourceDrives.setDrive(setting("drv", programFolder));
+    sourceFolders.setPath(setting("Dir", programFolder));
+    genericName.setText(setting("T1", "Fichier"));
+    startIndex.setText(setting("T2", "1"));
     const std::int64_t scheme = numericValue(setting("O1", "0"));
     if (scheme >= 0 && scheme < 5)
-        Option1[static_cast<std::size_t>(scheme)]->select();
+        schemeOptions[static_cast<std::size_t>(scheme)]->select();
     const std::int64_t width = numericValue(setting("O2", "0"));
     if (width >= 0 && width < 3)
-        Option2[static_cast<std::size_t>(width)]->select();
+        digitOptions[static_cast<std::size_t>(width)]->select();
     exifDates = store.read(app, optionsSection, "Exif").value_or("0") == "1";
     mnuExif.setChecked(exifDates);
     captureOptions.order = store.read(app, optionsSection, "Ordre").value_or("0") == "1";
@@ -54,12 +54,12 @@ void MainWindow::restoreSettings() {
 bool MainWindow::saveSettings() {
     SettingsStore& store = services_.settings;
     const std::string& app = services_.program.baseName;
-    store.write(app, appSection, "Dir", Dir1.path());
-    store.write(app, appSection, "drv", Drive1.drive());
-    store.write(app, appSection, "T1", Text1.text());
-    store.write(app, appSection, "T2", Text2.text());
-    store.write(app, appSection, "O1", Frame3.tag());
-    store.write(app, appSection, "O2", Frame8.tag());
+    store.write(app, appSection, "Dir", sourceFolders.path());
+    store.write(app, appSection, "drv", sourceDrives.drive());
+    store.write(app, appSection, "T1", genericName.text());
+    store.write(app, appSection, "T2", startIndex.text());
+    store.write(app, appSection, "O1", renamePanel.tag());
+    store.write(app, appSection, "O2", digitsGroup.tag());
     store.write(app, optionsSection, "Exif", exifDates ? "1" : "0");
     store.write(app, optionsSection, "Ordre", captureOptions.order ? "1" : "0");
     store.write(app, optionsSection, "Seconde", captureOptions.sameSecond ? "1" : "0");

@@ -81,11 +81,11 @@ NameEdits::NameEdits(const EditControls& controls, const EditServices& services)
     ui_.cutLeft.onClick = [this] { shortenOnLeft(); };
     ui_.lengthenLeft.onClick = [this] { lengthenOnLeft(); };
     ui_.copyToTarget.onClick = [this] { copyToTarget(); };
-    ui_.Comm3.onClick = [this] { addType(); };
+    ui_.addTypeButton.onClick = [this] { addType(); };
 }
 
 std::string NameEdits::LastSelectedName() const {
-    const FileList& list = ui_.File1;
+    const FileList& list = ui_.sourceFiles;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (list.selected(i))
             return list.row(i);
@@ -94,8 +94,8 @@ std::string NameEdits::LastSelectedName() const {
 }
 
 bool NameEdits::askText(const std::string& prompt, const std::string& title) {
-    ui_.sChTmp = services_.toolkit.input(prompt, title, ui_.OldRep);
-    if (!ui_.sChTmp.empty())
+    ui_.answer = services_.toolkit.input(prompt, title, ui_.proposedText);
+    if (!ui_.answer.empty())
         return true;
     services_.toolkit.message("Le Fichier n'est pas défini", Icon::Error, Buttons::Ok, "Renommer");
     return false;
@@ -116,8 +116,9 @@ bool NameEdits::confirm(const std::string& text, const std::string& title) {
 }
 
 std::string NameEdits::typedWithTargetType() const {
-    return "Renommer les fichiers du type :\r\n" + ui_.OldRep + "\r\nen\r\n" +
-           left(ui_.sChTmp, length(ui_.sChTmp) - length(ui_.Combo1.text())) + ui_.Combo3.text();
+    return "Renommer les fichiers du type :\r\n" + ui_.proposedText + "\r\nen\r\n" +
+           left(ui_.answer, length(ui_.answer) - length(ui_.sourceType.text())) +
+           ui_.targetType.text();
 }
 
 void NameEdits::shortenOnRight() {
@@ -129,21 +130,21 @@ void NameEdits::shortenOnLeft() {
 }
 
 NameEdits::Typed NameEdits::typedAnswer() const {
-    return {ui_.Combo1.text(), ui_.Combo3.text(), length(ui_.sChTmp), length(ui_.OldRep),
-            length(ui_.Combo1.text())};
+    return {ui_.sourceType.text(), ui_.targetType.text(), length(ui_.answer),
+            length(ui_.proposedText), length(ui_.sourceType.text())};
 }
 
 void NameEdits::shorten(bool onRight) {
-    ui_.Exces = 0;
-    ui_.OldRep = LastSelectedName();
+    ui_.cutExcess = 0;
+    ui_.proposedText = LastSelectedName();
     if (!askText(std::string(onRight ? "Raccourcir par la droite" : "Raccourcir par la gauche") +
                      "\r\nEffacer la partie en trop",
                  "Raccourcir"))
         return;
     const auto [source, target, typed, sample, k] = typedAnswer();
-    ui_.Exces = sample - typed;
+    ui_.cutExcess = sample - typed;
     // An empty list has no sample to shorten: whatever is typed touches no file.
-    if (!ui_.OldRep.empty() && ui_.Exces < 0) {
+    if (!ui_.proposedText.empty() && ui_.cutExcess < 0) {
         refuse("Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
                "caractères du nom proposé.");
         return;
@@ -156,15 +157,15 @@ void NameEdits::shorten(bool onRight) {
     }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
-    const std::int64_t excess = ui_.Exces;
+    const std::int64_t excess = ui_.cutExcess;
     if (onRight) {
         RunNameEdit(BatchKind::ShortenRight,
                     [this, excess, k, target](const std::string& name) -> NewName {
                         const std::int64_t keep = length(name) - excess - k - 1;
                         if (keep < 0)
                             return {{}, tooShortForCut};
-                        ui_.MM = left(name, keep);
-                        return withTargetType(ui_.MM + ".", target);
+                        ui_.cutName = left(name, keep);
+                        return withTargetType(ui_.cutName + ".", target);
                     });
     } else {
         RunNameEdit(BatchKind::ShortenLeft,
@@ -172,17 +173,17 @@ void NameEdits::shorten(bool onRight) {
                         const std::int64_t keep = length(name) - excess;
                         if (keep < 0)
                             return {{}, tooShortForCut};
-                        ui_.MM = right(name, keep);
-                        const std::int64_t stem = length(ui_.MM) - k;
+                        ui_.cutName = right(name, keep);
+                        const std::int64_t stem = length(ui_.cutName) - k;
                         if (stem < 0)
                             return {{}, tooShortForCut};
-                        return withTargetType(left(ui_.MM, stem), target);
+                        return withTargetType(left(ui_.cutName, stem), target);
                     });
     }
 }
 
 void NameEdits::lengthenOnLeft() {
-    ui_.OldRep = LastSelectedName();
+    ui_.proposedText = LastSelectedName();
     if (!askText("Rallonger par la gauche\r\nTaper le texte à rajouter à gauche du texte "
                  "générique existant :",
                  "Rallonger"))
@@ -193,12 +194,12 @@ void NameEdits::lengthenOnLeft() {
                "à rajouter devant le nom proposé.");
         return;
     }
-    const std::string prefix = left(ui_.sChTmp, typed - sample);
+    const std::string prefix = left(ui_.answer, typed - sample);
     if (const char* problem = typedPrefixProblem(prefix)) {
         refuse(problem);
         return;
     }
-    ui_.Ext = prefix;
+    ui_.typedPrefix = prefix;
     beepThrice();
     if (typed < k) {
         refuse(shorterThanType(source));
@@ -207,7 +208,7 @@ void NameEdits::lengthenOnLeft() {
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
     RunNameEdit(BatchKind::LengthenLeft, [this, k, target](const std::string& name) {
-        return keepStem(name, k, ui_.Ext, target);
+        return keepStem(name, k, ui_.typedPrefix, target);
     });
 }
 
@@ -215,25 +216,25 @@ void NameEdits::copyToTarget() {
     beepThrice();
     // The question ends on the folder the copies will go to, which it otherwise leaves unsaid.
     if (!confirm("Recopier les fichiers\r\nvers répertoire et extension cible\r\n si souhaité : " +
-                     ui_.File2.path(),
+                     ui_.targetFiles.path(),
                  " Recopier les fichiers?"))
         return;
-    const std::int64_t k = length(ui_.Combo1.text());
-    const std::string target = ui_.Combo3.text();
+    const std::int64_t k = length(ui_.sourceType.text());
+    const std::string target = ui_.targetType.text();
     RunNameEdit(BatchKind::CopyToTarget,
                 [k, target](const std::string& name) { return keepStem(name, k, {}, target); });
 }
 
 bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int& listed) {
-    FileList& source = ui_.File1;
+    FileList& source = ui_.sourceFiles;
     // Every new name is made and checked before the first file is touched, so that a
     // refused one leaves the whole selection as it was.
-    ui_.Fixe = source.selectedCount() > 0 ? 1 : 0;
+    ui_.selectionOnly = source.selectedCount() > 0 ? 1 : 0;
     listed = source.count();
     // The target type is typed by the user, unlike the characters that the names carry over.
-    const char* typedProblem = typedCharacterProblem(ui_.Combo3.text());
+    const char* typedProblem = typedCharacterProblem(ui_.targetType.text());
     for (int i = 0; i < listed; ++i) {
-        if (ui_.Fixe != 0 && !source.selected(i))
+        if (ui_.selectionOnly != 0 && !source.selected(i))
             continue;
         const std::string& name = source.row(i);
         NewName made = rule(name);
@@ -267,16 +268,18 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
         return;
     }
 
-    ui_.F1 = dropTrailingSeparator(ui_.File1.path());
-    ui_.F2 = dropTrailingSeparator(ui_.File2.path());
-    const bool copy = ui_.File1.path() != ui_.File2.path();
+    ui_.editSourceFolder = dropTrailingSeparator(ui_.sourceFiles.path());
+    ui_.editTargetFolder = dropTrailingSeparator(ui_.targetFiles.path());
+    const bool copy = ui_.sourceFiles.path() != ui_.targetFiles.path();
     BatchExecutor executor(services_.fs, observer_,
                            [&ui](const std::string& text) { ui.showProgress(text); });
-    executor.begin({kind, ui_.F1, ui_.F2, services_.clock.now()}, steps.size());
+    executor.begin({kind, ui_.editSourceFolder, ui_.editTargetFolder, services_.clock.now()},
+                   steps.size());
     std::vector<WorkItem> items;
     std::vector<const EditStep*> itemSteps;
     for (const EditStep& step : steps) {
-        WorkItem item{joinPath(ui_.F1, step.from), joinPath(copy ? ui_.F2 : ui_.F1, step.to),
+        WorkItem item{joinPath(ui_.editSourceFolder, step.from),
+                      joinPath(copy ? ui_.editTargetFolder : ui_.editSourceFolder, step.to),
                       copy ? ChangeKind::Copy : ChangeKind::Rename};
         // The file already bears the name asked for: done, with nothing to touch.
         if (!copy && step.from == step.to) {
@@ -297,13 +300,13 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
                  {}});
     }
     if (!steps.empty()) {
-        ui_.M = steps.back().from;
-        ui_.NN = steps.back().to;
+        ui_.lastSource = steps.back().from;
+        ui_.lastEditTarget = steps.back().to;
     }
     const BatchSummary summary = executor.finish();
 
-    ui_.File1.refresh();
-    ui_.File2.refresh();
+    ui_.sourceFiles.refresh();
+    ui_.targetFiles.refresh();
     services_.panes.writeTargetStatus();
     beepThrice();
     BatchRename::showResult(ui, summary, listed, failures);
@@ -312,22 +315,22 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
 
 void NameEdits::addType() {
     Toolkit& ui = services_.toolkit;
-    ui_.OldRep = ui_.Combo1.text();
-    ui_.sChTmp =
-        std::string(typedType(ui.input("Nouvelle extension :", "Ajouter extension", ui_.OldRep)));
-    if (ui_.sChTmp.empty()) {
+    ui_.proposedText = ui_.sourceType.text();
+    ui_.answer = std::string(
+        typedType(ui.input("Nouvelle extension :", "Ajouter extension", ui_.proposedText)));
+    if (ui_.answer.empty()) {
         ui.message("L'extension n'est pas définie", Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
-    if (const char* problem = typedTypeProblem(ui_.sChTmp)) {
+    if (const char* problem = typedTypeProblem(ui_.answer)) {
         ui.message(problem, Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
     beepThrice();
-    if (!confirm("Rajouter l'extension :\r\n" + ui_.sChTmp, " Rajouter l'extension?"))
+    if (!confirm("Rajouter l'extension :\r\n" + ui_.answer, " Rajouter l'extension?"))
         return;
-    addOnce(ui_.Combo1, ui_.sChTmp, ui_.Flag);
-    addOnce(ui_.Combo3, ui_.sChTmp, ui_.Flag);
+    addOnce(ui_.sourceType, ui_.answer, ui_.typeKnown);
+    addOnce(ui_.targetType, ui_.answer, ui_.typeKnown);
     services_.panes.RefreshSourceList();
     services_.panes.RefreshTargetList();
     services_.composer.UpdateNamePreview();

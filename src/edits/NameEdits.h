@@ -26,22 +26,22 @@ struct EditControls {
     PictureButton& cutLeft;      // Comm1_8
     PictureButton& lengthenLeft; // Comm1_9
     PictureButton& copyToTarget; // Comm1_7
-    PictureButton& Comm3;
-    FileList& File1;
-    FileList& File2;
-    ComboBox& Combo1;
-    ComboBox& Combo3;
-    std::string& sChTmp;
-    std::string& OldRep;
-    std::string& MM;
-    std::string& Ext;
-    std::string& M;
-    std::string& NN;
-    std::string& F1;
-    std::string& F2;
-    std::int64_t& Exces;
-    std::int64_t& Fixe;
-    std::int64_t& Flag;
+    PictureButton& addTypeButton;
+    FileList& sourceFiles;
+    FileList& targetFiles;
+    ComboBox& sourceType;
+    ComboBox& targetType;
+    std::string& answer;
+    std::string& proposedText;
+    std::string& cutName;
+    std::string& typedPrefix;
+    std::string& lastSource;
+    std::string& lastEditTarget;
+    std::string& editSourceFolder;
+    std::string& editTargetFolder;
+    std::int64_t& cutExcess;
+    std::int64_t& selectionOnly;
+    std::int64_t& typeKnown;
 };
 
 // What the edits use besides their controls.

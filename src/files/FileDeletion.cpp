@@ -27,8 +27,8 @@ std::string FileDeletion::outcomeLine(int deleted, int selected) {
 }
 
 void FileDeletion::deleteSelected(bool source) {
-    FileList& files = source ? ui_.File1 : ui_.File2;
-    FileList& others = source ? ui_.File2 : ui_.File1;
+    FileList& files = source ? ui_.sourceFiles : ui_.targetFiles;
+    FileList& others = source ? ui_.targetFiles : ui_.sourceFiles;
     const std::string title = source ? " Effacer le fichiers?" : " Effacer le fichier?";
     const std::string folder = files.path();
 
@@ -55,7 +55,7 @@ void FileDeletion::deleteSelected(bool source) {
     }
 
     files.refresh();
-    ui_.Text6.setText(outcomeLine(deleted, static_cast<int>(names.size())));
+    ui_.selectionCount.setText(outcomeLine(deleted, static_cast<int>(names.size())));
     source ? panes_.writeSourceStatus() : panes_.writeTargetStatus();
     others.refresh();
     source ? panes_.writeTargetStatus() : panes_.writeSourceStatus();

@@ -14,11 +14,11 @@ class Toolkit;
 
 // The two file lists with their delete buttons, and the selection line the outcome goes to.
 struct DeletionControls {
-    FileList& File1;
+    FileList& sourceFiles;
     PictureButton& sourceDelete;
-    FileList& File2;
+    FileList& targetFiles;
     PictureButton& targetDelete;
-    TextBox& Text6;
+    TextBox& selectionCount;
 };
 
 // Deletion of the selected files of a pane, one question per file.

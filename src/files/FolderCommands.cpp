@@ -55,11 +55,11 @@ FolderCommands::FolderCommands(const FolderControls& controls, Toolkit& toolkit,
 }
 
 FolderList& FolderCommands::own(bool source) {
-    return source ? ui_.Dir1 : ui_.Dir2;
+    return source ? ui_.sourceFolders : ui_.targetFolders;
 }
 
 FolderList& FolderCommands::other(bool source) {
-    return source ? ui_.Dir2 : ui_.Dir1;
+    return source ? ui_.targetFolders : ui_.sourceFolders;
 }
 
 void FolderCommands::beepThrice() {
@@ -103,13 +103,13 @@ bool FolderCommands::open(FolderList& folders, const std::string& path, const st
 
 void FolderCommands::createFolder(bool source) {
     FolderList& folders = own(source);
-    ui_.sChTmp = toolkit_.input("Nom du nouveau répertoire:", "Création", "");
-    if (!acceptName(ui_.sChTmp, createTitle))
+    ui_.answer = toolkit_.input("Nom du nouveau répertoire:", "Création", "");
+    if (!acceptName(ui_.answer, createTitle))
         return;
-    const std::string path = joinPath(folders.path(), ui_.sChTmp);
+    const std::string path = joinPath(folders.path(), ui_.answer);
     if (const auto created = fs_.createFolder(path); !created) {
         error(created.code() == EEXIST
-                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +
+                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.answer) +
                         " existe déjà dans " + quoted(folders.path()) + "."
                   : "Le répertoire " + quoted(path) + " n'a pas pu être créé :\r\n" +
                         frenchReason(created.code()),
@@ -120,7 +120,7 @@ void FolderCommands::createFolder(bool source) {
     // source list still has to show its new subfolder if it is on the same folder.
     open(folders, path, createTitle);
     if (!source)
-        ui_.Dir1.refresh();
+        ui_.sourceFolders.refresh();
 }
 
 void FolderCommands::renameFolder(bool source) {
@@ -128,19 +128,20 @@ void FolderCommands::renameFolder(bool source) {
     if (refuseVolumeRoot(folders, "il ne peut pas être renommé.", renameTitle))
         return;
     const std::string oldPath = folders.path();
-    ui_.OldRep = lastComponent(oldPath);
-    ui_.sChTmp = toolkit_.input("Nouveau nom du répertoire:", "Renommer", ui_.OldRep);
-    if (!acceptName(ui_.sChTmp, renameTitle))
+    ui_.proposedText = lastComponent(oldPath);
+    ui_.answer = toolkit_.input("Nouveau nom du répertoire:", "Renommer", ui_.proposedText);
+    if (!acceptName(ui_.answer, renameTitle))
         return;
     beepThrice();
     const std::string connector = source ? " en " : "en";
-    const Reply reply = toolkit_.message(
-        "Renommer définitivement :\r\n" + ui_.OldRep + "\r\n" + connector + "\r\n" + ui_.sChTmp,
-        Icon::Question, Buttons::YesNo, " Renommer le répertoire?");
+    const Reply reply =
+        toolkit_.message("Renommer définitivement :\r\n" + ui_.proposedText + "\r\n" + connector +
+                             "\r\n" + ui_.answer,
+                         Icon::Question, Buttons::YesNo, " Renommer le répertoire?");
     if (reply != Reply::Yes)
         return;
     const std::string parent = parentFolder(oldPath);
-    const std::string newPath = joinPath(parent, ui_.sChTmp);
+    const std::string newPath = joinPath(parent, ui_.answer);
     // The no-replace rename: a plain rename would put this folder in place of an empty
     // folder of the new name. As a batch of its own, it can be undone.
     BatchExecutor executor(fs_, observer_, [](const std::string&) {});
@@ -151,11 +152,11 @@ void FolderCommands::renameFolder(bool source) {
         return;
     if (const int failed = outcome.outcome == Outcome::Collision ? EEXIST : outcome.error) {
         error(failed == EEXIST
-                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.sChTmp) +
+                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.answer) +
                         " existe déjà dans " + quoted(parent) + " : le répertoire " +
-                        quoted(ui_.OldRep) + " garde son nom."
-                  : "Le répertoire " + quoted(ui_.OldRep) + " n'a pas pu être renommé en " +
-                        quoted(ui_.sChTmp) + " :\r\n" + frenchReason(failed),
+                        quoted(ui_.proposedText) + " garde son nom."
+                  : "Le répertoire " + quoted(ui_.proposedText) + " n'a pas pu être renommé en " +
+                        quoted(ui_.answer) + " :\r\n" + frenchReason(failed),
               renameTitle);
         return;
     }
@@ -176,14 +177,14 @@ void FolderCommands::deleteFolder(bool source) {
                          Buttons::YesNoDefaultNo, " Effacer le répertoire?");
     if (reply != Reply::Yes)
         return;
-    ui_.OldRep = parentFolder(path);
+    ui_.proposedText = parentFolder(path);
     const TreeDeleteResult result = DeleteFolderTree(path);
     folders.refresh();
-    const bool moved = open(folders, ui_.OldRep, deleteTitle);
+    const bool moved = open(folders, ui_.proposedText, deleteTitle);
     if (!source) {
-        ui_.Dir1.refresh();
+        ui_.sourceFolders.refresh();
         if (moved)
-            open(ui_.Dir1, folders.path(), deleteTitle);
+            open(ui_.sourceFolders, folders.path(), deleteTitle);
     }
     if (result.left > 0)
         error(leftOverText(name, result), deleteTitle);

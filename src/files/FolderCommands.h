@@ -15,16 +15,16 @@ class Toolkit;
 // The two folder lists with their buttons, and the window variables that hold the typed
 // name and the folder's old name while a command runs.
 struct FolderControls {
-    FolderList& Dir1;
+    FolderList& sourceFolders;
     PictureButton& sourceCreate;
     PictureButton& sourceRename;
     PictureButton& sourceDelete;
-    FolderList& Dir2;
+    FolderList& targetFolders;
     PictureButton& targetCreate;
     PictureButton& targetRename;
     PictureButton& targetDelete;
-    std::string& sChTmp;
-    std::string& OldRep;
+    std::string& answer;
+    std::string& proposedText;
 };
 
 // Create, rename and delete the folder a pane is open on.

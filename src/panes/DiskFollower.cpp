@@ -9,9 +9,10 @@
 
 namespace quorvel {
 
-DiskFollower::DiskFollower(FileList& File1, FileList& File2, Panes& panes, FolderWatcher* watcher,
-                           std::function<bool()> busy)
-    : File1_(File1), File2_(File2), panes_(panes), watcher_(watcher), busy_(std::move(busy)) {
+DiskFollower::DiskFollower(FileList& sourceFiles, FileList& targetFiles, Panes& panes,
+                           FolderWatcher* watcher, std::function<bool()> busy)
+    : File1_(sourceFiles), File2_(targetFiles), panes_(panes), watcher_(watcher),
+      busy_(std::move(busy)) {
     File1_.onReread = [this] { reread(File1_); };
     File2_.onReread = [this] { reread(File2_); };
     if (watcher_ == nullptr)

@@ -19,7 +19,7 @@ public:
     // whether a batch of the window's own is under way: news that comes meanwhile waits for
     // its end, when the batch has re-read the lists itself, rather than rebuild rows that
     // the batch walks.
-    DiskFollower(FileList& File1, FileList& File2, Panes& panes, FolderWatcher* watcher,
+    DiskFollower(FileList& sourceFiles, FileList& targetFiles, Panes& panes, FolderWatcher* watcher,
                  std::function<bool()> busy);
     ~DiskFollower();
     DiskFollower(const DiskFollower&) = delete;

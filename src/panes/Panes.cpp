@@ -10,23 +10,23 @@ namespace quorvel {
 
 Panes::Panes(const PaneControls& controls, PaneReactions reactions)
     : ui_(controls), reactions_(std::move(reactions)) {
-    ui_.Drive1.onChange = [this] { drive1Change(); };
-    ui_.Drive2.onChange = [this] { drive2Change(); };
-    ui_.Dir1.onChange = [this] { dir1Change(); };
-    ui_.Dir2.onChange = [this] { dir2Change(); };
-    ui_.File1.onClick = [this] { file1Click(); };
-    ui_.File2.onClick = [this] { file2Click(); };
+    ui_.sourceDrives.onChange = [this] { drive1Change(); };
+    ui_.targetDrives.onChange = [this] { drive2Change(); };
+    ui_.sourceFolders.onChange = [this] { dir1Change(); };
+    ui_.targetFolders.onChange = [this] { dir2Change(); };
+    ui_.sourceFiles.onClick = [this] { file1Click(); };
+    ui_.targetFiles.onClick = [this] { file2Click(); };
     ui_.sourceUp.onClick = [this] { up(true); };
     ui_.targetUp.onClick = [this] { up(false); };
-    ui_.Combo1.onClick = [this] { combo1Click(); };
-    ui_.Combo3.onClick = [this] { combo3Click(); };
-    sourceWatch_ = ui_.File1.subscribe([this](Change change) {
+    ui_.sourceType.onClick = [this] { combo1Click(); };
+    ui_.targetType.onClick = [this] { combo3Click(); };
+    sourceWatch_ = ui_.sourceFiles.subscribe([this](Change change) {
         if (change.kind == Change::Selection)
             followSourceSelection();
     });
     // A type typed with its dot (".HEIC") is the type alone for every reader of the box:
     // the lists' pattern and the new names' type alike.
-    for (ComboBox* box : {&ui_.Combo1, &ui_.Combo3}) {
+    for (ComboBox* box : {&ui_.sourceType, &ui_.targetType}) {
         box->subscribe([box](Change) {
             if (const std::string_view type = typedType(box->text()); type != box->text())
                 box->setText(std::string(type));
@@ -35,18 +35,18 @@ Panes::Panes(const PaneControls& controls, PaneReactions reactions)
 }
 
 Panes::~Panes() {
-    ui_.File1.unsubscribe(sourceWatch_);
+    ui_.sourceFiles.unsubscribe(sourceWatch_);
 }
 
 // Whatever empties the selection (the run's re-read, a refresh after an edit), the counter
 // says what the next command will take: the selected rows, or every row when none is.
 void Panes::followSourceSelection() {
-    const int selected = ui_.File1.selectedCount();
-    const int taken = selected > 0 ? selected : ui_.File1.count();
+    const int selected = ui_.sourceFiles.selectedCount();
+    const int taken = selected > 0 ? selected : ui_.sourceFiles.count();
     if (taken == countShown_)
         return;
     countShown_ = taken;
-    ui_.Text6.setText(selectionLine(taken));
+    ui_.selectionCount.setText(selectionLine(taken));
 }
 
 std::string Panes::fileCountLine(int count, const std::string& type) {
@@ -63,53 +63,53 @@ std::string Panes::proposedName(const std::string& fileName) {
 }
 
 void Panes::writeSourceStatus() {
-    ui_.Text3.setText(fileCountLine(ui_.File1.count(), ui_.Combo1.text()));
+    ui_.sourceStatus.setText(fileCountLine(ui_.sourceFiles.count(), ui_.sourceType.text()));
 }
 
 void Panes::writeTargetStatus() {
-    ui_.Text4.setText(fileCountLine(ui_.File2.count(), ui_.Combo3.text()));
+    ui_.targetStatus.setText(fileCountLine(ui_.targetFiles.count(), ui_.targetType.text()));
 }
 
 void Panes::proposeGenericName() {
-    if (ui_.File1.count() > 0)
-        ui_.Text1.setText(proposedName(ui_.File1.row(0)));
+    if (ui_.sourceFiles.count() > 0)
+        ui_.genericName.setText(proposedName(ui_.sourceFiles.row(0)));
 }
 
 // A drive without a medium fails its step; the next step still runs.
 void Panes::drive1Change() {
-    ui_.Dir1.openDrive(ui_.Drive1.drive());
-    ui_.Drive2.setDrive(ui_.Drive1.drive());
+    ui_.sourceFolders.openDrive(ui_.sourceDrives.drive());
+    ui_.targetDrives.setDrive(ui_.sourceDrives.drive());
 }
 
 void Panes::drive2Change() {
-    ui_.Dir2.openDrive(ui_.Drive2.drive());
+    ui_.targetFolders.openDrive(ui_.targetDrives.drive());
 }
 
 void Panes::dir1Change() {
-    ui_.Text1.setText("");
-    ui_.File1.setPath(ui_.Dir1.path());
-    ui_.Dir2.setPath(ui_.Dir1.path());
+    ui_.genericName.setText("");
+    ui_.sourceFiles.setPath(ui_.sourceFolders.path());
+    ui_.targetFolders.setPath(ui_.sourceFolders.path());
     writeSourceStatus();
-    ui_.Text6.setText(selectionLine(ui_.File1.count()));
+    ui_.selectionCount.setText(selectionLine(ui_.sourceFiles.count()));
     reactions_.sourceFolderOpened();
     proposeGenericName();
 }
 
 void Panes::dir2Change() {
-    ui_.File2.setPath(ui_.Dir2.path());
+    ui_.targetFiles.setPath(ui_.targetFolders.path());
     writeTargetStatus();
 }
 
 void Panes::file1Click() {
-    ui_.File2.refresh();
-    const int selected = ui_.File1.selectedCount();
-    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
+    ui_.targetFiles.refresh();
+    const int selected = ui_.sourceFiles.selectedCount();
+    ui_.selectionCount.setText(selectionLine(selected > 0 ? selected : ui_.sourceFiles.count()));
 }
 
 void Panes::file2Click() {
-    ui_.File1.refresh();
-    const int selected = ui_.File2.selectedCount();
-    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
+    ui_.sourceFiles.refresh();
+    const int selected = ui_.targetFiles.selectedCount();
+    ui_.selectionCount.setText(selectionLine(selected > 0 ? selected : ui_.sourceFiles.count()));
 }
 
 void Panes::listReread(bool source) {
@@ -118,37 +118,37 @@ void Panes::listReread(bool source) {
         return;
     }
     writeSourceStatus();
-    const int selected = ui_.File1.selectedCount();
-    ui_.Text6.setText(selectionLine(selected > 0 ? selected : ui_.File1.count()));
+    const int selected = ui_.sourceFiles.selectedCount();
+    ui_.selectionCount.setText(selectionLine(selected > 0 ? selected : ui_.sourceFiles.count()));
 }
 
 // Opens the entry just above the highlighted one; at a drive's root there is none and
 // nothing happens.
 void Panes::up(bool source) {
-    FolderList& folders = source ? ui_.Dir1 : ui_.Dir2;
+    FolderList& folders = source ? ui_.sourceFolders : ui_.targetFolders;
     if (const auto above = folders.entry(folders.highlighted() - 1))
         folders.setPath(*above);
 }
 
 void Panes::RefreshSourceList() {
-    ui_.File1.setPattern("*." + ui_.Combo1.text());
-    ui_.Text1.setText("");
+    ui_.sourceFiles.setPattern("*." + ui_.sourceType.text());
+    ui_.genericName.setText("");
     proposeGenericName();
     writeSourceStatus();
-    ui_.Text6.setText(selectionLine(ui_.File1.count()));
+    ui_.selectionCount.setText(selectionLine(ui_.sourceFiles.count()));
 }
 
 void Panes::RefreshTargetList() {
-    ui_.File2.setPattern("*." + ui_.Combo3.text());
+    ui_.targetFiles.setPattern("*." + ui_.targetType.text());
     writeTargetStatus();
 }
 
 void Panes::combo1Click() {
     RefreshSourceList();
-    ui_.Combo3.setText(ui_.Combo1.text());
+    ui_.targetType.setText(ui_.sourceType.text());
     RefreshTargetList();
     reactions_.typeChanged();
-    ui_.Text6.setText(selectionLine(ui_.File1.count()));
+    ui_.selectionCount.setText(selectionLine(ui_.sourceFiles.count()));
 }
 
 void Panes::combo3Click() {

@@ -14,20 +14,20 @@ class TextBox;
 
 // The controls of the two panes, and the boxes of the rename panel they keep in step.
 struct PaneControls {
-    DriveList& Drive1;
-    FolderList& Dir1;
-    FileList& File1;
-    TextBox& Text3;
+    DriveList& sourceDrives;
+    FolderList& sourceFolders;
+    FileList& sourceFiles;
+    TextBox& sourceStatus;
     PictureButton& sourceUp;
-    DriveList& Drive2;
-    FolderList& Dir2;
-    FileList& File2;
-    TextBox& Text4;
+    DriveList& targetDrives;
+    FolderList& targetFolders;
+    FileList& targetFiles;
+    TextBox& targetStatus;
     PictureButton& targetUp;
-    ComboBox& Combo1;
-    ComboBox& Combo3;
-    TextBox& Text1;
-    TextBox& Text6;
+    ComboBox& sourceType;
+    ComboBox& targetType;
+    TextBox& genericName;
+    TextBox& selectionCount;
 };
 
 // What the rename panel does when the panes change under it.

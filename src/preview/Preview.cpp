@@ -27,12 +27,13 @@ Preview::Preview(const PreviewControls& controls, PreviewServices services)
     ui_.mnuApercu.onClick = [this] { show(); };
     // Everything the run reads from the window. A list ends every re-read by telling of its
     // selection, so the disk after any of the program's operations is seen through it.
-    for (Control* control : std::initializer_list<Control*>{&ui_.File1, &ui_.File2, &ui_.Text1,
-                                                            &ui_.Text2, &ui_.Combo2, &ui_.Combo3})
+    for (Control* control :
+         std::initializer_list<Control*>{&ui_.sourceFiles, &ui_.targetFiles, &ui_.genericName,
+                                         &ui_.startIndex, &ui_.stepBox, &ui_.targetType})
         watch(*control);
-    for (OptionButton* option : ui_.Option1)
+    for (OptionButton* option : ui_.schemeOptions)
         watch(*option);
-    for (OptionButton* option : ui_.Option2)
+    for (OptionButton* option : ui_.digitOptions)
         watch(*option);
     // A ticked menu item is an option the run may read (the capture dates).
     for (const auto& control : ui_.window.controls()) {
@@ -155,14 +156,15 @@ void Preview::changed() {
 void Preview::start() {
     stale_ = false;
     planning_ = true;
-    if (!times_ || timesFolder_ != ui_.File1.path() || timesGeneration_ != ui_.File1.generation()) {
+    if (!times_ || timesFolder_ != ui_.sourceFiles.path() ||
+        timesGeneration_ != ui_.sourceFiles.generation()) {
         times_ = std::make_shared<KnownTimes>(services_.fs);
-        timesFolder_ = ui_.File1.path();
-        timesGeneration_ = ui_.File1.generation();
+        timesFolder_ = ui_.sourceFiles.path();
+        timesGeneration_ = ui_.sourceFiles.generation();
     }
     auto job = std::make_shared<Job>();
     job->inputs = services_.runInputs();
-    job->listed = ui_.File1.count();
+    job->listed = ui_.sourceFiles.count();
     job_ = job;
     services_.toolkit.runInBackground(
         [times = times_, job] {

@@ -27,14 +27,14 @@ class Toolkit;
 // the lists, the name boxes, the options, and the window's form for its ticked menu items.
 struct PreviewControls {
     MenuItem& mnuApercu;
-    FileList& File1;
-    FileList& File2;
-    TextBox& Text1;
-    TextBox& Text2;
-    ComboBox& Combo2;
-    ComboBox& Combo3;
-    std::array<OptionButton*, 5>& Option1;
-    std::array<OptionButton*, 3>& Option2;
+    FileList& sourceFiles;
+    FileList& targetFiles;
+    TextBox& genericName;
+    TextBox& startIndex;
+    ComboBox& stepBox;
+    ComboBox& targetType;
+    std::array<OptionButton*, 5>& schemeOptions;
+    std::array<OptionButton*, 3>& digitOptions;
     Form& window;
 };
 

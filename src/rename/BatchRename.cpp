@@ -59,10 +59,10 @@ struct BatchRename::Walk {
     Foreseen foreseen;
     PlannedItem item;
     // The window's variables as the walk leaves them.
-    std::string M;
-    std::string N;
-    std::int64_t Rang = 0;
-    std::string Frang;
+    std::string lastSource;
+    std::string lastTarget;
+    std::int64_t rank = 0;
+    std::string rankText;
     bool noWarning = false;
     bool renamedSinceRead = false;
     std::size_t walked = 0;
@@ -74,13 +74,13 @@ BatchRename::BatchRename(const RunControls& controls, const NameComposer& compos
                          Services& services, std::function<void(bool running)> runningChanged)
     : ui_(controls), composer_(composer), panes_(panes), services_(services),
       runningChanged_(std::move(runningChanged)) {
-    ui_.Command1.onClick = [this] { run(); };
-    ui_.Command2.onClick = [this] {
-        ui_.FraPro.setVisible(false);
+    ui_.renameButton.onClick = [this] { run(); };
+    ui_.problemOk.onClick = [this] {
+        ui_.problemPanel.setVisible(false);
         panelUp_ = false;
     };
-    ui_.cmdArreter.setVisible(false);
-    ui_.cmdArreter.onClick = [this] { stop(); };
+    ui_.stopButton.setVisible(false);
+    ui_.stopButton.onClick = [this] { stop(); };
 }
 
 BatchRename::~BatchRename() = default;
@@ -92,12 +92,12 @@ std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t l
 
 RunSettings BatchRename::settings() const {
     return {composer_.selectedScheme(),
-            ui_.Nom,
-            !ui_.Text2.text().empty(),
-            ui_.Numero,
-            ui_.Pas,
+            ui_.typedGeneric,
+            !ui_.startIndex.text().empty(),
+            ui_.startNumber,
+            ui_.increment,
             composer_.selectedDigits(),
-            ui_.Combo3.text(),
+            ui_.targetType.text(),
             ui_.exifDates ? services_.captureDates : nullptr,
             ui_.capture.order,
             services_.captureDates,
@@ -106,9 +106,9 @@ RunSettings BatchRename::settings() const {
 }
 
 std::vector<int> BatchRename::takenRows() const {
-    std::vector<int> taken = ui_.File1.selectedRows();
+    std::vector<int> taken = ui_.sourceFiles.selectedRows();
     if (taken.empty()) {
-        taken.resize(ui_.File1.rows().size());
+        taken.resize(ui_.sourceFiles.rows().size());
         for (std::size_t i = 0; i < taken.size(); ++i)
             taken[i] = static_cast<int>(i);
     }
@@ -116,13 +116,17 @@ std::vector<int> BatchRename::takenRows() const {
 }
 
 RunPlan BatchRename::plan() {
-    return planRun(services_.fs, settings(), ui_.File1.rows(), takenRows(), ui_.File1.path(),
-                   ui_.File2.path(), ui_.File2.rows());
+    return planRun(services_.fs, settings(), ui_.sourceFiles.rows(), takenRows(),
+                   ui_.sourceFiles.path(), ui_.targetFiles.path(), ui_.targetFiles.rows());
 }
 
 RunInputs BatchRename::inputs() const {
-    return {settings(),       ui_.File1.rows(), takenRows(),
-            ui_.File1.path(), ui_.File2.path(), ui_.File2.rows()};
+    return {settings(),
+            ui_.sourceFiles.rows(),
+            takenRows(),
+            ui_.sourceFiles.path(),
+            ui_.targetFiles.path(),
+            ui_.targetFiles.rows()};
 }
 
 void BatchRename::refuse(const std::string& text) {
@@ -133,29 +137,29 @@ void BatchRename::refuse(const std::string& text) {
 }
 
 void BatchRename::finish() {
-    ui_.Check1.setValue(false);
+    ui_.noWarningBox.setValue(false);
     services_.toolkit.setBusy(false);
 }
 
 // The window's variables follow the walk as far as it got with each file.
 void BatchRename::publish(const Walk& walk) {
-    ui_.M = walk.M;
-    ui_.N = walk.N;
-    ui_.Rang = walk.Rang;
-    ui_.Frang = walk.Frang;
+    ui_.lastSource = walk.lastSource;
+    ui_.lastTarget = walk.lastTarget;
+    ui_.rank = walk.rank;
+    ui_.rankText = walk.rankText;
 }
 
 namespace {
 
 template <typename WalkT> void show(WalkT& walk) {
     const PlannedItem& item = walk.item;
-    walk.M.assign(walk.planner.targetPrefix()).append(walk.planner.name(item));
+    walk.lastSource.assign(walk.planner.targetPrefix()).append(walk.planner.name(item));
     if (item.hasRang)
-        walk.Rang = item.rang;
+        walk.rank = item.rang;
     if (item.hasNumber)
-        walk.Frang = item.number;
+        walk.rankText = item.number;
     if (item.hasNewName)
-        walk.N = item.change.target;
+        walk.lastTarget = item.change.target;
 }
 
 } // namespace
@@ -168,21 +172,21 @@ void BatchRename::waitOnCollision(Walk& walk, const std::string& newName) {
         // What the user looks at during the wait is what is on disk: the target list as it
         // would be after re-reading it at every rename.
         if (walk.renamedSinceRead)
-            ui_.File2.refresh();
+            ui_.targetFiles.refresh();
         walk.renamedSinceRead = false;
         publish(walk);
         panelUp_ = true;
-        ui_.FraPro.setVisible(true);
-        ui_.Label5.setCaption(newName + " existe déjà !");
+        ui_.problemPanel.setVisible(true);
+        ui_.problemText.setCaption(newName + " existe déjà !");
     });
     toolkit.awaitWindow([this] { return !panelUp_ || stopAsked_; });
     toolkit.onWindow([this, &walk] {
         panelUp_ = false;
-        ui_.FraPro.setVisible(false);
-        walk.noWarning = ui_.Check1.value();
+        ui_.problemPanel.setVisible(false);
+        walk.noWarning = ui_.noWarningBox.value();
         // What the window shows now is what the rest of the walk follows.
         walk.settings = settings();
-        walk.planner.setTarget(ui_.File2.path(), ui_.File2.rows());
+        walk.planner.setTarget(ui_.targetFiles.path(), ui_.targetFiles.rows());
     });
 }
 
@@ -207,7 +211,7 @@ bool BatchRename::asTold(const Foreseen& foreseen) {
 // standing: they are not told again.
 void BatchRename::foresee(Walk& walk) {
     Foreseen& foreseen = walk.foreseen;
-    foreseen.items = walk.planner.foresee(walk.settings, walk.Rang, foreseen.reach);
+    foreseen.items = walk.planner.foresee(walk.settings, walk.rank, foreseen.reach);
     foreseen.next = 0;
     foreseen.reach = std::min(foreseen.reach * 2, Foreseen::widest);
     if (asTold(foreseen))
@@ -232,7 +236,7 @@ ItemOutcome BatchRename::walkOne(Walk& walk) {
     // Only an observer needs the changes foreseen; without one, the run decides each file
     // as it comes.
     if (observer_ == nullptr) {
-        item.rang = walk.Rang;
+        item.rang = walk.rank;
         planner.next(walk.settings, item);
     } else {
         if (foreseen.next == foreseen.items.size())
@@ -274,21 +278,22 @@ void BatchRename::run() {
     toolkit.setBusy(true);
     // The walk keeps the rows it began with; they name files of the folder they were read
     // from, and are the batch thread's from now on.
-    auto walk =
-        std::make_unique<Walk>(services_.fs, ui_.File1.rows(), takenRows(), ui_.File1.path());
+    auto walk = std::make_unique<Walk>(services_.fs, ui_.sourceFiles.rows(), takenRows(),
+                                       ui_.sourceFiles.path());
     walk->settings = settings();
     const auto size = static_cast<std::int64_t>(walk->planner.size());
     if (const std::string why = runRefusal(walk->settings, size); !why.empty())
         return refuse(why);
     walk->planner.keepRows();
-    walk->planner.setTarget(ui_.File2.path(), ui_.File2.rows());
-    walk->listed = static_cast<std::int64_t>(ui_.File1.rows().size());
-    walk->info = {BatchKind::RenameRun, ui_.File1.path(), ui_.File2.path(), services_.clock.now()};
-    walk->M = ui_.M;
-    walk->N = ui_.N;
-    walk->Rang = ui_.Rang;
-    walk->Frang = ui_.Frang;
-    walk->noWarning = ui_.Check1.value();
+    walk->planner.setTarget(ui_.targetFiles.path(), ui_.targetFiles.rows());
+    walk->listed = static_cast<std::int64_t>(ui_.sourceFiles.rows().size());
+    walk->info = {BatchKind::RenameRun, ui_.sourceFiles.path(), ui_.targetFiles.path(),
+                  services_.clock.now()};
+    walk->lastSource = ui_.lastSource;
+    walk->lastTarget = ui_.lastTarget;
+    walk->rank = ui_.rank;
+    walk->rankText = ui_.rankText;
+    walk->noWarning = ui_.noWarningBox.value();
     if (observer_ != nullptr)
         walk->observer = std::make_unique<ObserverOnWindow>(*observer_, toolkit);
     walk->executor = std::make_unique<BatchExecutor>(
@@ -298,7 +303,7 @@ void BatchRename::run() {
     walk_ = std::move(walk);
     running_ = true;
     stopAsked_ = false;
-    ui_.cmdArreter.setVisible(true);
+    ui_.stopButton.setVisible(true);
     if (runningChanged_)
         runningChanged_(true);
     try {
@@ -307,7 +312,7 @@ void BatchRename::run() {
         // A script that ran out while the run waited: the window is left as after a run.
         walk_.reset();
         running_ = false;
-        ui_.cmdArreter.setVisible(false);
+        ui_.stopButton.setVisible(false);
         if (runningChanged_)
             runningChanged_(false);
         finish();
@@ -351,14 +356,14 @@ void BatchRename::walk(Walk& walk) {
 void BatchRename::ended() {
     const std::unique_ptr<Walk> walk = std::move(walk_);
     publish(*walk);
-    ui_.File1.refresh();
-    ui_.File2.refresh();
+    ui_.sourceFiles.refresh();
+    ui_.targetFiles.refresh();
     panes_.writeTargetStatus();
     const auto untreated =
         walk->stopped ? static_cast<std::int64_t>(walk->planner.size() - walk->walked) : 0;
     showResult(services_.toolkit, walk->summary, walk->listed, walk->failures, untreated);
     running_ = false;
-    ui_.cmdArreter.setVisible(false);
+    ui_.stopButton.setVisible(false);
     finish();
     if (runningChanged_)
         runningChanged_(false);
@@ -377,7 +382,7 @@ void BatchRename::stop(std::function<void()> then) {
     stopAsked_ = true;
     // A run waiting on its panel stops without an answer.
     if (panelUp_)
-        ui_.FraPro.setVisible(false);
+        ui_.problemPanel.setVisible(false);
 }
 
 } // namespace quorvel

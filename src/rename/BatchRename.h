@@ -30,25 +30,25 @@ struct Services;
 // The controls the run reads and writes, and the window variables that hold the panel's
 // values and follow the walk.
 struct RunControls {
-    FileList& File1;
-    FileList& File2;
-    TextBox& Text2;
-    ComboBox& Combo3;
-    CommandButton& Command1;
-    Frame& FraPro;
-    Label& Label5;
-    CheckBox& Check1;
-    CommandButton& Command2;
-    CommandButton& cmdArreter;
-    const std::string& Nom;
-    const std::int64_t& Numero;
-    const std::int64_t& Pas;
+    FileList& sourceFiles;
+    FileList& targetFiles;
+    TextBox& startIndex;
+    ComboBox& targetType;
+    CommandButton& renameButton;
+    Frame& problemPanel;
+    Label& problemText;
+    CheckBox& noWarningBox;
+    CommandButton& problemOk;
+    CommandButton& stopButton;
+    const std::string& typedGeneric;
+    const std::int64_t& startNumber;
+    const std::int64_t& increment;
     const bool& exifDates; // the capture dates option
     const CaptureOptions& capture;
-    std::string& M;
-    std::string& N;
-    std::int64_t& Rang;
-    std::string& Frang;
+    std::string& lastSource;
+    std::string& lastTarget;
+    std::int64_t& rank;
+    std::string& rankText;
 };
 
 // "Renommer !": the batch rename run with its problem panel. The walk and the disk are the

@@ -11,28 +11,28 @@ namespace quorvel {
 
 NameComposer::NameComposer(const ComposerControls& controls, Clock& clock)
     : ui_(controls), clock_(clock) {
-    ui_.Text1.onChange = [this] {
-        ui_.Nom = ui_.Text1.text();
+    ui_.genericName.onChange = [this] {
+        ui_.typedGeneric = ui_.genericName.text();
         UpdateNamePreview();
     };
-    ui_.Text2.onChange = [this] {
-        ui_.Numero = numericValue(ui_.Text2.text());
+    ui_.startIndex.onChange = [this] {
+        ui_.startNumber = numericValue(ui_.startIndex.text());
         UpdateNamePreview();
     };
     // Typing into the increment box changes nothing until an entry is picked.
-    ui_.Combo2.onClick = [this] {
-        ui_.Pas = numericValue(ui_.Combo2.text());
+    ui_.stepBox.onClick = [this] {
+        ui_.increment = numericValue(ui_.stepBox.text());
         SelectNumberWidth();
     };
     for (int k = 0; k < 5; ++k) {
-        ui_.Option1[static_cast<std::size_t>(k)]->onClick = [this, k] {
-            ui_.Frame3.setTag(std::to_string(k));
+        ui_.schemeOptions[static_cast<std::size_t>(k)]->onClick = [this, k] {
+            ui_.renamePanel.setTag(std::to_string(k));
             UpdateNamePreview();
         };
     }
     for (int k = 0; k < 3; ++k) {
-        ui_.Option2[static_cast<std::size_t>(k)]->onClick = [this, k] {
-            ui_.Frame8.setTag(std::to_string(k));
+        ui_.digitOptions[static_cast<std::size_t>(k)]->onClick = [this, k] {
+            ui_.digitsGroup.setTag(std::to_string(k));
             UpdateNamePreview();
         };
     }
@@ -40,7 +40,7 @@ NameComposer::NameComposer(const ComposerControls& controls, Clock& clock)
 
 int NameComposer::selectedDigits() const {
     for (int k = 0; k < 3; ++k) {
-        if (ui_.Option2[static_cast<std::size_t>(k)]->value())
+        if (ui_.digitOptions[static_cast<std::size_t>(k)]->value())
             return k + 2;
     }
     return 0;
@@ -48,7 +48,7 @@ int NameComposer::selectedDigits() const {
 
 Scheme NameComposer::selectedScheme() const {
     for (int k = 0; k < schemeCount; ++k) {
-        if (ui_.Option1[static_cast<std::size_t>(k)]->value())
+        if (ui_.schemeOptions[static_cast<std::size_t>(k)]->value())
             return schemeAt(k);
     }
     return Scheme::None;
@@ -150,27 +150,28 @@ std::string NameComposer::composeName(Scheme scheme, const std::string& generic,
 void NameComposer::UpdateNamePreview() {
     const int digits = selectedDigits();
     const std::string number =
-        digits == 0 ? std::string() : numberText(numericValue(ui_.Text2.text()), digits);
-    const std::string generic = ui_.Text1.text();
-    const std::string type = ui_.Combo3.text();
+        digits == 0 ? std::string() : numberText(numericValue(ui_.startIndex.text()), digits);
+    const std::string generic = ui_.genericName.text();
+    const std::string type = ui_.targetType.text();
     for (int k = 0; k < 3; ++k) {
-        ui_.Option1[static_cast<std::size_t>(k)]->setCaption(
+        ui_.schemeOptions[static_cast<std::size_t>(k)]->setCaption(
             composeName(schemeAt(k), generic, number, {}, type, false));
     }
-    ui_.Option1[3]->setCaption(
+    ui_.schemeOptions[3]->setCaption(
         composeName(Scheme::TimeStamp, generic, number, timeStamp(clock_.now()), type, false));
-    ui_.Option1[4]->setCaption(composeName(Scheme::NumberThenTimeStamp, generic, number,
-                                           timeStamp(clock_.now()), type, false));
+    ui_.schemeOptions[4]->setCaption(composeName(Scheme::NumberThenTimeStamp, generic, number,
+                                                 timeStamp(clock_.now()), type, false));
 }
 
 // The product is taken wide: any product of 999 or more gives four digits.
 void NameComposer::SelectNumberWidth() {
-    const double product = static_cast<double>(ui_.File1.count()) * static_cast<double>(ui_.Pas);
-    ui_.Option2[2]->select();
+    const double product =
+        static_cast<double>(ui_.sourceFiles.count()) * static_cast<double>(ui_.increment);
+    ui_.digitOptions[2]->select();
     if (product < 999)
-        ui_.Option2[1]->select();
+        ui_.digitOptions[1]->select();
     if (product < 99)
-        ui_.Option2[0]->select();
+        ui_.digitOptions[0]->select();
 }
 
 } // namespace quorvel

@@ -21,18 +21,18 @@ class TextBox;
 // What the composer reads and writes: the rename panel's controls, the source list it
 // sizes the numbers for, and the window variables that hold the typed values.
 struct ComposerControls {
-    TextBox& Text1;
-    TextBox& Text2;
-    ComboBox& Combo2;
-    ComboBox& Combo3;
-    Frame& Frame3;
-    Frame& Frame8;
-    std::array<OptionButton*, 5> Option1;
-    std::array<OptionButton*, 3> Option2;
-    FileList& File1;
-    std::string& Nom;
-    std::int64_t& Numero;
-    std::int64_t& Pas;
+    TextBox& genericName;
+    TextBox& startIndex;
+    ComboBox& stepBox;
+    ComboBox& targetType;
+    Frame& renamePanel;
+    Frame& digitsGroup;
+    std::array<OptionButton*, 5> schemeOptions;
+    std::array<OptionButton*, 3> digitOptions;
+    FileList& sourceFiles;
+    std::string& typedGeneric;
+    std::int64_t& startNumber;
+    std::int64_t& increment;
 };
 
 // The rename panel's choices and the five live sample names.

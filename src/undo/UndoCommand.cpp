@@ -203,15 +203,15 @@ void UndoCommand::tellResult(const UndoResult& result, const std::string& total,
 
 void UndoCommand::showPanesAfter(const UndoResult& result) {
     for (const auto& [from, to] : result.folders) {
-        for (FolderList* folders : {&ui_.Dir1, &ui_.Dir2}) {
+        for (FolderList* folders : {&ui_.sourceFolders, &ui_.targetFolders}) {
             if (const std::string path = movedPath(folders->path(), from, to); !path.empty())
                 folders->setPath(path);
         }
     }
-    ui_.Dir1.refresh();
-    ui_.Dir2.refresh();
-    ui_.File1.refresh();
-    ui_.File2.refresh();
+    ui_.sourceFolders.refresh();
+    ui_.targetFolders.refresh();
+    ui_.sourceFiles.refresh();
+    ui_.targetFiles.refresh();
     services_.panes.writeTargetStatus();
 }
 

@@ -20,10 +20,10 @@ struct UndoResult;
 // The menu item, and the panes that show the disk once a batch is taken back.
 struct UndoControls {
     MenuItem& mnuAnnuler;
-    FolderList& Dir1;
-    FolderList& Dir2;
-    FileList& File1;
-    FileList& File2;
+    FolderList& sourceFolders;
+    FolderList& targetFolders;
+    FileList& sourceFiles;
+    FileList& targetFiles;
 };
 
 // What undo uses besides its controls.

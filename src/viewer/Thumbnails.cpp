@@ -25,7 +25,7 @@ Thumbnails::Thumbnails(const StripControls& controls, PhotoViewer& viewer, Toolk
     ui_.sourceView.onClick = [this] { viewSelection("File1"); };
     ui_.targetView.onClick = [this] { viewSelection("File2"); };
     for (int i = 0; i < slots; ++i)
-        ui_.TN[static_cast<std::size_t>(i)]->onClick = [this, i] { thumbnailClick(i); };
+        ui_.stripPictures[static_cast<std::size_t>(i)]->onClick = [this, i] { thumbnailClick(i); };
     // The viewer browses the list the strip shows, as it stands when the user moves on.
     viewer_.setAlbum([this] {
         std::vector<std::string> paths;
@@ -50,13 +50,13 @@ Geometry Thumbnails::portraitFrame(int slot) {
 }
 
 FileList& Thumbnails::stripList() {
-    return stripIsTarget_ ? ui_.File2 : ui_.File1;
+    return stripIsTarget_ ? ui_.targetFiles : ui_.sourceFiles;
 }
 
 void Thumbnails::viewSelection(const std::string& listName) {
     for (int i = 0; i < slots; ++i) {
-        ui_.NomTN[static_cast<std::size_t>(i)]->setVisible(false);
-        ui_.TN[static_cast<std::size_t>(i)]->setVisible(false);
+        ui_.stripNames[static_cast<std::size_t>(i)]->setVisible(false);
+        ui_.stripPictures[static_cast<std::size_t>(i)]->setVisible(false);
     }
     ShowSelection(listName);
 }
@@ -89,9 +89,9 @@ void Thumbnails::ShowSelection(const std::string& listName) {
     }
 
     for (int i = 0; i < slots; ++i) {
-        Image& image = *ui_.TN[static_cast<std::size_t>(i)];
+        Image& image = *ui_.stripPictures[static_cast<std::size_t>(i)];
         image.setPicture("");
-        ui_.NomTN[static_cast<std::size_t>(i)]->setCaption("");
+        ui_.stripNames[static_cast<std::size_t>(i)]->setCaption("");
         image.setGeometry(landscapeFrame(i));
     }
     for (int i = 0; i < slots; ++i) {
@@ -144,8 +144,8 @@ void Thumbnails::showReady(const std::shared_ptr<Fill>& fill) {
 
 void Thumbnails::showSlot(const Fill& fill, int slot) {
     const auto at = static_cast<std::size_t>(slot);
-    Image& image = *ui_.TN[at];
-    Label& label = *ui_.NomTN[at];
+    Image& image = *ui_.stripPictures[at];
+    Label& label = *ui_.stripNames[at];
     image.setVisible(true);
     label.setVisible(true);
     const LoadedPicture& loaded = *fill.loaded[at];
@@ -168,7 +168,7 @@ void Thumbnails::stop() {
 }
 
 void Thumbnails::thumbnailClick(int slot) {
-    const std::string& name = ui_.NomTN[static_cast<std::size_t>(slot)]->caption();
+    const std::string& name = ui_.stripNames[static_cast<std::size_t>(slot)]->caption();
     if (name.empty())
         return;
     viewer_.ViewPhoto(joinPath(stripList().path(), name));

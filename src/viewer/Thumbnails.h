@@ -20,12 +20,12 @@ struct Geometry;
 
 // The strip's slots with their names, and the two lists with their "view" buttons.
 struct StripControls {
-    FileList& File1;
+    FileList& sourceFiles;
     PictureButton& sourceView;
-    FileList& File2;
+    FileList& targetFiles;
     PictureButton& targetView;
-    std::array<Image*, 4> TN;
-    std::array<Label*, 4> NomTN;
+    std::array<Image*, 4> stripPictures;
+    std::array<Label*, 4> stripNames;
 };
 
 // The strip of four thumbnails: four consecutive rows of one pane's file list, from its

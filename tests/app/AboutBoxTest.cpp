@@ -23,7 +23,7 @@ protected:
 TEST_F(AboutBoxTest, TheBoxNamesTheProgramWithItsTextsAndColours) {
     MainWindow& w = start();
     EXPECT_EQ(w.about().form(), nullptr);
-    w.APropos.click();
+    w.aboutButton.click();
     Form* box = w.about().form();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(w.findControl("About"), box);
@@ -70,21 +70,21 @@ TEST_F(AboutBoxTest, TheBoxNamesTheProgramWithItsTextsAndColours) {
 
 TEST_F(AboutBoxTest, OneBoxNotModalClosedByOk) {
     MainWindow& w = start();
-    w.APropos.click();
+    w.aboutButton.click();
     Form* box = w.about().form();
-    w.APropos.click();
+    w.aboutButton.click();
     EXPECT_EQ(w.about().form(), box);
     EXPECT_EQ(openCount("About"), 1);
     // The main window goes on working while the box is open.
-    w.Text1.setText("Vacances");
-    EXPECT_EQ(w.Nom, "Vacances");
+    w.genericName.setText("Vacances");
+    EXPECT_EQ(w.typedGeneric, "Vacances");
 
     about("CommandOK").click();
     EXPECT_EQ(w.about().form(), nullptr);
     EXPECT_EQ(openCount("About"), 0);
     EXPECT_EQ(w.findControl("About.Label5"), nullptr);
 
-    w.APropos.click();
+    w.aboutButton.click();
     EXPECT_EQ(openCount("About"), 1);
     w.about().form()->onClose();
     EXPECT_EQ(openCount("About"), 0);
@@ -94,7 +94,7 @@ TEST_F(AboutBoxTest, OneBoxNotModalClosedByOk) {
 
 TEST_F(AboutBoxTest, TheContactLineOpensANewMailThroughTheShell) {
     MainWindow& w = start();
-    w.APropos.click();
+    w.aboutButton.click();
     about("Label5").click();
     ASSERT_EQ(shell.calls().size(), 1u);
     const RecordingShell::Call& call = shell.calls()[0];
@@ -121,10 +121,10 @@ TEST_F(AboutBoxTest, AnInstalledProgramFindsItsHelpAndPictureInItsDataFolder) {
     w.showHelp();
     ASSERT_EQ(shell.calls().size(), 1u);
     EXPECT_EQ(shell.calls()[0].document, dataFolder + "/Quorvel.chm");
-    w.APropos.click();
+    w.aboutButton.click();
     EXPECT_EQ(dynamic_cast<Image&>(about("Picture1")).picture(), dataFolder + "/quorvel-about.png");
     // The first run's folders stay the program's own.
-    EXPECT_EQ(w.Dir1.path(), programFolder);
+    EXPECT_EQ(w.sourceFolders.path(), programFolder);
 }
 
 } // namespace

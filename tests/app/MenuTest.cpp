@@ -52,7 +52,7 @@ TEST_F(MenuTest, ItemsDoWhatTheirButtonsAndKeysDo) {
     ASSERT_NE(w.about().form(), nullptr);
     w.about().close();
 
-    w.Text1.setText("Noël");
+    w.genericName.setText("Noël");
     w.mnuQuitter.click();
     EXPECT_TRUE(w.closed());
     // The six keys of Data and the three options; no camera has an offset yet.

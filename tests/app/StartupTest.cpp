@@ -11,35 +11,35 @@ TEST_F(StartupTest, FirstRunTakesTheDefaults) {
     temp.file("program/IMG_0001.jpg");
     temp.file("program/IMG_0002.jpg");
     MainWindow& w = start();
-    EXPECT_EQ(w.Dir1.path(), programFolder);
-    EXPECT_EQ(w.Dir2.path(), programFolder);
-    EXPECT_EQ(w.Drive1.drive(), "/");
+    EXPECT_EQ(w.sourceFolders.path(), programFolder);
+    EXPECT_EQ(w.targetFolders.path(), programFolder);
+    EXPECT_EQ(w.sourceDrives.drive(), "/");
     // The saved generic name replaces the one proposed from the first file.
-    EXPECT_EQ(w.Text1.text(), "Fichier");
-    EXPECT_EQ(w.Nom, "Fichier");
-    EXPECT_EQ(w.Text2.text(), "1");
-    EXPECT_EQ(w.Numero, 1);
-    EXPECT_EQ(w.Pas, 1);
-    EXPECT_TRUE(w.Option1[0]->value());
-    EXPECT_TRUE(w.Option2[0]->value());
-    EXPECT_EQ(w.Frame3.tag(), "0");
-    EXPECT_EQ(w.Frame8.tag(), "0");
+    EXPECT_EQ(w.genericName.text(), "Fichier");
+    EXPECT_EQ(w.typedGeneric, "Fichier");
+    EXPECT_EQ(w.startIndex.text(), "1");
+    EXPECT_EQ(w.startNumber, 1);
+    EXPECT_EQ(w.increment, 1);
+    EXPECT_TRUE(w.schemeOptions[0]->value());
+    EXPECT_TRUE(w.digitOptions[0]->value());
+    EXPECT_EQ(w.renamePanel.tag(), "0");
+    EXPECT_EQ(w.digitsGroup.tag(), "0");
     EXPECT_EQ(w.form.caption(), "Mini Quorvel Photos et Fichiers 01 2007");
-    EXPECT_EQ(w.Frame1.caption(), "Répertoire du fichier Source");
-    EXPECT_EQ(w.Frame2.caption(), "Répertoire de Sauvegarde");
-    EXPECT_EQ(w.Frame4.caption(), "Frame4");
-    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type jpg");
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 2");
-    EXPECT_FALSE(w.FraPro.visible());
-    EXPECT_EQ(w.FraPro.geometry().left, 3750);
-    EXPECT_EQ(w.Label5.caption(), "");
-    EXPECT_EQ(w.Combo1.entries(),
+    EXPECT_EQ(w.sourcePane.caption(), "Répertoire du fichier Source");
+    EXPECT_EQ(w.targetPane.caption(), "Répertoire de Sauvegarde");
+    EXPECT_EQ(w.thumbnailStrip.caption(), "Frame4");
+    EXPECT_EQ(w.sourceStatus.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 2");
+    EXPECT_FALSE(w.problemPanel.visible());
+    EXPECT_EQ(w.problemPanel.geometry().left, 3750);
+    EXPECT_EQ(w.problemText.caption(), "");
+    EXPECT_EQ(w.sourceType.entries(),
               (std::vector<std::string>{"jpg", "gif", "bmp", "tif", "mp3", "*"}));
-    EXPECT_EQ(w.Combo3.entries(), w.Combo1.entries());
-    EXPECT_EQ(w.Combo2.entries(), (std::vector<std::string>{"1", "2", "3", "4"}));
-    EXPECT_EQ(w.Combo1.text(), "jpg");
-    EXPECT_EQ(w.Combo2.text(), "1");
+    EXPECT_EQ(w.targetType.entries(), w.sourceType.entries());
+    EXPECT_EQ(w.stepBox.entries(), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(w.sourceType.text(), "jpg");
+    EXPECT_EQ(w.stepBox.text(), "1");
     EXPECT_EQ(w.helpFile(), programFolder + "/Quorvel.chm");
     EXPECT_TRUE(toolkit.events().empty());
 }
@@ -54,23 +54,23 @@ TEST_F(StartupTest, SavedValuesAreRestored) {
     seed("O1", "3");
     seed("O2", "2");
     MainWindow& w = start();
-    EXPECT_EQ(w.Dir1.path(), photos);
-    EXPECT_EQ(w.Dir2.path(), photos);
-    EXPECT_EQ(w.Text1.text(), "Vacances");
-    EXPECT_EQ(w.Text2.text(), "abc");
-    EXPECT_EQ(w.Numero, 0);
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    EXPECT_EQ(w.targetFolders.path(), photos);
+    EXPECT_EQ(w.genericName.text(), "Vacances");
+    EXPECT_EQ(w.startIndex.text(), "abc");
+    EXPECT_EQ(w.startNumber, 0);
     // Scheme 0 at the end of every start, whatever was saved.
-    EXPECT_TRUE(w.Option1[0]->value());
-    EXPECT_FALSE(w.Option1[3]->value());
-    EXPECT_TRUE(w.Option2[2]->value());
-    EXPECT_EQ(w.Frame8.tag(), "2");
+    EXPECT_TRUE(w.schemeOptions[0]->value());
+    EXPECT_FALSE(w.schemeOptions[3]->value());
+    EXPECT_TRUE(w.digitOptions[2]->value());
+    EXPECT_EQ(w.digitsGroup.tag(), "2");
 }
 
 TEST_F(StartupTest, EmptyStoredValueIsReadAsEmpty) {
     seed("T1", "");
     MainWindow& w = start();
-    EXPECT_EQ(w.Text1.text(), "");
-    EXPECT_EQ(w.Nom, "");
+    EXPECT_EQ(w.genericName.text(), "");
+    EXPECT_EQ(w.typedGeneric, "");
 }
 
 TEST_F(StartupTest, BadSavedValuesAreSkippedSilently) {
@@ -82,8 +82,8 @@ TEST_F(StartupTest, BadSavedValuesAreSkippedSilently) {
     const std::string before = fs.workingFolder();
     MainWindow& w = start();
     // The pane stays on the folder it showed before start-up; no width was ever chosen.
-    EXPECT_EQ(w.Dir1.path(), before);
-    EXPECT_TRUE(w.Option1[0]->value());
+    EXPECT_EQ(w.sourceFolders.path(), before);
+    EXPECT_TRUE(w.schemeOptions[0]->value());
     EXPECT_EQ(w.composer().selectedDigits(), 0);
     EXPECT_TRUE(toolkit.events().empty());
 }
@@ -91,22 +91,22 @@ TEST_F(StartupTest, BadSavedValuesAreSkippedSilently) {
 TEST_F(StartupTest, HalfIndexRoundsToEven) {
     seed("O2", "1.5");
     MainWindow& w = start();
-    EXPECT_TRUE(w.Option2[2]->value());
+    EXPECT_TRUE(w.digitOptions[2]->value());
     seed("O2", "2.5");
     window.reset();
     MainWindow& again = start();
-    EXPECT_TRUE(again.Option2[2]->value());
-    EXPECT_EQ(again.Frame8.tag(), "2");
+    EXPECT_TRUE(again.digitOptions[2]->value());
+    EXPECT_EQ(again.digitsGroup.tag(), "2");
 }
 
 TEST_F(StartupTest, ShutDownWritesTheSixKeysInOrder) {
     const std::string photos = temp.folder("Photos");
     MainWindow& w = start();
-    w.Dir1.setPath(photos);
-    w.Text1.setText("Noël");
-    w.Text2.setText(" 40000");
-    w.Option1[3]->click();
-    w.Command3.click();
+    w.sourceFolders.setPath(photos);
+    w.genericName.setText("Noël");
+    w.startIndex.setText(" 40000");
+    w.schemeOptions[3]->click();
+    w.quitButton.click();
     EXPECT_TRUE(w.closed());
     const auto pairs = settings.writtenPairs();
     ASSERT_EQ(pairs.size(), 9u);

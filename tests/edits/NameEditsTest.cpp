@@ -24,7 +24,7 @@ protected:
     // The target pane moved to a folder of its own.
     std::string targetIn(const std::string& folder) {
         const std::string path = temp.folder(folder);
-        EXPECT_EQ(window->Dir2.setPath(path), 0);
+        EXPECT_EQ(window->targetFolders.setPath(path), 0);
         return path;
     }
     // The user types `text` into the input box, answers the question and clicks.
@@ -36,7 +36,7 @@ protected:
     }
     void copy(bool yes = true) {
         toolkit.queueAnswer(yes);
-        window->Comm1[7]->click();
+        window->sourceButtons[7]->click();
         EXPECT_FALSE(toolkit.answersLeft());
     }
     // The one message of the edit (no question box counted).
@@ -62,9 +62,9 @@ protected:
         EXPECT_FALSE(toolkit.busy());
         toolkit.clearEvents();
     }
-    Control& right() { return *window->Comm1[10]; }
-    Control& leftCut() { return *window->Comm1[8]; }
-    Control& lengthen() { return *window->Comm1[9]; }
+    Control& right() { return *window->sourceButtons[10]; }
+    Control& leftCut() { return *window->sourceButtons[8]; }
+    Control& lengthen() { return *window->sourceButtons[9]; }
 };
 
 TEST_F(NameEditsTest, ShortenOnTheRightAsksThenRenamesEveryFileInPlace) {
@@ -99,20 +99,20 @@ TEST_F(NameEditsTest, ShortenOnTheRightAsksThenRenamesEveryFileInPlace) {
     EXPECT_EQ(namesIn(temp / "Photos"),
               (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg", "notes.txt"}));
     EXPECT_EQ(readFile(temp / "Photos/IMG_56.jpg"), "data of IMG_5678.jpg");
-    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg"}));
-    EXPECT_EQ(w.File2.rows(), w.File1.rows());
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
-    EXPECT_EQ(w.Exces, 2);
-    EXPECT_EQ(w.OldRep, "IMG_1234.jpg");
+    EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg"}));
+    EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.cutExcess, 2);
+    EXPECT_EQ(w.proposedText, "IMG_1234.jpg");
 }
 
 TEST_F(NameEditsTest, ShortenOnTheLeftTakesTheSelectionAndCountsCharacters) {
     // "Û" sorts as "u": after the IMG rows.
     MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "Ûté_01.jpg", "IMG_9999.jpg"});
-    ASSERT_EQ(w.File1.rows(),
+    ASSERT_EQ(w.sourceFiles.rows(),
               (std::vector<std::string>{"IMG_1234.jpg", "IMG_9999.jpg", "Ûté_01.jpg"}));
-    w.File1.toggle(0);
-    w.File1.toggle(2);
+    w.sourceFiles.toggle(0);
+    w.sourceFiles.toggle(2);
     toolkit.clearEvents();
     // The sample is the selected row with the highest index; only the length counts.
     edit(leftCut(), "é_01.jpg");
@@ -133,7 +133,7 @@ TEST_F(NameEditsTest, SampleTypedBackOnlyReplacesTheExtension) {
                            "Renommer les fichiers du type :\r\nDSC01.JPG\r\nen\r\nDSC01.jpg",
                            "1 fichiers ont été renommés sur les 1 présents."}));
     EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"DSC01.jpg"}));
-    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"DSC01.jpg"}));
+    EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"DSC01.jpg"}));
 }
 
 TEST_F(NameEditsTest, LengthenPutsTheLeadingCharactersInFront) {
@@ -149,22 +149,22 @@ TEST_F(NameEditsTest, LengthenPutsTheLeadingCharactersInFront) {
               (std::vector<std::string>{"Renommer les fichiers du type :\r\nIMG_1234.JPG\r\nen\r\n"
                                         "2007_IMG_1234.jpg",
                                         "2 fichiers ont été renommés sur les 2 présents."}));
-    EXPECT_EQ(w.Ext, "2007_");
+    EXPECT_EQ(w.typedPrefix, "2007_");
     EXPECT_EQ(namesIn(temp / "Photos"),
               (std::vector<std::string>{"2007_IMG_1234.jpg", "2007_IMG_5678.jpg"}));
 
     // Text typed in the middle still gives the leading characters as the prefix.
-    w.File1.toggle(0);
+    w.sourceFiles.toggle(0);
     toolkit.clearEvents();
     edit(lengthen(), "2007_IMG_ab_1234.jpg");
-    EXPECT_EQ(w.Ext, "200");
+    EXPECT_EQ(w.typedPrefix, "200");
     EXPECT_EQ(namesIn(temp / "Photos"),
               (std::vector<std::string>{"2002007_IMG_1234.jpg", "2007_IMG_5678.jpg"}));
 }
 
 TEST_F(NameEditsTest, CopyToTargetChangesTheTypeInPlaceOrCopiesElsewhere) {
     MainWindow& w = startIn("Photos", {"IMG_1234.jpg", "IMG_5678.jpg"});
-    w.Combo3.pick("bmp");
+    w.targetType.pick("bmp");
     toolkit.clearEvents();
     copy();
     ASSERT_EQ(toolkit.events().size(), 8u);
@@ -179,14 +179,14 @@ TEST_F(NameEditsTest, CopyToTargetChangesTheTypeInPlaceOrCopiesElsewhere) {
                                (temp / "Photos"),
                            "2 fichiers ont été renommés sur les 2 présents."}));
     EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
-    EXPECT_TRUE(w.File1.rows().empty());
-    EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type bmp");
+    EXPECT_TRUE(w.sourceFiles.rows().empty());
+    EXPECT_EQ(w.targetFiles.rows(), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type bmp");
 
-    w.Combo1.pick("bmp");
-    w.Combo3.pick("gif");
+    w.sourceType.pick("bmp");
+    w.targetType.pick("gif");
     const std::string sorted = targetIn("Tri");
-    w.File1.toggle(1);
+    w.sourceFiles.toggle(1);
     toolkit.clearEvents();
     copy();
     const std::vector<std::string> shown = texts();
@@ -197,9 +197,9 @@ TEST_F(NameEditsTest, CopyToTargetChangesTheTypeInPlaceOrCopiesElsewhere) {
     EXPECT_EQ(namesIn(temp / "Photos"), (std::vector<std::string>{"IMG_1234.bmp", "IMG_5678.bmp"}));
     EXPECT_EQ(namesIn(sorted), (std::vector<std::string>{"IMG_5678.gif"}));
     EXPECT_EQ(readFile(sorted + "/IMG_5678.gif"), "data of IMG_5678.jpg");
-    EXPECT_EQ(w.File1.rows().size(), 2u);
-    EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{"IMG_5678.gif"}));
-    EXPECT_EQ(w.Text4.text(), "    1 fichiers de type gif");
+    EXPECT_EQ(w.sourceFiles.rows().size(), 2u);
+    EXPECT_EQ(w.targetFiles.rows(), (std::vector<std::string>{"IMG_5678.gif"}));
+    EXPECT_EQ(w.targetStatus.text(), "    1 fichiers de type gif");
 }
 
 TEST_F(NameEditsTest, EveryEditCopiesWhenThePanesShowDifferentFolders) {
@@ -224,14 +224,14 @@ TEST_F(NameEditsTest, EveryEditCopiesWhenThePanesShowDifferentFolders) {
         if (c.button == 7)
             copy();
         else
-            edit(*w.Comm1[static_cast<std::size_t>(c.button)], c.typed);
+            edit(*w.sourceButtons[static_cast<std::size_t>(c.button)], c.typed);
         EXPECT_EQ(texts().back(), "1 fichiers ont été renommés sur les 1 présents.");
         EXPECT_EQ(namesIn(temp / source), (std::vector<std::string>{"IMG_1234.jpg"}));
         EXPECT_EQ(readFile(temp / source + "/IMG_1234.jpg"), "photo");
         EXPECT_EQ(namesIn(target), (std::vector<std::string>{c.expected}));
         EXPECT_EQ(readFile(target + "/" + c.expected), "photo");
-        EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"IMG_1234.jpg"}));
-        EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{c.expected}));
+        EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"IMG_1234.jpg"}));
+        EXPECT_EQ(w.targetFiles.rows(), (std::vector<std::string>{c.expected}));
     }
 }
 
@@ -252,14 +252,14 @@ TEST_F(NameEditsTest, AFailedFileIsNotCountedAndTheWalkGoesOn) {
     EXPECT_EQ(onlyMessage().text, "2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
                                   "x_IMG_1.jpg : disque plein");
     EXPECT_EQ(namesIn(target), (std::vector<std::string>{"IMG_2.jpg", "x_IMG_3.jpg"}));
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
     EXPECT_FALSE(toolkit.busy());
 }
 
 TEST_F(NameEditsTest, AnExistingNameIsNeverReplaced) {
     startIn("Photos", {"AIMG.jpg", "BIMG.jpg", "IMG_1234.jpg"});
-    window->File1.toggle(0);
-    window->File1.toggle(1);
+    window->sourceFiles.toggle(0);
+    window->sourceFiles.toggle(1);
     toolkit.clearEvents();
     // Both selected names lose their first character and meet on one name.
     edit(leftCut(), "IMG.jpg");
@@ -271,7 +271,7 @@ TEST_F(NameEditsTest, AnExistingNameIsNeverReplaced) {
 
     const std::string target = targetIn("Tri");
     temp.file("Tri/IMG_12.jpg", "older");
-    window->File1.toggle(2);
+    window->sourceFiles.toggle(2);
     toolkit.clearEvents();
     edit(right(), "IMG_12.jpg");
     EXPECT_EQ(onlyMessage().text, "0 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
@@ -328,11 +328,11 @@ TEST_F(NameEditsTest, RefusedInputChangesNothing) {
         lengthen().click();
         expectRefused(photos, before, prefixProblem);
     }
-    EXPECT_EQ(w.Ext, "");
+    EXPECT_EQ(w.typedPrefix, "");
 
     // No at the question: nothing changed and nothing more said. The question's last line
     // loses the source type's length, not the target type's.
-    w.Combo3.pick("*");
+    w.targetType.pick("*");
     edit(right(), "IMG_12.jpg", false);
     EXPECT_EQ(toolkit.events().back().kind, Kind::Question);
     EXPECT_EQ(toolkit.events().back().text,
@@ -361,8 +361,8 @@ TEST_F(NameEditsTest, ANameThatCannotBeBuiltStopsTheEditBeforeAnyFile) {
     refused("Impossible de renommer « ZZ.jpg » :\r\nLe nom est trop court pour en couper "
             "autant de caractères.\r\nAucun fichier n'a été modifié.");
 
-    w.File1.toggle(0);
-    w.File1.toggle(2);
+    w.sourceFiles.toggle(0);
+    w.sourceFiles.toggle(2);
     toolkit.clearEvents();
     edit(leftCut(), ".jpg");
     refused("Impossible de renommer « ZZZZZZZ.jpg » :\r\nIl ne resterait rien du nom devant "
@@ -373,7 +373,7 @@ TEST_F(NameEditsTest, ANameThatCannotBeBuiltStopsTheEditBeforeAnyFile) {
     refused("Impossible de renommer « IMG_1234.jpg » en « " + prefix +
             "IMG_1234.jpg » :\r\nLe nom dépasse 255 octets.\r\nAucun fichier n'a été modifié.");
 
-    w.Combo3.pick("*");
+    w.targetType.pick("*");
     toolkit.clearEvents();
     copy();
     refused("Impossible de renommer « IMG_1234.jpg » en « IMG_1234.* » :\r\nUn nom ne peut pas "
@@ -385,7 +385,7 @@ TEST_F(NameEditsTest, ANameThatCannotBeBuiltStopsTheEditBeforeAnyFile) {
 TEST_F(NameEditsTest, CharactersCarriedOverFromANameAreKept) {
     const std::string weird = "q?*\\\n\xff";
     MainWindow& w = startIn("Photos", {weird + ".jpg", "a.jpg"});
-    w.Combo3.pick("bmp");
+    w.targetType.pick("bmp");
     toolkit.clearEvents();
     copy();
     EXPECT_EQ(texts().back(), "2 fichiers ont été renommés sur les 2 présents.");
@@ -427,7 +427,7 @@ TEST_F(NameEditsTest, AnEmptySourceListTouchesNothing) {
     EXPECT_EQ(toolkit.events().front().defaultText, "");
     EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
     edit(lengthen(), "x.jpg");
-    EXPECT_EQ(w.Ext, "x.jpg");
+    EXPECT_EQ(w.typedPrefix, "x.jpg");
     EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
     // Nothing to be shorter than but the source type: beeps, then the refusal, no question.
     toolkit.clearEvents();
@@ -444,10 +444,10 @@ TEST_F(NameEditsTest, AnEmptySourceListTouchesNothing) {
 
 TEST_F(NameEditsTest, AddTypeKeepsLetterCaseAndAddsOncePerList) {
     MainWindow& w = startIn("Photos", {"a.jpg", "B.JPG", "c.png"});
-    const std::vector<std::string> initial = w.Combo1.entries();
+    const std::vector<std::string> initial = w.sourceType.entries();
     toolkit.queueInput("JPG");
     toolkit.queueAnswer(true);
-    w.Comm3.click();
+    w.addTypeButton.click();
     const auto& events = toolkit.events();
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0].kind, Kind::Input);
@@ -462,56 +462,57 @@ TEST_F(NameEditsTest, AddTypeKeepsLetterCaseAndAddsOncePerList) {
 
     std::vector<std::string> withJpg = initial;
     withJpg.push_back("JPG");
-    EXPECT_EQ(w.Combo1.entries(), withJpg);
-    EXPECT_EQ(w.Combo3.entries(), withJpg);
-    EXPECT_EQ(w.Combo1.text(), "JPG");
-    EXPECT_EQ(w.Combo3.text(), "JPG");
-    EXPECT_EQ(w.File1.pattern(), "*.JPG");
-    EXPECT_EQ(w.File2.pattern(), "*.JPG");
-    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type JPG");
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type JPG");
-    EXPECT_EQ(w.Option1[0]->caption().substr(w.Option1[0]->caption().size() - 4), ".JPG");
+    EXPECT_EQ(w.sourceType.entries(), withJpg);
+    EXPECT_EQ(w.targetType.entries(), withJpg);
+    EXPECT_EQ(w.sourceType.text(), "JPG");
+    EXPECT_EQ(w.targetType.text(), "JPG");
+    EXPECT_EQ(w.sourceFiles.pattern(), "*.JPG");
+    EXPECT_EQ(w.targetFiles.pattern(), "*.JPG");
+    EXPECT_EQ(w.sourceStatus.text(), "    2 fichiers de type JPG");
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type JPG");
+    EXPECT_EQ(w.schemeOptions[0]->caption().substr(w.schemeOptions[0]->caption().size() - 4),
+              ".JPG");
 
     // Twice: once per list. The default when only the target list changed: nothing added.
     toolkit.queueInput("JPG");
     toolkit.queueAnswer(true);
-    w.Comm3.click();
-    EXPECT_EQ(w.Combo1.entries(), withJpg);
-    EXPECT_EQ(w.Combo3.entries(), withJpg);
-    w.Combo3.pick("bmp");
+    w.addTypeButton.click();
+    EXPECT_EQ(w.sourceType.entries(), withJpg);
+    EXPECT_EQ(w.targetType.entries(), withJpg);
+    w.targetType.pick("bmp");
     toolkit.queueInput("JPG");
     toolkit.queueAnswer(true);
-    w.Comm3.click();
-    EXPECT_EQ(w.Combo3.entries(), withJpg);
-    EXPECT_EQ(w.Combo3.text(), "JPG");
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type JPG");
+    w.addTypeButton.click();
+    EXPECT_EQ(w.targetType.entries(), withJpg);
+    EXPECT_EQ(w.targetType.text(), "JPG");
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type JPG");
 
     // The dot typed in front of a type is the one the names already have: ".png" is "png".
     toolkit.clearEvents();
     toolkit.queueInput(".png");
     toolkit.queueAnswer(true);
-    w.Comm3.click();
+    w.addTypeButton.click();
     EXPECT_EQ(toolkit.events().back().text, "Rajouter l'extension :\r\npng");
-    EXPECT_EQ(w.Combo1.entries().back(), "png");
-    EXPECT_EQ(w.File1.pattern(), "*.png");
-    EXPECT_EQ(w.File1.rows(), std::vector<std::string>{"c.png"});
-    EXPECT_EQ(w.Text3.text(), "    1 fichiers de type png");
+    EXPECT_EQ(w.sourceType.entries().back(), "png");
+    EXPECT_EQ(w.sourceFiles.pattern(), "*.png");
+    EXPECT_EQ(w.sourceFiles.rows(), std::vector<std::string>{"c.png"});
+    EXPECT_EQ(w.sourceStatus.text(), "    1 fichiers de type png");
 }
 
 TEST_F(NameEditsTest, AddTypeRefusals) {
     MainWindow& w = startIn("Photos", {"a.jpg"});
-    const std::vector<std::string> initial = w.Combo1.entries();
+    const std::vector<std::string> initial = w.sourceType.entries();
     const auto refused = [&](const std::string& typed, const std::string& text) {
         toolkit.clearEvents();
         toolkit.queueInput(typed);
-        w.Comm3.click();
+        w.addTypeButton.click();
         ASSERT_EQ(toolkit.events().size(), 2u);
         EXPECT_EQ(toolkit.events()[1].text, text);
         EXPECT_EQ(toolkit.events()[1].icon, Icon::Error);
         EXPECT_EQ(toolkit.events()[1].title, "Ajouter extension");
-        EXPECT_EQ(w.Combo1.entries(), initial);
-        EXPECT_EQ(w.Combo3.entries(), initial);
-        EXPECT_EQ(w.Combo1.text(), "jpg");
+        EXPECT_EQ(w.sourceType.entries(), initial);
+        EXPECT_EQ(w.targetType.entries(), initial);
+        EXPECT_EQ(w.sourceType.text(), "jpg");
     };
     refused("", "L'extension n'est pas définie");
     refused("..", "L'extension n'est pas définie");
@@ -521,9 +522,9 @@ TEST_F(NameEditsTest, AddTypeRefusals) {
     toolkit.clearEvents();
     toolkit.queueInput("png");
     toolkit.queueAnswer(false);
-    w.Comm3.click();
-    EXPECT_EQ(w.Combo1.entries(), initial);
-    EXPECT_EQ(w.Combo1.text(), "jpg");
+    w.addTypeButton.click();
+    EXPECT_EQ(w.sourceType.entries(), initial);
+    EXPECT_EQ(w.sourceType.text(), "jpg");
     EXPECT_EQ(toolkit.events().back().kind, Kind::Question);
 }
 

@@ -36,11 +36,11 @@ TEST_F(FileDeletionTest, AsksForEachSelectedFileInListOrder) {
         temp.file(std::string("Photos/") + name);
     MainWindow& w = start();
     openSource(photos);
-    select(w.File1, {"d.jpg", "a.jpg", "b.jpg"});
+    select(w.sourceFiles, {"d.jpg", "a.jpg", "b.jpg"});
     toolkit.queueAnswer(true);
     toolkit.queueAnswer(false);
     toolkit.queueAnswer(true);
-    w.Comm1[4]->click();
+    w.sourceButtons[4]->click();
 
     const std::vector<Kind> one{Kind::Beep, Kind::Beep, Kind::Beep, Kind::Question};
     std::vector<Kind> expected;
@@ -54,12 +54,12 @@ TEST_F(FileDeletionTest, AsksForEachSelectedFileInListOrder) {
                                                  "Effacer définitivement :\r\nb.jpg",
                                                  "Effacer définitivement :\r\nd.jpg"}));
     EXPECT_EQ(namesIn(photos), (std::vector<std::string>{"b.jpg", "c.jpg"}));
-    EXPECT_EQ(w.Text6.text(), "   Fichiers effacés = 2 sur 3");
-    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"b.jpg", "c.jpg"}));
-    EXPECT_EQ(w.File2.rows(), w.File1.rows());
-    EXPECT_EQ(w.File1.selectedCount(), 0);
-    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type jpg");
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers effacés = 2 sur 3");
+    EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"b.jpg", "c.jpg"}));
+    EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 0);
+    EXPECT_EQ(w.sourceStatus.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
 }
 
 TEST_F(FileDeletionTest, NothingSelectedAsksNothingAndRereadsBothLists) {
@@ -68,12 +68,12 @@ TEST_F(FileDeletionTest, NothingSelectedAsksNothingAndRereadsBothLists) {
     MainWindow& w = start();
     openSource(photos);
     temp.file("Photos/b.jpg");
-    w.Comm1[4]->click();
+    w.sourceButtons[4]->click();
     EXPECT_TRUE(toolkit.events().empty());
     // Nothing was deleted: the line does not claim that everything was.
-    EXPECT_EQ(w.Text6.text(), "   Fichiers effacés = 0 sur 0");
-    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type jpg");
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers effacés = 0 sur 0");
+    EXPECT_EQ(w.sourceStatus.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
 }
 
 TEST_F(FileDeletionTest, TargetPaneDeletesItsOwnSelection) {
@@ -84,24 +84,24 @@ TEST_F(FileDeletionTest, TargetPaneDeletesItsOwnSelection) {
     temp.file("Cible/b.jpg");
     MainWindow& w = start();
     openSource(source);
-    ASSERT_EQ(w.Dir2.setPath(target), 0);
-    select(w.File2, {"a.jpg", "b.jpg"});
+    ASSERT_EQ(w.targetFolders.setPath(target), 0);
+    select(w.targetFiles, {"a.jpg", "b.jpg"});
 
     toolkit.queueAnswer(false);
     toolkit.queueAnswer(false);
-    w.Comm2[4]->click();
+    w.targetButtons[4]->click();
     EXPECT_EQ(lastEvent().title, " Effacer le fichier?");
-    EXPECT_EQ(w.Text6.text(), "   Fichiers effacés = 0 sur 2");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers effacés = 0 sur 2");
     EXPECT_EQ(namesIn(target).size(), 2u);
 
-    select(w.File2, {"a.jpg"});
+    select(w.targetFiles, {"a.jpg"});
     toolkit.queueAnswer(true);
-    w.Comm2[4]->click();
-    EXPECT_EQ(w.Text6.text(), "Tous les fichiers sélectionnés sont effacés");
+    w.targetButtons[4]->click();
+    EXPECT_EQ(w.selectionCount.text(), "Tous les fichiers sélectionnés sont effacés");
     EXPECT_EQ(namesIn(target), std::vector<std::string>{"b.jpg"});
     EXPECT_EQ(namesIn(source), std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(w.Text4.text(), "    1 fichiers de type jpg");
-    EXPECT_EQ(w.Text3.text(), "    1 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    1 fichiers de type jpg");
+    EXPECT_EQ(w.sourceStatus.text(), "    1 fichiers de type jpg");
 }
 
 TEST_F(FileDeletionTest, FailuresAreNotCountedAndAreNamedAfterTheWalk) {
@@ -110,22 +110,22 @@ TEST_F(FileDeletionTest, FailuresAreNotCountedAndAreNamedAfterTheWalk) {
         temp.file(std::string("Photos/") + name);
     MainWindow& w = start();
     openSource(photos);
-    select(w.File1, {"a.jpg", "b.jpg", "c.jpg"});
+    select(w.sourceFiles, {"a.jpg", "b.jpg", "c.jpg"});
     // c.jpg goes behind the list's back: the walk still holds its row.
     ASSERT_EQ(std::remove((photos + "/c.jpg").c_str()), 0);
     fs.failNth(FsOp::RemoveFile, 2, EACCES);
     for (int i = 0; i < 3; ++i)
         toolkit.queueAnswer(true);
-    w.Comm1[4]->click();
+    w.sourceButtons[4]->click();
 
     EXPECT_EQ(fs.calls(FsOp::RemoveFile), 3);
     EXPECT_EQ(namesIn(photos), std::vector<std::string>{"b.jpg"});
-    EXPECT_EQ(w.Text6.text(), "   Fichiers effacés = 1 sur 3");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers effacés = 1 sur 3");
     EXPECT_EQ(lastEvent().kind, Kind::Message);
     EXPECT_EQ(lastEvent().icon, Icon::Error);
     EXPECT_EQ(lastEvent().text, "2 fichiers n'ont pas pu être effacés :\r\n\r\nb.jpg : accès "
                                 "refusé\r\nc.jpg : fichier introuvable");
-    EXPECT_EQ(w.Text3.text(), "    1 fichiers de type jpg");
+    EXPECT_EQ(w.sourceStatus.text(), "    1 fichiers de type jpg");
 }
 
 TEST_F(FileDeletionTest, ALongNameIsShortenedInTheMiddleOfTheQuestionOnly) {
@@ -138,16 +138,16 @@ TEST_F(FileDeletionTest, ALongNameIsShortenedInTheMiddleOfTheQuestionOnly) {
     temp.file("Photos/court.jpg");
     MainWindow& w = start();
     openSource(photos);
-    select(w.File1, {name, "court.jpg"});
+    select(w.sourceFiles, {name, "court.jpg"});
     toolkit.queueAnswer(true);
     toolkit.queueAnswer(true);
-    w.Comm1[4]->click();
+    w.sourceButtons[4]->click();
     const std::string shown = "Été_à_Noël_Été_à_Noël_Été_à_N…Été_à_Noël_Été_à_Noël_0042.jpg";
     EXPECT_EQ(utf8Length(shown), FileDeletion::questionNameLimit);
     EXPECT_EQ(texts(), (std::vector<std::string>{"Effacer définitivement :\r\ncourt.jpg",
                                                  "Effacer définitivement :\r\n" + shown}));
     EXPECT_TRUE(namesIn(photos).empty());
-    EXPECT_EQ(w.Text6.text(), "Tous les fichiers sélectionnés sont effacés");
+    EXPECT_EQ(w.selectionCount.text(), "Tous les fichiers sélectionnés sont effacés");
 }
 
 TEST_F(FileDeletionTest, ALinkRowGoesAsALink) {
@@ -156,12 +156,12 @@ TEST_F(FileDeletionTest, ALinkRowGoesAsALink) {
     ASSERT_EQ(::symlink(outside.c_str(), (photos + "/lien.jpg").c_str()), 0);
     MainWindow& w = start();
     openSource(photos);
-    select(w.File1, {"lien.jpg"});
+    select(w.sourceFiles, {"lien.jpg"});
     toolkit.queueAnswer(true);
-    w.Comm1[4]->click();
+    w.sourceButtons[4]->click();
     EXPECT_FALSE(exists(photos + "/lien.jpg"));
     EXPECT_EQ(readFile(outside), "garde");
-    EXPECT_EQ(w.Text6.text(), "Tous les fichiers sélectionnés sont effacés");
+    EXPECT_EQ(w.selectionCount.text(), "Tous les fichiers sélectionnés sont effacés");
 }
 
 } // namespace

@@ -41,7 +41,7 @@ TEST_F(FolderCommandsTest, CreatingFromTheSourcePaneOpensTheNewFolderInBothPanes
     MainWindow& w = start();
     openSource(photos);
     toolkit.queueInput("Vacances");
-    w.Comm1[2]->click();
+    w.sourceButtons[2]->click();
 
     const std::string created = photos + "/Vacances";
     ASSERT_EQ(kinds(), std::vector<Kind>{Kind::Input});
@@ -49,12 +49,12 @@ TEST_F(FolderCommandsTest, CreatingFromTheSourcePaneOpensTheNewFolderInBothPanes
     EXPECT_EQ(lastEvent().title, "Création");
     EXPECT_EQ(lastEvent().defaultText, "");
     EXPECT_TRUE(realFs.isFolder(created));
-    EXPECT_EQ(w.Dir1.path(), created);
-    EXPECT_EQ(w.Dir2.path(), created);
-    EXPECT_EQ(w.File1.count(), 0);
-    EXPECT_EQ(w.Text3.text(), "    0 fichiers de type jpg");
-    EXPECT_EQ(w.Text4.text(), "    0 fichiers de type jpg");
-    EXPECT_EQ(w.sChTmp, "Vacances");
+    EXPECT_EQ(w.sourceFolders.path(), created);
+    EXPECT_EQ(w.targetFolders.path(), created);
+    EXPECT_EQ(w.sourceFiles.count(), 0);
+    EXPECT_EQ(w.sourceStatus.text(), "    0 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    0 fichiers de type jpg");
+    EXPECT_EQ(w.answer, "Vacances");
 }
 
 TEST_F(FolderCommandsTest, CreatingFromTheTargetPaneMovesOnlyTheTargetPane) {
@@ -62,11 +62,11 @@ TEST_F(FolderCommandsTest, CreatingFromTheTargetPaneMovesOnlyTheTargetPane) {
     MainWindow& w = start();
     openSource(photos);
     toolkit.queueInput("Vacances");
-    w.Comm2[2]->click();
+    w.targetButtons[2]->click();
 
-    EXPECT_EQ(w.Dir2.path(), photos + "/Vacances");
-    EXPECT_EQ(w.Dir1.path(), photos);
-    EXPECT_EQ(w.Dir1.subfolders(), std::vector<std::string>{"Vacances"});
+    EXPECT_EQ(w.targetFolders.path(), photos + "/Vacances");
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    EXPECT_EQ(w.sourceFolders.subfolders(), std::vector<std::string>{"Vacances"});
 }
 
 TEST_F(FolderCommandsTest, CreatingOnAVolumeRootPutsNoSecondSeparator) {
@@ -74,10 +74,10 @@ TEST_F(FolderCommandsTest, CreatingOnAVolumeRootPutsNoSecondSeparator) {
     fs.addVolume(volume);
     MainWindow& w = start();
     openSource(volume);
-    ASSERT_EQ(w.Dir1.driveRoot(), volume);
+    ASSERT_EQ(w.sourceFolders.driveRoot(), volume);
     toolkit.queueInput("Vacances");
-    w.Comm1[2]->click();
-    EXPECT_EQ(w.Dir1.path(), volume + "/Vacances");
+    w.sourceButtons[2]->click();
+    EXPECT_EQ(w.sourceFolders.path(), volume + "/Vacances");
     EXPECT_TRUE(realFs.isFolder(volume + "/Vacances"));
 }
 
@@ -87,7 +87,7 @@ TEST_F(FolderCommandsTest, EmptyOrCancelledNamesChangeNothing) {
     openSource(photos);
 
     toolkit.queueInput("");
-    w.Comm1[2]->click();
+    w.sourceButtons[2]->click();
     ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::Input, Kind::Message}));
     EXPECT_EQ(lastEvent().text, "Le répertoire n'est pas défini");
     EXPECT_EQ(lastEvent().icon, Icon::Error);
@@ -97,15 +97,15 @@ TEST_F(FolderCommandsTest, EmptyOrCancelledNamesChangeNothing) {
 
     toolkit.clearEvents();
     toolkit.queueInput("");
-    w.Comm2[3]->click();
+    w.targetButtons[3]->click();
     ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::Input, Kind::Message}));
     EXPECT_EQ(firstOf(Kind::Input).defaultText, "Photos");
     EXPECT_EQ(lastEvent().text, "Le répertoire n'est pas défini");
     EXPECT_EQ(lastEvent().icon, Icon::Error);
     EXPECT_EQ(lastEvent().title, "Renommer");
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
-    EXPECT_EQ(w.Dir1.path(), photos);
-    EXPECT_EQ(w.Dir2.path(), photos);
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    EXPECT_EQ(w.targetFolders.path(), photos);
     EXPECT_TRUE(namesIn(photos).empty());
 }
 
@@ -119,7 +119,7 @@ TEST_F(FolderCommandsTest, NamesThatAreNotOneComponentNeverReachTheDisk) {
     for (const std::string& name : bad) {
         toolkit.clearEvents();
         toolkit.queueInput(name);
-        w.Comm1[2]->click();
+        w.sourceButtons[2]->click();
         ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::Input, Kind::Message})) << name;
         EXPECT_EQ(lastEvent().icon, Icon::Error);
         EXPECT_NE(lastEvent().text.find("ne convient pas pour un répertoire"), std::string::npos);
@@ -127,14 +127,14 @@ TEST_F(FolderCommandsTest, NamesThatAreNotOneComponentNeverReachTheDisk) {
 
         toolkit.clearEvents();
         toolkit.queueInput(name);
-        w.Comm1[3]->click();
+        w.sourceButtons[3]->click();
         ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::Input, Kind::Message})) << name;
         EXPECT_EQ(lastEvent().title, "Renommer");
     }
     EXPECT_EQ(fs.calls(FsOp::CreateFolder), 0);
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
-    EXPECT_EQ(w.Dir1.path(), photos);
-    EXPECT_EQ(w.Dir1.subfolders(), std::vector<std::string>{"a"});
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    EXPECT_EQ(w.sourceFolders.subfolders(), std::vector<std::string>{"a"});
 }
 
 TEST_F(FolderCommandsTest, ExistingNamesAreNeitherCreatedNorReplaced) {
@@ -146,24 +146,24 @@ TEST_F(FolderCommandsTest, ExistingNamesAreNeitherCreatedNorReplaced) {
     openSource(photos);
 
     toolkit.queueInput("Vacances");
-    w.Comm1[2]->click();
+    w.sourceButtons[2]->click();
     EXPECT_EQ(lastEvent().kind, Kind::Message);
     EXPECT_NE(lastEvent().text.find("existe déjà"), std::string::npos);
-    EXPECT_EQ(w.Dir1.path(), photos);
+    EXPECT_EQ(w.sourceFolders.path(), photos);
 
     // On Linux a plain rename would put Photos in place of the empty folder.
     toolkit.clearEvents();
     toolkit.queueInput("Vide");
     toolkit.queueAnswer(true);
-    w.Comm1[3]->click();
+    w.sourceButtons[3]->click();
     EXPECT_EQ(lastEvent().kind, Kind::Message);
     EXPECT_EQ(lastEvent().icon, Icon::Error);
     EXPECT_EQ(lastEvent().text, "Un répertoire ou un fichier nommé « Vide » existe déjà dans « " +
                                     temp.path() + " » : le répertoire « Photos » garde son nom.");
     EXPECT_EQ(readFile(photos + "/a.jpg"), "photo");
     EXPECT_TRUE(namesIn(empty).empty());
-    EXPECT_EQ(w.Dir1.path(), photos);
-    EXPECT_EQ(w.Dir2.path(), photos);
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    EXPECT_EQ(w.targetFolders.path(), photos);
 }
 
 TEST_F(FolderCommandsTest, RenamingInTheSourcePaneTakesBothPanesAlong) {
@@ -173,7 +173,7 @@ TEST_F(FolderCommandsTest, RenamingInTheSourcePaneTakesBothPanesAlong) {
     openSource(old);
     toolkit.queueInput("Photos 2007");
     toolkit.queueAnswer(true);
-    w.Comm1[3]->click();
+    w.sourceButtons[3]->click();
 
     ASSERT_EQ(kinds(),
               (std::vector<Kind>{Kind::Input, Kind::Beep, Kind::Beep, Kind::Beep, Kind::Question}));
@@ -189,10 +189,10 @@ TEST_F(FolderCommandsTest, RenamingInTheSourcePaneTakesBothPanesAlong) {
     const std::string renamed = temp / "Photos 2007";
     EXPECT_FALSE(exists(old));
     EXPECT_EQ(readFile(renamed + "/a.jpg"), "photo");
-    EXPECT_EQ(w.Dir1.path(), renamed);
-    EXPECT_EQ(w.Dir2.path(), renamed);
-    EXPECT_EQ(w.File1.rows(), std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(w.OldRep, "Photos2006");
+    EXPECT_EQ(w.sourceFolders.path(), renamed);
+    EXPECT_EQ(w.targetFolders.path(), renamed);
+    EXPECT_EQ(w.sourceFiles.rows(), std::vector<std::string>{"a.jpg"});
+    EXPECT_EQ(w.proposedText, "Photos2006");
 }
 
 TEST_F(FolderCommandsTest, RenamingInTheTargetPaneBringsTheSourcePaneToIt) {
@@ -200,21 +200,21 @@ TEST_F(FolderCommandsTest, RenamingInTheTargetPaneBringsTheSourcePaneToIt) {
     const std::string target = temp.folder("Cible");
     MainWindow& w = start();
     openSource(temp / "Source");
-    ASSERT_EQ(w.Dir2.setPath(target), 0);
+    ASSERT_EQ(w.targetFolders.setPath(target), 0);
 
     toolkit.queueInput("Sortie");
     toolkit.queueAnswer(false);
-    w.Comm2[3]->click();
+    w.targetButtons[3]->click();
     EXPECT_EQ(lastEvent().text, "Renommer définitivement :\r\nCible\r\nen\r\nSortie");
     EXPECT_TRUE(exists(target));
-    EXPECT_EQ(w.Dir2.path(), target);
+    EXPECT_EQ(w.targetFolders.path(), target);
 
     toolkit.queueInput("Sortie");
     toolkit.queueAnswer(true);
-    w.Comm2[3]->click();
+    w.targetButtons[3]->click();
     EXPECT_FALSE(exists(target));
-    EXPECT_EQ(w.Dir2.path(), temp / "Sortie");
-    EXPECT_EQ(w.Dir1.path(), temp / "Sortie");
+    EXPECT_EQ(w.targetFolders.path(), temp / "Sortie");
+    EXPECT_EQ(w.sourceFolders.path(), temp / "Sortie");
 }
 
 TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside) {
@@ -232,7 +232,7 @@ TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside
     ASSERT_EQ(::symlink((temp / "seul.txt").c_str(), (tree + "/lien.txt").c_str()), 0);
     MainWindow& w = start();
     openSource(tree);
-    ASSERT_EQ(w.Dir2.setPath(tree + "/sous"), 0);
+    ASSERT_EQ(w.targetFolders.setPath(tree + "/sous"), 0);
 
     bool busyDuringWalk = true;
     setTreeRemovalHook(realFs, [&](const std::string&) {
@@ -240,7 +240,7 @@ TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside
         return 0;
     });
     toolkit.queueAnswer(true);
-    w.Comm1[5]->click();
+    w.sourceButtons[5]->click();
 
     ASSERT_EQ(kinds(), beepsThenQuestion);
     EXPECT_EQ(lastEvent().title, " Effacer le répertoire?");
@@ -251,10 +251,10 @@ TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside
     EXPECT_EQ(readFile(temp / "seul.txt"), "seul");
     EXPECT_TRUE(busyDuringWalk);
     EXPECT_FALSE(toolkit.busy());
-    EXPECT_EQ(w.OldRep, temp.path());
-    EXPECT_EQ(w.Dir1.path(), temp.path());
-    EXPECT_EQ(w.Dir2.path(), temp.path());
-    EXPECT_EQ(w.Dir1.subfolders(), (std::vector<std::string>{"Dehors", "program"}));
+    EXPECT_EQ(w.proposedText, temp.path());
+    EXPECT_EQ(w.sourceFolders.path(), temp.path());
+    EXPECT_EQ(w.targetFolders.path(), temp.path());
+    EXPECT_EQ(w.sourceFolders.subfolders(), (std::vector<std::string>{"Dehors", "program"}));
 }
 
 TEST_F(FolderCommandsTest, DeletingFromTheTargetPaneBringsTheSourcePaneToTheParent) {
@@ -263,22 +263,22 @@ TEST_F(FolderCommandsTest, DeletingFromTheTargetPaneBringsTheSourcePaneToThePare
     temp.file("Vieux/v.jpg");
     MainWindow& w = start();
     openSource(temp / "Source");
-    ASSERT_EQ(w.Dir2.setPath(tree), 0);
+    ASSERT_EQ(w.targetFolders.setPath(tree), 0);
 
     toolkit.queueAnswer(false);
-    w.Comm2[5]->click();
+    w.targetButtons[5]->click();
     EXPECT_TRUE(exists(tree + "/v.jpg"));
-    EXPECT_EQ(w.Dir2.path(), tree);
+    EXPECT_EQ(w.targetFolders.path(), tree);
 
     toolkit.clearEvents();
     toolkit.queueAnswer(true);
-    w.Comm2[5]->click();
+    w.targetButtons[5]->click();
     EXPECT_EQ(kinds(), beepsThenQuestion);
     EXPECT_EQ(lastEvent().text, "Effacer définitivement le répertoire :\r\nVieux");
     EXPECT_FALSE(exists(tree));
-    EXPECT_EQ(w.Dir2.path(), temp.path());
-    EXPECT_EQ(w.Dir1.path(), temp.path());
-    EXPECT_EQ(w.Dir2.subfolders(), (std::vector<std::string>{"program", "Source"}));
+    EXPECT_EQ(w.targetFolders.path(), temp.path());
+    EXPECT_EQ(w.sourceFolders.path(), temp.path());
+    EXPECT_EQ(w.targetFolders.subfolders(), (std::vector<std::string>{"program", "Source"}));
 }
 
 TEST_F(FolderCommandsTest, WhatATreeDeleteLeavesIsCountedAndNamed) {
@@ -288,7 +288,7 @@ TEST_F(FolderCommandsTest, WhatATreeDeleteLeavesIsCountedAndNamed) {
     openSource(tree);
     fs.failNth(FsOp::DeleteTreeEntry, 1, EBUSY);
     toolkit.queueAnswer(true);
-    w.Comm1[5]->click();
+    w.sourceButtons[5]->click();
 
     EXPECT_TRUE(exists(busy));
     EXPECT_EQ(lastEvent().kind, Kind::Message);
@@ -298,8 +298,8 @@ TEST_F(FolderCommandsTest, WhatATreeDeleteLeavesIsCountedAndNamed) {
               "être effacés.\r\n\r\n" +
                   busy + " : fichier en cours d'utilisation\r\n" + tree +
                   " : le dossier n'est pas vide");
-    EXPECT_EQ(w.Dir1.path(), temp.path());
-    EXPECT_EQ(w.Dir2.path(), temp.path());
+    EXPECT_EQ(w.sourceFolders.path(), temp.path());
+    EXPECT_EQ(w.targetFolders.path(), temp.path());
 }
 
 TEST_F(FolderCommandsTest, ALongListOfEntriesLeftShowsTheFirstTwentyAndCountsTheRest) {
@@ -310,7 +310,7 @@ TEST_F(FolderCommandsTest, ALongListOfEntriesLeftShowsTheFirstTwentyAndCountsThe
     openSource(tree);
     fs.failAll(FsOp::DeleteTreeEntry, EROFS);
     toolkit.queueAnswer(true);
-    w.Comm1[5]->click();
+    w.sourceButtons[5]->click();
 
     const std::string& text = lastEvent().text;
     const std::string head = "Le répertoire « Arbre » n'a pas été entièrement effacé : 23 "
@@ -347,10 +347,10 @@ TEST_F(FolderCommandsTest, ARootOfAnUnlistedMountIsNeverDeletedNorRenamed) {
     MainWindow& w = start();
     openSource(card.where);
 
-    w.Comm1[5]->click();
+    w.sourceButtons[5]->click();
     EXPECT_EQ(lastEvent().text,
               "« " + card.where + " » est la racine d'un volume : il ne peut pas être effacé.");
-    w.Comm1[3]->click();
+    w.sourceButtons[3]->click();
     EXPECT_EQ(lastEvent().text,
               "« " + card.where + " » est la racine d'un volume : il ne peut pas être renommé.");
     EXPECT_EQ(fs.calls(FsOp::DeleteTree), 0);
@@ -365,13 +365,13 @@ TEST_F(FolderCommandsTest, APaneOpenedThroughALinkDeletesNothingBehindIt) {
     MainWindow& w = start();
     openSource(link);
     toolkit.queueAnswer(true);
-    w.Comm1[5]->click();
+    w.sourceButtons[5]->click();
 
     EXPECT_EQ(readFile(temp / "Dehors/garde.txt"), "dehors");
     EXPECT_TRUE(exists(link));
     EXPECT_EQ(lastEvent().kind, Kind::Message);
     EXPECT_NE(lastEvent().text.find("1 élément n'a pas pu être effacé"), std::string::npos);
-    EXPECT_EQ(w.Dir1.path(), temp.path());
+    EXPECT_EQ(w.sourceFolders.path(), temp.path());
 }
 
 TEST_F(FolderCommandsTest, AVolumeRootIsNeverRenamedNorDeleted) {
@@ -381,14 +381,14 @@ TEST_F(FolderCommandsTest, AVolumeRootIsNeverRenamedNorDeleted) {
     MainWindow& w = start();
     openSource(volume);
 
-    w.Comm1[3]->click();
+    w.sourceButtons[3]->click();
     ASSERT_EQ(kinds(), std::vector<Kind>{Kind::Message});
     EXPECT_EQ(lastEvent().title, "Renommer");
     EXPECT_EQ(lastEvent().icon, Icon::Error);
     EXPECT_EQ(lastEvent().text,
               "« " + volume + " » est la racine d'un volume : il ne peut pas être renommé.");
 
-    for (PictureButton* button : {w.Comm1[5], w.Comm2[5], w.Comm2[3]}) {
+    for (PictureButton* button : {w.sourceButtons[5], w.targetButtons[5], w.targetButtons[3]}) {
         toolkit.clearEvents();
         button->click();
         ASSERT_EQ(kinds(), std::vector<Kind>{Kind::Message}) << button->name();
@@ -397,7 +397,7 @@ TEST_F(FolderCommandsTest, AVolumeRootIsNeverRenamedNorDeleted) {
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
     EXPECT_EQ(fs.calls(FsOp::DeleteTree), 0);
     EXPECT_TRUE(exists(volume + "/a.jpg"));
-    EXPECT_EQ(w.Dir1.path(), volume);
+    EXPECT_EQ(w.sourceFolders.path(), volume);
 }
 
 TEST_F(FolderCommandsTest, FailedCreateOrRenameLeavesThePaneWhereItWas) {
@@ -407,22 +407,22 @@ TEST_F(FolderCommandsTest, FailedCreateOrRenameLeavesThePaneWhereItWas) {
 
     fs.failNth(FsOp::CreateFolder, 1, EACCES);
     toolkit.queueInput("Vacances");
-    w.Comm1[2]->click();
+    w.sourceButtons[2]->click();
     EXPECT_EQ(lastEvent().text,
               "Le répertoire « " + photos + "/Vacances » n'a pas pu être créé :\r\naccès refusé");
     EXPECT_EQ(lastEvent().title, "Créer un nouveau répertoire");
     EXPECT_FALSE(exists(photos + "/Vacances"));
-    EXPECT_EQ(w.Dir1.path(), photos);
+    EXPECT_EQ(w.sourceFolders.path(), photos);
 
     fs.failNth(FsOp::Rename, 1, EBUSY);
     toolkit.queueInput("Albums");
     toolkit.queueAnswer(true);
-    w.Comm1[3]->click();
+    w.sourceButtons[3]->click();
     EXPECT_EQ(lastEvent().text, "Le répertoire « Photos » n'a pas pu être renommé en « Albums » "
                                 ":\r\nfichier en cours d'utilisation");
     EXPECT_TRUE(exists(photos));
-    EXPECT_EQ(w.Dir1.path(), photos);
-    EXPECT_EQ(w.Dir2.path(), photos);
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    EXPECT_EQ(w.targetFolders.path(), photos);
 }
 
 } // namespace

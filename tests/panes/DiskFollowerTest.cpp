@@ -24,11 +24,11 @@ TEST_F(DiskFollowerTest, AChangeBehindTheListRereadsItKeepingTheSelectionByName)
     MainWindow& w = start();
     openSource(photos);
     EXPECT_EQ(watcher.watched(), Names{photos});
-    w.Text1.setText("Vacances");
-    w.File1.toggle(3);
-    w.File1.toggle(2);
-    w.File1.toggle(1);
-    ASSERT_EQ(w.File1.current(), 1);
+    w.genericName.setText("Vacances");
+    w.sourceFiles.toggle(3);
+    w.sourceFiles.toggle(2);
+    w.sourceFiles.toggle(1);
+    ASSERT_EQ(w.sourceFiles.current(), 1);
 
     // Another program adds a file before the selection, removes a selected one and one that
     // is not, and writes a hidden file (which no list shows).
@@ -38,23 +38,23 @@ TEST_F(DiskFollowerTest, AChangeBehindTheListRereadsItKeepingTheSelectionByName)
     temp.file("Photos/.cache");
     EXPECT_TRUE(watcher.settle({photos}));
 
-    EXPECT_EQ(w.File1.rows(), (Names{"aa.jpg", "b.jpg", "d.jpg"}));
-    EXPECT_EQ(w.File1.selectedRows(), (std::vector<int>{1, 2}));
-    EXPECT_EQ(w.File1.row(w.File1.current()), "b.jpg");
-    EXPECT_EQ(w.File2.rows(), w.File1.rows());
-    EXPECT_EQ(w.Text3.text(), "    3 fichiers de type jpg");
-    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 2");
+    EXPECT_EQ(w.sourceFiles.rows(), (Names{"aa.jpg", "b.jpg", "d.jpg"}));
+    EXPECT_EQ(w.sourceFiles.selectedRows(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(w.sourceFiles.row(w.sourceFiles.current()), "b.jpg");
+    EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
+    EXPECT_EQ(w.sourceStatus.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 2");
     // A re-read the user did not ask for leaves what they typed alone.
-    EXPECT_EQ(w.Text1.text(), "Vacances");
+    EXPECT_EQ(w.genericName.text(), "Vacances");
     EXPECT_TRUE(toolkit.events().empty());
 
     // The current row itself goes: no row is current any more.
     ASSERT_EQ(std::remove((photos + "/b.jpg").c_str()), 0);
     EXPECT_TRUE(watcher.settle({photos}));
-    EXPECT_EQ(w.File1.rows(), (Names{"aa.jpg", "d.jpg"}));
-    EXPECT_EQ(w.File1.selectedRows(), std::vector<int>{1});
-    EXPECT_EQ(w.File1.current(), -1);
+    EXPECT_EQ(w.sourceFiles.rows(), (Names{"aa.jpg", "d.jpg"}));
+    EXPECT_EQ(w.sourceFiles.selectedRows(), std::vector<int>{1});
+    EXPECT_EQ(w.sourceFiles.current(), -1);
 }
 
 TEST_F(DiskFollowerTest, OnlyTheListsShowingTheFolderFollowIt) {
@@ -63,23 +63,23 @@ TEST_F(DiskFollowerTest, OnlyTheListsShowingTheFolderFollowIt) {
     const std::string sorted = temp.folder("Tri");
     MainWindow& w = start();
     openSource(photos);
-    ASSERT_EQ(w.Dir2.setPath(sorted), 0);
+    ASSERT_EQ(w.targetFolders.setPath(sorted), 0);
     EXPECT_EQ(watcher.watched(), (Names{photos, sorted}));
-    w.File1.toggle(0);
+    w.sourceFiles.toggle(0);
 
     temp.file("Tri/x.jpg");
     temp.file("Photos/b.jpg");
     EXPECT_TRUE(watcher.settle({sorted}));
-    EXPECT_EQ(w.File2.rows(), Names{"x.jpg"});
-    EXPECT_EQ(w.Text4.text(), "    1 fichiers de type jpg");
-    EXPECT_EQ(w.File1.rows(), Names{"a.jpg"});
-    EXPECT_EQ(w.File1.selectedCount(), 1);
+    EXPECT_EQ(w.targetFiles.rows(), Names{"x.jpg"});
+    EXPECT_EQ(w.targetStatus.text(), "    1 fichiers de type jpg");
+    EXPECT_EQ(w.sourceFiles.rows(), Names{"a.jpg"});
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 1);
     // A folder no pane shows any more is no news.
-    ASSERT_EQ(w.Dir2.setPath(photos), 0);
+    ASSERT_EQ(w.targetFolders.setPath(photos), 0);
     EXPECT_EQ(watcher.watched(), Names{photos});
     temp.file("Tri/y.jpg");
     EXPECT_TRUE(watcher.settle({sorted}));
-    EXPECT_EQ(w.File2.rows(), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(w.targetFiles.rows(), (Names{"a.jpg", "b.jpg"}));
 }
 
 TEST_F(DiskFollowerTest, NewsThatChangesNoRowChangesNothing) {
@@ -87,16 +87,16 @@ TEST_F(DiskFollowerTest, NewsThatChangesNoRowChangesNothing) {
     temp.file("Photos/a.jpg");
     MainWindow& w = start();
     openSource(photos);
-    w.File1.toggle(0);
-    const auto generation = w.File1.generation();
+    w.sourceFiles.toggle(0);
+    const auto generation = w.sourceFiles.generation();
     int changes = 0;
-    const int id = w.File1.subscribe([&](Change) { ++changes; });
+    const int id = w.sourceFiles.subscribe([&](Change) { ++changes; });
     temp.file("Photos/notes.txt");
     EXPECT_TRUE(watcher.settle({photos}));
-    w.File1.unsubscribe(id);
+    w.sourceFiles.unsubscribe(id);
     EXPECT_EQ(changes, 0);
-    EXPECT_EQ(w.File1.generation(), generation);
-    EXPECT_EQ(w.File1.selectedCount(), 1);
+    EXPECT_EQ(w.sourceFiles.generation(), generation);
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 1);
 }
 
 // The run walks its rows: news that comes while it waits on its panel is heard again once
@@ -106,20 +106,20 @@ TEST_F(DiskFollowerTest, TheRunIsNotRereadUnderItsFeet) {
     for (const char* name : {"01_Vacances.jpg", "IMG_001.jpg", "IMG_002.jpg"})
         temp.file(std::string("Photos/") + name);
     MainWindow& w = vacances(photos);
-    w.File1.toggle(1);
-    const Names before = w.File1.rows();
+    w.sourceFiles.toggle(1);
+    const Names before = w.sourceFiles.rows();
     bool heard = true;
     duringWaits({[&] {
         temp.file("Photos/IMG_100.jpg");
         heard = watcher.settle({photos});
-        EXPECT_EQ(w.File1.rows(), before);
-        EXPECT_EQ(w.File1.selectedCount(), 1);
-        w.Command2.click();
+        EXPECT_EQ(w.sourceFiles.rows(), before);
+        EXPECT_EQ(w.sourceFiles.selectedCount(), 1);
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 1);
     EXPECT_FALSE(heard);
-    EXPECT_EQ(w.File1.rows(),
+    EXPECT_EQ(w.sourceFiles.rows(),
               (Names{"01_Vacances.jpg", "IMG_001.jpg", "IMG_002.jpg", "IMG_100.jpg"}));
     EXPECT_TRUE(watcher.settle({photos}));
 }
@@ -130,18 +130,18 @@ TEST_F(DiskFollowerTest, TheUserAsksForTheRereadOfAList) {
     temp.file("Photos/b.jpg");
     MainWindow& w = start();
     openSource(photos);
-    w.File1.toggle(0);
+    w.sourceFiles.toggle(0);
     temp.file("Photos/a.jpg");
-    ASSERT_TRUE(w.File1.onReread);
-    w.File1.onReread();
-    EXPECT_EQ(w.File1.rows(), (Names{"a.jpg", "b.jpg"}));
-    EXPECT_EQ(w.File1.selectedRows(), std::vector<int>{1});
-    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type jpg");
+    ASSERT_TRUE(w.sourceFiles.onReread);
+    w.sourceFiles.onReread();
+    EXPECT_EQ(w.sourceFiles.rows(), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(w.sourceFiles.selectedRows(), std::vector<int>{1});
+    EXPECT_EQ(w.sourceStatus.text(), "    2 fichiers de type jpg");
     // The target list shows the same folder but was not asked.
-    EXPECT_EQ(w.File2.rows(), Names{"b.jpg"});
-    w.File2.onReread();
-    EXPECT_EQ(w.File2.rows(), w.File1.rows());
-    EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
+    EXPECT_EQ(w.targetFiles.rows(), Names{"b.jpg"});
+    w.targetFiles.onReread();
+    EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
+    EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
 }
 
 } // namespace

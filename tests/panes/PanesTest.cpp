@@ -18,20 +18,20 @@ TEST_F(PanesTest, SourceFolderMovesTheTargetPaneAndProposesAName) {
     temp.folder("Photos/Tri");
     MainWindow& w = start();
     openSource(photos);
-    EXPECT_EQ(w.Dir2.path(), photos);
-    EXPECT_EQ(w.File1.rows(),
+    EXPECT_EQ(w.targetFolders.path(), photos);
+    EXPECT_EQ(w.sourceFiles.rows(),
               (std::vector<std::string>{"IMG_0001.jpg", "IMG_0002.jpg", "IMG_0010.JPG"}));
-    EXPECT_EQ(w.File2.rows(), w.File1.rows());
-    EXPECT_EQ(w.Text3.text(), "    3 fichiers de type jpg");
-    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 3");
-    EXPECT_EQ(w.Text1.text(), "IMG_0001");
-    EXPECT_EQ(w.Nom, "IMG_0001");
-    EXPECT_EQ(w.Dir1.subfolders(), (std::vector<std::string>{"Tri"}));
-    EXPECT_EQ(*w.Dir1.entry(-1), photos);
-    EXPECT_EQ(*w.Dir1.entry(-2), temp.path());
-    EXPECT_EQ(*w.Dir1.entry(0), photos + "/Tri");
-    EXPECT_EQ(*w.Dir1.entry(-w.Dir1.ancestorCount()), "/");
+    EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
+    EXPECT_EQ(w.sourceStatus.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.targetStatus.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 3");
+    EXPECT_EQ(w.genericName.text(), "IMG_0001");
+    EXPECT_EQ(w.typedGeneric, "IMG_0001");
+    EXPECT_EQ(w.sourceFolders.subfolders(), (std::vector<std::string>{"Tri"}));
+    EXPECT_EQ(*w.sourceFolders.entry(-1), photos);
+    EXPECT_EQ(*w.sourceFolders.entry(-2), temp.path());
+    EXPECT_EQ(*w.sourceFolders.entry(0), photos + "/Tri");
+    EXPECT_EQ(*w.sourceFolders.entry(-w.sourceFolders.ancestorCount()), "/");
 }
 
 TEST_F(PanesTest, ProposedNameDropsExactlyFourCharacters) {
@@ -46,13 +46,13 @@ TEST_F(PanesTest, ProposedNameDropsExactlyFourCharacters) {
 TEST_F(PanesTest, EmptyFolderClearsTheNameAndChoosesTwoDigits) {
     const std::string empty = temp.folder("Vide");
     MainWindow& w = start();
-    w.Option2[2]->click();
+    w.digitOptions[2]->click();
     openSource(empty);
-    EXPECT_EQ(w.Text1.text(), "");
-    EXPECT_EQ(w.Nom, "");
-    EXPECT_EQ(w.Text3.text(), "    0 fichiers de type jpg");
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 0");
-    EXPECT_TRUE(w.Option2[0]->value());
+    EXPECT_EQ(w.genericName.text(), "");
+    EXPECT_EQ(w.typedGeneric, "");
+    EXPECT_EQ(w.sourceStatus.text(), "    0 fichiers de type jpg");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 0");
+    EXPECT_TRUE(w.digitOptions[0]->value());
 }
 
 TEST_F(PanesTest, DigitWidthFollowsTheFileCount) {
@@ -61,7 +61,7 @@ TEST_F(PanesTest, DigitWidthFollowsTheFileCount) {
         const std::string folder = temp.folder("n" + std::to_string(files) + "_" + step);
         for (int i = 0; i < files; ++i)
             temp.file("n" + std::to_string(files) + "_" + step + "/f" + std::to_string(i) + ".jpg");
-        w.Combo2.pick(step);
+        w.stepBox.pick(step);
         openSource(folder);
         return w.composer().selectedDigits();
     };
@@ -79,12 +79,12 @@ TEST_F(PanesTest, LargeProductsNeverWrapAround) {
     for (int i = 0; i < 9000; ++i)
         temp.file("big/f" + std::to_string(i) + ".jpg");
     MainWindow& w = start();
-    w.Combo2.setText("4");
-    w.Combo2.pick("4");
+    w.stepBox.setText("4");
+    w.stepBox.pick("4");
     openSource(folder);
     EXPECT_EQ(w.composer().selectedDigits(), 4);
-    w.Combo2.addItem("30000");
-    w.Combo2.pick("30000");
+    w.stepBox.addItem("30000");
+    w.stepBox.pick("30000");
     EXPECT_EQ(w.composer().selectedDigits(), 4);
 }
 
@@ -94,24 +94,24 @@ TEST_F(PanesTest, ClickingARowCountsTheSelectionAndClearsTheOtherPane) {
         temp.file(std::string("Photos/") + name);
     MainWindow& w = start();
     openSource(photos);
-    w.File2.toggle(3);
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 1");
-    w.File1.toggle(0);
-    w.File1.toggle(2);
-    w.File1.toggle(3);
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 3");
-    EXPECT_EQ(w.File2.selectedCount(), 0);
-    EXPECT_EQ(w.File1.current(), 3);
-    w.File1.toggle(0);
-    w.File1.toggle(2);
-    w.File1.toggle(3);
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 4");
+    w.targetFiles.toggle(3);
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 1");
+    w.sourceFiles.toggle(0);
+    w.sourceFiles.toggle(2);
+    w.sourceFiles.toggle(3);
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 3");
+    EXPECT_EQ(w.targetFiles.selectedCount(), 0);
+    EXPECT_EQ(w.sourceFiles.current(), 3);
+    w.sourceFiles.toggle(0);
+    w.sourceFiles.toggle(2);
+    w.sourceFiles.toggle(3);
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 4");
     // Nothing selected in the target pane: the source pane's count.
-    w.File1.toggle(1);
-    w.File2.toggle(0);
-    w.File2.toggle(0);
-    EXPECT_EQ(w.File1.selectedCount(), 0);
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 4");
+    w.sourceFiles.toggle(1);
+    w.targetFiles.toggle(0);
+    w.targetFiles.toggle(0);
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 0);
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 4");
 }
 
 // The run and the edits re-read the list, which clears its selection: the counter follows,
@@ -122,17 +122,17 @@ TEST_F(PanesTest, CounterFollowsASelectionClearedByTheRun) {
         temp.file(std::string("Photos/") + name);
     MainWindow& w = start();
     openSource(photos);
-    w.File1.toggle(1);
-    w.File1.toggle(3);
-    ASSERT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 2");
-    w.Text1.setText("_Vacances");
-    w.Command1.click();
-    EXPECT_EQ(w.File1.selectedCount(), 0);
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 5");
-    w.File1.toggle(0);
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 1");
-    w.File1.refresh();
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 5");
+    w.sourceFiles.toggle(1);
+    w.sourceFiles.toggle(3);
+    ASSERT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 2");
+    w.genericName.setText("_Vacances");
+    w.renameButton.click();
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 0);
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 5");
+    w.sourceFiles.toggle(0);
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 1");
+    w.sourceFiles.refresh();
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 5");
 }
 
 TEST_F(PanesTest, UpMovesOneLevelAndStopsAtTheRoot) {
@@ -141,28 +141,28 @@ TEST_F(PanesTest, UpMovesOneLevelAndStopsAtTheRoot) {
     temp.folder("a/b/c2");
     MainWindow& w = start();
     openSource(deep);
-    w.Comm2[1]->click();
-    EXPECT_EQ(w.Dir2.path(), temp / "a");
-    EXPECT_EQ(w.Dir1.path(), deep);
-    w.Comm1[1]->click();
-    EXPECT_EQ(w.Dir1.path(), temp / "a");
-    EXPECT_EQ(w.Dir2.path(), temp / "a");
+    w.targetButtons[1]->click();
+    EXPECT_EQ(w.targetFolders.path(), temp / "a");
+    EXPECT_EQ(w.sourceFolders.path(), deep);
+    w.sourceButtons[1]->click();
+    EXPECT_EQ(w.sourceFolders.path(), temp / "a");
+    EXPECT_EQ(w.targetFolders.path(), temp / "a");
     // A highlighted ancestor: its parent opens.
     openSource(deep);
-    w.Dir1.highlight(-2);
-    w.Comm1[1]->click();
-    EXPECT_EQ(w.Dir1.path(), temp.path());
+    w.sourceFolders.highlight(-2);
+    w.sourceButtons[1]->click();
+    EXPECT_EQ(w.sourceFolders.path(), temp.path());
     // The first subfolder highlighted names the open folder itself; the second, the first.
     openSource(deep);
-    w.Dir1.highlight(0);
-    w.Comm1[1]->click();
-    EXPECT_EQ(w.Dir1.path(), deep);
-    w.Dir1.highlight(1);
-    w.Comm1[1]->click();
-    EXPECT_EQ(w.Dir1.path(), deep + "/c1");
+    w.sourceFolders.highlight(0);
+    w.sourceButtons[1]->click();
+    EXPECT_EQ(w.sourceFolders.path(), deep);
+    w.sourceFolders.highlight(1);
+    w.sourceButtons[1]->click();
+    EXPECT_EQ(w.sourceFolders.path(), deep + "/c1");
     openSource("/");
-    w.Comm1[1]->click();
-    EXPECT_EQ(w.Dir1.path(), "/");
+    w.sourceButtons[1]->click();
+    EXPECT_EQ(w.sourceFolders.path(), "/");
 }
 
 TEST_F(PanesTest, DriveChoiceOpensTheDrivesCurrentFolder) {
@@ -172,19 +172,19 @@ TEST_F(PanesTest, DriveChoiceOpensTheDrivesCurrentFolder) {
     fs.addVolume(card);
     MainWindow& w = start();
     openSource(photos);
-    ASSERT_TRUE(w.Drive1.setDrive(card + "/DCIM"));
-    EXPECT_EQ(w.Drive1.drive(), card);
-    EXPECT_EQ(w.Dir1.path(), card);
-    EXPECT_EQ(w.Drive2.drive(), card);
-    EXPECT_EQ(w.Dir2.path(), card);
-    w.Dir1.setPath(card + "/DCIM");
+    ASSERT_TRUE(w.sourceDrives.setDrive(card + "/DCIM"));
+    EXPECT_EQ(w.sourceDrives.drive(), card);
+    EXPECT_EQ(w.sourceFolders.path(), card);
+    EXPECT_EQ(w.targetDrives.drive(), card);
+    EXPECT_EQ(w.targetFolders.path(), card);
+    w.sourceFolders.setPath(card + "/DCIM");
     // Back on "/", the folder last opened there.
-    ASSERT_TRUE(w.Drive1.setDrive("/"));
-    EXPECT_EQ(w.Dir1.path(), photos);
-    ASSERT_TRUE(w.Drive1.setDrive(card));
-    EXPECT_EQ(w.Dir1.path(), card + "/DCIM");
-    EXPECT_EQ(w.Dir1.entry(-w.Dir1.ancestorCount()), card);
-    EXPECT_FALSE(w.Drive1.setDrive("relative/path"));
+    ASSERT_TRUE(w.sourceDrives.setDrive("/"));
+    EXPECT_EQ(w.sourceFolders.path(), photos);
+    ASSERT_TRUE(w.sourceDrives.setDrive(card));
+    EXPECT_EQ(w.sourceFolders.path(), card + "/DCIM");
+    EXPECT_EQ(w.sourceFolders.entry(-w.sourceFolders.ancestorCount()), card);
+    EXPECT_FALSE(w.sourceDrives.setDrive("relative/path"));
 }
 
 TEST_F(PanesTest, TypeFiltersFollowEachOther) {
@@ -193,45 +193,45 @@ TEST_F(PanesTest, TypeFiltersFollowEachOther) {
         temp.file(std::string("Photos/") + name);
     MainWindow& w = start();
     openSource(photos);
-    w.Combo3.pick("tif");
-    EXPECT_EQ(w.File2.rows(), (std::vector<std::string>{"d.tif"}));
-    EXPECT_EQ(w.Text4.text(), "    1 fichiers de type tif");
-    EXPECT_EQ(w.Text3.text(), "    1 fichiers de type jpg");
-    EXPECT_EQ(w.Option1[0]->caption(), "01c.tif");
-    w.File1.toggle(0);
-    w.Combo1.pick("gif");
-    EXPECT_EQ(w.File1.pattern(), "*.gif");
-    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"a.GIF", "b.gif"}));
-    EXPECT_EQ(w.File1.selectedCount(), 0);
-    EXPECT_EQ(w.Combo3.text(), "gif");
-    EXPECT_EQ(w.File2.rows(), w.File1.rows());
-    EXPECT_EQ(w.Text3.text(), "    2 fichiers de type gif");
-    EXPECT_EQ(w.Text6.text(), "   Fichiers sélectionnés = 2");
-    EXPECT_EQ(w.Text1.text(), "a");
-    w.Combo1.pick("bmp");
-    EXPECT_EQ(w.Text1.text(), "");
-    EXPECT_EQ(w.Text3.text(), "    0 fichiers de type bmp");
-    w.Combo1.pick("*");
-    EXPECT_EQ(w.File1.pattern(), "*.*");
-    EXPECT_EQ(w.File1.count(), 5);
-    EXPECT_EQ(w.Text3.text(), "    5 fichiers de type *");
+    w.targetType.pick("tif");
+    EXPECT_EQ(w.targetFiles.rows(), (std::vector<std::string>{"d.tif"}));
+    EXPECT_EQ(w.targetStatus.text(), "    1 fichiers de type tif");
+    EXPECT_EQ(w.sourceStatus.text(), "    1 fichiers de type jpg");
+    EXPECT_EQ(w.schemeOptions[0]->caption(), "01c.tif");
+    w.sourceFiles.toggle(0);
+    w.sourceType.pick("gif");
+    EXPECT_EQ(w.sourceFiles.pattern(), "*.gif");
+    EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"a.GIF", "b.gif"}));
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 0);
+    EXPECT_EQ(w.targetType.text(), "gif");
+    EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
+    EXPECT_EQ(w.sourceStatus.text(), "    2 fichiers de type gif");
+    EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 2");
+    EXPECT_EQ(w.genericName.text(), "a");
+    w.sourceType.pick("bmp");
+    EXPECT_EQ(w.genericName.text(), "");
+    EXPECT_EQ(w.sourceStatus.text(), "    0 fichiers de type bmp");
+    w.sourceType.pick("*");
+    EXPECT_EQ(w.sourceFiles.pattern(), "*.*");
+    EXPECT_EQ(w.sourceFiles.count(), 5);
+    EXPECT_EQ(w.sourceStatus.text(), "    5 fichiers de type *");
     // A type typed but not picked waits for the next refresh.
-    w.Combo1.setText("tif");
-    EXPECT_EQ(w.File1.count(), 5);
+    w.sourceType.setText("tif");
+    EXPECT_EQ(w.sourceFiles.count(), 5);
 }
 
 // The dot is the one the names already have: whoever reads the box next (the lists' pattern,
 // the new names' type) reads the type alone.
 TEST_F(PanesTest, ATypeTypedWithItsDotIsTakenWithoutIt) {
     MainWindow& w = start();
-    w.Combo3.setText(".HEIC");
-    EXPECT_EQ(w.Combo3.text(), "HEIC");
-    w.Combo1.setText("..heic");
-    EXPECT_EQ(w.Combo1.text(), "heic");
-    w.Combo1.setText(".");
-    EXPECT_EQ(w.Combo1.text(), "");
-    w.Combo1.setText("tar.gz");
-    EXPECT_EQ(w.Combo1.text(), "tar.gz");
+    w.targetType.setText(".HEIC");
+    EXPECT_EQ(w.targetType.text(), "HEIC");
+    w.sourceType.setText("..heic");
+    EXPECT_EQ(w.sourceType.text(), "heic");
+    w.sourceType.setText(".");
+    EXPECT_EQ(w.sourceType.text(), "");
+    w.sourceType.setText("tar.gz");
+    EXPECT_EQ(w.sourceType.text(), "tar.gz");
 }
 
 } // namespace

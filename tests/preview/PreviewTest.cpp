@@ -47,7 +47,7 @@ TEST_F(PreviewTest, WorkedExampleThenSchemeTwoWithItsBlankWithoutTouchingTheDisk
                             {"IMG_003.jpg", "05_Vacances.jpg", ""}}));
     EXPECT_EQ(resume(), "3 fichiers seront renommés sur les 3 présents.");
 
-    w.Option1[2]->click();
+    w.schemeOptions[2]->click();
     EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "_Vacances (01).jpg", ""},
                             {"IMG_002.jpg", "_Vacances (03).jpg", ""},
                             {"IMG_003.jpg", "_Vacances (05).jpg", ""}}));
@@ -79,12 +79,12 @@ TEST_F(PreviewTest, SelectionAndNamesOfTheRowsAbove) {
         temp.file(std::string("Photos/") + name, when);
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
-    w.File1.toggle(1);
-    w.File1.toggle(3);
+    w.sourceFiles.toggle(1);
+    w.sourceFiles.toggle(3);
     EXPECT_EQ(rows(), (Rows{{"b.jpg", "01_Vacances.jpg", ""}, {"d.jpg", "03_Vacances.jpg", ""}}));
     EXPECT_EQ(resume(), "2 fichiers seront renommés sur les 4 présents.");
 
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     EXPECT_EQ(rows(), (Rows{{"b.jpg", "2024_07_14_103000.jpg", ""},
                             {"d.jpg", "2024_07_14_103000.jpg", "existe déjà"}}));
     EXPECT_EQ(marks(), (std::vector<bool>{false, true}));
@@ -97,18 +97,18 @@ TEST_F(PreviewTest, RefusalLeavesEveryNewNameEmpty) {
         temp.file(std::string("Photos/") + name);
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
-    w.Text1.setText("");
+    w.genericName.setText("");
     EXPECT_EQ(rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
     EXPECT_EQ(resume(), "Le nom générique n'est pas défini");
 
-    w.Text1.setText("_Vacances");
-    w.Text2.setText("32767");
+    w.genericName.setText("_Vacances");
+    w.startIndex.setText("32767");
     EXPECT_EQ(resume(), "Le dernier des 2 fichiers recevrait le numéro 32769, hors de la plage de "
                         "-32768 à 32767. Choisissez un autre numéro de départ ou un autre "
                         "incrément.");
     EXPECT_EQ(rows(), (Rows{{"a.jpg", "", ""}, {"b.jpg", "", ""}}));
     // The summary is the run's own refusal, word for word.
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts().front(), resume());
 }
 
@@ -120,23 +120,23 @@ TEST_F(PreviewTest, FollowsTypesFoldersAndTheDiskAfterARun) {
     temp.file("Album/01_Vacances.gif");
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
-    w.Combo3.setText("gif");
+    w.targetType.setText("gif");
     EXPECT_EQ(rows()[0][1], "01_Vacances.gif");
 
     // Into another folder, where the first name is taken once the target list shows gifs.
-    ASSERT_EQ(w.Dir2.setPath(album), 0);
-    w.Combo3.pick("gif");
+    ASSERT_EQ(w.targetFolders.setPath(album), 0);
+    w.targetType.pick("gif");
     EXPECT_EQ(rows(), (Rows{{"IMG_001.jpg", "01_Vacances.gif", "existe déjà"},
                             {"IMG_002.jpg", "01_Vacances.gif", "existe déjà"}}));
-    w.Combo1.pick("*");
+    w.sourceType.pick("*");
     EXPECT_EQ(liste().count(), 3);
 
-    w.Combo3.pick("jpg");
-    w.Combo1.pick("jpg");
-    ASSERT_EQ(w.Dir2.setPath(photos), 0);
+    w.targetType.pick("jpg");
+    w.sourceType.pick("jpg");
+    ASSERT_EQ(w.targetFolders.setPath(photos), 0);
     // Picking a source type proposes a generic name from the first file.
-    w.Text1.setText("_Vacances");
-    w.Command1.click();
+    w.genericName.setText("_Vacances");
+    w.renameButton.click();
     // The run renamed both: each is now offered a name that is taken.
     EXPECT_EQ(rows(), (Rows{{"01_Vacances.jpg", "01_Vacances.jpg", "existe déjà"},
                             {"03_Vacances.jpg", "01_Vacances.jpg", "existe déjà"}}));
@@ -151,12 +151,12 @@ TEST_F(PreviewTest, TheSummarySaysWhereTheCopiesGo) {
     MainWindow& w = vacances(photos);
     w.mnuApercu.click();
     EXPECT_EQ(resume(), "1 fichiers seront renommés sur les 1 présents.");
-    ASSERT_EQ(w.Dir2.setPath(album), 0);
+    ASSERT_EQ(w.targetFolders.setPath(album), 0);
     EXPECT_EQ(resume(), "0 fichiers seront renommés sur les 1 présents (1 existent déjà). Les "
                         "originaux restent en place : copie vers " +
                             album + ".");
     // A refusal is the whole summary.
-    w.Text1.setText("");
+    w.genericName.setText("");
     EXPECT_EQ(resume().find("copie vers"), std::string::npos);
 }
 
@@ -172,7 +172,7 @@ TEST_F(PreviewTest, OneWindowClosedByItsCloseBox) {
     EXPECT_EQ(w.preview().form(), nullptr);
     EXPECT_EQ(std::count(toolkit.openForms().begin(), toolkit.openForms().end(), first), 0);
     // Closed, it plans nothing; opened again, it shows the state of now.
-    w.Text1.setText("_Ete");
+    w.genericName.setText("_Ete");
     w.mnuApercu.click();
     EXPECT_EQ(rows()[0][1], "01_Ete.jpg");
 }
@@ -183,13 +183,13 @@ TEST_F(PreviewTest, APlanOvertakenByAChangeIsDroppedForTheLatest) {
     MainWindow w(Services{later, fs, settings, pictures, shell, clock, {programFolder, "quorvel"}},
                  later);
     w.startUp();
-    ASSERT_EQ(w.Dir1.setPath(temp / "Photos"), 0);
-    w.Option2[0]->click();
+    ASSERT_EQ(w.sourceFolders.setPath(temp / "Photos"), 0);
+    w.digitOptions[0]->click();
     w.mnuApercu.click();
     ASSERT_EQ(later.pending(), 1u);
     // Changes while the plan is under way start none of their own.
-    w.Text1.setText("_Ete");
-    w.Text1.setText("_Hiver");
+    w.genericName.setText("_Ete");
+    w.genericName.setText("_Hiver");
     EXPECT_EQ(later.pending(), 1u);
     auto& table = *static_cast<Table*>(w.preview().form()->find("Liste"));
     later.finish(0);
@@ -199,7 +199,7 @@ TEST_F(PreviewTest, APlanOvertakenByAChangeIsDroppedForTheLatest) {
     ASSERT_EQ(table.count(), 1);
     EXPECT_EQ(table.cell(0, 1), "01_Hiver.jpg");
     // Closed while a plan is under way, the window is left alone by it.
-    w.Text1.setText("_Printemps");
+    w.genericName.setText("_Printemps");
     w.preview().form()->onClose();
     later.finish(0);
     EXPECT_EQ(w.preview().form(), nullptr);
@@ -233,7 +233,7 @@ TEST_F(PreviewTest, ShowsExactlyWhatTheRunThenDoes) {
     RunRecord record;
     w.batch().setObserver(&record);
     w.mnuApercu.click();
-    w.Check1.setValue(true);
+    w.noWarningBox.setValue(true);
     std::mt19937 random(20261208);
     const auto pick = [&random](int n) {
         return static_cast<int>(std::uniform_int_distribution<int>(0, n - 1)(random));
@@ -274,23 +274,23 @@ TEST_F(PreviewTest, ShowsExactlyWhatTheRunThenDoes) {
                     temp.file("r" + std::to_string(round) + "/t/" + name);
         }
         openSource(source);
-        ASSERT_EQ(w.Dir2.setPath(target), 0);
-        w.Text1.setText(pick(8) == 0 ? "" : "V");
-        w.Text2.setText(pick(10) == 0 ? "32766" : std::to_string(pick(4)));
-        w.Combo2.pick(std::to_string(1 + pick(4)));
-        w.Option1[static_cast<std::size_t>(pick(5))]->click();
-        w.Option2[static_cast<std::size_t>(pick(3))]->click();
-        w.Combo3.setText(pick(4) == 0 ? "gif" : "jpg");
-        for (int row = 0; row < w.File1.count(); ++row) {
+        ASSERT_EQ(w.targetFolders.setPath(target), 0);
+        w.genericName.setText(pick(8) == 0 ? "" : "V");
+        w.startIndex.setText(pick(10) == 0 ? "32766" : std::to_string(pick(4)));
+        w.stepBox.pick(std::to_string(1 + pick(4)));
+        w.schemeOptions[static_cast<std::size_t>(pick(5))]->click();
+        w.digitOptions[static_cast<std::size_t>(pick(3))]->click();
+        w.targetType.setText(pick(4) == 0 ? "gif" : "jpg");
+        for (int row = 0; row < w.sourceFiles.count(); ++row) {
             if (pick(4) == 0)
-                w.File1.toggle(row);
+                w.sourceFiles.toggle(row);
         }
         const Rows shown = rows();
         const std::string summary = resume();
         record.items.clear();
         texts();
-        w.Check1.setValue(true);
-        w.Command1.click();
+        w.noWarningBox.setValue(true);
+        w.renameButton.click();
         const std::vector<std::string> said = texts();
         SCOPED_TRACE("round " + std::to_string(round));
         if (summary.find(" fichiers seront renommés") == std::string::npos) {

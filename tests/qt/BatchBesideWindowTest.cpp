@@ -124,8 +124,8 @@ protected:
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
             touch(name);
         window.startUp();
-        window.Dir1.setPath(folder);
-        window.Text1.setText("_X");
+        window.sourceFolders.setPath(folder);
+        window.genericName.setText("_X");
         forms.showForm(window.form);
     }
     ~BatchBesideWindowQtTest() override {
@@ -207,7 +207,7 @@ TEST_F(BatchBesideWindowQtTest, ABlockedFileHoldsTheBatchNeverTheWindow) {
 // With the photos dated by their capture, a card whose reads block holds the batch only.
 TEST_F(BatchBesideWindowQtTest, CaptureDatesAreReadBesideTheWindow) {
     window.mnuExif.click();
-    window.Option1[3]->click();
+    window.schemeOptions[3]->click();
     dates.hold(true);
     int ticks = 0;
     QTimer tick;
@@ -227,11 +227,11 @@ TEST_F(BatchBesideWindowQtTest, CaptureDatesAreReadBesideTheWindow) {
 // The panel is the batch thread's question, answered from the window with its buttons.
 TEST_F(BatchBesideWindowQtTest, ThePanelIsAnsweredFromTheWindowWhileTheBatchWaits) {
     touch("01_X.jpg");
-    window.File1.refresh();
+    window.sourceFiles.refresh();
     QTest::mouseClick(widget("Command1"), Qt::LeftButton);
     ASSERT_TRUE(spinUntil([&] { return widget("FraPro")->isVisible(); }));
     EXPECT_TRUE(window.batch().running());
-    EXPECT_EQ(window.Label5.caption(), "01_X.jpg existe déjà !");
+    EXPECT_EQ(window.problemText.caption(), "01_X.jpg existe déjà !");
     BoxAnswers boxes({"OK"});
     QTest::mouseClick(widget("Check1"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(widget("Command2"), Qt::LeftButton);

@@ -45,7 +45,7 @@ protected:
             photo("IMG_" + std::to_string(i) + ".jpg");
         forms.onWindowCreated = dressProgramWindow;
         window.startUp();
-        window.Dir1.setPath(folder);
+        window.sourceFolders.setPath(folder);
         forms.showForm(window.form);
         QApplication::setActiveWindow(main());
     }
@@ -67,7 +67,7 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
                           list->visualRect(list->model()->index(row, 0)).center());
     }
-    std::string counter() const { return window.Text6.text(); }
+    std::string counter() const { return window.selectionCount.text(); }
 
     QTemporaryDir temp;
     const std::string folder = temp.path().toStdString();
@@ -86,7 +86,7 @@ TEST_F(FollowingWindowTest, TheMainWindowGrowsAndItsPanesTakeTheRoom) {
     FormWindow* shown = main();
     const QSize designed = shown->size();
     EXPECT_EQ(shown->minimumSize(), designed);
-    const Geometry filesTwips = window.File1.geometry();
+    const Geometry filesTwips = window.sourceFiles.geometry();
     const QRect files = view<QWidget>("File1")->geometry();
     const QRect name = view<QWidget>("Text1")->geometry();
     const QRect strip = view<QWidget>("Frame4")->geometry();
@@ -105,9 +105,10 @@ TEST_F(FollowingWindowTest, TheMainWindowGrowsAndItsPanesTakeTheRoom) {
     EXPECT_EQ(view<QWidget>("Command3")->x(), quit.x() + 200);
     const QRect stripAfter = view<QWidget>("Frame4")->geometry();
     EXPECT_EQ(stripAfter.width(), strip.width() + 200);
-    EXPECT_GT(view<QWidget>("TN(0)")->width(), shown->pixels(window.TN[0]->geometry().width));
+    EXPECT_GT(view<QWidget>("TN(0)")->width(),
+              shown->pixels(window.stripPictures[0]->geometry().width));
     // The model keeps its twips: the runner prints them.
-    EXPECT_EQ(window.File1.geometry().height, filesTwips.height);
+    EXPECT_EQ(window.sourceFiles.geometry().height, filesTwips.height);
 
     shown->resize(designed - QSize(100, 100));
     EXPECT_EQ(shown->size(), designed);
@@ -116,7 +117,7 @@ TEST_F(FollowingWindowTest, TheMainWindowGrowsAndItsPanesTakeTheRoom) {
 
 TEST_F(FollowingWindowTest, OtherWindowsOpenOverTheMiddleOfTheMainWindow) {
     main()->move(300, 200);
-    window.APropos.click();
+    window.aboutButton.click();
     FormWindow* about = forms.windowOf(*window.about().form());
     ASSERT_NE(about, nullptr);
     EXPECT_LE(
@@ -162,7 +163,7 @@ TEST_F(FollowingWindowTest, TheWindowComesBackWhereAndAsLargeAsItWasLeft) {
 TEST_F(FollowingWindowTest, FileListsSelectAsEveryFileManagerDoes) {
     for (const char* name : {"File1", "File2"}) {
         SCOPED_TRACE(name);
-        FileList& files = std::string(name) == "File1" ? window.File1 : window.File2;
+        FileList& files = std::string(name) == "File1" ? window.sourceFiles : window.targetFiles;
         auto* list = view<QListView>(name);
         ASSERT_EQ(files.count(), 6);
         click(list, 1);
@@ -187,12 +188,12 @@ TEST_F(FollowingWindowTest, FileListsSelectAsEveryFileManagerDoes) {
         EXPECT_EQ(files.selectedCount(), 5);
     }
     // The counter is the source list's selection, every row when none is.
-    EXPECT_EQ(window.File1.selectedCount(), 0);
+    EXPECT_EQ(window.sourceFiles.selectedCount(), 0);
     auto* source = view<QListView>("File1");
     click(source, 0);
     click(source, 2, Qt::ShiftModifier);
     EXPECT_EQ(counter(), "   Fichiers sélectionnés = 3");
-    window.File1.refresh();
+    window.sourceFiles.refresh();
     EXPECT_EQ(counter(), "   Fichiers sélectionnés = 6");
 }
 
@@ -203,9 +204,9 @@ TEST_F(FollowingWindowTest, TheViewerBrowsesTheListAndAThumbnailShowsInIt) {
                    window.viewer().image()->picture() == folder + "/" + name;
         });
     };
-    window.File1.setCurrent(0);
-    window.Comm1[6]->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.TN[3]->picture().empty(); }));
+    window.sourceFiles.setCurrent(0);
+    window.sourceButtons[6]->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.stripPictures[3]->picture().empty(); }));
     // Tab and the arrows reach the thumbnails; Enter opens one.
     auto* first = view<QWidget>("TN(0)");
     EXPECT_TRUE(first->focusPolicy() & Qt::TabFocus);
@@ -283,15 +284,15 @@ TEST_F(FollowingWindowTest, AFolderDroppedOnAPaneOpensAndFilesAreSelected) {
     photo("Tri/y.jpg");
     photo("Tri/z.jpg");
     drop(view<QWidget>("Frame2"), urls({other}));
-    EXPECT_EQ(window.Dir2.path(), other);
-    EXPECT_EQ(window.Dir1.path(), folder);
+    EXPECT_EQ(window.targetFolders.path(), other);
+    EXPECT_EQ(window.sourceFolders.path(), folder);
     // Files dropped on the target pane are not taken.
     drop(view<QWidget>("Frame2"), urls({folder + "/IMG_1.jpg"}));
-    EXPECT_EQ(window.Dir2.path(), other);
+    EXPECT_EQ(window.targetFolders.path(), other);
 
     drop(view<QWidget>("Frame1"), urls({other + "/x.jpg", other + "/z.jpg"}));
-    EXPECT_EQ(window.Dir1.path(), other);
-    EXPECT_EQ(window.File1.selectedRows(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(window.sourceFolders.path(), other);
+    EXPECT_EQ(window.sourceFiles.selectedRows(), (std::vector<int>{0, 2}));
     EXPECT_EQ(counter(), "   Fichiers sélectionnés = 2");
 }
 
@@ -315,13 +316,13 @@ TEST_F(FollowingWindowTest, AScreenReaderHearsWhatEachPartIs) {
     EXPECT_TRUE(exif->isCheckable());
     // A thumbnail and its label are named after the file, an empty one not after the strip.
     EXPECT_EQ(accessible(view<QWidget>("NomTN(0)"))->text(QAccessible::Name).trimmed(), "");
-    window.File1.setCurrent(0);
-    window.Comm1[6]->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.TN[0]->picture().empty(); }));
+    window.sourceFiles.setCurrent(0);
+    window.sourceButtons[6]->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.stripPictures[0]->picture().empty(); }));
     EXPECT_EQ(accessible(view<QWidget>("TN(0)"))->text(QAccessible::Name), "IMG_1.jpg");
     EXPECT_EQ(accessible(view<QWidget>("NomTN(0)"))->text(QAccessible::Name), "IMG_1.jpg");
 
-    window.APropos.click();
+    window.aboutButton.click();
     EXPECT_EQ(accessible(forms.windowOf(*window.about().form()))->role(), QAccessible::Dialog);
     window.mnuApercu.click();
     FormWindow* preview = forms.windowOf(*window.preview().form());

@@ -243,17 +243,19 @@ protected:
             Services{toolkit, fs, settings, pictures, shell, clock, {folder, "quorvel"}}, forms);
         window->startUp();
         forms.showForm(window->form);
-        window->Dir1.setPath(folder);
-        window->File1.setPattern("*.*");
-        window->File1.toggle(0);
+        window->sourceFolders.setPath(folder);
+        window->sourceFiles.setPattern("*.*");
+        window->sourceFiles.toggle(0);
     }
     ~StripOnTheDesktopTest() override {
         forms.closeAll();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    std::string caption(int slot) const { return window->NomTN[std::size_t(slot)]->caption(); }
-    std::string picture(int slot) const { return window->TN[std::size_t(slot)]->picture(); }
+    std::string caption(int slot) const { return window->stripNames[std::size_t(slot)]->caption(); }
+    std::string picture(int slot) const {
+        return window->stripPictures[std::size_t(slot)]->picture();
+    }
 
     QtToolkit toolkit;
     QtFormHost forms{toolkit};
@@ -271,7 +273,7 @@ TEST_F(StripOnTheDesktopTest, TheWindowAnswersWhileThePicturesAreDecoded) {
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
         put(dir.filePath(name), jpeg(pattern(320, 240), false));
     start(slow, folder);
-    window->Comm1[6]->click();
+    window->sourceButtons[6]->click();
     // The click is over while its pictures are still being decoded.
     ASSERT_TRUE(QTest::qWaitFor([&] { return slow.waiting() > 0; }, 5000));
     EXPECT_EQ(caption(0), "");
@@ -284,7 +286,7 @@ TEST_F(StripOnTheDesktopTest, TheWindowAnswersWhileThePicturesAreDecoded) {
     ASSERT_NE(list, nullptr);
     const QPoint third = list->visualRect(list->model()->index(2, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third);
-    EXPECT_TRUE(window->File1.selected(2));
+    EXPECT_TRUE(window->sourceFiles.selected(2));
     EXPECT_EQ(caption(0), "");
 
     slow.open();
@@ -306,7 +308,7 @@ TEST_F(StripOnTheDesktopTest, FourHostilePicturesInTheStripStayWithinTheMemoryBo
                      [&] { longest = std::max(longest, since.restart()); });
     beat.start(5);
     since.start();
-    window->Comm1[6]->click();
+    window->sourceButtons[6]->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return caption(3) == "d_geant.jpg"; }, 30000));
     beat.stop();
     std::printf("longest the event loop went unanswered during the fill: %lld ms\n",
@@ -319,7 +321,7 @@ TEST_F(StripOnTheDesktopTest, FourHostilePicturesInTheStripStayWithinTheMemoryBo
     EXPECT_EQ(picture(2), "");
     EXPECT_EQ(picture(3), folder + "/d_geant.jpg");
     // And the viewer on the one that shows, decoded for its larger frame.
-    window->TN[3]->click();
+    window->stripPictures[3]->click();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return window->viewer().image()->picture() == folder + "/d_geant.jpg"; }, 30000));
     const long peak = peakMegabytes();

@@ -272,20 +272,20 @@ TEST_F(PictureReadsTest, StripAndViewerOnHostilePicturesStayWithinTheMemoryBound
                       forms);
     window.startUp();
     forms.showForm(window.form);
-    window.Dir1.setPath(folder);
-    window.File1.setPattern("*.*");
-    window.File1.toggle(0);
-    window.Comm1[6]->click();
+    window.sourceFolders.setPath(folder);
+    window.sourceFiles.setPattern("*.*");
+    window.sourceFiles.toggle(0);
+    window.sourceButtons[6]->click();
     // What the viewer decodes for its frame, meanwhile, on the same threads.
     for (const char* name :
          {"a_tiff16.tif", "b_gif.gif", "c_zeros.jpg", "d_zeros.jpg", "e_zeros_geant.jpg"})
         toolkit.runInBackground(
             [&pictures, path = at(name)] { pictures.load(path, viewerFrame, {}); }, [] {});
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return window.NomTN[3]->caption() == "d_zeros.jpg"; }, 30000));
+        QTest::qWaitFor([&] { return window.stripNames[3]->caption() == "d_zeros.jpg"; }, 30000));
     ASSERT_TRUE(backgroundPool().waitForDone(30000));
-    EXPECT_EQ(window.TN[0]->picture(), "");
-    EXPECT_EQ(window.TN[1]->picture(), "");
+    EXPECT_EQ(window.stripPictures[0]->picture(), "");
+    EXPECT_EQ(window.stripPictures[1]->picture(), "");
     const long peak = peakMegabytes();
     std::printf("peak memory, strip and viewer on the hostile pictures: %ld MB\n", peak);
     EXPECT_GT(peak, 0);
@@ -337,10 +337,10 @@ TEST(PictureQuitChild, QuitsWithItsPicturesUnderWay) {
                       forms);
     window.startUp();
     forms.showForm(window.form);
-    window.Dir1.setPath(folder);
-    window.File1.setPattern("*.*");
-    window.File1.toggle(0);
-    window.Comm1[6]->click();
+    window.sourceFolders.setPath(folder);
+    window.sourceFiles.setPattern("*.*");
+    window.sourceFiles.toggle(0);
+    window.sourceButtons[6]->click();
     // The viewer's decode, which nobody asks to stop.
     toolkit.runInBackground(
         [&pictures, path = std::string(folder) + "/e_zeros_geant.jpg"] {
@@ -353,7 +353,7 @@ TEST(PictureQuitChild, QuitsWithItsPicturesUnderWay) {
         QTest::qWait(300);
     std::printf("quit\n");
     std::fflush(stdout);
-    window.Command3.click();
+    window.quitButton.click();
     forms.closeAll();
     const bool joined = finishBackgroundWork(std::chrono::milliseconds(1500));
     std::printf("%s\n", joined ? "joined" : "left");

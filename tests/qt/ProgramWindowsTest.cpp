@@ -80,7 +80,7 @@ TEST_F(ProgramWindowsTest, F1InTheMainWindowOpensTheHelpFileBesideTheProgram) {
     EXPECT_EQ(shell.calls().size(), 2u);
 
     // The about box has no help of its own.
-    window.APropos.click();
+    window.aboutButton.click();
     FormWindow* about = shown(window.about().form());
     ASSERT_NE(about, nullptr);
     pressF1(about);
@@ -136,11 +136,11 @@ TEST_F(ProgramWindowsTest, PreviewIsOneResizableTableThatEscapeCloses) {
     for (const char* name : {"a.jpg", "b.jpg", "Vacances02.jpg"})
         QFile(temp.filePath(name)).open(QIODevice::WriteOnly);
     // The window shows this folder since it started: its files are read again.
-    window.File1.refresh();
-    window.File2.refresh();
-    window.Text1.setText("Vacances");
-    window.Option2[0]->click();
-    window.Option1[1]->click();
+    window.sourceFiles.refresh();
+    window.targetFiles.refresh();
+    window.genericName.setText("Vacances");
+    window.digitOptions[0]->click();
+    window.schemeOptions[1]->click();
     FormWindow* main = shown(&window.form);
     ASSERT_NE(main, nullptr);
     QApplication::setActiveWindow(main);
@@ -174,7 +174,7 @@ TEST_F(ProgramWindowsTest, PreviewIsOneResizableTableThatEscapeCloses) {
 }
 
 TEST_F(ProgramWindowsTest, AboutBoxTitleIsLargeBoldAndWhole) {
-    window.APropos.click();
+    window.aboutButton.click();
     FormWindow* about = shown(window.about().form());
     ASSERT_NE(about, nullptr);
     auto* title = qobject_cast<QLabel*>(about->widgetOf("Label1"));

@@ -20,7 +20,7 @@ protected:
             temp.file("Photos/05_Vacances.jpg", "taken");
         MainWindow& w = vacances(photos);
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
-            w.File1.setSelected(w.File1.indexOf(name), true);
+            w.sourceFiles.setSelected(w.sourceFiles.indexOf(name), true);
         texts();
         return w;
     }
@@ -28,13 +28,14 @@ protected:
     void stopAfter(std::size_t files) {
         toolkit.onBatchStep = [this, files](std::size_t done) {
             if (done == files)
-                window->cmdArreter.click();
+                window->stopButton.click();
         };
     }
     std::vector<Control*> heldStill(MainWindow& w) {
-        return {&w.Drive1,  &w.Dir1,    &w.File1,   &w.Drive2,    &w.Dir2,
-                &w.File2,   &w.Text1,   &w.Text2,   &w.Combo3,    &w.Command1,
-                w.Comm1[4], w.Comm1[7], w.Comm2[2], w.Option1[1], &w.mnuAnnuler};
+        return {&w.sourceDrives,    &w.sourceFolders,   &w.sourceFiles,     &w.targetDrives,
+                &w.targetFolders,   &w.targetFiles,     &w.genericName,     &w.startIndex,
+                &w.targetType,      &w.renameButton,    w.sourceButtons[4], w.sourceButtons[7],
+                w.targetButtons[2], w.schemeOptions[1], &w.mnuAnnuler};
     }
 
     std::string photos;
@@ -42,30 +43,30 @@ protected:
 
 TEST_F(BatchBesideWindowTest, WhileTheRunWaitsWhatWouldChangeItIsHeldStill) {
     MainWindow& w = fivePhotos(true);
-    EXPECT_FALSE(w.cmdArreter.visible());
+    EXPECT_FALSE(w.stopButton.visible());
     duringWaits({[&] {
         for (Control* control : heldStill(w))
             EXPECT_TRUE(control->inert()) << control->name();
         // The panel, the view of the photos, the preview and "Arrêter" stay live.
-        for (Control* control :
-             std::vector<Control*>{&w.Command2, &w.Check1, w.Comm1[6], &w.mnuApercu, &w.cmdArreter})
+        for (Control* control : std::vector<Control*>{
+                 &w.problemOk, &w.noWarningBox, w.sourceButtons[6], &w.mnuApercu, &w.stopButton})
             EXPECT_FALSE(control->inert()) << control->name();
-        EXPECT_TRUE(w.cmdArreter.visible());
+        EXPECT_TRUE(w.stopButton.visible());
         // A greyed command does nothing: no deletion question, no second run.
-        w.Comm1[4]->click();
-        w.Command1.click();
-        w.Option1[1]->click();
+        w.sourceButtons[4]->click();
+        w.renameButton.click();
+        w.schemeOptions[1]->click();
         EXPECT_TRUE(toolkit.events().empty());
-        EXPECT_TRUE(w.Option1[0]->value());
-        w.Check1.click();
-        w.Command2.click();
+        EXPECT_TRUE(w.schemeOptions[0]->value());
+        w.noWarningBox.click();
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 6 présents."});
     for (Control* control : heldStill(w))
         EXPECT_FALSE(control->inert()) << control->name();
-    EXPECT_FALSE(w.cmdArreter.visible());
+    EXPECT_FALSE(w.stopButton.visible());
 }
 
 // Stopped after two files: the result tells what was left, the two renames stay journaled,
@@ -73,13 +74,13 @@ TEST_F(BatchBesideWindowTest, WhileTheRunWaitsWhatWouldChangeItIsHeldStill) {
 TEST_F(BatchBesideWindowTest, StopAfterTwoFilesLeavesTheRestAndCanBeUndone) {
     MainWindow& w = fivePhotos();
     stopAfter(2);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 5 présents.\r\n"
                              "Lot arrêté : 3 fichiers n'ont pas été traités."});
     EXPECT_EQ(namesIn(photos),
               (Names{"01_Vacances.jpg", "03_Vacances.jpg", "c.jpg", "d.jpg", "e.jpg"}));
     EXPECT_FALSE(w.batch().running());
-    EXPECT_FALSE(w.cmdArreter.visible());
+    EXPECT_FALSE(w.stopButton.visible());
     EXPECT_TRUE(w.mnuAnnuler.enabled());
     undo();
     EXPECT_EQ(namesIn(photos), (Names{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}));
@@ -89,18 +90,18 @@ TEST_F(BatchBesideWindowTest, StopAfterTwoFilesLeavesTheRestAndCanBeUndone) {
 TEST_F(BatchBesideWindowTest, StopWithTheLastFileInHandChangesNothing) {
     MainWindow& w = fivePhotos();
     stopAfter(5);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"5 fichiers ont été renommés sur les 5 présents."});
 }
 
 // "Arrêter" (here by Escape's button) while the panel waits ends the wait and the batch.
 TEST_F(BatchBesideWindowTest, StopDuringTheWaitEndsItWithoutAnAnswer) {
     MainWindow& w = fivePhotos(true);
-    EXPECT_TRUE(w.cmdArreter.cancel);
-    duringWaits({[&] { w.cmdArreter.click(); }});
-    w.Command1.click();
+    EXPECT_TRUE(w.stopButton.cancel);
+    duringWaits({[&] { w.stopButton.click(); }});
+    w.renameButton.click();
     EXPECT_EQ(waits, 1);
-    EXPECT_FALSE(w.FraPro.visible());
+    EXPECT_FALSE(w.problemPanel.visible());
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 6 présents.\r\n"
                              "Lot arrêté : 2 fichiers n'ont pas été traités."});
     EXPECT_EQ(namesIn(photos), (Names{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg",
@@ -115,14 +116,14 @@ TEST_F(BatchBesideWindowTest, QuittingDuringABatchAsksThenStopsAndQuits) {
                      toolkit.queueAnswer(false);
                      w.mnuQuitter.click();
                      EXPECT_FALSE(w.closed());
-                     EXPECT_TRUE(w.FraPro.visible());
+                     EXPECT_TRUE(w.problemPanel.visible());
                      EXPECT_TRUE(w.batch().running());
                  },
                  [&] {
                      toolkit.queueAnswer(true);
-                     w.Command3.click();
+                     w.quitButton.click();
                  }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 2);
     const auto& events = toolkit.events();
     ASSERT_EQ(events.size(), 3u);

@@ -118,26 +118,26 @@ TEST_F(BatchRenameRootTest, DriveRootTakesOneSeparator) {
         toolkit);
     MainWindow& w = *window;
     w.startUp();
-    ASSERT_EQ(w.File1.path(), "/");
-    ASSERT_EQ(w.File1.count(), 2);
-    w.Text1.setText("_Fichier");
-    w.Command1.click();
+    ASSERT_EQ(w.sourceFiles.path(), "/");
+    ASSERT_EQ(w.sourceFiles.count(), 2);
+    w.genericName.setText("_Fichier");
+    w.renameButton.click();
     EXPECT_EQ(disk.renames,
               (Paths{{"/IMG_1.jpg", "/01_Fichier.jpg"}, {"/IMG_2.jpg", "/02_Fichier.jpg"}}));
-    EXPECT_EQ(w.N, "/02_Fichier.jpg");
+    EXPECT_EQ(w.lastTarget, "/02_Fichier.jpg");
 
-    ASSERT_EQ(w.Dir2.setPath("/Tri"), 0);
-    w.Command1.click();
+    ASSERT_EQ(w.targetFolders.setPath("/Tri"), 0);
+    w.renameButton.click();
     EXPECT_EQ(disk.copies, (Paths{{"/01_Fichier.jpg", "/Tri/01_Fichier.jpg"},
                                   {"/02_Fichier.jpg", "/Tri/02_Fichier.jpg"}}));
 
     // From a folder into the root, with the time stamp scheme.
-    ASSERT_EQ(w.Dir1.setPath("/Tri"), 0);
-    ASSERT_EQ(w.Dir2.setPath("/"), 0);
-    w.Option1[4]->click();
-    w.Text2.setText("5");
+    ASSERT_EQ(w.sourceFolders.setPath("/Tri"), 0);
+    ASSERT_EQ(w.targetFolders.setPath("/"), 0);
+    w.schemeOptions[4]->click();
+    w.startIndex.setText("5");
     disk.copies.clear();
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(disk.copies, (Paths{{"/Tri/01_Fichier.jpg", "/05_2007_01_15_143005.jpg"},
                                   {"/Tri/02_Fichier.jpg", "/06_2007_01_15_143005.jpg"}}));
     EXPECT_EQ(texts(),

@@ -22,15 +22,15 @@ protected:
     // The panel's "OK", after checking what the panel shows.
     std::function<void()> ok(const std::string& label) {
         return [this, label] {
-            EXPECT_TRUE(window->FraPro.visible());
-            EXPECT_EQ(window->Label5.caption(), label);
-            window->Command2.click();
+            EXPECT_TRUE(window->problemPanel.visible());
+            EXPECT_EQ(window->problemText.caption(), label);
+            window->problemOk.click();
         };
     }
     void expectEndOfRun() {
-        EXPECT_FALSE(window->Check1.value());
+        EXPECT_FALSE(window->noWarningBox.value());
         EXPECT_FALSE(toolkit.busy());
-        EXPECT_FALSE(window->FraPro.visible());
+        EXPECT_FALSE(window->problemPanel.visible());
         EXPECT_FALSE(window->batch().running());
     }
 };
@@ -40,33 +40,33 @@ TEST_F(BatchRenameTest, WorkedExampleInPlaceThenItsCollisions) {
     for (const char* name : {"IMG_001.jpg", "IMG_002.jpg", "IMG_003.jpg"})
         temp.file(std::string("Photos/") + name, name);
     MainWindow& w = vacances(photos);
-    w.Command1.click();
+    w.renameButton.click();
     const Names renamed{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg"};
     EXPECT_EQ(namesIn(photos), renamed);
     EXPECT_EQ(readFile(photos + "/03_Vacances.jpg"), "IMG_002.jpg");
-    EXPECT_EQ(w.File1.rows(), renamed);
-    EXPECT_EQ(w.File2.rows(), renamed);
-    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.sourceFiles.rows(), renamed);
+    EXPECT_EQ(w.targetFiles.rows(), renamed);
+    EXPECT_EQ(w.targetStatus.text(), "    3 fichiers de type jpg");
     ASSERT_EQ(toolkit.events().size(), 1u);
     EXPECT_EQ(lastEvent().title, "Renommer");
     EXPECT_EQ(lastEvent().icon, Icon::None);
     EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 3 présents."});
-    EXPECT_EQ(w.Rang, 5);
-    EXPECT_EQ(w.Frang, "05");
-    EXPECT_EQ(w.N, photos + "/05_Vacances.jpg");
-    EXPECT_EQ(w.Label5.caption(), "");
+    EXPECT_EQ(w.rank, 5);
+    EXPECT_EQ(w.rankText, "05");
+    EXPECT_EQ(w.lastTarget, photos + "/05_Vacances.jpg");
+    EXPECT_EQ(w.problemText.caption(), "");
     EXPECT_EQ(fs.calls(FsOp::Copy), 0);
     expectEndOfRun();
 
     // Run again: the number never advances, so every file is offered 01_Vacances.jpg.
     const std::string label = "01_Vacances.jpg existe déjà !";
     duringWaits({ok(label), ok(label), ok(label)});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 3);
     EXPECT_EQ(namesIn(photos), renamed);
     EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents."});
-    EXPECT_EQ(w.Label5.caption(), label);
-    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.problemText.caption(), label);
+    EXPECT_EQ(w.targetStatus.text(), "    3 fichiers de type jpg");
     expectEndOfRun();
 }
 
@@ -79,21 +79,21 @@ TEST_F(BatchRenameTest, WorkedExampleIntoAnotherFolderLeavesTheSourcesAndKeepsTh
                   sources[i]);
     temp.file("Tri/old.gif");
     MainWindow& w = vacances(photos);
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
-    w.Command1.click();
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 3 présents."});
     EXPECT_EQ(namesIn(photos), sources);
     EXPECT_EQ(namesIn(tri),
               (Names{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg", "old.gif"}));
     EXPECT_EQ(readFile(tri + "/05_Vacances.jpg"), "IMG_003.jpg");
     EXPECT_EQ(modificationTime(tri + "/05_Vacances.jpg"), localTime(2006, 7, 14, 10, 0, 2));
-    EXPECT_EQ(w.File1.rows(), sources);
-    EXPECT_EQ(w.Text4.text(), "    3 fichiers de type jpg");
+    EXPECT_EQ(w.sourceFiles.rows(), sources);
+    EXPECT_EQ(w.targetStatus.text(), "    3 fichiers de type jpg");
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
 
     duringWaits({ok("01_Vacances.jpg existe déjà !"), ok("01_Vacances.jpg existe déjà !"),
                  ok("01_Vacances.jpg existe déjà !")});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 3);
     EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents."});
     EXPECT_EQ(namesIn(tri),
@@ -108,14 +108,14 @@ TEST_F(BatchRenameTest, SelectionIsNumberedAmongItselfAndSchemeTwoHasItsBlank) {
         temp.file("f/p" + std::to_string(i) + ".jpg");
     MainWindow& w = start();
     openSource(folder);
-    w.Text1.setText("_Fichier");
-    w.Text2.setText("98");
-    w.Combo2.pick("2");
-    w.Option2[0]->click();
-    w.Option1[2]->click();
-    w.File1.toggle(7);
-    w.File1.toggle(2);
-    w.Command1.click();
+    w.genericName.setText("_Fichier");
+    w.startIndex.setText("98");
+    w.stepBox.pick("2");
+    w.digitOptions[0]->click();
+    w.schemeOptions[2]->click();
+    w.sourceFiles.toggle(7);
+    w.sourceFiles.toggle(2);
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 10 présents."});
     // The width is a minimum: 98, then 100.
     EXPECT_TRUE(exists(folder + "/_Fichier (98).jpg"));
@@ -124,7 +124,7 @@ TEST_F(BatchRenameTest, SelectionIsNumberedAmongItselfAndSchemeTwoHasItsBlank) {
     EXPECT_FALSE(exists(folder + "/p3.jpg"));
     EXPECT_FALSE(exists(folder + "/p8.jpg"));
     EXPECT_EQ(namesIn(folder).size(), 10u);
-    EXPECT_EQ(w.File1.selectedCount(), 0);
+    EXPECT_EQ(w.sourceFiles.selectedCount(), 0);
 }
 
 TEST_F(BatchRenameTest, TimeStampsComeFromEachFileAndEqualTimesCollide) {
@@ -135,19 +135,19 @@ TEST_F(BatchRenameTest, TimeStampsComeFromEachFileAndEqualTimesCollide) {
     temp.file("f/c.jpg", noon + 3600, "c");
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     duringWaits({ok("2007_01_15_143005.jpg existe déjà !")});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents."});
     EXPECT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "2007_01_15_153005.jpg", "b.jpg"}));
     EXPECT_EQ(readFile(folder + "/2007_01_15_143005.jpg"), "a");
 
     // Scheme 4 numbers the stamps; a file whose time cannot be read is named in the result.
-    w.Option1[4]->click();
-    w.Text2.setText("7");
+    w.schemeOptions[4]->click();
+    w.startIndex.setText("7");
     fs.failNth(FsOp::ModificationTime, 2, EIO);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
                              "2007_01_15_153005.jpg : date de modification illisible (erreur de "
                              "lecture ou d'écriture sur le disque)"});
@@ -162,16 +162,16 @@ TEST_F(BatchRenameTest, CheckOneSkipsTheRestAndASecondClickStartsNothing) {
         temp.file(std::string("f/") + name);
     MainWindow& w = start();
     openSource(folder);
-    w.Text1.setText("_X");
+    w.genericName.setText("_X");
     duringWaits({[&] {
         EXPECT_TRUE(w.batch().running());
         EXPECT_TRUE(toolkit.busy());
-        w.Command1.click();
+        w.renameButton.click();
         EXPECT_TRUE(toolkit.events().empty());
-        w.Check1.click();
-        w.Command2.click();
+        w.noWarningBox.click();
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 4 présents."});
     EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "a.jpg", "b.jpg", "c.jpg"}));
@@ -184,18 +184,18 @@ TEST_F(BatchRenameTest, ChangesDuringTheWaitApplyToTheFilesThatFollow) {
         temp.file(std::string("f/") + name);
     MainWindow& w = start();
     openSource(folder);
-    w.Text1.setText("_X");
+    w.genericName.setText("_X");
     duringWaits({[&] {
         // Another program removes b.jpg and the user re-reads the list: the walk keeps its
         // rows and reports the file that is gone.
         std::remove((folder + "/b.jpg").c_str());
-        w.File1.refresh();
-        w.Text2.setText("5");
-        w.Combo3.setText("gif");
-        w.Combo2.pick("2");
-        w.Command2.click();
+        w.sourceFiles.refresh();
+        w.startIndex.setText("5");
+        w.targetType.setText("gif");
+        w.stepBox.pick("2");
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 5 présents.\r\n\r\n"
                              "b.jpg : fichier introuvable"});
     EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "05_X.gif", "07_X.gif", "09_X.gif"}));
@@ -210,14 +210,14 @@ TEST_F(BatchRenameTest, ATargetFolderGoneDuringTheWaitIsReportedAsSuch) {
     for (const char* name : {"01_Vacances.jpg", "a.jpg", "b.jpg"})
         temp.file(std::string("Photos/") + name);
     MainWindow& w = vacances(photos);
-    w.File1.setSelected(1, true);
-    w.File1.setSelected(2, true);
+    w.sourceFiles.setSelected(1, true);
+    w.sourceFiles.setSelected(2, true);
     duringWaits({[&] {
-        ASSERT_EQ(w.Dir2.setPath(tri), 0);
+        ASSERT_EQ(w.targetFolders.setPath(tri), 0);
         std::remove(tri.c_str());
-        w.Command2.click();
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
                              "b.jpg : dossier de destination introuvable"});
     expectEndOfRun();
@@ -232,17 +232,17 @@ TEST_F(BatchRenameTest, FoldersPickedDuringTheWaitTakeTheFilesThatFollow) {
         temp.file(std::string("Photos/") + name);
     temp.file("Tri/03_Vacances.jpg");
     MainWindow& w = vacances(photos);
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
     duringWaits({[&] {
-                     ASSERT_EQ(w.Dir2.setPath(photos), 0);
-                     w.Command2.click();
+                     ASSERT_EQ(w.targetFolders.setPath(photos), 0);
+                     w.problemOk.click();
                  },
                  ok("05_Vacances.jpg existe déjà !")});
     temp.file("Photos/05_Vacances.jpg");
-    w.File1.refresh();
+    w.sourceFiles.refresh();
     for (int row = 1; row <= 4; ++row)
-        w.File1.setSelected(row, true);
-    w.Command1.click();
+        w.sourceFiles.setSelected(row, true);
+    w.renameButton.click();
     // a.jpg goes to Tri as 01; b.jpg meets Tri's 03 and waits; Photos is the target from
     // then on: c.jpg becomes 03 in place, and d.jpg meets the 05 that is there.
     EXPECT_EQ(waits, 2);
@@ -264,25 +264,25 @@ TEST_F(BatchRenameTest, ANewSourceFolderDuringTheWaitTouchesNoneOfItsFiles) {
     temp.file("Photos/b.jpg", localTime(2006, 7, 14, 10, 0, 2), "selected b");
     temp.file("Autre/b.jpg", localTime(2006, 7, 14, 10, 0, 3), "other b");
     MainWindow& w = vacances(photos);
-    w.File1.setSelected(1, true);
-    w.File1.setSelected(2, true);
+    w.sourceFiles.setSelected(1, true);
+    w.sourceFiles.setSelected(2, true);
     duringWaits({[&] {
-                     ASSERT_EQ(w.Dir1.setPath(other), 0);
-                     ASSERT_EQ(w.File2.path(), other);
-                     w.Text1.setText("_Vacances"); // the new folder proposed its own
+                     ASSERT_EQ(w.sourceFolders.setPath(other), 0);
+                     ASSERT_EQ(w.targetFiles.path(), other);
+                     w.genericName.setText("_Vacances"); // the new folder proposed its own
                  },
                  [&] {
                      EXPECT_TRUE(toolkit.busy());
-                     w.Command2.click();
+                     w.problemOk.click();
                  }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 2);
     EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 3 présents."});
     EXPECT_EQ(namesIn(photos), (Names{"01_Vacances.jpg", "a.jpg", "b.jpg"}));
     EXPECT_EQ(namesIn(other), (Names{"01_Vacances.jpg", "b.jpg"}));
     EXPECT_EQ(readFile(other + "/b.jpg"), "other b");
     EXPECT_EQ(readFile(other + "/01_Vacances.jpg"), "selected b");
-    EXPECT_EQ(w.M, other + "/b.jpg");
+    EXPECT_EQ(w.lastSource, other + "/b.jpg");
     expectEndOfRun();
 }
 
@@ -292,14 +292,14 @@ TEST_F(BatchRenameTest, AFileOfferedItsOwnNameCollidesAndIsNotCounted) {
     const std::string photos = temp.folder("Photos");
     temp.file("Photos/01_Vacances.tif");
     MainWindow& w = vacances(photos);
-    w.Combo1.pick("tif");
-    w.Combo3.pick("jpg");
-    w.Combo3.setText("tif");
-    w.Text1.setText("_Vacances"); // the new list proposed its own
-    ASSERT_EQ(w.File1.rows(), Names{"01_Vacances.tif"});
-    ASSERT_TRUE(w.File2.rows().empty());
+    w.sourceType.pick("tif");
+    w.targetType.pick("jpg");
+    w.targetType.setText("tif");
+    w.genericName.setText("_Vacances"); // the new list proposed its own
+    ASSERT_EQ(w.sourceFiles.rows(), Names{"01_Vacances.tif"});
+    ASSERT_TRUE(w.targetFiles.rows().empty());
     duringWaits({ok("01_Vacances.tif existe déjà !")});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 1 présents."});
     EXPECT_EQ(namesIn(photos), Names{"01_Vacances.tif"});
     EXPECT_EQ(fs.calls(FsOp::Rename), 1);
@@ -314,19 +314,19 @@ TEST_F(BatchRenameTest, ClosingTheWindowDuringTheWaitStopsTheRunThenCloses) {
         temp.file(std::string("f/") + name);
     MainWindow& w = start();
     openSource(folder);
-    w.Text1.setText("_X");
+    w.genericName.setText("_X");
     duringWaits({[&] {
         toolkit.queueAnswer(true);
         w.form.onClose();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_TRUE(w.closed());
     EXPECT_EQ(texts(), (Names{"Un lot est en cours : l'arrêter et quitter ?",
                               "0 fichiers ont été renommés sur les 3 présents.\r\n"
                               "Lot arrêté : 2 fichiers n'ont pas été traités."}));
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
     EXPECT_EQ(namesIn(folder), (Names{"01_X.jpg", "a.jpg", "b.jpg"}));
-    EXPECT_FALSE(w.Check1.value());
+    EXPECT_FALSE(w.noWarningBox.value());
     EXPECT_FALSE(toolkit.busy());
     EXPECT_FALSE(w.batch().running());
     EXPECT_EQ(*settings.read("quorvel", "Data", "T1"), "_X");
@@ -340,12 +340,12 @@ TEST_F(BatchRenameTest, LongRunShowsItsProgressAndClearsIt) {
     temp.file("f/c.jpg", noon + 1);
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     duringWaits({[&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
-        w.Command2.click();
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(toolkit.progress(), (Names{"Renommage : 2 / 3", ""}));
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents."});
 }
@@ -357,31 +357,31 @@ TEST_F(BatchRenameTest, FilesCreatedBehindTheProgramsBackAreNeverReplaced) {
     temp.file("Photos/b.jpg", "b");
     MainWindow& w = start();
     openSource(photos);
-    w.Text1.setText("_X");
+    w.genericName.setText("_X");
     // Listed neither in File2 nor in the run's names.
     temp.file("Photos/02_X.jpg", "other");
     duringWaits({[&] {
-        EXPECT_EQ(w.Label5.caption(), "02_X.jpg existe déjà !");
+        EXPECT_EQ(w.problemText.caption(), "02_X.jpg existe déjà !");
         // The panel comes with the target list as it is on disk.
-        EXPECT_EQ(w.File2.indexOf("02_X.jpg"), 1);
+        EXPECT_EQ(w.targetFiles.indexOf("02_X.jpg"), 1);
         // Its status line is rewritten once, when the run ends.
-        EXPECT_EQ(w.Text4.text(), "    2 fichiers de type jpg");
-        w.Command2.click();
+        EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 2 présents."});
     EXPECT_EQ(readFile(photos + "/02_X.jpg"), "other");
     EXPECT_EQ(readFile(photos + "/b.jpg"), "b");
 
     // Into another folder, with "Continuer sans m'avertir" ticked at the panel.
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
     temp.file("Tri/01_X.jpg", "other");
     duringWaits({[&] {
-        w.Check1.click();
-        w.Command2.click();
+        w.noWarningBox.click();
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"0 fichiers ont été renommés sur les 3 présents."});
     EXPECT_EQ(namesIn(tri), Names{"01_X.jpg"});
     EXPECT_EQ(readFile(tri + "/01_X.jpg"), "other");
@@ -395,19 +395,19 @@ TEST_F(BatchRenameTest, FailedRenamesAndCopiesAreNotCountedAndAreNamed) {
         temp.file(std::string("Photos/") + name, name);
     MainWindow& w = start();
     openSource(photos);
-    w.Text1.setText("_X");
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    w.genericName.setText("_X");
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
     fs.failNth(FsOp::Copy, 1, ENOSPC);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
                              "a.jpg : disque plein"});
     EXPECT_EQ(namesIn(tri), (Names{"01_X.jpg", "02_X.jpg"}));
     EXPECT_EQ(readFile(tri + "/01_X.jpg"), "b.jpg");
 
-    ASSERT_EQ(w.Dir2.setPath(photos), 0);
+    ASSERT_EQ(w.targetFolders.setPath(photos), 0);
     fs.failNth(FsOp::Rename, 1, EACCES);
     fs.failNth(FsOp::Rename, 3, EROFS);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 3 présents.\r\n\r\n"
                              "a.jpg : accès refusé\r\n"
                              "c.jpg : support en lecture seule"});
@@ -423,34 +423,35 @@ TEST_F(BatchRenameTest, RefusalsTouchNothing) {
     MainWindow& w = start();
     openSource(folder);
     const auto refused = [&](const std::function<void()>& set, const std::string& text) {
-        w.Text1.setText("_X");
-        w.Text2.setText("1");
-        w.Combo3.setText("jpg");
-        w.Pas = 1;
-        w.Option1[0]->click();
+        w.genericName.setText("_X");
+        w.startIndex.setText("1");
+        w.targetType.setText("jpg");
+        w.increment = 1;
+        w.schemeOptions[0]->click();
         set();
-        w.Command1.click();
+        w.renameButton.click();
         ASSERT_EQ(toolkit.events().size(), 2u) << text;
         EXPECT_EQ(toolkit.events()[0].icon, Icon::Error);
         EXPECT_EQ(toolkit.events()[0].title, "Renommer");
         EXPECT_EQ(texts(), (Names{text, "0 fichiers ont été renommés sur les 0 présents."}));
         expectEndOfRun();
     };
-    refused([&] { w.Text1.setText(""); }, "Le nom générique n'est pas défini");
-    refused([&] { w.Text2.setText(""); }, "Le numéro d'ordre n'est pas défini");
-    refused([&] { w.Text1.setText("Été/2007"); },
+    refused([&] { w.genericName.setText(""); }, "Le nom générique n'est pas défini");
+    refused([&] { w.startIndex.setText(""); }, "Le numéro d'ordre n'est pas défini");
+    refused([&] { w.genericName.setText("Été/2007"); },
             "Le nom générique contient le caractère « / », interdit dans un nom de fichier.");
-    refused([&] { w.Combo3.setText("*"); },
+    refused([&] { w.targetType.setText("*"); },
             "L'extension cible contient le caractère « * », interdit dans un nom de fichier. "
             "Choisissez une extension précise.");
-    refused([&] { w.Text2.setText("40000"); },
+    refused([&] { w.startIndex.setText("40000"); },
             "Le numéro de départ 40000 doit être compris de -32768 à 32767.");
-    refused([&] { w.Pas = -40000; }, "L'incrément -40000 doit être compris de -32768 à 32767.");
-    refused([&] { w.Text2.setText("32767"); },
+    refused([&] { w.increment = -40000; },
+            "L'incrément -40000 doit être compris de -32768 à 32767.");
+    refused([&] { w.startIndex.setText("32767"); },
             "Le dernier des 2 fichiers recevrait le numéro 32768, hors de la plage de -32768 à "
             "32767. Choisissez un autre numéro de départ ou un autre incrément.");
     // 2 digits + 250 + ".jpg": one byte too many.
-    refused([&] { w.Text1.setText(std::string(250, 'n')); },
+    refused([&] { w.genericName.setText(std::string(250, 'n')); },
             "Les nouveaux noms feraient jusqu'à 256 octets, alors qu'un nom de fichier en "
             "compte 255 au plus. Raccourcissez le nom générique ou l'extension.");
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
@@ -458,14 +459,14 @@ TEST_F(BatchRenameTest, RefusalsTouchNothing) {
 
     // At the limits the run goes ahead; a name the time stamp scheme does not use is no
     // reason to refuse.
-    w.Text1.setText(std::string(246, 'n'));
-    w.Text2.setText("32766");
-    w.Command1.click();
+    w.genericName.setText(std::string(246, 'n'));
+    w.startIndex.setText("32766");
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
     EXPECT_TRUE(exists(folder + "/32767" + std::string(246, 'n') + ".jpg"));
-    w.Text1.setText("a/b");
-    w.Option1[3]->click();
-    w.Command1.click();
+    w.genericName.setText("a/b");
+    w.schemeOptions[3]->click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
     EXPECT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "2007_01_15_143006.jpg"}));
 }
@@ -480,7 +481,7 @@ TEST_F(BatchRenameTest, ThePlanGivesTheNamesTheRunGives) {
     temp.file("Tri/02_X.jpg");
     MainWindow& w = start();
     openSource(photos);
-    w.Text1.setText("_X");
+    w.genericName.setText("_X");
     const auto planned = [&](const RunPlan& plan) {
         Names rows;
         for (const PlanRow& row : plan.rows)
@@ -494,33 +495,33 @@ TEST_F(BatchRenameTest, ThePlanGivesTheNamesTheRunGives) {
                                     "c.jpg 04_X.jpg 0"}));
     EXPECT_EQ(plan.renamed, 4);
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(namesIn(photos), (Names{"01_X.jpg", "02_X.jpg", "03_X.jpg", "04_X.jpg"}));
     EXPECT_EQ(readFile(photos + "/03_X.jpg"), "b.jpg");
 
     // Into a folder that holds a name: the numbers stop at the first collision.
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
-    w.File1.toggle(0);
-    w.File1.toggle(2);
-    w.File1.toggle(3);
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
+    w.sourceFiles.toggle(0);
+    w.sourceFiles.toggle(2);
+    w.sourceFiles.toggle(3);
     plan = w.batch().plan();
     EXPECT_EQ(planned(plan),
               (Names{"01_X.jpg 01_X.jpg 0", "03_X.jpg 02_X.jpg 1", "04_X.jpg 02_X.jpg 1"}));
     EXPECT_EQ(fs.calls(FsOp::Copy), 0);
     duringWaits({[&] {
-        w.Check1.click();
-        w.Command2.click();
+        w.noWarningBox.click();
+        w.problemOk.click();
     }});
     toolkit.clearEvents();
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 4 présents."});
     EXPECT_EQ(namesIn(tri), (Names{"01_X.jpg", "02_X.jpg"}));
 
     // A refused batch: the plan holds the run's refusal and no name.
-    w.Text1.setText("a*");
+    w.genericName.setText("a*");
     plan = w.batch().plan();
     EXPECT_EQ(planned(plan), (Names{"01_X.jpg  0", "02_X.jpg  0", "03_X.jpg  0", "04_X.jpg  0"}));
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts().front(), plan.refusal);
 }
 
@@ -535,10 +536,10 @@ TEST_F(BatchRenameTest, NamesThatWouldBeHiddenAreRefusedBeforeAnyFile) {
                                "par « . » : le fichier serait caché et le programme ne pourrait "
                                "plus le montrer.";
     for (const auto& [generic, scheme] : {std::pair<std::string, int>{".", 1}, {".hid", 2}}) {
-        w.Text1.setText(generic);
-        w.Option1[static_cast<std::size_t>(scheme)]->click();
+        w.genericName.setText(generic);
+        w.schemeOptions[static_cast<std::size_t>(scheme)]->click();
         toolkit.clearEvents();
-        w.Command1.click();
+        w.renameButton.click();
         EXPECT_EQ(texts(), (Names{hidden, "0 fichiers ont été renommés sur les 0 présents."}));
         EXPECT_EQ(namesIn(folder), (Names{"a.jpg", "b.jpg"}));
         EXPECT_EQ(fs.calls(FsOp::Rename), 0);
@@ -569,12 +570,12 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
     temp.file("Photos/b.jpg");
     MainWindow& w = start();
     openSource(photos);
-    w.Text1.setText("_X");
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
+    w.genericName.setText("_X");
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
     w.batch().setObserver(&recorder);
     fs.failNth(FsOp::Sync, 1, EIO);
     toolkit.clearEvents();
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(recorder.kinds, std::vector<BatchKind>{BatchKind::RenameRun});
     // Both copies announced together, before either was made.
     EXPECT_EQ(recorder.announced, 2);
@@ -593,10 +594,10 @@ TEST_F(BatchRenameTest, TheRunIsJournaledAndSyncedOnce) {
 
     // Nothing written, nothing to sync.
     duringWaits({[&] {
-        w.Check1.click();
-        w.Command2.click();
+        w.noWarningBox.click();
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(recorder.outcomes.back(), Outcome::Collision);
     EXPECT_EQ(fs.calls(FsOp::Sync), 1);
     expectEndOfRun();
@@ -630,10 +631,10 @@ TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnythi
     std::remove((photos + "/IMG_01.jpg").c_str());
     temp.file("Photos/05_Vacances.jpg");
     duringWaits({[&] {
-        w.Text2.setText("21");
-        w.Command2.click();
+        w.startIndex.setText("21");
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(namesIn(photos),
               (Names{"01_Vacances.jpg", "03_Vacances.jpg", "05_Vacances.jpg", "25_Vacances.jpg",
                      "27_Vacances.jpg", "29_Vacances.jpg", "31_Vacances.jpg", "33_Vacances.jpg",
@@ -646,13 +647,13 @@ TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnythi
     for (int i = 0; i < 10; ++i)
         temp.file("Tri/IMG_0" + std::to_string(i) + ".jpg");
     openSource(tri);
-    ASSERT_EQ(w.Dir2.setPath(tri), 0);
-    w.Text1.setText("_Vacances");
-    w.Text2.setText("1");
+    ASSERT_EQ(w.targetFolders.setPath(tri), 0);
+    w.genericName.setText("_Vacances");
+    w.startIndex.setText("1");
     temp.file("Tri/05_Vacances.jpg");
-    w.Check1.click();
+    w.noWarningBox.click();
     const int renamesBefore = fs.calls(FsOp::Rename);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(fs.calls(FsOp::Rename) - renamesBefore, 3);
     EXPECT_EQ(texts().back(), "2 fichiers ont été renommés sur les 10 présents.");
     EXPECT_TRUE(recorder.unannounced.empty());
@@ -665,13 +666,13 @@ TEST_F(BatchRenameTest, SurprisesOnTheDiskAreForeseenAgainBeforeTheyChangeAnythi
     for (int i = 0; i < 6; ++i)
         temp.file("Dates/IMG_" + std::to_string(i) + ".jpg", first + i);
     openSource(dates);
-    ASSERT_EQ(w.Dir2.setPath(dates), 0);
-    w.Option1[3]->click();
-    w.Check1.click();
+    ASSERT_EQ(w.targetFolders.setPath(dates), 0);
+    w.schemeOptions[3]->click();
+    w.noWarningBox.click();
     for (const int i : {1, 4})
         temp.file("Dates/" + NameComposer::timeStamp(first + i) + ".jpg");
     recorder.groups = 0;
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts().back(), "4 fichiers ont été renommés sur les 6 présents.");
     EXPECT_EQ(recorder.groups, 1);
     EXPECT_TRUE(recorder.unannounced.empty());
@@ -698,11 +699,11 @@ TEST_F(BatchRenameTest, CaptureDatesNameThePhotosWhenTheOptionIsTicked) {
     temp.file("f/e.jpg", localTime(2007, 1, 15, 14, 30, 5), "no photo");
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     w.exifDates = true;
     // The capture date and the file date of the same wall-clock time give the same name.
     duringWaits({ok("2007_01_15_143005.jpg existe déjà !")});
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"4 fichiers ont été renommés sur les 5 présents."});
     EXPECT_EQ(namesIn(folder), (Names{"2006_12_24_235959.jpg", "2007_01_15_143005.jpg",
                                       "2023_05_01_080002.jpg", "2023_05_01_080003.jpg", "e.jpg"}));
@@ -716,16 +717,16 @@ TEST_F(BatchRenameTest, FileDatesStayWhileTheOptionIsUntickedOrTheDateUnreadable
     photo(temp, "f/b.jpg", copied + 1, std::nullopt, std::nullopt);
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[4]->click();
-    w.Command1.click();
+    w.schemeOptions[4]->click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"2 fichiers ont été renommés sur les 2 présents."});
     EXPECT_EQ(namesIn(folder), (Names{"01_2023_05_01_080000.jpg", "02_2023_05_01_080001.jpg"}));
 
     // Ticked, a photo without a capture date whose file date fails keeps the run's line.
     w.exifDates = true;
-    w.Text2.setText("5");
+    w.startIndex.setText("5");
     fs.failNth(FsOp::ModificationTime, 1, EIO);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"1 fichiers ont été renommés sur les 2 présents.\r\n\r\n"
                              "02_2023_05_01_080001.jpg : date de modification illisible "
                              "(erreur de lecture ou d'écriture sur le disque)"});

@@ -110,10 +110,10 @@ TEST_F(CaptureOrderTest, TwoCamerasInterleavedNumberedInTheOrderTakenThenUndone)
                                {"PXL_2.jpg", "07_Vacances.jpg", "décalage -00:00:30"},
                                {"IMG_0003.jpg", "09_Vacances.jpg", "décalage +01:00:00"}}));
     // The list keeps its natural order.
-    EXPECT_EQ(w.File1.rows(),
+    EXPECT_EQ(w.sourceFiles.rows(),
               (Names{"IMG_0001.jpg", "IMG_0002.jpg", "IMG_0003.jpg", "PXL_1.jpg", "PXL_2.jpg"}));
 
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"5 fichiers ont été renommés sur les 5 présents."});
     EXPECT_EQ(readFile(folder + "/05_Vacances.jpg"), untouched);
     EXPECT_EQ(readFile(folder + "/03_Vacances.jpg").find("Pixel 7") != std::string::npos, true);
@@ -135,11 +135,11 @@ TEST_F(CaptureOrderTest, ABurstOfFiveInOneSecondGetsItsSuffixesInNameOrder) {
     temp.file("f/2026_07_14_153012_3.jpg");
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     w.mnuExif.click();
     w.mnuSeconde.click();
     for (const char* name : {"A.jpg", "B1.jpg", "B2.jpg", "B3.jpg", "B5.jpg", "B10.jpg"})
-        w.File1.toggle(w.File1.indexOf(name));
+        w.sourceFiles.toggle(w.sourceFiles.indexOf(name));
     w.mnuApercu.click();
     EXPECT_EQ(preview(), (Rows{{"A.jpg", "2026_07_14_153011.jpg", ""},
                                {"B1.jpg", "2026_07_14_153012_1.jpg", ""},
@@ -147,8 +147,8 @@ TEST_F(CaptureOrderTest, ABurstOfFiveInOneSecondGetsItsSuffixesInNameOrder) {
                                {"B3.jpg", "2026_07_14_153012_3.jpg", "existe déjà"},
                                {"B5.jpg", "2026_07_14_153012_4.jpg", ""},
                                {"B10.jpg", "2026_07_14_153012_5.jpg", ""}}));
-    w.Check1.setValue(true);
-    w.Command1.click();
+    w.noWarningBox.setValue(true);
+    w.renameButton.click();
     EXPECT_EQ(texts(), Names{"5 fichiers ont été renommés sur les 7 présents."});
     EXPECT_EQ(namesIn(folder),
               (Names{"2026_07_14_153011.jpg", "2026_07_14_153012_1.jpg", "2026_07_14_153012_2.jpg",
@@ -175,17 +175,17 @@ TEST_F(CaptureOrderTest, AVideoAndAPhotoOfTheSameMinuteAndTheFilesWithoutADate) 
     temp.file("f/IMG_3.mp4", localTime(2026, 7, 14, 15, 30, 20), "no box at all");
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     w.mnuExif.click();
-    w.Command1.click();
-    w.Combo1.addItem("mp4");
-    w.Combo1.pick("mp4");
+    w.renameButton.click();
+    w.sourceType.addItem("mp4");
+    w.sourceType.pick("mp4");
     w.mnuOrdre.click();
-    w.Option1[4]->click();
+    w.schemeOptions[4]->click();
     w.mnuApercu.click();
     EXPECT_EQ(preview(), (Rows{{"IMG_3.mp4", "01_2026_07_14_153020.mp4", ""},
                                {"IMG_2.mp4", "02_2026_07_14_153040.mp4", ""}}));
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_EQ(namesIn(folder), (Names{"01_2026_07_14_153020.mp4", "02_2026_07_14_153040.mp4",
                                       "2026_07_14_153012.jpg"}));
 }

@@ -12,36 +12,36 @@ class NameComposerTest : public WindowTest {};
 
 TEST_F(NameComposerTest, SamplesShowTheFiveSchemes) {
     MainWindow& w = start();
-    w.Text1.setText("_Fichier");
-    EXPECT_EQ(w.Option1[0]->caption(), "01_Fichier.jpg");
-    EXPECT_EQ(w.Option1[1]->caption(), "_Fichier01.jpg");
-    EXPECT_EQ(w.Option1[2]->caption(), "_Fichier(01).jpg");
-    EXPECT_EQ(w.Option1[3]->caption(), "2007_01_15_143005.jpg");
-    EXPECT_EQ(w.Option1[4]->caption(), "01_2007_01_15_143005.jpg");
+    w.genericName.setText("_Fichier");
+    EXPECT_EQ(w.schemeOptions[0]->caption(), "01_Fichier.jpg");
+    EXPECT_EQ(w.schemeOptions[1]->caption(), "_Fichier01.jpg");
+    EXPECT_EQ(w.schemeOptions[2]->caption(), "_Fichier(01).jpg");
+    EXPECT_EQ(w.schemeOptions[3]->caption(), "2007_01_15_143005.jpg");
+    EXPECT_EQ(w.schemeOptions[4]->caption(), "01_2007_01_15_143005.jpg");
     // The samples keep the time of their last refresh.
     clock.time += 60;
-    EXPECT_EQ(w.Option1[3]->caption(), "2007_01_15_143005.jpg");
-    w.Text2.setText("123");
-    EXPECT_EQ(w.Numero, 123);
-    EXPECT_EQ(w.Option1[0]->caption(), "123_Fichier.jpg");
-    EXPECT_EQ(w.Option1[3]->caption(), "2007_01_15_143105.jpg");
-    w.Text2.setText("");
-    EXPECT_EQ(w.Option1[1]->caption(), "_Fichier00.jpg");
-    w.Option2[2]->click();
-    EXPECT_EQ(w.Frame8.tag(), "2");
-    EXPECT_EQ(w.Option1[1]->caption(), "_Fichier0000.jpg");
-    w.Combo3.setText("");
-    w.Option1[4]->click();
-    EXPECT_EQ(w.Frame3.tag(), "4");
-    EXPECT_EQ(w.Option1[0]->caption(), "0000_Fichier.");
+    EXPECT_EQ(w.schemeOptions[3]->caption(), "2007_01_15_143005.jpg");
+    w.startIndex.setText("123");
+    EXPECT_EQ(w.startNumber, 123);
+    EXPECT_EQ(w.schemeOptions[0]->caption(), "123_Fichier.jpg");
+    EXPECT_EQ(w.schemeOptions[3]->caption(), "2007_01_15_143105.jpg");
+    w.startIndex.setText("");
+    EXPECT_EQ(w.schemeOptions[1]->caption(), "_Fichier00.jpg");
+    w.digitOptions[2]->click();
+    EXPECT_EQ(w.digitsGroup.tag(), "2");
+    EXPECT_EQ(w.schemeOptions[1]->caption(), "_Fichier0000.jpg");
+    w.targetType.setText("");
+    w.schemeOptions[4]->click();
+    EXPECT_EQ(w.renamePanel.tag(), "4");
+    EXPECT_EQ(w.schemeOptions[0]->caption(), "0000_Fichier.");
 }
 
 TEST_F(NameComposerTest, OutOfRangeStartNumberIsKeptAsTyped) {
     MainWindow& w = start();
-    w.Text2.setText("40000");
-    EXPECT_EQ(w.Text2.text(), "40000");
-    EXPECT_EQ(w.Numero, 40000);
-    EXPECT_EQ(w.Option1[0]->caption(), "40000Fichier.jpg");
+    w.startIndex.setText("40000");
+    EXPECT_EQ(w.startIndex.text(), "40000");
+    EXPECT_EQ(w.startNumber, 40000);
+    EXPECT_EQ(w.schemeOptions[0]->caption(), "40000Fichier.jpg");
 }
 
 TEST_F(NameComposerTest, IncrementPickReappliesTheWidth) {
@@ -52,15 +52,15 @@ TEST_F(NameComposerTest, IncrementPickReappliesTheWidth) {
     openSource(folder);
     EXPECT_EQ(w.composer().selectedDigits(), 2);
     // Typing alone changes nothing.
-    w.Combo2.setText("2");
-    EXPECT_EQ(w.Pas, 1);
+    w.stepBox.setText("2");
+    EXPECT_EQ(w.increment, 1);
     EXPECT_EQ(w.composer().selectedDigits(), 2);
-    w.Combo2.pick("2");
-    EXPECT_EQ(w.Pas, 2);
+    w.stepBox.pick("2");
+    EXPECT_EQ(w.increment, 2);
     EXPECT_EQ(w.composer().selectedDigits(), 3);
     // A width chosen by hand stays until the next pick.
-    w.Option2[0]->click();
-    w.Text2.setText("5");
+    w.digitOptions[0]->click();
+    w.startIndex.setText("5");
     EXPECT_EQ(w.composer().selectedDigits(), 2);
 }
 

@@ -110,7 +110,7 @@ MainWindow& WindowTest::start() {
 }
 
 void WindowTest::openSource(const std::string& folder) {
-    ASSERT_EQ(window->Dir1.setPath(folder), 0) << folder;
+    ASSERT_EQ(window->sourceFolders.setPath(folder), 0) << folder;
 }
 
 void WindowTest::duringWaits(std::vector<std::function<void()>> actions) {
@@ -126,11 +126,11 @@ void WindowTest::duringWaits(std::vector<std::function<void()>> actions) {
 MainWindow& WindowTest::vacances(const std::string& folder) {
     MainWindow& w = start();
     openSource(folder);
-    w.Text1.setText("_Vacances");
-    w.Text2.setText("1");
-    w.Combo2.pick("2");
-    w.Option2[0]->click();
-    w.Option1[0]->click();
+    w.genericName.setText("_Vacances");
+    w.startIndex.setText("1");
+    w.stepBox.pick("2");
+    w.digitOptions[0]->click();
+    w.schemeOptions[0]->click();
     return w;
 }
 

@@ -60,11 +60,11 @@ protected:
         MainWindow w(Services{own, disk, store, pictures, shell, clock, {programFolder, "quorvel"}},
                      own, &record);
         w.startUp();
-        if (w.Dir1.setPath(folder()) != 0)
+        if (w.sourceFolders.setPath(folder()) != 0)
             ::_exit(3);
         // Any collision passes without a wait: there is nobody to close the panel.
-        w.Check1.setValue(true);
-        w.Command1.click();
+        w.noWarningBox.setValue(true);
+        w.renameButton.click();
         ::_exit(0);
     }
     // Waits until the run has begun to write its journal.

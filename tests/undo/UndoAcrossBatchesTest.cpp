@@ -29,17 +29,17 @@ TEST_F(UndoAcrossBatchesTest, NoBatchCutsIntoAWaitingRunWhichIsUndoneWhole) {
         temp.file(std::string("Photos/") + name, name);
     MainWindow& w = vacances(photos);
     for (int row = 1; row <= 3; ++row)
-        w.File1.setSelected(row, true);
+        w.sourceFiles.setSelected(row, true);
     duringWaits({[&] {
-        ASSERT_EQ(w.Dir2.setPath(other), 0);
-        EXPECT_TRUE(w.Comm2[3]->inert());
-        w.Comm2[3]->click();
-        ASSERT_EQ(w.Dir2.setPath(photos), 0);
-        w.Text1.setText("_Vacances");
-        w.Text2.setText("11");
-        w.Command2.click();
+        ASSERT_EQ(w.targetFolders.setPath(other), 0);
+        EXPECT_TRUE(w.targetButtons[3]->inert());
+        w.targetButtons[3]->click();
+        ASSERT_EQ(w.targetFolders.setPath(photos), 0);
+        w.genericName.setText("_Vacances");
+        w.startIndex.setText("11");
+        w.problemOk.click();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     ASSERT_EQ(waits, 1);
     ASSERT_EQ(namesIn(photos),
               (Names{"01_Vacances.jpg", "03_Vacances.jpg", "13_Vacances.jpg", "b.jpg"}));
@@ -60,7 +60,7 @@ TEST_F(UndoAcrossBatchesTest, ABatchWithATornRecordIsUndoneAsFarAsItHolds) {
         temp.file("Photos/" + name, name);
     MainWindow& w = start();
     openSource(photos);
-    w.Command1.click();
+    w.renameButton.click();
     const std::vector<std::string> files = journal->batchFiles();
     ASSERT_EQ(files.size(), 1u);
     // Into the end record, after every outcome.
@@ -91,12 +91,12 @@ TEST_F(UndoAcrossBatchesTest, AChangeForeseenButNeverMadeIsNotUndone) {
     temp.file("f/c.jpg", noon + 3600, "c");
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
+    w.schemeOptions[3]->click();
     duringWaits({[&] {
         toolkit.queueAnswer(true);
         w.form.onClose();
     }});
-    w.Command1.click();
+    w.renameButton.click();
     ASSERT_TRUE(w.closed());
     ASSERT_EQ(namesIn(folder), (Names{"2007_01_15_143005.jpg", "b.jpg", "c.jpg"}));
     ASSERT_EQ(::rename((folder + "/c.jpg").c_str(), (folder + "/2007_01_15_153005.jpg").c_str()),

@@ -26,7 +26,7 @@ protected:
             EXPECT_EQ(readFile(folder + "/" + name), name);
     }
     void run() {
-        window->Command1.click();
+        window->renameButton.click();
         toolkit.clearEvents();
     }
     std::vector<std::string> journalFilesOnDisk() { return journal->batchFiles(); }
@@ -57,8 +57,8 @@ TEST_F(UndoCommandTest, ARunInPlaceIsUndoneAfterItsQuestion) {
     EXPECT_EQ(events[4].title, "Annuler");
     EXPECT_EQ(events[4].text, "3 fichiers ont été rétablis sur les 3 du lot.");
     expectEachUnderItsOwnName(folder, names);
-    EXPECT_EQ(w.File1.rows(), names);
-    EXPECT_EQ(w.File2.rows(), names);
+    EXPECT_EQ(w.sourceFiles.rows(), names);
+    EXPECT_EQ(w.targetFiles.rows(), names);
     // Nothing left to undo: the item greys and its file is gone.
     EXPECT_FALSE(w.mnuAnnuler.enabled());
     EXPECT_TRUE(journalFilesOnDisk().empty());
@@ -99,14 +99,14 @@ TEST_F(UndoCommandTest, AJournalThatCannotBeWrittenIsToldBeforeAnyChange) {
         EXPECT_EQ(toolkit.events()[0].kind, Kind::Question);
     };
     toolkit.queueAnswer(false);
-    w.Command1.click();
+    w.renameButton.click();
     EXPECT_FALSE(toolkit.answersLeft());
     expectAsked("0 fichiers ont été renommés sur les 2 présents.");
     expectEachUnderItsOwnName(folder, names);
 
     toolkit.clearEvents();
     toolkit.queueAnswer(true);
-    w.Command1.click();
+    w.renameButton.click();
     expectAsked("2 fichiers ont été renommés sur les 2 présents.");
     EXPECT_NE(namesIn(folder), names);
     EXPECT_FALSE(w.mnuAnnuler.enabled());
@@ -125,8 +125,8 @@ TEST_F(UndoCommandTest, ARunThatMetNamesTakenBehindTheListIsUndoneWhole) {
                   names[static_cast<std::size_t>(i)]);
     MainWindow& w = start();
     openSource(folder);
-    w.Option1[3]->click();
-    w.Check1.click();
+    w.schemeOptions[3]->click();
+    w.noWarningBox.click();
     for (const int i : {1, 4})
         temp.file("Photos/" + NameComposer::timeStamp(first + i) + ".jpg", "taken");
     run();
@@ -143,9 +143,9 @@ TEST_F(UndoCommandTest, CopiesAreUndoneAfterARestartExceptACopyEditedSince) {
     const std::string target = temp.folder("Backup");
     start();
     openSource(source);
-    ASSERT_EQ(window->Dir2.setPath(target), 0);
+    ASSERT_EQ(window->targetFolders.setPath(target), 0);
     toolkit.queueAnswer(true);
-    window->Comm1[7]->click();
+    window->sourceButtons[7]->click();
     ASSERT_EQ(namesIn(target), names);
 
     MainWindow& w = restart();
@@ -171,11 +171,11 @@ TEST_F(UndoCommandTest, AFolderRenameAndAnEditAreUndoneNewestFirst) {
     openSource(trip);
     toolkit.queueInput("IMG_12.jpg");
     toolkit.queueAnswer(true);
-    w.Comm1[10]->click();
+    w.sourceButtons[10]->click();
     toolkit.queueInput("Voyage");
     toolkit.queueAnswer(true);
-    w.Comm1[3]->click();
-    ASSERT_EQ(w.Dir1.path(), parent + "/Voyage");
+    w.sourceButtons[3]->click();
+    ASSERT_EQ(w.sourceFolders.path(), parent + "/Voyage");
     toolkit.clearEvents();
 
     undo();
@@ -184,16 +184,16 @@ TEST_F(UndoCommandTest, AFolderRenameAndAnEditAreUndoneNewestFirst) {
               "Annuler le dernier lot :\r\n1 fichiers, le 15/01/2007 à 14:30\r\n" + parent);
     EXPECT_EQ(shown[1], "1 fichiers ont été rétablis sur les 1 du lot.");
     // The panes follow the folder back to its old name.
-    EXPECT_EQ(w.Dir1.path(), trip);
-    EXPECT_EQ(w.Dir2.path(), trip);
-    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg"}));
+    EXPECT_EQ(w.sourceFolders.path(), trip);
+    EXPECT_EQ(w.targetFolders.path(), trip);
+    EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg"}));
 
     undo();
     shown = undoTexts();
     EXPECT_EQ(shown[0], "Annuler le dernier lot :\r\n2 fichiers, le 15/01/2007 à 14:30\r\n" + trip);
     EXPECT_EQ(shown[1], "2 fichiers ont été rétablis sur les 2 du lot.");
     expectEachUnderItsOwnName(trip, {"IMG_1234.jpg", "IMG_5678.jpg"});
-    EXPECT_EQ(w.File1.rows(), (std::vector<std::string>{"IMG_1234.jpg", "IMG_5678.jpg"}));
+    EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"IMG_1234.jpg", "IMG_5678.jpg"}));
     EXPECT_FALSE(w.mnuAnnuler.enabled());
 }
 

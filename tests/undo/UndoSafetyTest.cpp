@@ -23,14 +23,14 @@ protected:
     // The edit that copies the selected files of the source into the target.
     void copyAll(const std::string& source, const std::string& target) {
         openSource(source);
-        ASSERT_EQ(window->Dir2.setPath(target), 0);
+        ASSERT_EQ(window->targetFolders.setPath(target), 0);
         toolkit.queueAnswer(true);
-        window->Comm1[7]->click();
+        window->sourceButtons[7]->click();
         toolkit.clearEvents();
     }
     void runInPlace(const std::string& folder) {
         openSource(folder);
-        window->Command1.click();
+        window->renameButton.click();
         toolkit.clearEvents();
     }
     // The name a run gave to the file whose content is `content`.
@@ -264,7 +264,7 @@ TEST_F(UndoSafetyTest, EmptyJournalsGoQuietlyAndNumbersNeverWrap) {
     const std::string folder = photos("Photos", {"IMG_1.jpg"});
     openSource(folder);
     toolkit.queueAnswer(false);
-    window->Command1.click();
+    window->renameButton.click();
     const Names shown = texts();
     ASSERT_FALSE(shown.empty());
     EXPECT_TRUE(shown[0].starts_with("Le journal d'annulation n'a pas pu être écrit"));

@@ -68,7 +68,8 @@ TEST_F(PhotoViewerTest, OneWindowWhosePictureAndFrameFollowEachPhoto) {
 TEST_F(PhotoViewerTest, TheKeysBrowseTheListAndStopAtItsEnds) {
     temp.file("photos/zz.jpg", "not a picture");
     openSource(temp / "photos");
-    ASSERT_EQ(window->File1.rows(), (std::vector<std::string>{"tall.jpg", "wide.jpg", "zz.jpg"}));
+    ASSERT_EQ(window->sourceFiles.rows(),
+              (std::vector<std::string>{"tall.jpg", "wide.jpg", "zz.jpg"}));
     PhotoViewer& viewer = window->viewer();
     viewer.browse(1);
     EXPECT_EQ(viewer.form(), nullptr);

@@ -46,14 +46,14 @@ protected:
     }
 
     Slot slot(int i) {
-        const Image& image = *window->TN[static_cast<std::size_t>(i)];
-        return {window->NomTN[static_cast<std::size_t>(i)]->caption(), image.picture(),
+        const Image& image = *window->stripPictures[static_cast<std::size_t>(i)];
+        return {window->stripNames[static_cast<std::size_t>(i)]->caption(), image.picture(),
                 image.geometry()};
     }
 
     bool slotVisible(int i) {
-        return window->TN[static_cast<std::size_t>(i)]->visible() &&
-               window->NomTN[static_cast<std::size_t>(i)]->visible();
+        return window->stripPictures[static_cast<std::size_t>(i)]->visible() &&
+               window->stripNames[static_cast<std::size_t>(i)]->visible();
     }
 
     std::string path(const std::string& name) { return folder + "/" + name; }
@@ -64,8 +64,8 @@ protected:
 TEST_F(ThumbnailsTest, StripStartsAtTheCurrentRowAndLeavesBlankSlotsPastTheEnd) {
     photos();
     MainWindow& w = *window;
-    w.File1.toggle(8);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(8);
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0), (Slot{"IMG_09.jpg", path("IMG_09.jpg"), landscape[0]}));
     EXPECT_EQ(slot(1), (Slot{"IMG_10.jpg", path("IMG_10.jpg"), landscape[1]}));
     EXPECT_EQ(slot(2), (Slot{"", "", landscape[2]}));
@@ -81,19 +81,19 @@ TEST_F(ThumbnailsTest, StripStartsAtTheCurrentRowAndLeavesBlankSlotsPastTheEnd) 
 TEST_F(ThumbnailsTest, TheCurrentRowCountsNotTheSelection) {
     photos(12);
     MainWindow& w = *window;
-    w.File1.toggle(2);
-    w.File1.toggle(5);
-    w.File1.toggle(7);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(2);
+    w.sourceFiles.toggle(5);
+    w.sourceFiles.toggle(7);
+    w.sourceButtons[6]->click();
     for (int i = 0; i < 4; ++i) {
-        const std::string name = w.File1.row(7 + i);
+        const std::string name = w.sourceFiles.row(7 + i);
         EXPECT_EQ(slot(i), (Slot{name, path(name), landscape[i]})) << i;
     }
 
     // Unselecting the last row clicked leaves it current: the strip still starts there.
-    w.File1.toggle(11);
-    w.File1.toggle(11);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(11);
+    w.sourceFiles.toggle(11);
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0).name, "IMG_12.jpg");
     EXPECT_EQ(slot(1).name, "");
 }
@@ -101,15 +101,15 @@ TEST_F(ThumbnailsTest, TheCurrentRowCountsNotTheSelection) {
 TEST_F(ThumbnailsTest, WithoutCurrentRowTheFirstSlotIsBlankAndTheOthersStartAtTheTop) {
     photos();
     MainWindow& w = *window;
-    w.File1.toggle(5);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(5);
+    w.sourceButtons[6]->click();
     ASSERT_EQ(slot(0).name, "IMG_06.jpg");
     // A re-read leaves no current row: slot i shows row -1 + i.
-    w.File1.refresh();
-    w.Comm1[6]->click();
+    w.sourceFiles.refresh();
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0), (Slot{"", "", landscape[0]}));
     for (int i = 1; i < 4; ++i) {
-        const std::string name = w.File1.row(i - 1);
+        const std::string name = w.sourceFiles.row(i - 1);
         EXPECT_EQ(slot(i), (Slot{name, path(name), landscape[i]})) << i;
     }
     for (int i = 0; i < 4; ++i)
@@ -125,16 +125,16 @@ TEST_F(ThumbnailsTest, FramesFollowTheOrientationAndNonPicturesKeepTheirName) {
     start();
     openSource(folder);
     MainWindow& w = *window;
-    w.File1.toggle(0);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(0);
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0), (Slot{"a.jpg", path("a.jpg"), portrait[0]}));
     EXPECT_EQ(slot(1), (Slot{"b.jpg", path("b.jpg"), landscape[1]}));
     EXPECT_EQ(slot(2), (Slot{"c.jpg", "", landscape[2]}));
     EXPECT_EQ(slot(3), (Slot{"d.jpg", path("d.jpg"), portrait[3]}));
 
     // A second fill gives every slot its frame afresh.
-    w.File1.toggle(1);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(1);
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0), (Slot{"b.jpg", path("b.jpg"), landscape[0]}));
     EXPECT_EQ(slot(1), (Slot{"c.jpg", "", landscape[1]}));
     EXPECT_EQ(slot(2), (Slot{"d.jpg", path("d.jpg"), portrait[2]}));
@@ -146,22 +146,22 @@ TEST_F(ThumbnailsTest, ThumbnailClickLooksTheNameUpInTheStripPanesFolderAsItIsNo
     const std::string other = temp.folder("other");
     pictures.sizes[temp.file("other/IMG_01.jpg")] = {2000, 3000};
     MainWindow& w = *window;
-    w.File1.toggle(0);
-    w.Comm1[6]->click();
-    w.TN[0]->click();
+    w.sourceFiles.toggle(0);
+    w.sourceButtons[6]->click();
+    w.stripPictures[0]->click();
     ASSERT_NE(w.viewer().form(), nullptr);
     EXPECT_EQ(w.viewer().image()->picture(), path("IMG_01.jpg"));
 
     // The strip keeps its thumbnails; the click looks the name up where the pane is now.
     openSource(other);
     EXPECT_EQ(slot(0).picture, path("IMG_01.jpg"));
-    w.TN[0]->click();
+    w.stripPictures[0]->click();
     EXPECT_EQ(w.viewer().image()->picture(), other + "/IMG_01.jpg");
     EXPECT_EQ(w.viewer().image()->geometry().width, 7875);
 
     // A name missing from the new folder: the viewer says so and keeps the picture it has.
     toolkit.clearEvents();
-    w.TN[1]->click();
+    w.stripPictures[1]->click();
     EXPECT_EQ(w.viewer().image()->picture(), other + "/IMG_01.jpg");
     EXPECT_EQ(texts(), std::vector<std::string>{"Impossible d'afficher IMG_02.jpg : le fichier "
                                                 "n'existe pas."});
@@ -169,10 +169,10 @@ TEST_F(ThumbnailsTest, ThumbnailClickLooksTheNameUpInTheStripPanesFolderAsItIsNo
     // An empty slot does nothing.
     w.viewer().close();
     toolkit.clearEvents();
-    w.File1.toggle(0);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(0);
+    w.sourceButtons[6]->click();
     ASSERT_EQ(slot(1).name, "");
-    w.TN[1]->click();
+    w.stripPictures[1]->click();
     EXPECT_EQ(w.viewer().form(), nullptr);
     EXPECT_TRUE(toolkit.events().empty());
 }
@@ -183,19 +183,19 @@ TEST_F(ThumbnailsTest, StripFilledFromTheTargetPaneOpensTheTargetFolder) {
     pictures.sizes[temp.file("target/x.jpg")] = {3000, 2000};
     pictures.sizes[temp.file("target/y.jpg")] = {2000, 3000};
     MainWindow& w = *window;
-    ASSERT_EQ(w.Dir2.setPath(target), 0);
-    w.File2.toggle(0);
-    w.Comm2[6]->click();
-    EXPECT_EQ(&w.thumbnails().stripList(), &w.File2);
+    ASSERT_EQ(w.targetFolders.setPath(target), 0);
+    w.targetFiles.toggle(0);
+    w.targetButtons[6]->click();
+    EXPECT_EQ(&w.thumbnails().stripList(), &w.targetFiles);
     EXPECT_EQ(slot(0), (Slot{"x.jpg", target + "/x.jpg", landscape[0]}));
     EXPECT_EQ(slot(1), (Slot{"y.jpg", target + "/y.jpg", portrait[1]}));
-    w.TN[1]->click();
+    w.stripPictures[1]->click();
     EXPECT_EQ(w.viewer().image()->picture(), target + "/y.jpg");
 
     // Any name but "File2", letter case included, means the source pane.
-    w.File1.toggle(3);
+    w.sourceFiles.toggle(3);
     w.thumbnails().ShowSelection("file2");
-    EXPECT_EQ(&w.thumbnails().stripList(), &w.File1);
+    EXPECT_EQ(&w.thumbnails().stripList(), &w.sourceFiles);
     EXPECT_EQ(slot(0).name, "IMG_04.jpg");
 }
 
@@ -230,13 +230,13 @@ protected:
 TEST_F(ThumbnailsDuringFillTest, ANewFillStartedDuringAFillTakesTheStripOver) {
     startActing();
     MainWindow& w = *window;
-    w.File1.toggle(0);
+    w.sourceFiles.toggle(0);
     // After the first slot, the user clicks row 4 and asks for the strip again.
     acting.act = [&] {
-        w.File1.toggle(4);
-        w.Comm1[6]->click();
+        w.sourceFiles.toggle(4);
+        w.sourceButtons[6]->click();
     };
-    w.Comm1[6]->click();
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0).name, "e.jpg");
     EXPECT_EQ(slot(1).name, "f.jpg");
     EXPECT_EQ(slot(2).name, "");
@@ -250,24 +250,24 @@ TEST_F(ThumbnailsDuringFillTest, AFolderChangeDuringTheFillDoesNotMixTwoFolders)
     const std::string other = temp.folder("other");
     pictures.sizes[temp.file("other/b.jpg")] = {2000, 3000};
     MainWindow& w = *window;
-    w.File1.toggle(0);
+    w.sourceFiles.toggle(0);
     acting.act = [&] { openSource(other); };
-    w.Comm1[6]->click();
+    w.sourceButtons[6]->click();
     for (int i = 0; i < 4; ++i) {
         const std::string name(1, static_cast<char>('a' + i));
         EXPECT_EQ(slot(i), (Slot{name + ".jpg", path(name + ".jpg"), landscape[i]})) << i;
     }
     // The click afterwards takes the folder the pane shows now.
-    w.TN[1]->click();
+    w.stripPictures[1]->click();
     EXPECT_EQ(w.viewer().image()->picture(), other + "/b.jpg");
 }
 
 TEST_F(ThumbnailsDuringFillTest, ClosingTheMainWindowDuringTheFillEndsIt) {
     startActing();
     MainWindow& w = *window;
-    w.File1.toggle(0);
+    w.sourceFiles.toggle(0);
     acting.act = [&] { w.close(); };
-    w.Comm1[6]->click();
+    w.sourceButtons[6]->click();
     EXPECT_TRUE(w.closed());
     EXPECT_EQ(slot(0).name, "a.jpg");
     EXPECT_EQ(slot(1).name, "");
@@ -293,8 +293,8 @@ protected:
 TEST_F(ThumbnailsInBackgroundTest, SlotsShowInOrderAndANewerFillDropsTheOldersLatePictures) {
     startDeferring();
     MainWindow& w = *window;
-    w.File1.toggle(0);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(0);
+    w.sourceButtons[6]->click();
     ASSERT_EQ(deferring.pending(), 4u);
     EXPECT_TRUE(deferring.busy());
     // b is ready before a: it waits, hidden and nameless, for the slot above it.
@@ -308,8 +308,8 @@ TEST_F(ThumbnailsInBackgroundTest, SlotsShowInOrderAndANewerFillDropsTheOldersLa
     EXPECT_FALSE(slotVisible(2));
 
     // The user asks for the strip from row 4 while c and d are still being decoded.
-    w.File1.toggle(4);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(4);
+    w.sourceButtons[6]->click();
     ASSERT_EQ(deferring.pending(), 4u);
     EXPECT_EQ(slot(0).name, "");
     deferring.finish(0);
@@ -333,8 +333,8 @@ TEST_F(ThumbnailsInBackgroundTest, SlotsShowInOrderAndANewerFillDropsTheOldersLa
 TEST_F(ThumbnailsInBackgroundTest, PicturesThatComeAfterTheWindowIsClosedOrGoneAreDropped) {
     startDeferring();
     MainWindow& w = *window;
-    w.File1.toggle(0);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(0);
+    w.sourceButtons[6]->click();
     w.close();
     EXPECT_FALSE(deferring.busy());
     deferring.finish(0);
@@ -357,8 +357,8 @@ TEST_F(ThumbnailsTest, APictureTooLargeOrTooSlowToDecodeKeepsItsNameAndNoPicture
     start();
     openSource(folder);
     MainWindow& w = *window;
-    w.File1.toggle(0);
-    w.Comm1[6]->click();
+    w.sourceFiles.toggle(0);
+    w.sourceButtons[6]->click();
     EXPECT_EQ(slot(0), (Slot{"a.jpg", "", landscape[0]}));
     EXPECT_EQ(slot(1), (Slot{"b.jpg", "", landscape[1]}));
     EXPECT_EQ(slot(2), (Slot{"c.jpg", path("c.jpg"), portrait[2]}));

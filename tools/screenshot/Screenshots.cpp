@@ -112,17 +112,17 @@ bool saveLongNamesAndBoxes(MainWindow& window, QtToolkit& toolkit, FormWindow* m
                            const QDir& out, const std::string& folder, const Sample* longNamed) {
     for (int slot = 0; slot < 2; ++slot) {
         const std::string name = longNamed[slot].name;
-        window.TN[slot]->setGeometry({330, 360 + slot * 1680, 1740, 1305});
-        window.TN[slot]->setPicture(folder + "/" + name);
-        window.NomTN[slot]->setCaption(name);
+        window.stripPictures[slot]->setGeometry({330, 360 + slot * 1680, 1740, 1305});
+        window.stripPictures[slot]->setPicture(folder + "/" + name);
+        window.stripNames[slot]->setCaption(name);
     }
     bool saved = save(main, out, "long-names.png");
     toolkit.showProgress("Renommage : 1234 fichiers sur 5000");
     saved = save(main, out, "long-run.png") && saved;
     toolkit.showProgress("");
-    window.File1.setSelected(0, true);
-    saved = saveBox(out, "question.png", [&] { window.Comm1[4]->click(); }) && saved;
-    return saveBox(out, "input.png", [&] { window.Comm1[2]->click(); }) && saved;
+    window.sourceFiles.setSelected(0, true);
+    saved = saveBox(out, "question.png", [&] { window.sourceButtons[4]->click(); }) && saved;
+    return saveBox(out, "input.png", [&] { window.sourceButtons[2]->click(); }) && saved;
 }
 
 } // namespace
@@ -175,20 +175,20 @@ int runScreenshots(int argc, char** argv) {
     FormWindow* main = forms.windowOf(window.form);
     bool saved = save(main, out, "main.png");
 
-    window.File1.toggle(0);
-    window.FraPro.setVisible(true);
-    window.Label5.setCaption("01_Vacances.jpg existe déjà !");
+    window.sourceFiles.toggle(0);
+    window.problemPanel.setVisible(true);
+    window.problemText.setCaption("01_Vacances.jpg existe déjà !");
     saved = save(main, out, "problem.png") && saved;
-    window.FraPro.setVisible(false);
+    window.problemPanel.setVisible(false);
 
     for (int slot = 0; slot < 4; ++slot) {
         const Sample& sample = samples[slot];
         const int top = 360 + slot * 1680;
         const bool portrait = sample.width < sample.height;
-        window.TN[slot]->setGeometry(portrait ? Geometry{470, top, 980, 1305}
-                                              : Geometry{330, top, 1740, 1305});
-        window.TN[slot]->setPicture(folder + "/" + sample.name);
-        window.NomTN[slot]->setCaption(sample.name);
+        window.stripPictures[slot]->setGeometry(portrait ? Geometry{470, top, 980, 1305}
+                                                         : Geometry{330, top, 1740, 1305});
+        window.stripPictures[slot]->setPicture(folder + "/" + sample.name);
+        window.stripNames[slot]->setCaption(sample.name);
     }
     saved = save(main, out, "thumbnails.png") && saved;
     // Enlarged by the user: the panes, their lists and the strip take the room.
@@ -212,21 +212,21 @@ int runScreenshots(int argc, char** argv) {
     if (Form* viewer = window.viewer().form())
         saved = save(forms.windowOf(*viewer), out, "viewer-next.png") && saved;
     window.viewer().close();
-    window.APropos.click();
+    window.aboutButton.click();
     if (Form* about = window.about().form())
         saved = save(forms.windowOf(*about), out, "about.png") && saved;
 
     window.about().close();
 
     // The preview of a batch where some names are taken.
-    window.File1.toggle(0);
+    window.sourceFiles.toggle(0);
     QFile(photos + "/Vacances05.jpg").open(QIODevice::WriteOnly);
-    window.File1.refresh();
-    window.File2.refresh();
-    window.Text1.setText("Vacances");
-    window.Combo2.pick("2");
-    window.Option2[0]->click();
-    window.Option1[1]->click();
+    window.sourceFiles.refresh();
+    window.targetFiles.refresh();
+    window.genericName.setText("Vacances");
+    window.stepBox.pick("2");
+    window.digitOptions[0]->click();
+    window.schemeOptions[1]->click();
     window.mnuApercu.click();
     if (Form* preview = window.preview().form()) {
         // Planned in the background, perhaps twice: the window is pictured once it is in.
