@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/OffsetDialog.h"
+#include "batch/FileBatch.h"
 #include "edits/NameEdits.h"
 #include "files/FileDeletion.h"
 #include "files/FolderCommands.h"
@@ -334,6 +335,17 @@ void MainWindow::makeRenamePanel() {
 void MainWindow::makeFileCommands() {
     Toolkit& toolkit = services_.toolkit;
     FileSystem& fs = services_.fs;
+    fileBatch_ = std::make_unique<FileBatch>(toolkit, fs, [this](bool running) {
+        holdStill(running);
+        stopButton.setVisible(running);
+    });
+    // "Arrêter" and Escape stop whichever batch runs.
+    stopButton.onClick = [this] {
+        if (batch_->running())
+            batch_->stop();
+        else
+            fileBatch_->stop();
+    };
     edits_ = std::make_unique<NameEdits>(
         EditControls{.cutRight = *sourceButtons[10],
                      .cutLeft = *sourceButtons[8],
@@ -355,7 +367,7 @@ void MainWindow::makeFileCommands() {
                      .cutExcess = cutExcess,
                      .selectionOnly = selectionOnly,
                      .typeKnown = typeKnown},
-        EditServices{toolkit, fs, services_.clock, *panes_, *composer_});
+        EditServices{toolkit, fs, services_.clock, *panes_, *composer_, *fileBatch_});
     folders_ = std::make_unique<FolderCommands>(FolderControls{.sourceFolders = sourceFolders,
                                                                .sourceCreate = *sourceButtons[2],
                                                                .sourceRename = *sourceButtons[3],
@@ -366,7 +378,7 @@ void MainWindow::makeFileCommands() {
                                                                .targetDelete = *targetButtons[5],
                                                                .answer = answer,
                                                                .proposedText = proposedText},
-                                                toolkit, fs, services_.clock);
+                                                toolkit, fs, services_.clock, *fileBatch_);
     deletion_ = std::make_unique<FileDeletion>(DeletionControls{.sourceFiles = sourceFiles,
                                                                 .sourceDelete = *sourceButtons[4],
                                                                 .targetFiles = targetFiles,
@@ -400,7 +412,7 @@ void MainWindow::makeUndo(Journal* journal) {
                          .targetFolders = targetFolders,
                          .sourceFiles = sourceFiles,
                          .targetFiles = targetFiles},
-            UndoServices{toolkit, fs, *journal, *panes_, [this] { return batch_->running(); }});
+            UndoServices{toolkit, fs, *journal, *panes_, [this] { return batchRunning(); }});
         batch_->setObserver(undo_.get());
         edits_->setObserver(undo_.get());
         folders_->setObserver(undo_.get());
@@ -428,7 +440,7 @@ void MainWindow::makeFollowers() {
                                                             [this] { preview_->runChanged(); }});
     follower_ =
         std::make_unique<DiskFollower>(sourceFiles, targetFiles, *panes_, services_.folderWatcher,
-                                       [this] { return batch_->running(); });
+                                       [this] { return batchRunning(); });
 }
 
 void MainWindow::startUp() {
@@ -473,14 +485,22 @@ void MainWindow::holdStill(bool running) {
         targetButtons[i]->setInert(running && i != 6);
 }
 
+bool MainWindow::batchRunning() const {
+    return batch_->running() || fileBatch_->running();
+}
+
 void MainWindow::close() {
     if (closed_)
         return;
-    if (batch_->running()) {
+    if (batchRunning()) {
         if (services_.toolkit.message("Un lot est en cours : l'arrêter et quitter ?",
                                       Icon::Question, Buttons::YesNoDefaultNo,
-                                      " Quitter?") == Reply::Yes)
+                                      " Quitter?") != Reply::Yes)
+            return;
+        if (batch_->running())
             batch_->stop([this] { close(); });
+        else
+            fileBatch_->stop([this] { close(); });
         return;
     }
     closed_ = true;

@@ -28,6 +28,7 @@ class UndoCommand;
 class Preview;
 class OffsetDialog;
 class DiskFollower;
+class FileBatch;
 
 // The value of a window-level variable, as the scenario runner prints it.
 using VariableValue = std::variant<std::int64_t, std::string>;
@@ -73,6 +74,8 @@ public:
     PhotoViewer& viewer() { return *viewer_; }
     AboutBox& about() { return *about_; }
     Preview& preview() { return *preview_; }
+    // Whether any batch of file changes is under way: the run's, an edit's, a folder rename.
+    bool batchRunning() const;
     OffsetDialog& offsetDialog() { return *offsets_; }
 
     // The window's help file, named by start-up.
@@ -206,6 +209,8 @@ private:
     std::unique_ptr<Panes> panes_;
     std::unique_ptr<NameComposer> composer_;
     std::unique_ptr<BatchRename> batch_;
+    // The edits' and the folder rename's batches, made beside the window like the run's.
+    std::unique_ptr<FileBatch> fileBatch_;
     std::unique_ptr<NameEdits> edits_;
     std::unique_ptr<FolderCommands> folders_;
     std::unique_ptr<FileDeletion> deletion_;

@@ -1,6 +1,6 @@
 #include "edits/NameEdits.h"
 
-#include "batch/BatchExecutor.h"
+#include "batch/FileBatch.h"
 #include "controls/Controls.h"
 #include "controls/Errors.h"
 #include "panes/Panes.h"
@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -160,7 +161,7 @@ void NameEdits::shorten(bool onRight) {
     const std::int64_t excess = ui_.cutExcess;
     if (onRight) {
         RunNameEdit(BatchKind::ShortenRight,
-                    [this, excess, k, target](const std::string& name) -> NewName {
+                    [this, excess, k = k, target = target](const std::string& name) -> NewName {
                         const std::int64_t keep = length(name) - excess - k - 1;
                         if (keep < 0)
                             return {{}, tooShortForCut};
@@ -169,7 +170,7 @@ void NameEdits::shorten(bool onRight) {
                     });
     } else {
         RunNameEdit(BatchKind::ShortenLeft,
-                    [this, excess, k, target](const std::string& name) -> NewName {
+                    [this, excess, k = k, target = target](const std::string& name) -> NewName {
                         const std::int64_t keep = length(name) - excess;
                         if (keep < 0)
                             return {{}, tooShortForCut};
@@ -207,7 +208,7 @@ void NameEdits::lengthenOnLeft() {
     }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
-    RunNameEdit(BatchKind::LengthenLeft, [this, k, target](const std::string& name) {
+    RunNameEdit(BatchKind::LengthenLeft, [this, k = k, target = target](const std::string& name) {
         return keepStem(name, k, ui_.typedPrefix, target);
     });
 }
@@ -260,56 +261,54 @@ bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int
 
 void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
     Toolkit& ui = services_.toolkit;
+    if (services_.batches.running())
+        return ui.beep();
     ui.setBusy(true);
-    std::vector<EditStep> steps;
+    auto steps = std::make_shared<std::vector<EditStep>>();
     int listed = 0;
-    if (!planEdit(rule, steps, listed)) {
+    if (!planEdit(rule, *steps, listed)) {
         ui.setBusy(false);
         return;
     }
-
     ui_.editSourceFolder = dropTrailingSeparator(ui_.sourceFiles.path());
     ui_.editTargetFolder = dropTrailingSeparator(ui_.targetFiles.path());
     const bool copy = ui_.sourceFiles.path() != ui_.targetFiles.path();
-    BatchExecutor executor(services_.fs, observer_,
-                           [&ui](const std::string& text) { ui.showProgress(text); });
-    executor.begin({kind, ui_.editSourceFolder, ui_.editTargetFolder, services_.clock.now()},
-                   steps.size());
     std::vector<WorkItem> items;
-    std::vector<const EditStep*> itemSteps;
-    for (const EditStep& step : steps) {
-        WorkItem item{joinPath(ui_.editSourceFolder, step.from),
-                      joinPath(copy ? ui_.editTargetFolder : ui_.editSourceFolder, step.to),
-                      copy ? ChangeKind::Copy : ChangeKind::Rename};
+    std::vector<bool> settled;
+    for (const EditStep& step : *steps) {
+        items.push_back({joinPath(ui_.editSourceFolder, step.from),
+                         joinPath(copy ? ui_.editTargetFolder : ui_.editSourceFolder, step.to),
+                         copy ? ChangeKind::Copy : ChangeKind::Rename});
         // The file already bears the name asked for: done, with nothing to touch.
-        if (!copy && step.from == step.to) {
-            executor.settled(item, {});
-        } else {
-            items.push_back(std::move(item));
-            itemSteps.push_back(&step);
-        }
+        settled.push_back(!copy && step.from == step.to);
     }
-    std::vector<ItemOutcome> outcomes;
-    executor.perform(items, outcomes);
-    std::vector<FileFailure> failures;
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        if (outcomes[i].outcome != Outcome::Done)
-            failures.push_back(
-                {itemSteps[i]->from,
-                 outcomes[i].outcome == Outcome::Collision ? EEXIST : outcomes[i].error,
-                 {}});
+    if (!steps->empty()) {
+        ui_.lastSource = steps->back().from;
+        ui_.lastEditTarget = steps->back().to;
     }
-    if (!steps.empty()) {
-        ui_.lastSource = steps.back().from;
-        ui_.lastEditTarget = steps.back().to;
-    }
-    const BatchSummary summary = executor.finish();
+    services_.batches.run(
+        {kind, ui_.editSourceFolder, ui_.editTargetFolder, services_.clock.now()}, std::move(items),
+        std::move(settled), observer_,
+        [this, steps, listed](const FileBatchResult& result) { edited(*steps, listed, result); });
+}
 
+void NameEdits::edited(const std::vector<EditStep>& steps, int listed,
+                       const FileBatchResult& result) {
+    std::vector<FileFailure> failures;
+    for (std::size_t i = 0; i < result.outcomes.size(); ++i) {
+        const ItemOutcome& outcome = result.outcomes[i];
+        if (outcome.outcome != Outcome::Done)
+            failures.push_back({steps[i].from,
+                                outcome.outcome == Outcome::Collision ? EEXIST : outcome.error,
+                                {}});
+    }
+    Toolkit& ui = services_.toolkit;
     ui_.sourceFiles.refresh();
     ui_.targetFiles.refresh();
     services_.panes.writeTargetStatus();
     beepThrice();
-    BatchRename::showResult(ui, summary, listed, failures);
+    BatchRename::showResult(ui, result.summary, listed, failures,
+                            static_cast<std::int64_t>(result.untreated));
     ui.setBusy(false);
 }
 

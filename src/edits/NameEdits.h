@@ -11,6 +11,7 @@ namespace quorvel {
 
 class BatchObserver;
 class Clock;
+class FileBatch;
 class ComboBox;
 class FileList;
 class FileSystem;
@@ -18,6 +19,7 @@ class NameComposer;
 class Panes;
 class PictureButton;
 class Toolkit;
+struct FileBatchResult;
 
 // The source pane's edit buttons, the two file lists, the two type boxes, and the window
 // variables that hold the typed text, the sample and the last name of an edit.
@@ -51,6 +53,8 @@ struct EditServices {
     Clock& clock;
     Panes& panes;
     NameComposer& composer;
+    // The window's batches of listed changes, made beside it.
+    FileBatch& batches;
 };
 
 // The new name that an edit gives to one file, or, when it can give none, why.
@@ -74,7 +78,8 @@ public:
     // Gives every selected file (every file when none is selected) the name of the rule:
     // renamed in place when both panes show the same folder, copied into the target folder
     // otherwise. Every new name is checked before the first file is touched; a refused one
-    // stops the edit with a message and nothing changed.
+    // stops the edit with a message and nothing changed. The files change on the batch
+    // thread beside the window; the result is told once the batch has ended.
     void RunNameEdit(BatchKind kind, const NameRule& rule);
     // Told of every edit's changes before they are made; null for none.
     void setObserver(BatchObserver* observer) { observer_ = observer; }
@@ -93,6 +98,8 @@ private:
     // The new name of every file the edit takes; false, with the refusal shown, when one
     // cannot be given.
     bool planEdit(const NameRule& rule, std::vector<EditStep>& steps, int& listed);
+    // Back on the window's thread once the batch of an edit has ended.
+    void edited(const std::vector<EditStep>& steps, int listed, const FileBatchResult& result);
     // What a shorten or lengthen works from once the user has answered: the two types and
     // the lengths, in characters, of the answer, of the sample and of the source type.
     struct Typed {

@@ -1,6 +1,6 @@
 #include "files/FolderCommands.h"
 
-#include "batch/BatchExecutor.h"
+#include "batch/FileBatch.h"
 #include "controls/Controls.h"
 #include "controls/Errors.h"
 #include "platform/Clock.h"
@@ -44,8 +44,8 @@ std::string leftOverText(const std::string& name, const TreeDeleteResult& result
 } // namespace
 
 FolderCommands::FolderCommands(const FolderControls& controls, Toolkit& toolkit, FileSystem& fs,
-                               Clock& clock)
-    : ui_(controls), toolkit_(toolkit), fs_(fs), clock_(clock) {
+                               Clock& clock, FileBatch& batches)
+    : ui_(controls), toolkit_(toolkit), fs_(fs), clock_(clock), batches_(batches) {
     ui_.sourceCreate.onClick = [this] { createFolder(true); };
     ui_.targetCreate.onClick = [this] { createFolder(false); };
     ui_.sourceRename.onClick = [this] { renameFolder(true); };
@@ -144,24 +144,32 @@ void FolderCommands::renameFolder(bool source) {
     const std::string newPath = joinPath(parent, ui_.answer);
     // The no-replace rename: a plain rename would put this folder in place of an empty
     // folder of the new name. As a batch of its own, it can be undone.
-    BatchExecutor executor(fs_, observer_, [](const std::string&) {});
-    executor.begin({BatchKind::FolderRename, parent, parent, clock_.now()}, 1);
-    const ItemOutcome outcome = executor.perform(WorkItem{oldPath, newPath, ChangeKind::Rename});
-    executor.finish();
-    if (executor.stopped())
-        return;
+    batches_.run(
+        {BatchKind::FolderRename, parent, parent, clock_.now()},
+        {WorkItem{oldPath, newPath, ChangeKind::Rename}}, {}, observer_,
+        [this, source, parent, newPath, oldName = ui_.proposedText,
+         newName = ui_.answer](const FileBatchResult& result) {
+            // None: the user chose not to go on without undo.
+            if (!result.outcomes.empty())
+                folderRenamed(source, {parent, newPath, oldName, newName}, result.outcomes.front());
+        });
+}
+
+void FolderCommands::folderRenamed(bool source, const Renaming& renaming,
+                                   const ItemOutcome& outcome) {
     if (const int failed = outcome.outcome == Outcome::Collision ? EEXIST : outcome.error) {
         error(failed == EEXIST
-                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.answer) +
-                        " existe déjà dans " + quoted(parent) + " : le répertoire " +
-                        quoted(ui_.proposedText) + " garde son nom."
-                  : "Le répertoire " + quoted(ui_.proposedText) + " n'a pas pu être renommé en " +
-                        quoted(ui_.answer) + " :\r\n" + frenchReason(failed),
+                  ? "Un répertoire ou un fichier nommé " + quoted(renaming.newName) +
+                        " existe déjà dans " + quoted(renaming.parent) + " : le répertoire " +
+                        quoted(renaming.oldName) + " garde son nom."
+                  : "Le répertoire " + quoted(renaming.oldName) + " n'a pas pu être renommé en " +
+                        quoted(renaming.newName) + " :\r\n" + frenchReason(failed),
               renameTitle);
         return;
     }
     // The other pane follows only a pane that really reached the new name.
-    if (open(folders, newPath, renameTitle))
+    FolderList& folders = own(source);
+    if (open(folders, renaming.newPath, renameTitle))
         open(other(source), folders.path(), renameTitle);
 }
 

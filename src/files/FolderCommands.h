@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/Batch.h"
 #include "platform/FileSystem.h"
 
 #include <string>
@@ -9,6 +10,7 @@ namespace quorvel {
 class FolderList;
 class BatchObserver;
 class Clock;
+class FileBatch;
 class PictureButton;
 class Toolkit;
 
@@ -30,7 +32,9 @@ struct FolderControls {
 // Create, rename and delete the folder a pane is open on.
 class FolderCommands {
 public:
-    FolderCommands(const FolderControls& controls, Toolkit& toolkit, FileSystem& fs, Clock& clock);
+    // batches: where the folder rename is made, beside the window.
+    FolderCommands(const FolderControls& controls, Toolkit& toolkit, FileSystem& fs, Clock& clock,
+                   FileBatch& batches);
 
     // Removes the folder with everything inside under the busy pointer. A link inside is
     // removed as a link and the walk stays on the folder's own volume; whatever could not
@@ -42,6 +46,14 @@ public:
 private:
     void createFolder(bool source);
     void renameFolder(bool source);
+    struct Renaming {
+        std::string parent;
+        std::string newPath;
+        std::string oldName;
+        std::string newName;
+    };
+    // Back on the window's thread once the folder rename has been made or refused.
+    void folderRenamed(bool source, const Renaming& renaming, const ItemOutcome& outcome);
     void deleteFolder(bool source);
 
     FolderList& own(bool source);
@@ -62,6 +74,7 @@ private:
     Toolkit& toolkit_;
     FileSystem& fs_;
     Clock& clock_;
+    FileBatch& batches_;
     BatchObserver* observer_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "rename/BatchRename.h"
 
 #include "batch/BatchExecutor.h"
+#include "batch/FileBatch.h"
 #include "controls/Controls.h"
 #include "controls/Errors.h"
 #include "panes/Panes.h"
@@ -18,27 +19,6 @@ namespace quorvel {
 namespace {
 
 const char* const title = "Renommer";
-
-// The undo journal's files are the batch thread's while the batch runs; what the observer
-// shows in the window is done on the window's thread.
-class ObserverOnWindow : public BatchObserver {
-public:
-    ObserverOnWindow(BatchObserver& inner, Toolkit& toolkit) : inner_(inner), toolkit_(toolkit) {}
-    void begins(const BatchInfo& info) override { inner_.begins(info); }
-    void beforeGroup(std::span<const WorkItem> items) override { inner_.beforeGroup(items); }
-    // Its question comes up on the window's thread through the toolkit.
-    bool proceed() override { return inner_.proceed(); }
-    void afterItem(const WorkItem& item, const ItemOutcome& outcome) override {
-        inner_.afterItem(item, outcome);
-    }
-    void ends(const BatchSummary& summary) override {
-        toolkit_.onWindow([this, &summary] { inner_.ends(summary); });
-    }
-
-private:
-    BatchObserver& inner_;
-    Toolkit& toolkit_;
-};
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "edits/NameEdits.h"
 #include "platform/CaptureDates.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -97,8 +99,18 @@ public:
 
 private:
     void answer() {
+        if (answers_.empty())
+            return;
+        // A question that asks for a name is answered with it.
+        if (auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            seen.push_back({input->windowTitle(), input->labelText(), {}});
+            input->setTextValue(answers_.front());
+            answers_.pop_front();
+            input->accept();
+            return;
+        }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || answers_.empty())
+        if (box == nullptr)
             return;
         const QString wanted = answers_.front();
         answers_.pop_front();
@@ -131,7 +143,7 @@ protected:
     ~BatchBesideWindowQtTest() override {
         fs.hold(false);
         dates.hold(false);
-        spinUntil([this] { return !window.batch().running(); });
+        spinUntil([this] { return !window.batchRunning(); });
         forms.closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -278,6 +290,67 @@ TEST_F(BatchBesideWindowQtTest, QuittingWithThePreviewOpenLeavesNoWindow) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_FALSE(top->isVisible()) << top->objectName().toStdString();
+}
+
+// A name edit and a folder rename go through the same batch thread as the run: a file that
+// blocks holds them, never the window, whose controls wait greyed until they end; "Arrêter"
+// stops an edit after the file in hand, and what it did stays done.
+TEST_F(BatchBesideWindowQtTest, EditsAndFolderRenamesRunBesideTheWindow) {
+    fs.hold(true);
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    window.edits().RunNameEdit(BatchKind::LengthenLeft, [](const std::string& name) {
+        return NewName{"E_" + name, {}};
+    });
+    ASSERT_TRUE(window.batchRunning());
+    ASSERT_TRUE(spinUntil([&] { return !fs.threads().empty() && ticks >= 5; }));
+    for (const char* name : {"Dir1", "File1", "Command1", "Comm1_10", "Comm1_3"})
+        EXPECT_FALSE(widget(name)->isEnabled()) << name;
+    ASSERT_TRUE(widget("cmdArreter")->isVisible());
+    BoxAnswers edited({"OK"});
+    QApplication::setActiveWindow(forms.windowOf(window.form));
+    QTest::keyClick(forms.windowOf(window.form), Qt::Key_Escape);
+    fs.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return !window.batchRunning(); }));
+    ASSERT_EQ(edited.seen.size(), 1u);
+    EXPECT_EQ(edited.seen[0].text, "1 fichiers ont été renommés sur les 3 présents.\n"
+                                   "Lot arrêté : 2 fichiers n'ont pas été traités.");
+    EXPECT_TRUE(exists("E_a.jpg"));
+    EXPECT_TRUE(exists("b.jpg"));
+    EXPECT_TRUE(widget("File1")->isEnabled());
+    EXPECT_FALSE(widget("cmdArreter")->isVisible());
+
+    ASSERT_TRUE(QDir(temp.path()).mkdir("Album"));
+    window.sourceFolders.setPath(folder + "/Album");
+    fs.hold(true);
+    const std::size_t before = fs.threads().size();
+    BoxAnswers renamed({"Vacances", "Oui"});
+    QTest::mouseClick(widget("Comm1_3"), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([&] { return fs.threads().size() > before; }));
+    EXPECT_TRUE(window.batchRunning());
+    EXPECT_NE(fs.threads().back(), eventThread);
+    fs.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return !window.batchRunning(); }));
+    EXPECT_TRUE(exists("Vacances"));
+    EXPECT_EQ(window.sourceFolders.path(), folder + "/Vacances");
+}
+
+// Quitting while an edit runs asks as during a run; Yes stops it, then the window closes.
+TEST_F(BatchBesideWindowQtTest, QuittingDuringAnEditAsksFirst) {
+    fs.hold(true);
+    window.edits().RunNameEdit(BatchKind::LengthenLeft, [](const std::string& name) {
+        return NewName{"E_" + name, {}};
+    });
+    ASSERT_TRUE(spinUntil([&] { return !fs.threads().empty(); }));
+    BoxAnswers boxes({"Oui", "OK"});
+    forms.windowOf(window.form)->close();
+    fs.hold(false);
+    ASSERT_TRUE(spinUntil([&] { return window.closed(); }));
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[0].text, "Un lot est en cours : l'arrêter et quitter ?");
+    EXPECT_TRUE(boxes.seen[1].text.endsWith("Lot arrêté : 2 fichiers n'ont pas été traités."));
 }
 
 } // namespace
