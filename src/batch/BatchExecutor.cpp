@@ -131,7 +131,7 @@ ItemOutcome BatchExecutor::performOne(const WorkItem& item) {
     if (stopped_)
         return {Outcome::Refused, ECANCELED, "lot arrêté"};
     advance();
-    const ItemOutcome outcome = change(item);
+    ItemOutcome outcome = change(item);
     if (outcome.outcome == Outcome::Done)
         wrote(item.target);
     count(item, outcome);
@@ -162,7 +162,7 @@ void BatchExecutor::announce(std::span<const WorkItem> group) {
     stopped_ = !observer_->proceed();
 }
 
-void BatchExecutor::settled(const WorkItem& item, ItemOutcome outcome) {
+void BatchExecutor::settled(const WorkItem& item, const ItemOutcome& outcome) {
     if (stopped_)
         return;
     advance();

@@ -38,7 +38,7 @@ public:
     void announce(std::span<const WorkItem> group);
     ItemOutcome performAnnounced(const WorkItem& item) { return performOne(item); }
     // An item whose outcome was settled without the disk (a listed name, a name refused).
-    void settled(const WorkItem& item, ItemOutcome outcome);
+    void settled(const WorkItem& item, const ItemOutcome& outcome);
     // Syncs once each file system written to, then tells the observer the batch ended.
     BatchSummary finish();
     // The observer stopped the batch: nothing is performed any more, and what the caller
