@@ -20,6 +20,7 @@ void BatchExecutor::begin(const BatchInfo& info, std::size_t total) {
     summary_ = {};
     writtenFolders_.clear();
     folders_.clear();
+    inodes_.clear();
     if (observer_ != nullptr)
         observer_->begins(info);
 }
@@ -94,7 +95,38 @@ void BatchExecutor::openFolders(std::span<const WorkItem> group) {
     }
 }
 
+void BatchExecutor::readInodes(std::span<const WorkItem> group) {
+    // Below this, asking each file costs less than reading a large folder whole.
+    constexpr std::size_t manyRenames = 64;
+    if (group.size() < manyRenames)
+        return;
+    for (const WorkItem& item : group) {
+        if (item.kind != ChangeKind::Rename)
+            continue;
+        const Result<Folder*> in = folder(folderOf(item.source));
+        if (!in || std::any_of(inodes_.begin(), inodes_.end(),
+                               [&](const auto& read) { return read.first == in.value(); }))
+            continue;
+        inodes_.emplace_back(in.value(), fs_.entryInodes(*in.value()));
+    }
+}
+
+std::uint64_t BatchExecutor::knownInode(const Folder& folder, const std::string& name) const {
+    for (const auto& [read, inodes] : inodes_)
+        if (read == &folder)
+            return inodes.find(name);
+    return 0;
+}
+
 void BatchExecutor::identify(ItemOutcome& outcome, Folder& from, Folder& to, const WorkItem& item) {
+    // A rename keeps the inode the folder's read gave for the old name. Were the file
+    // swapped in between, undo would find another inode and leave it alone.
+    if (item.kind == ChangeKind::Rename) {
+        if (const std::uint64_t inode = knownInode(to, nameOf(item.source))) {
+            outcome.made = {.device = to.identity().device, .inode = inode};
+            return;
+        }
+    }
     if (Result<FileIdentity> made = fs_.identifyAt(to, nameOf(item.target)))
         outcome.made = made.value();
     if (item.kind != ChangeKind::Copy)
@@ -158,6 +190,7 @@ void BatchExecutor::announce(std::span<const WorkItem> group) {
     // Opened before the journal records them, so that it records the folders the changes
     // will be made in.
     openFolders(group);
+    readInodes(group);
     observer_->beforeGroup(group);
     stopped_ = !observer_->proceed();
 }
@@ -176,6 +209,7 @@ BatchSummary BatchExecutor::finish() {
             summary_.syncError = synced.code();
     }
     writtenFolders_.clear();
+    inodes_.clear();
     folders_.clear();
     if (shown_)
         show_("");

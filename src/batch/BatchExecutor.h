@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/Batch.h"
+#include "platform/EntryInodes.h"
 
 #include <chrono>
 #include <functional>
@@ -60,6 +61,10 @@ private:
     Result<Folder*> folder(std::string_view path);
     void openFolders(std::span<const WorkItem> group);
     ItemOutcome change(const WorkItem& item);
+    // A large group of renames reads each of its folders' inodes once, rather than asking
+    // each renamed file for its identity.
+    void readInodes(std::span<const WorkItem> group);
+    std::uint64_t knownInode(const Folder& folder, const std::string& name) const;
     void identify(ItemOutcome& outcome, Folder& from, Folder& to, const WorkItem& item);
 
     using Clock = std::chrono::steady_clock;
@@ -75,6 +80,7 @@ private:
     BatchSummary summary_;
     std::vector<std::string> writtenFolders_;
     std::vector<std::unique_ptr<Folder>> folders_;
+    std::vector<std::pair<const Folder*, EntryInodes>> inodes_;
 };
 
 } // namespace quorvel

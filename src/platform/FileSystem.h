@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EntryInodes.h"
 #include "platform/Result.h"
 
 #include <cstdint>
@@ -102,6 +103,10 @@ public:
                                                        bool followLink) = 0;
     // The entry `name` of the folder; a link is not followed.
     virtual Result<FileIdentity> identifyAt(Folder& folder, const std::string& name) = 0;
+    // The inodes of an open folder's files and links, as one read of the folder gives them,
+    // for a batch that renames many of them. Empty where the volume's folder entries may not
+    // carry the inodes its files report: then each file is asked through identifyAt.
+    virtual EntryInodes entryInodes(Folder&) { return {}; }
     // renameNoReplace and copyNoReplace within open folders.
     virtual Result<void> renameAt(Folder& folder, const std::string& from,
                                   const std::string& to) = 0;

@@ -290,6 +290,35 @@ TEST_F(PosixFileSystemTest, AFatCardThroughFuseTakesCopiesAndChangesOfCase) {
     EXPECT_EQ(fs.listFiles(path("card"), "*.*").names, (Names{"DSC01.JPG", "other.jpg"}));
 }
 
+// A batch of renames takes its files' identities from one read of the folder: they must be
+// the inodes the files report, read again through the same open folder, and never guessed
+// where the volume may number its entries otherwise.
+TEST_F(PosixFileSystemTest, EntryInodesAreTheFilesOwnAndOnlyWhereTheVolumeAgrees) {
+    write("a.jpg", "a");
+    write("b.jpg", "b");
+    folder("sub");
+    ASSERT_EQ(::symlink("a.jpg", path("link.jpg").c_str()), 0);
+    auto opened = fs.openFolder(path(""), false);
+    ASSERT_TRUE(opened);
+    Folder& open = *opened.value();
+    for (int read = 0; read < 2; ++read) {
+        const EntryInodes inodes = fs.entryInodes(open);
+        ASSERT_FALSE(inodes.empty()) << "read " << read;
+        for (const char* name : {"a.jpg", "b.jpg", "link.jpg"})
+            EXPECT_EQ(inodes.find(name), info(name).st_ino) << name;
+        EXPECT_EQ(inodes.find("sub"), 0u);
+        EXPECT_EQ(inodes.find("missing.jpg"), 0u);
+    }
+
+    folder("card");
+    if (const std::string why = mountFat("card"); !why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_EQ(fs.copyNoReplace(path("a.jpg"), path("card/a.jpg")).code(), 0);
+    auto card = fs.openFolder(path("card"), false);
+    ASSERT_TRUE(card);
+    EXPECT_TRUE(fs.entryInodes(*card.value()).empty());
+}
+
 TEST_F(PosixFileSystemTest, CopyNeverReplacesEvenANameTakenDuringTheCopy) {
     write("source.jpg", "mine");
     write("taken.jpg", "theirs");

@@ -134,6 +134,28 @@ TEST_F(UndoSafetyTest, RenameUndoTouchesOnlyTheFilesAndFolderItRenamed) {
     EXPECT_EQ(namesIn(temp / "Moved"), renamed);
 }
 
+// A large batch takes its files' identities from one read of the folder; a file swapped
+// after the run is still told apart.
+TEST_F(UndoSafetyTest, ALargeBatchKnowsEachFileItRenamed) {
+    Names names;
+    for (int i = 1; i <= 100; ++i)
+        names.push_back("IMG_" + std::to_string(i) + ".jpg");
+    const std::string folder = photos("Many", names);
+    start();
+    runInPlace(folder);
+    const std::string swapped = nameHolding(folder, "IMG_50.jpg");
+    ASSERT_FALSE(swapped.empty());
+    ASSERT_EQ(::rename((folder + "/" + swapped).c_str(), (temp / "away.jpg").c_str()), 0);
+    temp.file("Many/" + swapped, "a stranger");
+
+    undo();
+    EXPECT_EQ(undoResult(), "99 fichiers ont été rétablis sur les 100 du lot.\r\n\r\n" + swapped +
+                                " : ce n'est plus le fichier renommé par le lot, laissé en place");
+    for (const std::string& name : names)
+        EXPECT_EQ(name == "IMG_50.jpg" || readFile(folder + "/" + name) == name, true) << name;
+    EXPECT_EQ(readFile(folder + "/" + swapped), "a stranger");
+}
+
 // Another copy of the program runs a batch: its journal is locked, so it is not offered,
 // and the question says why; what is being undone is locked the same way.
 TEST_F(UndoSafetyTest, ABatchAnotherProgramRunsOrUndoesIsNotOffered) {

@@ -3,7 +3,9 @@
 #include "platform/posix/SystemCalls.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/statfs.h>
 
 namespace quorvel {
 
@@ -26,6 +28,63 @@ Result<FileIdentity> PosixFileSystem::identifyAt(Folder& folder, const std::stri
     if (fd < 0)
         return SystemError{"statx", EBADF};
     return identityOf(TRY(sys::statxAt(fd, name.c_str(), 0)));
+}
+
+namespace {
+
+// File systems whose folder entries carry the very inode numbers their files report. An
+// overlay, a FUSE volume or a network share may number them otherwise.
+bool entriesCarryInodes(int fd) {
+    struct statfs info {};
+    if (::fstatfs(fd, &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0x01021994: // tmpfs
+    case 0xF2F52010: // f2fs
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+EntryInodes PosixFileSystem::entryInodes(Folder& folder) {
+    const int fd = descriptorOf(folder);
+    if (fd < 0 || !entriesCarryInodes(fd))
+        return {};
+    Result<sys::FolderStream> dir = sys::readFolder(fd);
+    if (!dir)
+        return {};
+    EntryInodes inodes;
+    std::string sample;
+    std::uint64_t sampleInode = 0;
+    for (;;) {
+        const Result<const dirent*> next = dir.value().next();
+        if (!next)
+            return {};
+        const dirent* entry = next.value();
+        if (entry == nullptr)
+            break;
+        if (entry->d_type != DT_REG && entry->d_type != DT_LNK)
+            continue;
+        inodes.add(entry->d_name, entry->d_ino);
+        if (sample.empty()) {
+            sample = entry->d_name;
+            sampleInode = entry->d_ino;
+        }
+    }
+    if (sample.empty())
+        return {};
+    // One file asked confirms that the volume numbers both alike.
+    const Result<struct statx> asked = sys::statxAt(fd, sample.c_str(), 0, STATX_INO);
+    if (!asked || asked.value().stx_ino != sampleInode)
+        return {};
+    inodes.seal();
+    return inodes;
 }
 
 Result<void> PosixFileSystem::removeAt(Folder& folder, const std::string& name) {

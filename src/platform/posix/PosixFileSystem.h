@@ -38,6 +38,7 @@ public:
     Result<void> removeFile(const std::string& path) override;
     Result<std::unique_ptr<Folder>> openFolder(const std::string& path, bool followLink) override;
     Result<FileIdentity> identifyAt(Folder& folder, const std::string& name) override;
+    EntryInodes entryInodes(Folder& folder) override;
     Result<void> renameAt(Folder& folder, const std::string& from, const std::string& to) override;
     Result<void> copyAt(Folder& from, const std::string& name, Folder& to,
                         const std::string& newName) override;

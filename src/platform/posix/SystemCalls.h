@@ -154,6 +154,8 @@ inline Result<FolderStream> readFolder(int folder) {
     if (dir == nullptr)
         return lastError("fdopendir");
     reader.release();
+    // The copy shares the original's offset, which an earlier read may have left at the end.
+    ::rewinddir(dir);
     return FolderStream(dir);
 }
 
