@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <string>
 
 namespace quorvel::bench {
 
@@ -20,6 +22,22 @@ template <typename F> double best(int runs, F&& work) {
         fastest = std::min(fastest, seconds(Clock::now() - start));
     }
     return fastest;
+}
+
+// The peak of the process's resident memory, in megabytes, since it began or since the last
+// forgetPeak: the kernel's own count (VmHWM), so that what a library allocates counts too.
+inline double peakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024;
+    return 0;
+}
+
+// The peak starts again from what the process holds now.
+inline void forgetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 } // namespace quorvel::bench
