@@ -10,6 +10,7 @@
 #include "testing/RecordingShell.h"
 #include "testing/ScriptedToolkit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -61,8 +62,16 @@ int main(int argc, char** argv) {
     window.startUp();
     window.schemeOptions[3]->click();
     const int runs = 5;
-    // What the list's reading costs before any preview, against which planning is weighed.
-    const double opening = best(runs, [&] { window.sourceFiles.refresh(); });
+    // What opening the folder costs before any preview, against which planning is weighed:
+    // read afresh, the folder having changed a moment ago.
+    double opened = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const std::string marker = folder + "/changed.txt";
+        ::close(::open(marker.c_str(), O_CREAT | O_WRONLY, 0644));
+        ::unlink(marker.c_str());
+        ::usleep(200000);
+        opened = std::min(opened, best(1, [&] { window.sourceFiles.refresh(); }));
+    }
     window.mnuApercu.click();
 
     const double bare = best(runs, [&] { bareDirectoryPass(folder); });
@@ -80,9 +89,9 @@ int main(int argc, char** argv) {
     std::printf("read the source list again and plan from the disk: %.4f s; ratio %.2f (for "
                 "information)\n",
                 reread, reread / bare);
-    std::printf("planning against reading the list without a preview (%.4f s): ratio %.2f (goal "
-                "<= 2)\n",
-                opening, replan / opening);
+    std::printf("planning against opening the folder without a preview (%.4f s): ratio %.2f "
+                "(goal <= 2)\n",
+                opened, replan / opened);
     std::printf("    %d rows, %s; peak memory %.0f MB\n", liste.count(),
                 window.preview().form()->find("Resume")->caption().c_str(), peakMegabytes());
     std::filesystem::remove_all(root);

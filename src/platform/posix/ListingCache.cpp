@@ -75,6 +75,9 @@ PosixFileSystem::snapshot(const std::string& folder) {
             cached->changed == nanoseconds(st.st_ctim))
             return cached;
     }
+    // What was kept of this folder no longer stands for it. Let go before the new read, a
+    // large folder's names are held once rather than twice at the peak.
+    std::erase_if(snapshots_, [&](const auto& cached) { return cached->folder == folder; });
     auto taken = std::make_shared<Snapshot>();
     taken->folder = folder;
     taken->device = st.st_dev;
