@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/statfs.h>
 
 namespace quorvel {
 
@@ -30,31 +29,9 @@ Result<FileIdentity> PosixFileSystem::identifyAt(Folder& folder, const std::stri
     return identityOf(TRY(sys::statxAt(fd, name.c_str(), 0)));
 }
 
-namespace {
-
-// File systems whose folder entries carry the very inode numbers their files report. An
-// overlay, a FUSE volume or a network share may number them otherwise.
-bool entriesCarryInodes(int fd) {
-    struct statfs info {};
-    if (::fstatfs(fd, &info) != 0)
-        return false;
-    switch (static_cast<unsigned long>(info.f_type)) {
-    case 0xEF53:     // ext2, ext3, ext4
-    case 0x58465342: // xfs
-    case 0x9123683E: // btrfs
-    case 0x01021994: // tmpfs
-    case 0xF2F52010: // f2fs
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 EntryInodes PosixFileSystem::entryInodes(Folder& folder) {
     const int fd = descriptorOf(folder);
-    if (fd < 0 || !entriesCarryInodes(fd))
+    if (fd < 0 || localVolume(fd) != LocalVolume::Yes)
         return {};
     Result<sys::FolderStream> dir = sys::readFolder(fd);
     if (!dir)

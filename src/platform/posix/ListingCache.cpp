@@ -8,30 +8,10 @@
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 
 namespace quorvel {
 
 namespace {
-
-// File systems whose folder times change with every entry added, removed or renamed, at
-// a granularity well under the safety margin below.
-bool trustworthyTimes(int fd) {
-    struct statfs info {};
-    if (::fstatfs(fd, &info) != 0)
-        return false;
-    switch (static_cast<unsigned long>(info.f_type)) {
-    case 0xEF53:     // ext2, ext3, ext4
-    case 0x58465342: // xfs
-    case 0x9123683E: // btrfs
-    case 0x01021994: // tmpfs
-    case 0xF2F52010: // f2fs
-    case 0x794C7630: // overlay
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::int64_t nanoseconds(const struct timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
@@ -85,7 +65,8 @@ PosixFileSystem::snapshot(const std::string& folder) {
     taken->modified = nanoseconds(st.st_mtim);
     taken->changed = nanoseconds(st.st_ctim);
     constexpr std::int64_t margin = 100'000'000;
-    taken->trusted = trustworthyTimes(fd) && taken->modified < nanoseconds(now) - margin &&
+    taken->trusted = localVolume(fd) != LocalVolume::No &&
+                     taken->modified < nanoseconds(now) - margin &&
                      taken->changed < nanoseconds(now) - margin;
     for (;;) {
         const Result<const dirent*> next = dir.next();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 
 #ifndef STATX_ATTR_MOUNT_ROOT
@@ -14,6 +15,24 @@
 #endif
 
 namespace quorvel {
+
+LocalVolume localVolume(int fd) {
+    struct statfs info {};
+    if (::fstatfs(fd, &info) != 0)
+        return LocalVolume::No;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0x01021994: // tmpfs
+    case 0xF2F52010: // f2fs
+        return LocalVolume::Yes;
+    case 0x794C7630: // overlay
+        return LocalVolume::Overlay;
+    default:
+        return LocalVolume::No;
+    }
+}
 
 std::string sibling(const std::string& path, const std::string& name) {
     const auto slash = path.rfind('/');

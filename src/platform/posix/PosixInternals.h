@@ -29,6 +29,12 @@ private:
     Descriptor fd_;
 };
 
+// Disk and memory file systems keep a folder's times moving with every change to its
+// entries, and its entries carry the inode numbers its files report. An overlay keeps the
+// first only: its entries may number lower files otherwise.
+enum class LocalVolume { No, Overlay, Yes };
+LocalVolume localVolume(int fd);
+
 // The descriptor of a folder that this file system opened, -1 for any other.
 int descriptorOf(Folder& folder);
 FileIdentity identityOf(const struct statx& sx);
