@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel {
@@ -287,6 +288,31 @@ private:
     bool checked_ = false;
 };
 
+// Texts one after the other in large blocks, each seen through a view: a table of a
+// million rows costs the bytes of its texts and a view per cell, not a string apiece.
+// A block never moves, so the views stay good when the whole is moved.
+class CellTexts {
+public:
+    CellTexts() = default;
+    CellTexts(CellTexts&&) noexcept = default;
+    CellTexts& operator=(CellTexts&&) noexcept = default;
+    CellTexts(const CellTexts&) = delete;
+    CellTexts& operator=(const CellTexts&) = delete;
+    ~CellTexts() = default;
+
+    void reserve(std::size_t count) { views_.reserve(count); }
+    void add(std::string_view text);
+    std::size_t size() const { return views_.size(); }
+    std::string_view at(std::size_t index) const { return views_.at(index); }
+
+private:
+    static constexpr std::size_t blockSize = std::size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr; // where the last block's room begins
+    std::size_t room_ = 0;
+    std::vector<std::string_view> views_;
+};
+
 // Rows of texts under column titles; a marked row stands out. The rows are replaced as a
 // whole: a view keeps its place when their number stays the same.
 class Table : public Control {
@@ -296,17 +322,17 @@ public:
           columns_(std::move(columns)) {}
     const std::vector<std::string>& columns() const { return columns_; }
     int count() const { return static_cast<int>(marked_.size()); }
-    const std::string& cell(int row, int column) const {
+    std::string_view cell(int row, int column) const {
         return cells_.at(static_cast<std::size_t>(row) * columns_.size() +
                          static_cast<std::size_t>(column));
     }
     bool marked(int row) const { return marked_.at(static_cast<std::size_t>(row)) != 0; }
     // The cells row after row, a row's worth per flag of `marked`.
-    void setRows(std::vector<std::string> cells, std::vector<char> marked);
+    void setRows(CellTexts cells, std::vector<char> marked);
 
 private:
     std::vector<std::string> columns_;
-    std::vector<std::string> cells_;
+    CellTexts cells_;
     std::vector<char> marked_;
 };
 

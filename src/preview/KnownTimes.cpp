@@ -1,5 +1,7 @@
 #include "preview/KnownTimes.h"
 
+#include <functional>
+
 namespace quorvel {
 
 bool KnownTimes::isAt(std::size_t at, const std::string& path) const {
@@ -10,13 +12,16 @@ bool KnownTimes::isAt(std::size_t at, const std::string& path) const {
 Result<std::int64_t> KnownTimes::modificationTime(const std::string& path) {
     if (next_ < known_.size() && isAt(next_, path))
         return known_[next_++].time;
-    if (const auto at = index_.find(path); at != index_.end()) {
-        next_ = at->second + 1;
-        return known_[at->second].time;
+    const std::uint64_t hash = std::hash<std::string>{}(path);
+    for (auto [at, end] = index_.equal_range(hash); at != end; ++at) {
+        if (isAt(at->second, path)) {
+            next_ = at->second + 1;
+            return known_[at->second].time;
+        }
     }
     known_.push_back({paths_.size(), path.size(), fs_.modificationTime(path)});
     paths_ += path;
-    index_.emplace(path, known_.size() - 1);
+    index_.emplace(hash, known_.size() - 1);
     next_ = known_.size();
     return known_.back().time;
 }

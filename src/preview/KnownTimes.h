@@ -70,7 +70,8 @@ private:
     // next one asked is most often the one after the last, found without hashing its path.
     std::string paths_;
     std::vector<Known> known_;
-    std::unordered_map<std::string, std::size_t> index_;
+    // By the hash of their path: a million paths are held once, in paths_.
+    std::unordered_multimap<std::uint64_t, std::size_t> index_;
     std::size_t next_ = 0;
 };
 

@@ -17,6 +17,7 @@ struct Preview::Job {
     RunInputs inputs;
     std::int64_t listed = 0;
     RunPlan plan;
+    PlanTable table;
     std::mutex mutex;
     std::condition_variable ended;
     bool working = true;
@@ -90,30 +91,22 @@ std::string Preview::copyNote(const std::string& targetFolder) {
     return " Les originaux restent en place : copie vers " + targetFolder + ".";
 }
 
-std::pair<std::vector<std::string>, std::vector<char>> Preview::tableRows(RunPlan&& plan) {
-    std::pair<std::vector<std::string>, std::vector<char>> table;
-    auto& [cells, marked] = table;
-    cells.reserve(3 * plan.rows.size());
-    marked.reserve(plan.rows.size());
-    const bool refused = !plan.refusal.empty();
-    for (PlanRow& row : plan.rows) {
-        const Outcome outcome = row.outcome.outcome;
-        const bool collides = !refused && outcome == Outcome::Collision;
-        cells.push_back(std::move(row.name));
-        cells.push_back(refused ? std::string() : std::move(row.newName));
-        std::string remark;
-        if (collides)
-            remark = "existe déjà";
-        else if (!refused && outcome != Outcome::Done)
-            remark = row.outcome.reason.empty() ? frenchReason(row.outcome.error)
-                                                : std::move(row.outcome.reason);
-        // The camera offset that moved the file's date, in its order or in its name.
-        if (!refused && !row.note.empty())
-            remark += (remark.empty() ? "" : ", ") + row.note;
-        cells.push_back(std::move(remark));
-        marked.push_back(collides ? 1 : 0);
-    }
-    return table;
+void Preview::PlanTable::add(const PlanRow& row) {
+    const Outcome outcome = row.outcome.outcome;
+    const bool collides = outcome == Outcome::Collision;
+    cells.add(row.name);
+    cells.add(row.newName);
+    std::string remark;
+    if (collides)
+        remark = "existe déjà";
+    else if (outcome != Outcome::Done)
+        remark = row.outcome.reason.empty() ? frenchReason(row.outcome.error) : row.outcome.reason;
+    // The camera offset that moved the file's date, in its order or in its name.
+    if (!row.note.empty())
+        remark += (remark.empty() ? "" : ", ") + row.note;
+    cells.add(remark);
+    marked.push_back(collides ? 1 : 0);
+    collisions += collides ? 1 : 0;
 }
 
 void Preview::create() {
@@ -168,9 +161,14 @@ void Preview::start() {
     job_ = job;
     services_.toolkit.runInBackground(
         [times = times_, job] {
-            RunPlan plan = planRun(*times, job->inputs);
+            PlanTable table;
+            table.cells.reserve(3 * job->inputs.taken.size());
+            table.marked.reserve(job->inputs.taken.size());
+            RunPlan plan =
+                planRun(*times, job->inputs, [&table](const PlanRow& row) { table.add(row); });
             const std::lock_guard lock(job->mutex);
             job->plan = std::move(plan);
+            job->table = std::move(table);
             job->working = false;
             job->ended.notify_all();
         },
@@ -188,17 +186,15 @@ void Preview::finished(const std::shared_ptr<Job>& job) {
         return;
     if (stale_)
         return start();
-    RunPlan& plan = job->plan;
-    std::int64_t collisions = 0;
-    for (const PlanRow& row : plan.rows)
-        collisions += row.outcome.outcome == Outcome::Collision ? 1 : 0;
+    const RunPlan& plan = job->plan;
+    PlanTable& table = job->table;
     std::string resume =
-        plan.refusal.empty() ? summary(plan.renamed, job->listed, collisions) : plan.refusal;
+        plan.refusal.empty() ? summary(plan.renamed, job->listed, table.collisions) : plan.refusal;
     if (plan.refusal.empty() && job->inputs.sourceFolder != job->inputs.targetFolder)
         resume += copyNote(job->inputs.targetFolder);
     form_->find("Resume")->setCaption(resume);
-    auto [cells, marked] = tableRows(std::move(plan));
-    static_cast<Table*>(form_->find("Liste"))->setRows(std::move(cells), std::move(marked));
+    static_cast<Table*>(form_->find("Liste"))
+        ->setRows(std::move(table.cells), std::move(table.marked));
 }
 
 } // namespace quorvel

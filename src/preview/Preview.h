@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/Controls.h"
 #include "rename/RenamePlan.h"
 
 #include <array>
@@ -70,11 +71,16 @@ public:
     static std::string summary(std::int64_t renamed, std::int64_t listed, std::int64_t collisions);
     // Follows the summary when the panes show two folders: the run copies, it does not rename.
     static std::string copyNote(const std::string& targetFolder);
-    // The cells of the table, row after row, and which rows collide, taken from a plan.
-    static std::pair<std::vector<std::string>, std::vector<char>> tableRows(RunPlan&& plan);
 
 private:
     struct Job;
+    // The table's cells, row after row, and which rows collide, built as the plan goes.
+    struct PlanTable {
+        CellTexts cells;
+        std::vector<char> marked;
+        std::int64_t collisions = 0;
+        void add(const PlanRow& row);
+    };
 
     void create();
     void watch(Control& control);

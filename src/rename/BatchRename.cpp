@@ -95,9 +95,8 @@ std::vector<int> BatchRename::takenRows() const {
     return taken;
 }
 
-RunPlan BatchRename::plan() {
-    return planRun(services_.fs, settings(), ui_.sourceFiles.rows(), takenRows(),
-                   ui_.sourceFiles.path(), ui_.targetFiles.path(), ui_.targetFiles.rows());
+RunPlan BatchRename::plan(const PlanRows& each) {
+    return planRun(services_.fs, inputs(), each);
 }
 
 RunInputs BatchRename::inputs() const {

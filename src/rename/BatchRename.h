@@ -70,8 +70,8 @@ public:
     // been shown.
     void stop(std::function<void()> then = {});
 
-    // What a click on "Renommer !" would do now, without touching the disk.
-    RunPlan plan();
+    // What a click on "Renommer !" would do now, without touching the disk, file by file.
+    RunPlan plan(const PlanRows& each);
     // What the run would read now, for planning it elsewhere.
     RunInputs inputs() const;
     // Told of every run's changes before they are made; null for none.

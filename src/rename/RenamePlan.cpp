@@ -401,30 +401,26 @@ std::vector<PlannedItem> RenamePlanner::foresee(const RunSettings& settings, std
     return walkAhead(settings, rang, reach);
 }
 
-RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
-                std::vector<int> taken, const std::string& sourceFolder,
-                const std::string& targetFolder, const std::vector<std::string>& targetRows) {
+RunPlan planRun(FileSystem& fs, const RunInputs& in, const PlanRows& each) {
     RunPlan plan;
-    plan.refusal = runRefusal(settings, static_cast<std::int64_t>(taken.size()));
+    plan.refusal = runRefusal(in.settings, static_cast<std::int64_t>(in.taken.size()));
     if (!plan.refusal.empty()) {
-        for (const int row : taken)
-            plan.rows.push_back({rows[static_cast<std::size_t>(row)], {}, {}, {}});
+        const std::string none;
+        const ItemOutcome untouched;
+        for (const int row : in.taken)
+            each({in.rows[static_cast<std::size_t>(row)], none, untouched, none});
         return plan;
     }
-    RenamePlanner planner(fs, rows, std::move(taken), sourceFolder);
-    planner.setTarget(targetFolder, targetRows);
-    planner.prepare(settings);
-    planner.followToEnd(settings, [&](const PlannedItem& item) {
-        plan.rows.push_back({planner.name(item), item.hasNewName ? item.newName : std::string(),
-                             item.predicted, item.note});
+    RenamePlanner planner(fs, in.rows, in.taken, in.sourceFolder);
+    planner.setTarget(in.targetFolder, in.targetRows);
+    planner.prepare(in.settings);
+    const std::string none;
+    planner.followToEnd(in.settings, [&](const PlannedItem& item) {
+        each(
+            {planner.name(item), item.hasNewName ? item.newName : none, item.predicted, item.note});
     });
     plan.renamed = planner.renamed();
     return plan;
-}
-
-RunPlan planRun(FileSystem& fs, const RunInputs& in) {
-    return planRun(fs, in.settings, in.rows, in.taken, in.sourceFolder, in.targetFolder,
-                   in.targetRows);
 }
 
 } // namespace quorvel

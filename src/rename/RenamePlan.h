@@ -159,15 +159,17 @@ private:
 };
 
 // The preview's question: what the run would do now, computed without touching the disk.
+// A file of the answer, handed on as the walk gets to it and good for that call only: a
+// plan of a million files is never held whole.
 struct PlanRow {
-    std::string name;
-    std::string newName;
-    ItemOutcome outcome;
-    std::string note; // PlannedItem::note
+    const std::string& name;
+    const std::string& newName; // empty when the file gets none
+    const ItemOutcome& outcome;
+    const std::string& note; // PlannedItem::note
 };
+using PlanRows = std::function<void(const PlanRow& row)>;
 struct RunPlan {
     std::string refusal; // the run's refusal of the whole batch; rows then have no new name
-    std::vector<PlanRow> rows;
     std::int64_t renamed = 0;
 };
 // Everything the run reads from the window before it begins, copied so that it can be
@@ -180,9 +182,6 @@ struct RunInputs {
     std::string targetFolder;
     std::vector<std::string> targetRows;
 };
-RunPlan planRun(FileSystem& fs, const RunInputs& inputs);
-RunPlan planRun(FileSystem& fs, const RunSettings& settings, const std::vector<std::string>& rows,
-                std::vector<int> taken, const std::string& sourceFolder,
-                const std::string& targetFolder, const std::vector<std::string>& targetRows);
+RunPlan planRun(FileSystem& fs, const RunInputs& inputs, const PlanRows& each);
 
 } // namespace quorvel

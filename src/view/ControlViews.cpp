@@ -279,7 +279,7 @@ QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: {
         if (index.column() >= columnCount())
             return {};
-        const std::string& text = table_->cell(index.row(), index.column());
+        const std::string_view text = table_->cell(index.row(), index.column());
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     case Qt::BackgroundRole:

@@ -99,5 +99,44 @@ TEST_F(ChangeTest, EverySetterTellsTheView) {
     EXPECT_EQ(hear(), (std::vector<std::string>(4, "all")));
 }
 
+// A table's cells share large blocks: texts that fill a block, one longer than a block and
+// empty ones each read back whole, after the cells were moved into the table, and a new set
+// of as many rows is told as changed in place.
+TEST(TableTest, CellsReadBackWhateverTheirSizeAndARefillOfAsManyRowsIsAChange) {
+    Table table("Liste", nullptr, Geometry{}, {"Fichier", "Nouveau nom", "Remarque"});
+    std::vector<std::string> heard;
+    table.subscribe([&](Change change) { heard.push_back(describe(change)); });
+    std::vector<std::string> texts;
+    CellTexts cells;
+    for (int row = 0; row < 30000; ++row) {
+        texts.push_back("IMG_" + std::to_string(row) + std::string(row % 97, 'x') + ".jpg");
+        texts.push_back(row == 12345 ? std::string(3 << 20, 'L') : "");
+        texts.push_back(row % 2 == 0 ? "existe déjà" : "");
+    }
+    std::vector<char> marked;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        cells.add(texts[k]);
+        if (k % 3 == 0)
+            marked.push_back(static_cast<char>(k % 2));
+    }
+    table.setRows(std::move(cells), marked);
+    ASSERT_EQ(table.count(), 30000);
+    bool same = true;
+    for (int row = 0; row < table.count(); ++row) {
+        for (int column = 0; column < 3; ++column)
+            same = same &&
+                   table.cell(row, column) == texts[static_cast<std::size_t>(row * 3 + column)];
+    }
+    EXPECT_TRUE(same);
+    EXPECT_THROW((void)table.cell(30000, 0), std::out_of_range);
+
+    CellTexts again;
+    for (std::size_t k = 0; k < texts.size(); ++k)
+        again.add(k % 3 == 1 ? "nouveau" : texts[k]);
+    table.setRows(std::move(again), marked);
+    EXPECT_EQ(table.cell(29999, 1), "nouveau");
+    EXPECT_EQ(heard, (std::vector<std::string>{"reset", "was reset", "changed 0 30000"}));
+}
+
 } // namespace
 } // namespace quorvel::test

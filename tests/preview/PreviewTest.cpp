@@ -22,7 +22,7 @@ protected:
         Rows out(static_cast<std::size_t>(liste().count()));
         for (int row = 0; row < liste().count(); ++row) {
             for (int column = 0; column < 3; ++column)
-                out[static_cast<std::size_t>(row)].push_back(liste().cell(row, column));
+                out[static_cast<std::size_t>(row)].emplace_back(liste().cell(row, column));
         }
         return out;
     }

@@ -482,17 +482,18 @@ TEST_F(BatchRenameTest, ThePlanGivesTheNamesTheRunGives) {
     MainWindow& w = start();
     openSource(photos);
     w.genericName.setText("_X");
-    const auto planned = [&](const RunPlan& plan) {
-        Names rows;
-        for (const PlanRow& row : plan.rows)
+    Names rows;
+    const auto planned = [&] {
+        rows.clear();
+        return w.batch().plan([&](const PlanRow& row) {
             rows.push_back(row.name + " " + row.newName + " " +
                            std::to_string(static_cast<int>(row.outcome.outcome)));
-        return rows;
+        });
     };
     // In place, a renamed file frees its old name for the files that follow.
-    RunPlan plan = w.batch().plan();
-    EXPECT_EQ(planned(plan), (Names{"03_X.jpg 01_X.jpg 0", "a.jpg 02_X.jpg 0", "b.jpg 03_X.jpg 0",
-                                    "c.jpg 04_X.jpg 0"}));
+    RunPlan plan = planned();
+    EXPECT_EQ(rows, (Names{"03_X.jpg 01_X.jpg 0", "a.jpg 02_X.jpg 0", "b.jpg 03_X.jpg 0",
+                           "c.jpg 04_X.jpg 0"}));
     EXPECT_EQ(plan.renamed, 4);
     EXPECT_EQ(fs.calls(FsOp::Rename), 0);
     w.renameButton.click();
@@ -504,9 +505,8 @@ TEST_F(BatchRenameTest, ThePlanGivesTheNamesTheRunGives) {
     w.sourceFiles.toggle(0);
     w.sourceFiles.toggle(2);
     w.sourceFiles.toggle(3);
-    plan = w.batch().plan();
-    EXPECT_EQ(planned(plan),
-              (Names{"01_X.jpg 01_X.jpg 0", "03_X.jpg 02_X.jpg 1", "04_X.jpg 02_X.jpg 1"}));
+    plan = planned();
+    EXPECT_EQ(rows, (Names{"01_X.jpg 01_X.jpg 0", "03_X.jpg 02_X.jpg 1", "04_X.jpg 02_X.jpg 1"}));
     EXPECT_EQ(fs.calls(FsOp::Copy), 0);
     duringWaits({[&] {
         w.noWarningBox.click();
@@ -519,8 +519,8 @@ TEST_F(BatchRenameTest, ThePlanGivesTheNamesTheRunGives) {
 
     // A refused batch: the plan holds the run's refusal and no name.
     w.genericName.setText("a*");
-    plan = w.batch().plan();
-    EXPECT_EQ(planned(plan), (Names{"01_X.jpg  0", "02_X.jpg  0", "03_X.jpg  0", "04_X.jpg  0"}));
+    plan = planned();
+    EXPECT_EQ(rows, (Names{"01_X.jpg  0", "02_X.jpg  0", "03_X.jpg  0", "04_X.jpg  0"}));
     w.renameButton.click();
     EXPECT_EQ(texts().front(), plan.refusal);
 }

@@ -103,7 +103,7 @@ std::string tableRows(const Table& table) {
     for (int row = 0; row < table.count(); ++row) {
         std::vector<std::string> cells;
         for (std::size_t column = 0; column < table.columns().size(); ++column)
-            cells.push_back(table.cell(row, static_cast<int>(column)));
+            cells.emplace_back(table.cell(row, static_cast<int>(column)));
         out += (row > 0 ? "," : "") + stringArray(cells);
     }
     return out + "]";
