@@ -477,20 +477,7 @@ int FileList::indexOf(const std::string& name) const {
     return it == rows_.end() ? -1 : static_cast<int>(it - rows_.begin());
 }
 
-void CellTexts::add(std::string_view text) {
-    if (text.size() > room_) {
-        const std::size_t size = std::max(blockSize, text.size());
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-        next_ = blocks_.back().get();
-        room_ = size;
-    }
-    std::copy(text.begin(), text.end(), next_);
-    views_.emplace_back(next_, text.size());
-    next_ += text.size();
-    room_ -= text.size();
-}
-
-void Table::setRows(CellTexts cells, std::vector<char> marked) {
+void Table::setRows(PackedTexts cells, std::vector<char> marked) {
     if (marked.size() == marked_.size()) {
         cells_ = std::move(cells);
         marked_ = std::move(marked);

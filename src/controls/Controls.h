@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Pictures.h"
+#include "text/PackedTexts.h"
 
 #include <cstdint>
 #include <functional>
@@ -288,31 +289,6 @@ private:
     bool checked_ = false;
 };
 
-// Texts one after the other in large blocks, each seen through a view: a table of a
-// million rows costs the bytes of its texts and a view per cell, not a string apiece.
-// A block never moves, so the views stay good when the whole is moved.
-class CellTexts {
-public:
-    CellTexts() = default;
-    CellTexts(CellTexts&&) noexcept = default;
-    CellTexts& operator=(CellTexts&&) noexcept = default;
-    CellTexts(const CellTexts&) = delete;
-    CellTexts& operator=(const CellTexts&) = delete;
-    ~CellTexts() = default;
-
-    void reserve(std::size_t count) { views_.reserve(count); }
-    void add(std::string_view text);
-    std::size_t size() const { return views_.size(); }
-    std::string_view at(std::size_t index) const { return views_.at(index); }
-
-private:
-    static constexpr std::size_t blockSize = std::size_t{1} << 20;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    char* next_ = nullptr; // where the last block's room begins
-    std::size_t room_ = 0;
-    std::vector<std::string_view> views_;
-};
-
 // Rows of texts under column titles; a marked row stands out. The rows are replaced as a
 // whole: a view keeps its place when their number stays the same.
 class Table : public Control {
@@ -328,11 +304,11 @@ public:
     }
     bool marked(int row) const { return marked_.at(static_cast<std::size_t>(row)) != 0; }
     // The cells row after row, a row's worth per flag of `marked`.
-    void setRows(CellTexts cells, std::vector<char> marked);
+    void setRows(PackedTexts cells, std::vector<char> marked);
 
 private:
     std::vector<std::string> columns_;
-    CellTexts cells_;
+    PackedTexts cells_;
     std::vector<char> marked_;
 };
 

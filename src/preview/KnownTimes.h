@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "text/PackedTexts.h"
 
 #include <string>
 #include <unordered_map>
@@ -58,18 +59,11 @@ public:
     std::string workingFolder() override { return fs_.workingFolder(); }
 
 private:
-    struct Known {
-        std::size_t offset; // of the path in paths_
-        std::size_t size;
-        Result<std::int64_t> time;
-    };
-    bool isAt(std::size_t at, const std::string& path) const;
-
     FileSystem& fs_;
-    // In the order first asked, which is the walk's, their paths one after the other: the
-    // next one asked is most often the one after the last, found without hashing its path.
-    std::string paths_;
-    std::vector<Known> known_;
+    // In the order first asked, which is the walk's: the next one asked is most often the
+    // one after the last, found without hashing its path.
+    PackedTexts paths_;
+    std::vector<Result<std::int64_t>> times_;
     // By the hash of their path: a million paths are held once, in paths_.
     std::unordered_multimap<std::uint64_t, std::size_t> index_;
     std::size_t next_ = 0;

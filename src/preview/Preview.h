@@ -76,7 +76,7 @@ private:
     struct Job;
     // The table's cells, row after row, and which rows collide, built as the plan goes.
     struct PlanTable {
-        CellTexts cells;
+        PackedTexts cells;
         std::vector<char> marked;
         std::int64_t collisions = 0;
         void add(const PlanRow& row);

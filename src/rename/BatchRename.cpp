@@ -100,12 +100,17 @@ RunPlan BatchRename::plan(const PlanRows& each) {
 }
 
 RunInputs BatchRename::inputs() const {
+    const auto& sourceRows = ui_.sourceFiles.rows();
+    const auto& targetRows = ui_.targetFiles.rows();
+    auto rows = std::make_shared<const std::vector<std::string>>(sourceRows);
     return {settings(),
-            ui_.sourceFiles.rows(),
+            rows,
             takenRows(),
             ui_.sourceFiles.path(),
             ui_.targetFiles.path(),
-            ui_.targetFiles.rows()};
+            targetRows == sourceRows
+                ? rows
+                : std::make_shared<const std::vector<std::string>>(targetRows)};
 }
 
 void BatchRename::refuse(const std::string& text) {

@@ -408,11 +408,11 @@ RunPlan planRun(FileSystem& fs, const RunInputs& in, const PlanRows& each) {
         const std::string none;
         const ItemOutcome untouched;
         for (const int row : in.taken)
-            each({in.rows[static_cast<std::size_t>(row)], none, untouched, none});
+            each({(*in.rows)[static_cast<std::size_t>(row)], none, untouched, none});
         return plan;
     }
-    RenamePlanner planner(fs, in.rows, in.taken, in.sourceFolder);
-    planner.setTarget(in.targetFolder, in.targetRows);
+    RenamePlanner planner(fs, *in.rows, in.taken, in.sourceFolder);
+    planner.setTarget(in.targetFolder, *in.targetRows);
     planner.prepare(in.settings);
     const std::string none;
     planner.followToEnd(in.settings, [&](const PlannedItem& item) {

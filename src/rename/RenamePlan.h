@@ -176,11 +176,12 @@ struct RunPlan {
 // planned away from the window.
 struct RunInputs {
     RunSettings settings;
-    std::vector<std::string> rows;
+    std::shared_ptr<const std::vector<std::string>> rows;
     std::vector<int> taken;
     std::string sourceFolder;
     std::string targetFolder;
-    std::vector<std::string> targetRows;
+    // The same as rows when both lists show the same names, as when renaming in place.
+    std::shared_ptr<const std::vector<std::string>> targetRows;
 };
 RunPlan planRun(FileSystem& fs, const RunInputs& inputs, const PlanRows& each);
 

@@ -107,7 +107,7 @@ TEST(TableTest, CellsReadBackWhateverTheirSizeAndARefillOfAsManyRowsIsAChange) {
     std::vector<std::string> heard;
     table.subscribe([&](Change change) { heard.push_back(describe(change)); });
     std::vector<std::string> texts;
-    CellTexts cells;
+    PackedTexts cells;
     for (int row = 0; row < 30000; ++row) {
         texts.push_back("IMG_" + std::to_string(row) + std::string(row % 97, 'x') + ".jpg");
         texts.push_back(row == 12345 ? std::string(3 << 20, 'L') : "");
@@ -130,7 +130,7 @@ TEST(TableTest, CellsReadBackWhateverTheirSizeAndARefillOfAsManyRowsIsAChange) {
     EXPECT_TRUE(same);
     EXPECT_THROW((void)table.cell(30000, 0), std::out_of_range);
 
-    CellTexts again;
+    PackedTexts again;
     for (std::size_t k = 0; k < texts.size(); ++k)
         again.add(k % 3 == 1 ? "nouveau" : texts[k]);
     table.setRows(std::move(again), marked);
