@@ -64,26 +64,40 @@ std::string offsetNote(std::int64_t offset) {
     return offset == 0 ? std::string() : "décalage " + offsetText(offset);
 }
 
+} // namespace
+
+std::string RenamePlanner::Stamp::text() const {
+    return dated ? NameComposer::timeStamp(time) : std::string();
+}
+
+std::string RenamePlanner::Stamp::note() const {
+    return offsetNote(offset);
+}
+
 // The time stamp of schemes 3 and 4: the photo's capture date, corrected by its camera's
-// offset (told in `note`), when the option asks for it and the file has one, else its
-// modification time. Empty when neither can be read, with the error of the failed read in
-// `error`.
-std::string timeStampOf(FileSystem& fs, const RunSettings& s, const std::string& path, int& error,
-                        std::string& note) {
+// offset, when the option asks for it and the file has one, else its modification time.
+// Undated when neither can be read, with the error of the failed read.
+RenamePlanner::Stamp RenamePlanner::stampOf(const RunSettings& s, const std::string& path) {
+    Stamp stamp;
+    stamp.read = true;
+    stamp.fromCapture = s.captureDates != nullptr;
     if (s.captureDates != nullptr) {
         const ShiftedCapture taken = shiftedCapture(*s.captureDates, s.offsets.get(), path);
         if (taken.time) {
-            note = offsetNote(taken.offset);
-            return NameComposer::timeStamp(*taken.time);
+            stamp.dated = true;
+            stamp.time = *taken.time;
+            stamp.offset = taken.offset;
+            return stamp;
         }
     }
-    const Result<std::int64_t> seconds = fs.modificationTime(path);
-    error = seconds.code();
-    return seconds ? NameComposer::timeStamp(static_cast<std::time_t>(seconds.value()))
-                   : std::string();
+    const Result<std::int64_t> seconds = fs_.modificationTime(path);
+    stamp.error = seconds.code();
+    const std::optional<CaptureTime> local =
+        seconds ? NameComposer::localTime(static_cast<std::time_t>(seconds.value())) : std::nullopt;
+    stamp.dated = local.has_value();
+    stamp.time = local.value_or(CaptureTime{});
+    return stamp;
 }
-
-} // namespace
 
 std::string runRefusal(const RunSettings& s, std::int64_t count) {
     if (s.generic.empty())
@@ -188,7 +202,7 @@ RenamePlanner::Dated RenamePlanner::dated(const RunSettings& s, const std::strin
         d.note = offsetNote(taken.offset);
     }
     if (stampTaken) {
-        d.stamp = {true, true, 0, NameComposer::timeStamp(*taken.time), d.note};
+        d.stamp = {true, true, true, 0, *taken.time, taken.offset};
     } else if (forStamp || (s.captureOrder && !taken.time)) {
         const Result<std::int64_t> seconds = fs_.modificationTime(path);
         const auto time = static_cast<std::time_t>(seconds ? seconds.value() : 0);
@@ -197,11 +211,8 @@ RenamePlanner::Dated RenamePlanner::dated(const RunSettings& s, const std::strin
         if (s.captureOrder && !taken.time && local)
             d.key = calendarSeconds(*local);
         if (forStamp)
-            d.stamp = {true,
-                       s.captureDates != nullptr,
-                       seconds.code(),
-                       local ? NameComposer::timeStamp(*local) : std::string(),
-                       {}};
+            d.stamp = {true,           s.captureDates != nullptr,     local.has_value(),
+                       seconds.code(), local.value_or(CaptureTime{}), 0};
     }
     return d;
 }
@@ -247,7 +258,7 @@ void RenamePlanner::prepare(const RunSettings& s) {
     prepared.reserve(order.size());
     for (const std::size_t k : order) {
         walk.push_back(taken_[k]);
-        prepared.push_back({all[k].note, sameSecond ? all[k].stamp.text : std::string(), {}});
+        prepared.push_back({all[k].note, sameSecond ? all[k].stamp.text() : std::string(), {}});
         stamps->push_back(std::move(all[k].stamp));
     }
     numberSameSecond(prepared);
@@ -261,13 +272,8 @@ const RenamePlanner::Stamp& RenamePlanner::stampAt(const RunSettings& s, const s
     thread_local Stamp fresh;
     Stamp& stamp = stamps_ ? (*stamps_)[position_] : fresh;
     const bool fromCapture = s.captureDates != nullptr;
-    if (!stamps_ || !stamp.read || stamp.fromCapture != fromCapture) {
-        stamp.error = 0;
-        stamp.note.clear();
-        stamp.text = timeStampOf(fs_, s, path, stamp.error, stamp.note);
-        stamp.read = true;
-        stamp.fromCapture = fromCapture;
-    }
+    if (!stamps_ || !stamp.read || stamp.fromCapture != fromCapture)
+        stamp = stampOf(s, path);
     return stamp;
 }
 
@@ -288,9 +294,9 @@ void RenamePlanner::next(const RunSettings& s, PlannedItem& item) {
     std::string stamp;
     if (usesStamp(s.scheme)) {
         const Stamp& read = stampAt(s, item.change.source);
-        stamp = read.text;
-        if (!read.note.empty())
-            item.note = read.note;
+        stamp = read.text();
+        if (read.offset != 0)
+            item.note = read.note();
         // A suffix holds for the stamp it was given for: a file changed during a wait
         // keeps its new date alone.
         if (prepared != nullptr && !prepared->suffix.empty() && prepared->stamp == stamp)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/Batch.h"
+#include "platform/CaptureDates.h"
 #include "rename/NameSet.h"
 #include "rename/Scheme.h"
 
@@ -104,12 +105,17 @@ public:
     void prepare(const RunSettings& settings);
 
 private:
+    // The time a file's stamp is made of rather than its text, a few bytes a file for a
+    // batch of a million.
     struct Stamp {
         bool read = false;
         bool fromCapture = false;
+        bool dated = false; // else no date could be read: error says why
         int error = 0;
-        std::string text;
-        std::string note;
+        CaptureTime time;
+        std::int64_t offset = 0; // of the camera's clock, applied to a capture date
+        std::string text() const;
+        std::string note() const;
     };
     // What prepare settles for each file of the walk, by position: its note, and its
     // "_1", "_2"... with the stamp it was given for.
@@ -137,6 +143,7 @@ private:
     void addTarget(const std::string& name);
     void removeTarget(const std::string& name, std::size_t row);
     const Stamp& stampAt(const RunSettings& settings, const std::string& path);
+    Stamp stampOf(const RunSettings& settings, const std::string& path);
     Dated dated(const RunSettings& settings, const std::string& path, bool forStamp);
     void numberSameSecond(std::vector<Prepared>& prepared) const;
 
