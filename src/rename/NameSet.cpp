@@ -94,7 +94,7 @@ void NameSet::insert(std::string_view name) {
         return;
     if (slot.name == erased)
         --erased_;
-    names_.push_back({chars_.size(), hash, static_cast<std::uint32_t>(name.size()), true});
+    names_.push_back({chars_.size(), static_cast<std::uint32_t>(name.size()), true});
     chars_.append(name);
     slot.tag = tagOf(hash);
     slot.name = static_cast<std::uint32_t>(names_.size() + 1);
@@ -141,14 +141,15 @@ void NameSet::growFor(std::size_t more) {
     erased_ = 0;
     const std::size_t mask = size - 1;
     for (std::size_t k = 0; k < names_.size(); ++k) {
-        const Name& name = names_[k];
-        if (!name.live)
+        if (!names_[k].live)
             continue;
-        std::size_t at = name.hash & mask;
+        const auto mark = static_cast<std::uint32_t>(k + 2);
+        const std::uint64_t hash = hashOf(nameAt(mark));
+        std::size_t at = hash & mask;
         while (slots_[at].name != empty)
             at = (at + 1) & mask;
-        slots_[at] = {tagOf(name.hash), static_cast<std::uint32_t>(k + 2)};
-        markSeen(name.hash);
+        slots_[at] = {tagOf(hash), mark};
+        markSeen(hash);
     }
 }
 
