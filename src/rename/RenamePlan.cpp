@@ -259,7 +259,7 @@ void RenamePlanner::prepare(const RunSettings& s) {
     for (const std::size_t k : order) {
         walk.push_back(taken_[k]);
         prepared.push_back({all[k].note, sameSecond ? all[k].stamp.text() : std::string(), {}});
-        stamps->push_back(std::move(all[k].stamp));
+        stamps->push_back(all[k].stamp);
     }
     numberSameSecond(prepared);
     taken_ = std::move(walk);

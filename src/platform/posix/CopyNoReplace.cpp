@@ -26,17 +26,15 @@ Result<void> copyData(int source, int target) {
     std::vector<char> buffer;
     for (;;) {
         if (kernelCopy) {
-            const ssize_t copied =
-                ::copy_file_range(source, nullptr, target, nullptr, std::size_t{1} << 30, 0);
-            if (copied > 0)
+            const auto copied = sys::copyFileRange(source, target, std::size_t{1} << 30);
+            if (copied && copied.value() > 0)
                 continue;
-            if (copied == 0)
+            if (copied)
                 return {};
-            if (errno == EINTR)
-                continue;
-            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
-                errno != EBADF)
-                return lastError("copy_file_range");
+            const int code = copied.code();
+            if (code != EXDEV && code != EINVAL && code != ENOSYS && code != EOPNOTSUPP &&
+                code != EBADF)
+                return copied.error();
             // Offsets moved with what was copied: the plain loop goes on from there.
             kernelCopy = false;
             buffer.resize(std::size_t{1} << 20);
@@ -73,30 +71,32 @@ pid_t copyOwner(std::string_view name) {
 // and no writer holds its lock (the lock also covers a writer of another machine or PID
 // namespace, whose numbers mean nothing here). A live process of any program keeps it.
 void removeIfAbandoned(int folder, const char* name, pid_t owner) {
-    if (::kill(owner, 0) == 0 || errno != ESRCH)
+    if (sys::processExists(owner))
         return;
-    Descriptor file(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    const auto opened = sys::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (!opened)
         return;
-    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+    const Descriptor file(opened.value());
+    const auto st = sys::fstat(file.get());
+    if (!st || !S_ISREG(st.value().st_mode))
         return;
-    ::unlinkat(folder, name, 0);
+    if (sys::lockExclusive(file.get()).code() == EWOULDBLOCK)
+        return;
+    (void)sys::unlinkat(folder, name, 0);
 }
 
 void removeAbandonedCopies(int folder) {
-    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
-    if (dir == nullptr) {
-        if (fd >= 0)
-            ::close(fd);
+    auto dir = sys::readFolder(folder);
+    if (!dir)
         return;
+    for (;;) {
+        const Result<const dirent*> next = dir.value().next();
+        if (!next || next.value() == nullptr)
+            return;
+        const char* name = next.value()->d_name;
+        if (const pid_t owner = copyOwner(name); owner > 0)
+            removeIfAbandoned(folder, name, owner);
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        if (const pid_t owner = copyOwner(entry->d_name); owner > 0)
-            removeIfAbandoned(::dirfd(dir), entry->d_name, owner);
-    }
-    ::closedir(dir);
 }
 
 Result<void> fillTarget(const PosixHooks& hooks, int source, const struct stat& st, int target,
@@ -109,9 +109,9 @@ Result<void> fillTarget(const PosixHooks& hooks, int source, const struct stat& 
     // Permission bits only: the copy belongs to whoever makes it, so set-id bits stay off.
     // The data is what counts: a card that keeps no modes (FAT through FUSE answers
     // ENOSYS) or no times still takes the copy.
-    ::fchmod(target, st.st_mode & 0777);
+    (void)sys::fchmod(target, st.st_mode & 0777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(target, times);
+    (void)sys::futimens(target, times);
     return {};
 }
 
@@ -135,7 +135,7 @@ Result<void> copyThroughHiddenFile(const PosixHooks& hooks, std::set<std::string
         return opened.error();
     Descriptor target(opened.value());
     // Tells a sweep of another process that this one is being written.
-    ::flock(target.get(), LOCK_EX | LOCK_NB);
+    (void)sys::lockExclusive(target.get());
     auto copied = fillTarget(hooks, source, st, target.get(), from, to.path);
     if (auto closed = sys::close(target.release()); !closed && copied)
         copied = closed;
@@ -165,13 +165,10 @@ Result<void> PosixFileSystem::copyAt(Folder& from, const std::string& name, Fold
         return SystemError{"open", EBADF};
     const Place source = placeIn(from, name);
     const Place target = placeIn(to, newName);
-    Descriptor opened(::openat(source.folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (opened.get() < 0)
-        return lastError("open");
+    const Descriptor opened(
+        TRY(sys::openat(source.folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK)));
     // Looked at before the copy reads it, which may move its access time.
-    struct stat st {};
-    if (::fstat(opened.get(), &st) != 0)
-        return lastError("fstat");
+    const struct stat st = TRY(sys::fstat(opened.get()));
     if (S_ISDIR(st.st_mode))
         return SystemError{"open", EISDIR};
     if (!S_ISREG(st.st_mode))
@@ -187,9 +184,11 @@ Result<void> PosixFileSystem::copyFile(int source, const struct stat& st, const 
     auto made = runStep(*hooks_, PosixStep::TempFile, from, to.path);
     Descriptor target;
     if (made) {
-        target.reset(::openat(to.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-        if (target.get() < 0)
-            made = lastError("open");
+        auto opened = sys::openat(to.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (opened)
+            target.reset(opened.value());
+        else
+            made = opened.error();
     }
     if (made.code() == EOPNOTSUPP || made.code() == EISDIR || made.code() == EINVAL)
         return copyThroughHiddenFile(*hooks_, sweptFolders_, source, st, from, to);
@@ -204,16 +203,13 @@ Result<void> PosixFileSystem::copyFile(int source, const struct stat& st, const 
     // AT_EMPTY_PATH spares resolving a /proc path for every file, where the process may
     // use it; once refused, it is not asked again.
     if (!emptyPathRefused_) {
-        if (::linkat(target.get(), "", to.folder, to.name.c_str(), AT_EMPTY_PATH) == 0)
-            return {};
-        if (errno != ENOENT && errno != EPERM)
-            return lastError("linkat");
+        const auto linked = sys::linkat(target.get(), "", to.folder, to.name, AT_EMPTY_PATH);
+        if (linked.code() != ENOENT && linked.code() != EPERM)
+            return linked;
         emptyPathRefused_ = true;
     }
     const std::string self = "/proc/self/fd/" + std::to_string(target.get());
-    if (::linkat(AT_FDCWD, self.c_str(), to.folder, to.name.c_str(), AT_SYMLINK_FOLLOW) != 0)
-        return lastError("linkat");
-    return {};
+    return sys::linkat(AT_FDCWD, self, to.folder, to.name, AT_SYMLINK_FOLLOW);
 }
 
 } // namespace quorvel

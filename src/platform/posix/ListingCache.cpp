@@ -43,8 +43,7 @@ PosixFileSystem::snapshot(const std::string& folder) {
     if (!status)
         return status.error();
     const struct stat& st = status.value();
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
+    const struct timespec now = sys::realTime();
     // A snapshot finished a moment ago is as good as a read now: it only stands in for a
     // read made that moment earlier. An older one must be trusted.
     constexpr std::int64_t recent = 50'000'000;
@@ -81,10 +80,11 @@ PosixFileSystem::snapshot(const std::string& folder) {
         if (type == DT_LNK || type == DT_UNKNOWN) {
             // What a link stands for can change without the folder's times moving.
             taken->trusted = false;
-            struct stat target {};
-            if (::fstatat(fd, entry->d_name, &target, 0) != 0)
+            const auto target = sys::statAt(fd, entry->d_name, 0);
+            if (!target)
                 continue; // a dangling link is neither a file nor a folder
-            type = S_ISREG(target.st_mode) ? DT_REG : S_ISDIR(target.st_mode) ? DT_DIR : DT_UNKNOWN;
+            const mode_t mode = target.value().st_mode;
+            type = S_ISREG(mode) ? DT_REG : S_ISDIR(mode) ? DT_DIR : DT_UNKNOWN;
         }
         if (type == DT_REG)
             taken->files.emplace_back(entry->d_name);
@@ -97,8 +97,7 @@ PosixFileSystem::snapshot(const std::string& folder) {
         taken->trusted = false;
     // A large folder takes long enough to read that both lists of a pane, read one after
     // the other, would otherwise never share it.
-    struct timespec done {};
-    ::clock_gettime(CLOCK_REALTIME, &done);
+    const struct timespec done = sys::realTime();
     taken->taken = nanoseconds(done);
     snapshots_.insert(snapshots_.begin(), taken);
     // Two panes, each with its folder list and its file list: four folders at most matter.

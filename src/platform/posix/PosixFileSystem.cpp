@@ -19,13 +19,12 @@ PosixHooks& hooksOf(PosixFileSystem& fs) {
 }
 
 bool PosixFileSystem::isFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    const auto st = sys::stat(path);
+    return st && S_ISDIR(st.value().st_mode);
 }
 
 bool PosixFileSystem::exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    return sys::lstat(path).ok();
 }
 
 Result<std::int64_t> PosixFileSystem::modificationTime(const std::string& path) {
@@ -55,12 +54,8 @@ Result<void> PosixFileSystem::syncFileSystem(const std::string& folder) {
 }
 
 std::string PosixFileSystem::workingFolder() {
-    char* path = ::getcwd(nullptr, 0);
-    if (path == nullptr)
-        return {};
-    std::string folder(path);
-    std::free(path);
-    return folder;
+    auto folder = sys::getcwd();
+    return folder ? std::move(folder.value()) : std::string();
 }
 
 } // namespace quorvel

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixInternals.h"
 
+#include "platform/posix/SystemCalls.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -17,10 +19,10 @@
 namespace quorvel {
 
 LocalVolume localVolume(int fd) {
-    struct statfs info {};
-    if (::fstatfs(fd, &info) != 0)
+    const auto info = sys::fstatfs(fd);
+    if (!info)
         return LocalVolume::No;
-    switch (static_cast<unsigned long>(info.f_type)) {
+    switch (static_cast<unsigned long>(info.value().f_type)) {
     case 0xEF53:     // ext2, ext3, ext4
     case 0x58465342: // xfs
     case 0x9123683E: // btrfs

@@ -22,21 +22,22 @@ namespace {
 bool onlySpellingIsSource(const Place& from, const Place& to) {
     if (from.folder != to.folder || !sameIgnoringCase(from.name, to.name))
         return false;
-    const int fd = ::openat(to.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
-    if (dir == nullptr) {
-        if (fd >= 0)
-            ::close(fd);
+    auto dir = sys::readFolder(to.folder);
+    if (!dir)
         return false;
-    }
     bool sourceSeen = false;
     bool other = false;
-    while (const dirent* entry = ::readdir(dir)) {
+    for (;;) {
+        const Result<const dirent*> next = dir.value().next();
+        if (!next)
+            return false;
+        const dirent* entry = next.value();
+        if (entry == nullptr)
+            break;
         if (!sameIgnoringCase(entry->d_name, to.name))
             continue;
         (from.name == entry->d_name ? sourceSeen : other) = true;
     }
-    ::closedir(dir);
     return sourceSeen && !other;
 }
 
@@ -57,10 +58,7 @@ Result<void> renameThroughTemporary(const PosixHooks& hooks, const Place& from, 
 }
 
 Result<struct stat> statAt(const Place& place) {
-    struct stat st {};
-    if (::fstatat(place.folder, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return lastError("fstatat");
-    return st;
+    return sys::statAt(place.folder, place.name, AT_SYMLINK_NOFOLLOW);
 }
 
 } // namespace

@@ -7,15 +7,18 @@
 #include "platform/Result.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
@@ -216,6 +219,29 @@ inline Result<std::string> realpath(const std::string& path) {
     return result;
 }
 
+// The time of day, as the file system stamps files with it.
+inline struct timespec realTime() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+// Whether a process of this number runs, as far as this process can tell: one it may not
+// signal still runs.
+inline bool processExists(pid_t process) {
+    return ::kill(process, 0) == 0 || errno != ESRCH;
+}
+
+// The process working folder.
+inline Result<std::string> getcwd() {
+    char* path = ::getcwd(nullptr, 0);
+    if (path == nullptr)
+        return lastError("getcwd");
+    std::string text(path);
+    std::free(path);
+    return text;
+}
+
 inline Result<void> unlink(const std::string& path) {
     if (::unlink(path.c_str()) != 0)
         return lastError("unlink");
@@ -308,6 +334,39 @@ inline Result<void> unlinkat(int folder, const std::string& name, int flags) {
     if (::unlinkat(folder, name.c_str(), flags) != 0)
         return lastError("unlinkat");
     return {};
+}
+
+// flags: AT_SYMLINK_NOFOLLOW to look at a link itself, 0 to follow it.
+inline Result<struct stat> statAt(int folder, const std::string& name, int flags) {
+    struct stat st {};
+    if (::fstatat(folder, name.c_str(), &st, flags) != 0)
+        return lastError("fstatat");
+    return st;
+}
+
+inline Result<struct statfs> fstatfs(int fd) {
+    struct statfs info {};
+    if (::fstatfs(fd, &info) != 0)
+        return lastError("fstatfs");
+    return info;
+}
+
+// Sets the times of an open file: access, then modification.
+inline Result<void> futimens(int fd, const struct timespec (&times)[2]) {
+    if (::futimens(fd, times) != 0)
+        return lastError("futimens");
+    return {};
+}
+
+// A range copied by the kernel from the current offsets, which move with it; 0 at the end.
+inline Result<std::size_t> copyFileRange(int from, int to, std::size_t size) {
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, size, 0);
+        if (copied >= 0)
+            return static_cast<std::size_t>(copied);
+        if (errno != EINTR)
+            return lastError("copy_file_range");
+    }
 }
 
 // Does not follow a link; by default asks for the birth time where the volume keeps one.
