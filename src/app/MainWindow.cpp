@@ -444,8 +444,31 @@ void MainWindow::makeFollowers() {
 }
 
 void MainWindow::startUp() {
-    const std::string programFolder = services_.program.folder;
+    restoreFolder();
     restoreSettings();
+    fillChoices();
+    sourceFolders.openDrive(sourceDrives.drive());
+    targetFolders.openDrive(targetDrives.drive());
+    settle();
+}
+
+void MainWindow::prepare() {
+    restoreSettings();
+    fillChoices();
+    settle();
+}
+
+// Reading the folders undoes some of what the settings set (the generic name, the scheme),
+// so the settings are applied again after them, as a start-up in one step would.
+void MainWindow::openFolders() {
+    restoreFolder();
+    restoreSettings();
+    sourceFolders.openDrive(sourceDrives.drive());
+    targetFolders.openDrive(targetDrives.drive());
+    settle();
+}
+
+void MainWindow::fillChoices() {
     sourcePane.setCaption("Répertoire du fichier Source");
     targetPane.setCaption("Répertoire de Sauvegarde");
     for (const char* type : {"jpg", "gif", "bmp", "tif", "mp3", "*"})
@@ -454,8 +477,9 @@ void MainWindow::startUp() {
         targetType.addItem(type);
     for (const char* step : {"1", "2", "3", "4"})
         stepBox.addItem(step);
-    sourceFolders.openDrive(sourceDrives.drive());
-    targetFolders.openDrive(targetDrives.drive());
+}
+
+void MainWindow::settle() {
     increment = numericValue(stepBox.text());
     typedGeneric = genericName.text();
     startNumber = numericValue(startIndex.text());

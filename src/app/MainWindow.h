@@ -46,6 +46,11 @@ public:
 
     // The window's Load: runs once, before the window is first shown.
     void startUp();
+    // The same in two steps, so that the window can show before a large folder is read:
+    // everything but the folders, then the saved folders read into the panes. The window
+    // ends as startUp leaves it.
+    void prepare();
+    void openFolders();
     // The window's Unload, by "Quitter" or by the close box: saves the settings, then
     // destroys the window. Runs once.
     void close();
@@ -204,6 +209,9 @@ private:
     // The values that survive between runs: read first at start-up, written at shut-down
     // (false when the store could not keep them).
     void restoreSettings();
+    void restoreFolder();
+    void fillChoices();
+    void settle();
     bool saveSettings();
 
     std::unique_ptr<Panes> panes_;

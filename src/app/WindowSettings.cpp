@@ -21,11 +21,7 @@ void MainWindow::restoreSettings() {
     const auto setting = [&](const char* key, const std::string& fallback) {
         return store.read(app, appSection, key).value_or(fallback);
     };
-    const std::string& programFolder = services_.program.folder;
-
     // A step that fails leaves the window as it was and start-up goes on.
-    sourceDrives.setDrive(setting("drv", programFolder));
-    sourceFolders.setPath(setting("Dir", programFolder));
     genericName.setText(setting("T1", "Fichier"));
     startIndex.setText(setting("T2", "1"));
     const std::int64_t scheme = numericValue(setting("O1", "0"));
@@ -49,6 +45,14 @@ void MainWindow::restoreSettings() {
             offsets->seconds[CameraOffsets::key(camera)] = *offset;
     }
     captureOptions.offsets = std::move(offsets);
+}
+
+void MainWindow::restoreFolder() {
+    SettingsStore& store = services_.settings;
+    const std::string& app = services_.program.baseName;
+    const std::string& programFolder = services_.program.folder;
+    sourceDrives.setDrive(store.read(app, appSection, "drv").value_or(programFolder));
+    sourceFolders.setPath(store.read(app, appSection, "Dir").value_or(programFolder));
 }
 
 bool MainWindow::saveSettings() {

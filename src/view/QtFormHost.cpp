@@ -1,7 +1,10 @@
 #include "view/QtFormHost.h"
 
 #include "platform/qtservices/QtToolkit.h"
+#include "view/FirstPaint.h"
 #include "view/FormWindow.h"
+
+#include <utility>
 
 namespace quorvel {
 
@@ -18,6 +21,11 @@ void centreOn(QWidget& window, const QWidget& main) {
 }
 
 } // namespace
+
+void QtFormHost::afterFirstPaint(const Form& form, std::function<void()> then) {
+    if (FormWindow* window = windowOf(form))
+        quorvel::afterFirstPaint(*window, std::move(then));
+}
 
 QtFormHost::~QtFormHost() {
     closeAll();

@@ -23,6 +23,8 @@ public:
     void showForm(Form& form) override;
     void destroyForm(Form& form) override;
 
+    // Runs `then` once the shown form's window has first been painted (see FirstPaint.h).
+    void afterFirstPaint(const Form& form, std::function<void()> then);
     // The window of a shown form, or nullptr.
     FormWindow* windowOf(const Form& form) const;
     // Told of each window once, when it is made and before it is first shown.

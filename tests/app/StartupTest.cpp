@@ -2,6 +2,11 @@
 #include "support/Window.h"
 #include "text/Numbers.h"
 
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
 namespace quorvel::test {
 namespace {
 
@@ -176,6 +181,65 @@ TEST(NumericValue, TakesTheLeadingNumber) {
     EXPECT_TRUE(fitsInt16(numericValue("-32768")));
     EXPECT_FALSE(fitsInt16(numericValue("99999999999999999999999")));
     EXPECT_FALSE(fitsInt16(numericValue("-1e300")));
+}
+
+// Everything a user or the scenario runner can see of the main window, a line a control.
+std::vector<std::string> everythingShown(MainWindow& w) {
+    std::vector<std::string> lines;
+    for (const auto& control : w.form.controls()) {
+        std::string line = control->name() + "|" + control->caption() + "|" + control->tag() +
+                           (control->visible() ? "|shown" : "|hidden") +
+                           (control->inert() ? "|inert" : "");
+        if (const auto* text = dynamic_cast<const TextBox*>(control.get()))
+            line += "|" + text->text();
+        if (const auto* combo = dynamic_cast<const ComboBox*>(control.get()))
+            line += "|" + combo->text() + "|" + std::to_string(combo->entries().size());
+        if (const auto* option = dynamic_cast<const OptionButton*>(control.get()))
+            line += option->value() ? "|on" : "|off";
+        if (const auto* folders = dynamic_cast<const FolderList*>(control.get()))
+            line += "|" + folders->path();
+        if (const auto* files = dynamic_cast<const FileList*>(control.get()))
+            line += "|" + files->path() + "|" + std::to_string(files->count());
+        lines.push_back(line);
+    }
+    for (const char* name : {"Numero", "Pas", "Rang", "Exces", "Fixe", "Flag", "Nom", "M", "N",
+                             "Frang", "sChTmp", "OldRep", "NN", "MM", "Ext", "F1", "F2"}) {
+        const auto value = w.variable(name);
+        const auto* text = value ? std::get_if<std::string>(&*value) : nullptr;
+        const auto* number = value ? std::get_if<std::int64_t>(&*value) : nullptr;
+        lines.push_back(std::string(name) + "=" +
+                        (text     ? *text
+                         : number ? std::to_string(*number)
+                                  : "?"));
+    }
+    return lines;
+}
+
+// The program shows its window before it reads a large saved folder; the window it ends with
+// is the one a start-up in one step gives.
+TEST_F(StartupTest, AWindowShownBeforeItsFolderEndsAsOneStartedAtOnce) {
+    const std::string photos = temp.folder("Photos");
+    for (const char* name : {"Photos/IMG_0002.jpg", "Photos/IMG_0001.jpg", "Photos/notes.txt"})
+        temp.file(name);
+    seed("Dir", photos);
+    seed("T1", "Noël");
+    seed("O1", "2");
+    seed("O2", "1");
+    const std::vector<std::string> atOnce = everythingShown(start());
+    window.reset();
+
+    const ProgramInfo program{programFolder, "quorvel", dataFolder};
+    MainWindow w(Services{toolkit, fs, settings, pictures, shell, clock, program, &captureDates},
+                 toolkit);
+    w.prepare();
+    // What shows first: the saved texts and choices, the lists still empty.
+    EXPECT_EQ(w.genericName.text(), "Noël");
+    EXPECT_EQ(w.sourceFiles.count(), 0);
+    EXPECT_EQ(w.sourceType.entries().size(), 6u);
+    w.openFolders();
+    EXPECT_EQ(everythingShown(w), atOnce);
+    EXPECT_EQ(w.sourceFiles.count(), 2);
+    EXPECT_TRUE(toolkit.events().empty());
 }
 
 } // namespace
