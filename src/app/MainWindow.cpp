@@ -287,10 +287,7 @@ void MainWindow::makeRenamePanel() {
                                                                 .digitsGroup = digitsGroup,
                                                                 .schemeOptions = schemeOptions,
                                                                 .digitOptions = digitOptions,
-                                                                .sourceFiles = sourceFiles,
-                                                                .typedGeneric = typedGeneric,
-                                                                .startNumber = startNumber,
-                                                                .increment = increment},
+                                                                .sourceFiles = sourceFiles},
                                                services_.clock);
     panes_ = std::make_unique<Panes>(PaneControls{.sourceDrives = sourceDrives,
                                                   .sourceFolders = sourceFolders,
@@ -318,15 +315,8 @@ void MainWindow::makeRenamePanel() {
                                                        .noWarningBox = noWarningBox,
                                                        .problemOk = problemOk,
                                                        .stopButton = stopButton,
-                                                       .typedGeneric = typedGeneric,
-                                                       .startNumber = startNumber,
-                                                       .increment = increment,
                                                        .exifDates = exifDates,
-                                                       .capture = captureOptions,
-                                                       .lastSource = lastSource,
-                                                       .lastTarget = lastTarget,
-                                                       .rank = rank,
-                                                       .rankText = rankText},
+                                                       .capture = captureOptions},
                                            *composer_, *panes_, services_,
                                            [this](bool running) { holdStill(running); });
     stopButton.cancel = true;
@@ -355,18 +345,7 @@ void MainWindow::makeFileCommands() {
                      .sourceFiles = sourceFiles,
                      .targetFiles = targetFiles,
                      .sourceType = sourceType,
-                     .targetType = targetType,
-                     .answer = answer,
-                     .proposedText = proposedText,
-                     .cutName = cutName,
-                     .typedPrefix = typedPrefix,
-                     .lastSource = lastSource,
-                     .lastEditTarget = lastEditTarget,
-                     .editSourceFolder = editSourceFolder,
-                     .editTargetFolder = editTargetFolder,
-                     .cutExcess = cutExcess,
-                     .selectionOnly = selectionOnly,
-                     .typeKnown = typeKnown},
+                     .targetType = targetType},
         EditServices{toolkit, fs, services_.clock, *panes_, *composer_, *fileBatch_});
     folders_ = std::make_unique<FolderCommands>(FolderControls{.sourceFolders = sourceFolders,
                                                                .sourceCreate = *sourceButtons[2],
@@ -375,9 +354,7 @@ void MainWindow::makeFileCommands() {
                                                                .targetFolders = targetFolders,
                                                                .targetCreate = *targetButtons[2],
                                                                .targetRename = *targetButtons[3],
-                                                               .targetDelete = *targetButtons[5],
-                                                               .answer = answer,
-                                                               .proposedText = proposedText},
+                                                               .targetDelete = *targetButtons[5]},
                                                 toolkit, fs, services_.clock, *fileBatch_);
     deletion_ = std::make_unique<FileDeletion>(DeletionControls{.sourceFiles = sourceFiles,
                                                                 .sourceDelete = *sourceButtons[4],
@@ -480,9 +457,7 @@ void MainWindow::fillChoices() {
 }
 
 void MainWindow::settle() {
-    increment = numericValue(stepBox.text());
-    typedGeneric = genericName.text();
-    startNumber = numericValue(startIndex.text());
+    composer_->takeTypedValues();
     form.setCaption(windowTitle);
     problemPanel.setLeft(3750);
     problemText.setCaption("");

@@ -157,27 +157,6 @@ public:
     MenuItem& mnuAideF1;
     MenuItem& mnuAPropos;
 
-    // Window-level variables: they live as long as the window and are never saved.
-    // Numbers are held wide so that a value outside the 16-bit range is kept as typed
-    // and refused where it would be used.
-    std::string typedGeneric;
-    std::int64_t startNumber = 0;
-    std::int64_t increment = 0;
-    std::string lastSource;
-    std::string lastTarget;
-    std::int64_t rank = 0;
-    std::string rankText;
-    std::string answer;
-    std::string proposedText;
-    std::string lastEditTarget;
-    std::string cutName;
-    std::string typedPrefix;
-    std::string editSourceFolder;
-    std::string editTargetFolder;
-    std::int64_t cutExcess = 0;
-    std::int64_t selectionOnly = 0;
-    std::int64_t typeKnown = 0;
-
     // "Dater les photos par leur prise de vue": the time stamps of the run are the photos'
     // capture dates. Saved at shut-down in a settings group of its own.
     bool exifDates = false;

@@ -2,7 +2,11 @@
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "app/OffsetDialog.h"
+#include "edits/NameEdits.h"
+#include "files/FolderCommands.h"
 #include "preview/Preview.h"
+#include "rename/BatchRename.h"
+#include "rename/NameComposer.h"
 #include "viewer/PhotoViewer.h"
 
 namespace quorvel {
@@ -39,19 +43,32 @@ Control* MainWindow::findControl(const std::string& name) {
     return nullptr;
 }
 
+// Each variable is kept by the subsystem that writes it; of two of the same name, the one
+// written last.
 std::optional<VariableValue> MainWindow::variable(const std::string& name) const {
-    const std::pair<const char*, const std::int64_t*> numbers[] = {
-        {"Numero", &startNumber}, {"Pas", &increment},      {"Rang", &rank},
-        {"Exces", &cutExcess},    {"Fixe", &selectionOnly}, {"Flag", &typeKnown}};
+    const ComposerVariables& typed = composer_->variables();
+    const RunVariables& run = batch_->variables();
+    const EditVariables& edit = edits_->variables();
+    const FolderVariables& folder = folders_->variables();
+    const std::pair<const char*, std::int64_t> numbers[] = {
+        {"Numero", typed.startNumber}, {"Pas", typed.increment},     {"Rang", run.rank},
+        {"Exces", edit.cutExcess},     {"Fixe", edit.selectionOnly}, {"Flag", edit.typeKnown}};
     for (const auto& [key, value] : numbers) {
         if (name == key)
-            return VariableValue(*value);
+            return VariableValue(value);
     }
     const std::pair<const char*, const std::string*> texts[] = {
-        {"Nom", &typedGeneric},    {"M", &lastSource},       {"N", &lastTarget},
-        {"Frang", &rankText},      {"sChTmp", &answer},      {"OldRep", &proposedText},
-        {"NN", &lastEditTarget},   {"MM", &cutName},         {"Ext", &typedPrefix},
-        {"F1", &editSourceFolder}, {"F2", &editTargetFolder}};
+        {"Nom", &typed.typedGeneric},
+        {"M", &latest(edit.lastSource, run.lastSource)},
+        {"N", &run.lastTarget},
+        {"Frang", &run.rankText},
+        {"sChTmp", &latest(edit.answer, folder.answer)},
+        {"OldRep", &latest(edit.proposedText, folder.proposedText)},
+        {"NN", &edit.lastEditTarget},
+        {"MM", &edit.cutName},
+        {"Ext", &edit.typedPrefix},
+        {"F1", &edit.editSourceFolder},
+        {"F2", &edit.editTargetFolder}};
     for (const auto& [key, value] : texts) {
         if (name == key)
             return VariableValue(*value);

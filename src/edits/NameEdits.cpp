@@ -95,8 +95,8 @@ std::string NameEdits::LastSelectedName() const {
 }
 
 bool NameEdits::askText(const std::string& prompt, const std::string& title) {
-    ui_.answer = services_.toolkit.input(prompt, title, ui_.proposedText);
-    if (!ui_.answer.empty())
+    vars_.answer = services_.toolkit.input(prompt, title, *vars_.proposedText);
+    if (!vars_.answer->empty())
         return true;
     services_.toolkit.message("Le Fichier n'est pas défini", Icon::Error, Buttons::Ok, "Renommer");
     return false;
@@ -117,8 +117,8 @@ bool NameEdits::confirm(const std::string& text, const std::string& title) {
 }
 
 std::string NameEdits::typedWithTargetType() const {
-    return "Renommer les fichiers du type :\r\n" + ui_.proposedText + "\r\nen\r\n" +
-           left(ui_.answer, length(ui_.answer) - length(ui_.sourceType.text())) +
+    return "Renommer les fichiers du type :\r\n" + *vars_.proposedText + "\r\nen\r\n" +
+           left(*vars_.answer, length(*vars_.answer) - length(ui_.sourceType.text())) +
            ui_.targetType.text();
 }
 
@@ -131,21 +131,21 @@ void NameEdits::shortenOnLeft() {
 }
 
 NameEdits::Typed NameEdits::typedAnswer() const {
-    return {ui_.sourceType.text(), ui_.targetType.text(), length(ui_.answer),
-            length(ui_.proposedText), length(ui_.sourceType.text())};
+    return {ui_.sourceType.text(), ui_.targetType.text(), length(*vars_.answer),
+            length(*vars_.proposedText), length(ui_.sourceType.text())};
 }
 
 void NameEdits::shorten(bool onRight) {
-    ui_.cutExcess = 0;
-    ui_.proposedText = LastSelectedName();
+    vars_.cutExcess = 0;
+    vars_.proposedText = LastSelectedName();
     if (!askText(std::string(onRight ? "Raccourcir par la droite" : "Raccourcir par la gauche") +
                      "\r\nEffacer la partie en trop",
                  "Raccourcir"))
         return;
     const auto [source, target, typed, sample, k] = typedAnswer();
-    ui_.cutExcess = sample - typed;
+    vars_.cutExcess = sample - typed;
     // An empty list has no sample to shorten: whatever is typed touches no file.
-    if (!ui_.proposedText.empty() && ui_.cutExcess < 0) {
+    if (!vars_.proposedText->empty() && vars_.cutExcess < 0) {
         refuse("Le texte tapé est plus long que le nom proposé : pour raccourcir, effacez des "
                "caractères du nom proposé.");
         return;
@@ -158,15 +158,15 @@ void NameEdits::shorten(bool onRight) {
     }
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
-    const std::int64_t excess = ui_.cutExcess;
+    const std::int64_t excess = vars_.cutExcess;
     if (onRight) {
         RunNameEdit(BatchKind::ShortenRight,
                     [this, excess, k = k, target = target](const std::string& name) -> NewName {
                         const std::int64_t keep = length(name) - excess - k - 1;
                         if (keep < 0)
                             return {{}, tooShortForCut};
-                        ui_.cutName = left(name, keep);
-                        return withTargetType(ui_.cutName + ".", target);
+                        vars_.cutName = left(name, keep);
+                        return withTargetType(vars_.cutName + ".", target);
                     });
     } else {
         RunNameEdit(BatchKind::ShortenLeft,
@@ -174,17 +174,17 @@ void NameEdits::shorten(bool onRight) {
                         const std::int64_t keep = length(name) - excess;
                         if (keep < 0)
                             return {{}, tooShortForCut};
-                        ui_.cutName = right(name, keep);
-                        const std::int64_t stem = length(ui_.cutName) - k;
+                        vars_.cutName = right(name, keep);
+                        const std::int64_t stem = length(vars_.cutName) - k;
                         if (stem < 0)
                             return {{}, tooShortForCut};
-                        return withTargetType(left(ui_.cutName, stem), target);
+                        return withTargetType(left(vars_.cutName, stem), target);
                     });
     }
 }
 
 void NameEdits::lengthenOnLeft() {
-    ui_.proposedText = LastSelectedName();
+    vars_.proposedText = LastSelectedName();
     if (!askText("Rallonger par la gauche\r\nTaper le texte à rajouter à gauche du texte "
                  "générique existant :",
                  "Rallonger"))
@@ -195,12 +195,12 @@ void NameEdits::lengthenOnLeft() {
                "à rajouter devant le nom proposé.");
         return;
     }
-    const std::string prefix = left(ui_.answer, typed - sample);
+    const std::string prefix = left(*vars_.answer, typed - sample);
     if (const char* problem = typedPrefixProblem(prefix)) {
         refuse(problem);
         return;
     }
-    ui_.typedPrefix = prefix;
+    vars_.typedPrefix = prefix;
     beepThrice();
     if (typed < k) {
         refuse(shorterThanType(source));
@@ -209,7 +209,7 @@ void NameEdits::lengthenOnLeft() {
     if (!confirm(typedWithTargetType(), " Renommer les fichiers?"))
         return;
     RunNameEdit(BatchKind::LengthenLeft, [this, k = k, target = target](const std::string& name) {
-        return keepStem(name, k, ui_.typedPrefix, target);
+        return keepStem(name, k, vars_.typedPrefix, target);
     });
 }
 
@@ -230,12 +230,12 @@ bool NameEdits::planEdit(const NameRule& rule, std::vector<EditStep>& steps, int
     FileList& source = ui_.sourceFiles;
     // Every new name is made and checked before the first file is touched, so that a
     // refused one leaves the whole selection as it was.
-    ui_.selectionOnly = source.selectedCount() > 0 ? 1 : 0;
+    vars_.selectionOnly = source.selectedCount() > 0 ? 1 : 0;
     listed = source.count();
     // The target type is typed by the user, unlike the characters that the names carry over.
     const char* typedProblem = typedCharacterProblem(ui_.targetType.text());
     for (int i = 0; i < listed; ++i) {
-        if (ui_.selectionOnly != 0 && !source.selected(i))
+        if (vars_.selectionOnly != 0 && !source.selected(i))
             continue;
         const std::string& name = source.row(i);
         NewName made = rule(name);
@@ -270,25 +270,25 @@ void NameEdits::RunNameEdit(BatchKind kind, const NameRule& rule) {
         ui.setBusy(false);
         return;
     }
-    ui_.editSourceFolder = dropTrailingSeparator(ui_.sourceFiles.path());
-    ui_.editTargetFolder = dropTrailingSeparator(ui_.targetFiles.path());
+    vars_.editSourceFolder = dropTrailingSeparator(ui_.sourceFiles.path());
+    vars_.editTargetFolder = dropTrailingSeparator(ui_.targetFiles.path());
     const bool copy = ui_.sourceFiles.path() != ui_.targetFiles.path();
     std::vector<WorkItem> items;
     std::vector<bool> settled;
     for (const EditStep& step : *steps) {
-        items.push_back({joinPath(ui_.editSourceFolder, step.from),
-                         joinPath(copy ? ui_.editTargetFolder : ui_.editSourceFolder, step.to),
+        items.push_back({joinPath(vars_.editSourceFolder, step.from),
+                         joinPath(copy ? vars_.editTargetFolder : vars_.editSourceFolder, step.to),
                          copy ? ChangeKind::Copy : ChangeKind::Rename});
         // The file already bears the name asked for: done, with nothing to touch.
         settled.push_back(!copy && step.from == step.to);
     }
     if (!steps->empty()) {
-        ui_.lastSource = steps->back().from;
-        ui_.lastEditTarget = steps->back().to;
+        vars_.lastSource = steps->back().from;
+        vars_.lastEditTarget = steps->back().to;
     }
     services_.batches.run(
-        {kind, ui_.editSourceFolder, ui_.editTargetFolder, services_.clock.now()}, std::move(items),
-        std::move(settled), observer_,
+        {kind, vars_.editSourceFolder, vars_.editTargetFolder, services_.clock.now()},
+        std::move(items), std::move(settled), observer_,
         [this, steps, listed](const FileBatchResult& result) { edited(*steps, listed, result); });
 }
 
@@ -314,22 +314,22 @@ void NameEdits::edited(const std::vector<EditStep>& steps, int listed,
 
 void NameEdits::addType() {
     Toolkit& ui = services_.toolkit;
-    ui_.proposedText = ui_.sourceType.text();
-    ui_.answer = std::string(
-        typedType(ui.input("Nouvelle extension :", "Ajouter extension", ui_.proposedText)));
-    if (ui_.answer.empty()) {
+    vars_.proposedText = ui_.sourceType.text();
+    vars_.answer = std::string(
+        typedType(ui.input("Nouvelle extension :", "Ajouter extension", *vars_.proposedText)));
+    if (vars_.answer->empty()) {
         ui.message("L'extension n'est pas définie", Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
-    if (const char* problem = typedTypeProblem(ui_.answer)) {
+    if (const char* problem = typedTypeProblem(*vars_.answer)) {
         ui.message(problem, Icon::Error, Buttons::Ok, "Ajouter extension");
         return;
     }
     beepThrice();
-    if (!confirm("Rajouter l'extension :\r\n" + ui_.answer, " Rajouter l'extension?"))
+    if (!confirm("Rajouter l'extension :\r\n" + *vars_.answer, " Rajouter l'extension?"))
         return;
-    addOnce(ui_.sourceType, ui_.answer, ui_.typeKnown);
-    addOnce(ui_.targetType, ui_.answer, ui_.typeKnown);
+    addOnce(ui_.sourceType, *vars_.answer, vars_.typeKnown);
+    addOnce(ui_.targetType, *vars_.answer, vars_.typeKnown);
     services_.panes.RefreshSourceList();
     services_.panes.RefreshTargetList();
     services_.composer.UpdateNamePreview();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/Batch.h"
+#include "controls/Variables.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,8 +22,7 @@ class PictureButton;
 class Toolkit;
 struct FileBatchResult;
 
-// The source pane's edit buttons, the two file lists, the two type boxes, and the window
-// variables that hold the typed text, the sample and the last name of an edit.
+// The source pane's edit buttons, the two file lists and the two type boxes.
 struct EditControls {
     PictureButton& cutRight;     // Comm1_10
     PictureButton& cutLeft;      // Comm1_8
@@ -33,17 +33,21 @@ struct EditControls {
     FileList& targetFiles;
     ComboBox& sourceType;
     ComboBox& targetType;
-    std::string& answer;
-    std::string& proposedText;
-    std::string& cutName;
-    std::string& typedPrefix;
-    std::string& lastSource;
-    std::string& lastEditTarget;
-    std::string& editSourceFolder;
-    std::string& editTargetFolder;
-    std::int64_t& cutExcess;
-    std::int64_t& selectionOnly;
-    std::int64_t& typeKnown;
+};
+
+// The window variables that hold the typed text, the sample and the last names of an edit.
+struct EditVariables {
+    Kept<std::string> answer;       // sChTmp
+    Kept<std::string> proposedText; // OldRep
+    Kept<std::string> lastSource;   // M
+    std::string cutName;            // MM
+    std::string typedPrefix;        // Ext
+    std::string lastEditTarget;     // NN
+    std::string editSourceFolder;   // F1
+    std::string editTargetFolder;   // F2
+    std::int64_t cutExcess = 0;     // Exces
+    std::int64_t selectionOnly = 0; // Fixe
+    std::int64_t typeKnown = 0;     // Flag
 };
 
 // What the edits use besides their controls.
@@ -83,6 +87,7 @@ public:
     void RunNameEdit(BatchKind kind, const NameRule& rule);
     // Told of every edit's changes before they are made; null for none.
     void setObserver(BatchObserver* observer) { observer_ = observer; }
+    const EditVariables& variables() const { return vars_; }
 
     void shortenOnRight(); // Comm1_10
     void shortenOnLeft();  // Comm1_8
@@ -122,6 +127,7 @@ private:
     std::string typedWithTargetType() const;
 
     EditControls ui_;
+    EditVariables vars_;
     EditServices services_;
     BatchObserver* observer_ = nullptr;
 };

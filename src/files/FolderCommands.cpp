@@ -103,13 +103,13 @@ bool FolderCommands::open(FolderList& folders, const std::string& path, const st
 
 void FolderCommands::createFolder(bool source) {
     FolderList& folders = own(source);
-    ui_.answer = toolkit_.input("Nom du nouveau répertoire:", "Création", "");
-    if (!acceptName(ui_.answer, createTitle))
+    vars_.answer = toolkit_.input("Nom du nouveau répertoire:", "Création", "");
+    if (!acceptName(*vars_.answer, createTitle))
         return;
-    const std::string path = joinPath(folders.path(), ui_.answer);
+    const std::string path = joinPath(folders.path(), *vars_.answer);
     if (const auto created = fs_.createFolder(path); !created) {
         error(created.code() == EEXIST
-                  ? "Un répertoire ou un fichier nommé " + quoted(ui_.answer) +
+                  ? "Un répertoire ou un fichier nommé " + quoted(*vars_.answer) +
                         " existe déjà dans " + quoted(folders.path()) + "."
                   : "Le répertoire " + quoted(path) + " n'a pas pu être créé :\r\n" +
                         frenchReason(created.code()),
@@ -128,27 +128,27 @@ void FolderCommands::renameFolder(bool source) {
     if (refuseVolumeRoot(folders, "il ne peut pas être renommé.", renameTitle))
         return;
     const std::string oldPath = folders.path();
-    ui_.proposedText = lastComponent(oldPath);
-    ui_.answer = toolkit_.input("Nouveau nom du répertoire:", "Renommer", ui_.proposedText);
-    if (!acceptName(ui_.answer, renameTitle))
+    vars_.proposedText = lastComponent(oldPath);
+    vars_.answer = toolkit_.input("Nouveau nom du répertoire:", "Renommer", *vars_.proposedText);
+    if (!acceptName(*vars_.answer, renameTitle))
         return;
     beepThrice();
     const std::string connector = source ? " en " : "en";
     const Reply reply =
-        toolkit_.message("Renommer définitivement :\r\n" + ui_.proposedText + "\r\n" + connector +
-                             "\r\n" + ui_.answer,
+        toolkit_.message("Renommer définitivement :\r\n" + *vars_.proposedText + "\r\n" +
+                             connector + "\r\n" + *vars_.answer,
                          Icon::Question, Buttons::YesNo, " Renommer le répertoire?");
     if (reply != Reply::Yes)
         return;
     const std::string parent = parentFolder(oldPath);
-    const std::string newPath = joinPath(parent, ui_.answer);
+    const std::string newPath = joinPath(parent, *vars_.answer);
     // The no-replace rename: a plain rename would put this folder in place of an empty
     // folder of the new name. As a batch of its own, it can be undone.
     batches_.run(
         {BatchKind::FolderRename, parent, parent, clock_.now()},
         {WorkItem{oldPath, newPath, ChangeKind::Rename}}, {}, observer_,
-        [this, source, parent, newPath, oldName = ui_.proposedText,
-         newName = ui_.answer](const FileBatchResult& result) {
+        [this, source, parent, newPath, oldName = *vars_.proposedText,
+         newName = *vars_.answer](const FileBatchResult& result) {
             // None: the user chose not to go on without undo.
             if (!result.outcomes.empty())
                 folderRenamed(source, {parent, newPath, oldName, newName}, result.outcomes.front());
@@ -185,10 +185,10 @@ void FolderCommands::deleteFolder(bool source) {
                          Buttons::YesNoDefaultNo, " Effacer le répertoire?");
     if (reply != Reply::Yes)
         return;
-    ui_.proposedText = parentFolder(path);
+    vars_.proposedText = parentFolder(path);
     const TreeDeleteResult result = DeleteFolderTree(path);
     folders.refresh();
-    const bool moved = open(folders, ui_.proposedText, deleteTitle);
+    const bool moved = open(folders, *vars_.proposedText, deleteTitle);
     if (!source) {
         ui_.sourceFolders.refresh();
         if (moved)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/Batch.h"
+#include "controls/Variables.h"
 #include "platform/FileSystem.h"
 
 #include <string>
@@ -14,8 +15,7 @@ class FileBatch;
 class PictureButton;
 class Toolkit;
 
-// The two folder lists with their buttons, and the window variables that hold the typed
-// name and the folder's old name while a command runs.
+// The two folder lists with their buttons.
 struct FolderControls {
     FolderList& sourceFolders;
     PictureButton& sourceCreate;
@@ -25,8 +25,12 @@ struct FolderControls {
     PictureButton& targetCreate;
     PictureButton& targetRename;
     PictureButton& targetDelete;
-    std::string& answer;
-    std::string& proposedText;
+};
+
+// The window variables that hold the typed name and the folder's old name.
+struct FolderVariables {
+    Kept<std::string> answer;       // sChTmp
+    Kept<std::string> proposedText; // OldRep
 };
 
 // Create, rename and delete the folder a pane is open on.
@@ -42,6 +46,7 @@ public:
     TreeDeleteResult DeleteFolderTree(const std::string& path);
     // Told of every folder rename before it is made; null for none.
     void setObserver(BatchObserver* observer) { observer_ = observer; }
+    const FolderVariables& variables() const { return vars_; }
 
 private:
     void createFolder(bool source);
@@ -71,6 +76,7 @@ private:
     void error(const std::string& text, const std::string& title);
 
     FolderControls ui_;
+    FolderVariables vars_;
     Toolkit& toolkit_;
     FileSystem& fs_;
     Clock& clock_;

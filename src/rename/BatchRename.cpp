@@ -72,10 +72,10 @@ std::string BatchRename::FormatRenameResult(std::int64_t renamed, std::int64_t l
 
 RunSettings BatchRename::settings() const {
     return {composer_.selectedScheme(),
-            ui_.typedGeneric,
+            composer_.variables().typedGeneric,
             !ui_.startIndex.text().empty(),
-            ui_.startNumber,
-            ui_.increment,
+            composer_.variables().startNumber,
+            composer_.variables().increment,
             composer_.selectedDigits(),
             ui_.targetType.text(),
             ui_.exifDates ? services_.captureDates : nullptr,
@@ -127,10 +127,10 @@ void BatchRename::finish() {
 
 // The window's variables follow the walk as far as it got with each file.
 void BatchRename::publish(const Walk& walk) {
-    ui_.lastSource = walk.lastSource;
-    ui_.lastTarget = walk.lastTarget;
-    ui_.rank = walk.rank;
-    ui_.rankText = walk.rankText;
+    vars_.lastSource = walk.lastSource;
+    vars_.lastTarget = walk.lastTarget;
+    vars_.rank = walk.rank;
+    vars_.rankText = walk.rankText;
 }
 
 namespace {
@@ -273,10 +273,10 @@ void BatchRename::run() {
     walk->listed = static_cast<std::int64_t>(ui_.sourceFiles.rows().size());
     walk->info = {BatchKind::RenameRun, ui_.sourceFiles.path(), ui_.targetFiles.path(),
                   services_.clock.now()};
-    walk->lastSource = ui_.lastSource;
-    walk->lastTarget = ui_.lastTarget;
-    walk->rank = ui_.rank;
-    walk->rankText = ui_.rankText;
+    walk->lastSource = *vars_.lastSource;
+    walk->lastTarget = vars_.lastTarget;
+    walk->rank = vars_.rank;
+    walk->rankText = vars_.rankText;
     walk->noWarning = ui_.noWarningBox.value();
     if (observer_ != nullptr)
         walk->observer = std::make_unique<ObserverOnWindow>(*observer_, toolkit);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/Variables.h"
 #include "rename/RenamePlan.h"
 
 #include <atomic>
@@ -27,8 +28,7 @@ struct CaptureOptions;
 struct FileFailure;
 struct Services;
 
-// The controls the run reads and writes, and the window variables that hold the panel's
-// values and follow the walk.
+// The controls the run reads and writes, and the options of the menu it follows.
 struct RunControls {
     FileList& sourceFiles;
     FileList& targetFiles;
@@ -40,15 +40,16 @@ struct RunControls {
     CheckBox& noWarningBox;
     CommandButton& problemOk;
     CommandButton& stopButton;
-    const std::string& typedGeneric;
-    const std::int64_t& startNumber;
-    const std::int64_t& increment;
     const bool& exifDates; // the capture dates option
     const CaptureOptions& capture;
-    std::string& lastSource;
-    std::string& lastTarget;
-    std::int64_t& rank;
-    std::string& rankText;
+};
+
+// The window variables that follow the walk as far as it got with each file.
+struct RunVariables {
+    Kept<std::string> lastSource; // M
+    std::string lastTarget;       // N
+    std::int64_t rank = 0;        // Rang
+    std::string rankText;         // Frang
 };
 
 // "Renommer !": the batch rename run with its problem panel. The walk and the disk are the
@@ -76,6 +77,7 @@ public:
     RunInputs inputs() const;
     // Told of every run's changes before they are made; null for none.
     void setObserver(BatchObserver* observer) { observer_ = observer; }
+    const RunVariables& variables() const { return vars_; }
 
     // "3 fichiers ont été renommés sur les 10 présents."
     static std::string FormatRenameResult(std::int64_t renamed, std::int64_t listed);
@@ -127,6 +129,7 @@ private:
     void finish();
 
     RunControls ui_;
+    RunVariables vars_;
     const NameComposer& composer_;
     Panes& panes_;
     Services& services_;

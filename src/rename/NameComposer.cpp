@@ -12,16 +12,16 @@ namespace quorvel {
 NameComposer::NameComposer(const ComposerControls& controls, Clock& clock)
     : ui_(controls), clock_(clock) {
     ui_.genericName.onChange = [this] {
-        ui_.typedGeneric = ui_.genericName.text();
+        vars_.typedGeneric = ui_.genericName.text();
         UpdateNamePreview();
     };
     ui_.startIndex.onChange = [this] {
-        ui_.startNumber = numericValue(ui_.startIndex.text());
+        vars_.startNumber = numericValue(ui_.startIndex.text());
         UpdateNamePreview();
     };
     // Typing into the increment box changes nothing until an entry is picked.
     ui_.stepBox.onClick = [this] {
-        ui_.increment = numericValue(ui_.stepBox.text());
+        vars_.increment = numericValue(ui_.stepBox.text());
         SelectNumberWidth();
     };
     for (int k = 0; k < 5; ++k) {
@@ -147,6 +147,12 @@ std::string NameComposer::composeName(Scheme scheme, const std::string& generic,
     return {};
 }
 
+void NameComposer::takeTypedValues() {
+    vars_.increment = numericValue(ui_.stepBox.text());
+    vars_.typedGeneric = ui_.genericName.text();
+    vars_.startNumber = numericValue(ui_.startIndex.text());
+}
+
 void NameComposer::UpdateNamePreview() {
     const int digits = selectedDigits();
     const std::string number =
@@ -166,7 +172,7 @@ void NameComposer::UpdateNamePreview() {
 // The product is taken wide: any product of 999 or more gives four digits.
 void NameComposer::SelectNumberWidth() {
     const double product =
-        static_cast<double>(ui_.sourceFiles.count()) * static_cast<double>(ui_.increment);
+        static_cast<double>(ui_.sourceFiles.count()) * static_cast<double>(vars_.increment);
     ui_.digitOptions[2]->select();
     if (product < 999)
         ui_.digitOptions[1]->select();

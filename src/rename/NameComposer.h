@@ -18,8 +18,8 @@ class Frame;
 class OptionButton;
 class TextBox;
 
-// What the composer reads and writes: the rename panel's controls, the source list it
-// sizes the numbers for, and the window variables that hold the typed values.
+// What the composer reads and writes: the rename panel's controls and the source list it
+// sizes the numbers for.
 struct ComposerControls {
     TextBox& genericName;
     TextBox& startIndex;
@@ -30,9 +30,13 @@ struct ComposerControls {
     std::array<OptionButton*, 5> schemeOptions;
     std::array<OptionButton*, 3> digitOptions;
     FileList& sourceFiles;
-    std::string& typedGeneric;
-    std::int64_t& startNumber;
-    std::int64_t& increment;
+};
+
+// The window variables of the typed values, written as the user types or picks.
+struct ComposerVariables {
+    std::string typedGeneric;     // Nom
+    std::int64_t startNumber = 0; // Numero
+    std::int64_t increment = 0;   // Pas
 };
 
 // The rename panel's choices and the five live sample names.
@@ -42,6 +46,11 @@ public:
 
     void UpdateNamePreview();
     void SelectNumberWidth();
+    // Takes the values the boxes hold now, as start-up does once it has filled them.
+    void takeTypedValues();
+    const ComposerVariables& variables() const { return vars_; }
+    // For a test that sets a value no box can give.
+    ComposerVariables& variables() { return vars_; }
 
     // Digits of the selected width option (2, 3 or 4), 0 while none is selected.
     int selectedDigits() const;
@@ -64,6 +73,7 @@ public:
 
 private:
     ComposerControls ui_;
+    ComposerVariables vars_;
     Clock& clock_;
 };
 

@@ -1,5 +1,6 @@
 #include "app/AboutBox.h"
 
+#include "rename/NameComposer.h"
 #include "support/Window.h"
 
 #include <algorithm>
@@ -77,7 +78,7 @@ TEST_F(AboutBoxTest, OneBoxNotModalClosedByOk) {
     EXPECT_EQ(openCount("About"), 1);
     // The main window goes on working while the box is open.
     w.genericName.setText("Vacances");
-    EXPECT_EQ(w.typedGeneric, "Vacances");
+    EXPECT_EQ(w.composer().variables().typedGeneric, "Vacances");
 
     about("CommandOK").click();
     EXPECT_EQ(w.about().form(), nullptr);

@@ -21,10 +21,10 @@ TEST_F(StartupTest, FirstRunTakesTheDefaults) {
     EXPECT_EQ(w.sourceDrives.drive(), "/");
     // The saved generic name replaces the one proposed from the first file.
     EXPECT_EQ(w.genericName.text(), "Fichier");
-    EXPECT_EQ(w.typedGeneric, "Fichier");
+    EXPECT_EQ(w.composer().variables().typedGeneric, "Fichier");
     EXPECT_EQ(w.startIndex.text(), "1");
-    EXPECT_EQ(w.startNumber, 1);
-    EXPECT_EQ(w.increment, 1);
+    EXPECT_EQ(w.composer().variables().startNumber, 1);
+    EXPECT_EQ(w.composer().variables().increment, 1);
     EXPECT_TRUE(w.schemeOptions[0]->value());
     EXPECT_TRUE(w.digitOptions[0]->value());
     EXPECT_EQ(w.renamePanel.tag(), "0");
@@ -63,7 +63,7 @@ TEST_F(StartupTest, SavedValuesAreRestored) {
     EXPECT_EQ(w.targetFolders.path(), photos);
     EXPECT_EQ(w.genericName.text(), "Vacances");
     EXPECT_EQ(w.startIndex.text(), "abc");
-    EXPECT_EQ(w.startNumber, 0);
+    EXPECT_EQ(w.composer().variables().startNumber, 0);
     // Scheme 0 at the end of every start, whatever was saved.
     EXPECT_TRUE(w.schemeOptions[0]->value());
     EXPECT_FALSE(w.schemeOptions[3]->value());
@@ -75,7 +75,7 @@ TEST_F(StartupTest, EmptyStoredValueIsReadAsEmpty) {
     seed("T1", "");
     MainWindow& w = start();
     EXPECT_EQ(w.genericName.text(), "");
-    EXPECT_EQ(w.typedGeneric, "");
+    EXPECT_EQ(w.composer().variables().typedGeneric, "");
 }
 
 TEST_F(StartupTest, BadSavedValuesAreSkippedSilently) {

@@ -102,8 +102,8 @@ TEST_F(NameEditsTest, ShortenOnTheRightAsksThenRenamesEveryFileInPlace) {
     EXPECT_EQ(w.sourceFiles.rows(), (std::vector<std::string>{"IMG_12.jpg", "IMG_56.jpg"}));
     EXPECT_EQ(w.targetFiles.rows(), w.sourceFiles.rows());
     EXPECT_EQ(w.targetStatus.text(), "    2 fichiers de type jpg");
-    EXPECT_EQ(w.cutExcess, 2);
-    EXPECT_EQ(w.proposedText, "IMG_1234.jpg");
+    EXPECT_EQ(w.edits().variables().cutExcess, 2);
+    EXPECT_EQ(*w.edits().variables().proposedText, "IMG_1234.jpg");
 }
 
 TEST_F(NameEditsTest, ShortenOnTheLeftTakesTheSelectionAndCountsCharacters) {
@@ -149,7 +149,7 @@ TEST_F(NameEditsTest, LengthenPutsTheLeadingCharactersInFront) {
               (std::vector<std::string>{"Renommer les fichiers du type :\r\nIMG_1234.JPG\r\nen\r\n"
                                         "2007_IMG_1234.jpg",
                                         "2 fichiers ont été renommés sur les 2 présents."}));
-    EXPECT_EQ(w.typedPrefix, "2007_");
+    EXPECT_EQ(w.edits().variables().typedPrefix, "2007_");
     EXPECT_EQ(namesIn(temp / "Photos"),
               (std::vector<std::string>{"2007_IMG_1234.jpg", "2007_IMG_5678.jpg"}));
 
@@ -157,7 +157,7 @@ TEST_F(NameEditsTest, LengthenPutsTheLeadingCharactersInFront) {
     w.sourceFiles.toggle(0);
     toolkit.clearEvents();
     edit(lengthen(), "2007_IMG_ab_1234.jpg");
-    EXPECT_EQ(w.typedPrefix, "200");
+    EXPECT_EQ(w.edits().variables().typedPrefix, "200");
     EXPECT_EQ(namesIn(temp / "Photos"),
               (std::vector<std::string>{"2002007_IMG_1234.jpg", "2007_IMG_5678.jpg"}));
 }
@@ -328,7 +328,7 @@ TEST_F(NameEditsTest, RefusedInputChangesNothing) {
         lengthen().click();
         expectRefused(photos, before, prefixProblem);
     }
-    EXPECT_EQ(w.typedPrefix, "");
+    EXPECT_EQ(w.edits().variables().typedPrefix, "");
 
     // No at the question: nothing changed and nothing more said. The question's last line
     // loses the source type's length, not the target type's.
@@ -427,7 +427,7 @@ TEST_F(NameEditsTest, AnEmptySourceListTouchesNothing) {
     EXPECT_EQ(toolkit.events().front().defaultText, "");
     EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
     edit(lengthen(), "x.jpg");
-    EXPECT_EQ(w.typedPrefix, "x.jpg");
+    EXPECT_EQ(w.edits().variables().typedPrefix, "x.jpg");
     EXPECT_EQ(texts().back(), "0 fichiers ont été renommés sur les 0 présents.");
     // Nothing to be shorter than but the source type: beeps, then the refusal, no question.
     toolkit.clearEvents();

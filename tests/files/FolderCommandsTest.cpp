@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <variant>
 
 namespace quorvel::test {
 namespace {
@@ -54,7 +56,39 @@ TEST_F(FolderCommandsTest, CreatingFromTheSourcePaneOpensTheNewFolderInBothPanes
     EXPECT_EQ(w.sourceFiles.count(), 0);
     EXPECT_EQ(w.sourceStatus.text(), "    0 fichiers de type jpg");
     EXPECT_EQ(w.targetStatus.text(), "    0 fichiers de type jpg");
-    EXPECT_EQ(w.answer, "Vacances");
+    EXPECT_EQ(*w.folders().variables().answer, "Vacances");
+}
+
+// The folder commands and the edits each keep their typed text (sChTmp) and sample (OldRep);
+// the window shows the one written last, and a command that wrote neither changes neither.
+TEST_F(FolderCommandsTest, TheTypedTextAndSampleShownAreTheLastWritten) {
+    const std::string photos = temp.folder("Photos");
+    temp.file("Photos/a.jpg");
+    MainWindow& w = start();
+    openSource(photos);
+    const auto text = [&](const char* name) { return std::get<std::string>(*w.variable(name)); };
+    toolkit.queueInput("Vacances");
+    w.sourceButtons[2]->click();
+    EXPECT_EQ(text("sChTmp"), "Vacances");
+    EXPECT_EQ(text("OldRep"), "");
+
+    toolkit.queueInput("png");
+    toolkit.queueAnswer(false);
+    w.addTypeButton.click();
+    EXPECT_EQ(text("sChTmp"), "png");
+    EXPECT_EQ(text("OldRep"), "jpg");
+
+    // Refused before it asks anything: the edit's values stay.
+    toolkit.queueAnswer(false);
+    w.sourceButtons[5]->click();
+    EXPECT_EQ(text("sChTmp"), "png");
+
+    toolkit.queueInput("Plage");
+    toolkit.queueAnswer(true);
+    w.sourceButtons[3]->click();
+    EXPECT_EQ(text("sChTmp"), "Plage");
+    EXPECT_EQ(text("OldRep"), "Vacances");
+    EXPECT_EQ(w.sourceFolders.path(), photos + "/Plage");
 }
 
 TEST_F(FolderCommandsTest, CreatingFromTheTargetPaneMovesOnlyTheTargetPane) {
@@ -192,7 +226,7 @@ TEST_F(FolderCommandsTest, RenamingInTheSourcePaneTakesBothPanesAlong) {
     EXPECT_EQ(w.sourceFolders.path(), renamed);
     EXPECT_EQ(w.targetFolders.path(), renamed);
     EXPECT_EQ(w.sourceFiles.rows(), std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(w.proposedText, "Photos2006");
+    EXPECT_EQ(*w.folders().variables().proposedText, "Photos2006");
 }
 
 TEST_F(FolderCommandsTest, RenamingInTheTargetPaneBringsTheSourcePaneToIt) {
@@ -251,7 +285,7 @@ TEST_F(FolderCommandsTest, DeletingATreeRemovesEverythingInsideAndNothingOutside
     EXPECT_EQ(readFile(temp / "seul.txt"), "seul");
     EXPECT_TRUE(busyDuringWalk);
     EXPECT_FALSE(toolkit.busy());
-    EXPECT_EQ(w.proposedText, temp.path());
+    EXPECT_EQ(*w.folders().variables().proposedText, temp.path());
     EXPECT_EQ(w.sourceFolders.path(), temp.path());
     EXPECT_EQ(w.targetFolders.path(), temp.path());
     EXPECT_EQ(w.sourceFolders.subfolders(), (std::vector<std::string>{"Dehors", "program"}));

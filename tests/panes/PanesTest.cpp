@@ -26,7 +26,7 @@ TEST_F(PanesTest, SourceFolderMovesTheTargetPaneAndProposesAName) {
     EXPECT_EQ(w.targetStatus.text(), "    3 fichiers de type jpg");
     EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 3");
     EXPECT_EQ(w.genericName.text(), "IMG_0001");
-    EXPECT_EQ(w.typedGeneric, "IMG_0001");
+    EXPECT_EQ(w.composer().variables().typedGeneric, "IMG_0001");
     EXPECT_EQ(w.sourceFolders.subfolders(), (std::vector<std::string>{"Tri"}));
     EXPECT_EQ(*w.sourceFolders.entry(-1), photos);
     EXPECT_EQ(*w.sourceFolders.entry(-2), temp.path());
@@ -49,7 +49,7 @@ TEST_F(PanesTest, EmptyFolderClearsTheNameAndChoosesTwoDigits) {
     w.digitOptions[2]->click();
     openSource(empty);
     EXPECT_EQ(w.genericName.text(), "");
-    EXPECT_EQ(w.typedGeneric, "");
+    EXPECT_EQ(w.composer().variables().typedGeneric, "");
     EXPECT_EQ(w.sourceStatus.text(), "    0 fichiers de type jpg");
     EXPECT_EQ(w.selectionCount.text(), "   Fichiers sélectionnés = 0");
     EXPECT_TRUE(w.digitOptions[0]->value());

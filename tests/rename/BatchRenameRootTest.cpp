@@ -1,3 +1,4 @@
+#include "rename/BatchRename.h"
 #include "support/Window.h"
 #include "text/NaturalOrder.h"
 #include "text/Paths.h"
@@ -124,7 +125,7 @@ TEST_F(BatchRenameRootTest, DriveRootTakesOneSeparator) {
     w.renameButton.click();
     EXPECT_EQ(disk.renames,
               (Paths{{"/IMG_1.jpg", "/01_Fichier.jpg"}, {"/IMG_2.jpg", "/02_Fichier.jpg"}}));
-    EXPECT_EQ(w.lastTarget, "/02_Fichier.jpg");
+    EXPECT_EQ(w.batch().variables().lastTarget, "/02_Fichier.jpg");
 
     ASSERT_EQ(w.targetFolders.setPath("/Tri"), 0);
     w.renameButton.click();

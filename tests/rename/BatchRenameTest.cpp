@@ -51,9 +51,9 @@ TEST_F(BatchRenameTest, WorkedExampleInPlaceThenItsCollisions) {
     EXPECT_EQ(lastEvent().title, "Renommer");
     EXPECT_EQ(lastEvent().icon, Icon::None);
     EXPECT_EQ(texts(), Names{"3 fichiers ont été renommés sur les 3 présents."});
-    EXPECT_EQ(w.rank, 5);
-    EXPECT_EQ(w.rankText, "05");
-    EXPECT_EQ(w.lastTarget, photos + "/05_Vacances.jpg");
+    EXPECT_EQ(w.batch().variables().rank, 5);
+    EXPECT_EQ(w.batch().variables().rankText, "05");
+    EXPECT_EQ(w.batch().variables().lastTarget, photos + "/05_Vacances.jpg");
     EXPECT_EQ(w.problemText.caption(), "");
     EXPECT_EQ(fs.calls(FsOp::Copy), 0);
     expectEndOfRun();
@@ -282,7 +282,7 @@ TEST_F(BatchRenameTest, ANewSourceFolderDuringTheWaitTouchesNoneOfItsFiles) {
     EXPECT_EQ(namesIn(other), (Names{"01_Vacances.jpg", "b.jpg"}));
     EXPECT_EQ(readFile(other + "/b.jpg"), "other b");
     EXPECT_EQ(readFile(other + "/01_Vacances.jpg"), "selected b");
-    EXPECT_EQ(w.lastSource, other + "/b.jpg");
+    EXPECT_EQ(*w.batch().variables().lastSource, other + "/b.jpg");
     expectEndOfRun();
 }
 
@@ -426,7 +426,7 @@ TEST_F(BatchRenameTest, RefusalsTouchNothing) {
         w.genericName.setText("_X");
         w.startIndex.setText("1");
         w.targetType.setText("jpg");
-        w.increment = 1;
+        w.composer().variables().increment = 1;
         w.schemeOptions[0]->click();
         set();
         w.renameButton.click();
@@ -445,7 +445,7 @@ TEST_F(BatchRenameTest, RefusalsTouchNothing) {
             "Choisissez une extension précise.");
     refused([&] { w.startIndex.setText("40000"); },
             "Le numéro de départ 40000 doit être compris de -32768 à 32767.");
-    refused([&] { w.increment = -40000; },
+    refused([&] { w.composer().variables().increment = -40000; },
             "L'incrément -40000 doit être compris de -32768 à 32767.");
     refused([&] { w.startIndex.setText("32767"); },
             "Le dernier des 2 fichiers recevrait le numéro 32768, hors de la plage de -32768 à "

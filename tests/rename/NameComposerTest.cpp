@@ -22,7 +22,7 @@ TEST_F(NameComposerTest, SamplesShowTheFiveSchemes) {
     clock.time += 60;
     EXPECT_EQ(w.schemeOptions[3]->caption(), "2007_01_15_143005.jpg");
     w.startIndex.setText("123");
-    EXPECT_EQ(w.startNumber, 123);
+    EXPECT_EQ(w.composer().variables().startNumber, 123);
     EXPECT_EQ(w.schemeOptions[0]->caption(), "123_Fichier.jpg");
     EXPECT_EQ(w.schemeOptions[3]->caption(), "2007_01_15_143105.jpg");
     w.startIndex.setText("");
@@ -40,7 +40,7 @@ TEST_F(NameComposerTest, OutOfRangeStartNumberIsKeptAsTyped) {
     MainWindow& w = start();
     w.startIndex.setText("40000");
     EXPECT_EQ(w.startIndex.text(), "40000");
-    EXPECT_EQ(w.startNumber, 40000);
+    EXPECT_EQ(w.composer().variables().startNumber, 40000);
     EXPECT_EQ(w.schemeOptions[0]->caption(), "40000Fichier.jpg");
 }
 
@@ -53,10 +53,10 @@ TEST_F(NameComposerTest, IncrementPickReappliesTheWidth) {
     EXPECT_EQ(w.composer().selectedDigits(), 2);
     // Typing alone changes nothing.
     w.stepBox.setText("2");
-    EXPECT_EQ(w.increment, 1);
+    EXPECT_EQ(w.composer().variables().increment, 1);
     EXPECT_EQ(w.composer().selectedDigits(), 2);
     w.stepBox.pick("2");
-    EXPECT_EQ(w.increment, 2);
+    EXPECT_EQ(w.composer().variables().increment, 2);
     EXPECT_EQ(w.composer().selectedDigits(), 3);
     // A width chosen by hand stays until the next pick.
     w.digitOptions[0]->click();
