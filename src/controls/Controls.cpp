@@ -296,8 +296,7 @@ void FolderList::read() {
             break;
         folder = parentFolder(folder);
     }
-    Listing listing = drives_.fs().listFolders(path_);
-    subfolders_ = std::move(listing.names);
+    subfolders_ = *drives_.fs().listFolders(path_).names;
 }
 
 void FolderList::highlight(int index) {
@@ -367,16 +366,18 @@ void FileList::reread() {
 // In steps that a view follows one by one: the rows shared at the start and at the end
 // stay, those between are changed in place, then the surplus is inserted or removed. With
 // nothing shared, every row is replaced. The selection is the caller's to clear.
-void FileList::replaceRows(std::vector<std::string> after) {
-    const auto oldSize = static_cast<int>(rows_.size());
-    const auto newSize = static_cast<int>(after.size());
+void FileList::replaceRows(SharedNames after) {
+    const std::vector<std::string>& old = *rows_;
+    const std::vector<std::string>& next = *after;
+    const auto oldSize = static_cast<int>(old.size());
+    const auto newSize = static_cast<int>(next.size());
     const auto at = [](auto& rows, int index) { return rows.begin() + index; };
     int head = 0;
-    while (head < oldSize && head < newSize && rows_[head] == after[head])
+    while (head < oldSize && head < newSize && old[head] == next[head])
         ++head;
     int tail = 0;
     while (tail < oldSize - head && tail < newSize - head &&
-           rows_[oldSize - 1 - tail] == after[newSize - 1 - tail])
+           old[oldSize - 1 - tail] == next[newSize - 1 - tail])
         ++tail;
     const int removed = oldSize - head - tail;
     const int inserted = newSize - head - tail;
@@ -387,21 +388,21 @@ void FileList::replaceRows(std::vector<std::string> after) {
         changed(Change::RowsReset);
         return;
     }
+    std::vector<std::string>& rows = rows_.edit();
     const int kept = std::min(removed, inserted);
-    std::move(at(after, head), at(after, head + kept), at(rows_, head));
+    std::copy(at(next, head), at(next, head + kept), at(rows, head));
     if (kept > 0)
         changed(Change(Change::RowsChanged, head, kept));
     const int rest = head + kept;
     if (inserted > kept) {
         changed(Change(Change::RowsAboutToBeInserted, rest, inserted - kept));
-        rows_.insert(at(rows_, rest), std::make_move_iterator(at(after, rest)),
-                     std::make_move_iterator(at(after, head + inserted)));
+        rows.insert(at(rows, rest), at(next, rest), at(next, head + inserted));
         selected_.insert(at(selected_, rest), static_cast<std::size_t>(inserted - kept), 0);
         changed(Change(Change::RowsInserted, rest, inserted - kept));
     }
     if (removed > kept) {
         changed(Change(Change::RowsAboutToBeRemoved, rest, removed - kept));
-        rows_.erase(at(rows_, rest), at(rows_, head + removed));
+        rows.erase(at(rows, rest), at(rows, head + removed));
         selected_.erase(at(selected_, rest), at(selected_, head + removed));
         changed(Change(Change::RowsRemoved, rest, removed - kept));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Pictures.h"
+#include "platform/SharedNames.h"
 #include "text/PackedTexts.h"
 
 #include <cstdint>
@@ -398,8 +399,11 @@ public:
     std::uint64_t generation() const { return generation_; }
 
     int count() const { return static_cast<int>(rows_.size()); }
-    const std::vector<std::string>& rows() const { return rows_; }
-    const std::string& row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
+    const std::vector<std::string>& rows() const { return *rows_; }
+    const std::string& row(int index) const { return rows_->at(static_cast<std::size_t>(index)); }
+    // The rows as they are now, for a reader that keeps them (a run, a preview): shared with
+    // the list, and with the other pane when it shows the same names, rather than copied.
+    std::shared_ptr<const std::vector<std::string>> sharedRows() const { return rows_.share(); }
     bool selected(int index) const { return selected_.at(static_cast<std::size_t>(index)) != 0; }
     void setSelected(int index, bool selected);
     int selectedCount() const { return selectedCount_; }
@@ -420,12 +424,12 @@ public:
     int readError() const { return readError_; }
 
 private:
-    void replaceRows(std::vector<std::string> after);
+    void replaceRows(SharedNames after);
 
     FileSystem& fs_;
     std::string path_;
     std::string pattern_ = "*.jpg";
-    std::vector<std::string> rows_;
+    SharedNames rows_;
     std::vector<char> selected_;
     int selectedCount_ = 0;
     int current_ = -1;

@@ -2,6 +2,7 @@
 
 #include "platform/EntryInodes.h"
 #include "platform/Result.h"
+#include "platform/SharedNames.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,7 @@ namespace quorvel {
 // in the natural order of NameOrder.h. error is an errno value, 0 when the read worked.
 struct Listing {
     int error = 0;
-    std::vector<std::string> names;
+    SharedNames names;
 };
 
 // An entry that the tree delete left on disk, and why.

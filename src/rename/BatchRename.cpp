@@ -100,17 +100,16 @@ RunPlan BatchRename::plan(const PlanRows& each) {
 }
 
 RunInputs BatchRename::inputs() const {
-    const auto& sourceRows = ui_.sourceFiles.rows();
-    const auto& targetRows = ui_.targetFiles.rows();
-    auto rows = std::make_shared<const std::vector<std::string>>(sourceRows);
+    auto rows = ui_.sourceFiles.sharedRows();
+    auto targetRows = ui_.targetFiles.sharedRows();
+    if (rows != targetRows && *rows == *targetRows)
+        targetRows = rows;
     return {settings(),
-            rows,
+            std::move(rows),
             takenRows(),
             ui_.sourceFiles.path(),
             ui_.targetFiles.path(),
-            targetRows == sourceRows
-                ? rows
-                : std::make_shared<const std::vector<std::string>>(targetRows)};
+            std::move(targetRows)};
 }
 
 void BatchRename::refuse(const std::string& text) {

@@ -32,7 +32,7 @@ public:
             if (matchesPattern(name, pattern))
                 listing.names.push_back(name);
         }
-        std::sort(listing.names.begin(), listing.names.end(),
+        std::sort(listing.names.edit().begin(), listing.names.edit().end(),
                   [](const std::string& a, const std::string& b) { return naturalLess(a, b); });
         return listing;
     }

@@ -3,9 +3,11 @@
 #include "platform/posix/SystemCalls.h"
 #include "text/Patterns.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <dirent.h>
+#include <iterator>
 #include <memory>
 #include <sys/stat.h>
 
@@ -31,8 +33,11 @@ struct PosixFileSystem::Snapshot {
     bool trusted = false;
     std::int64_t taken = 0; // when the read ended
     int readError = 0;      // errno of a read cut short, whose names are only a part
-    std::vector<std::string> files;
-    std::vector<std::string> folders;
+    SharedNames files;
+    SharedNames folders;
+    // The files of the last pattern asked for: both panes showing one folder share them.
+    mutable std::string pattern;
+    mutable SharedNames matching;
 };
 
 Result<std::shared_ptr<const PosixFileSystem::Snapshot>>
@@ -67,6 +72,8 @@ PosixFileSystem::snapshot(const std::string& folder) {
     taken->trusted = localVolume(fd) != LocalVolume::No &&
                      taken->modified < nanoseconds(now) - margin &&
                      taken->changed < nanoseconds(now) - margin;
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
     for (;;) {
         const Result<const dirent*> next = dir.next();
         if (!next)
@@ -87,12 +94,14 @@ PosixFileSystem::snapshot(const std::string& folder) {
             type = S_ISREG(mode) ? DT_REG : S_ISDIR(mode) ? DT_DIR : DT_UNKNOWN;
         }
         if (type == DT_REG)
-            taken->files.emplace_back(entry->d_name);
+            files.emplace_back(entry->d_name);
         else if (type == DT_DIR)
-            taken->folders.emplace_back(entry->d_name);
+            folders.emplace_back(entry->d_name);
     }
-    sortNaturally(taken->files);
-    sortNaturally(taken->folders);
+    sortNaturally(files);
+    sortNaturally(folders);
+    taken->files = std::move(files);
+    taken->folders = std::move(folders);
     if (taken->readError != 0)
         taken->trusted = false;
     // A large folder takes long enough to read that both lists of a pane, read one after
@@ -106,6 +115,25 @@ PosixFileSystem::snapshot(const std::string& folder) {
     return std::shared_ptr<const Snapshot>(taken);
 }
 
+// The snapshot is in order already: filtering keeps it. When every file matches, the
+// snapshot's own names serve, and the last pattern's names are kept for the other pane.
+SharedNames PosixFileSystem::filesMatching(const Snapshot& taken, const std::string& pattern) {
+    if (pattern == "*.*" || pattern == "*")
+        return taken.files;
+    if (taken.pattern == pattern)
+        return taken.matching;
+    const auto matches = [&](const std::string& name) { return matchesPattern(name, pattern); };
+    SharedNames names = taken.files;
+    if (!std::all_of(taken.files.begin(), taken.files.end(), matches)) {
+        std::vector<std::string> some;
+        std::copy_if(taken.files.begin(), taken.files.end(), std::back_inserter(some), matches);
+        names = std::move(some);
+    }
+    taken.pattern = pattern;
+    taken.matching = names;
+    return names;
+}
+
 Listing PosixFileSystem::listFiles(const std::string& folder, const std::string& pattern) {
     Listing listing;
     const auto read = snapshot(folder);
@@ -115,15 +143,7 @@ Listing PosixFileSystem::listFiles(const std::string& folder, const std::string&
     }
     const auto& taken = read.value();
     listing.error = taken->readError;
-    if (pattern == "*.*" || pattern == "*") {
-        listing.names = taken->files;
-        return listing;
-    }
-    // The snapshot is in order already: filtering keeps it.
-    for (const std::string& name : taken->files) {
-        if (matchesPattern(name, pattern))
-            listing.names.push_back(name);
-    }
+    listing.names = filesMatching(*taken, pattern);
     return listing;
 }
 

@@ -59,6 +59,7 @@ private:
                           const Place& to);
 
     struct Snapshot;
+    static SharedNames filesMatching(const Snapshot& taken, const std::string& pattern);
     // The folder's entries, read anew unless a trusted snapshot of it still stands.
     Result<std::shared_ptr<const Snapshot>> snapshot(const std::string& folder);
     // A change made here may land within the tick of a folder's last change and leave its
