@@ -388,6 +388,10 @@ void FileList::replaceRows(SharedNames after) {
         changed(Change::RowsReset);
         return;
     }
+    if (removed == 0 && inserted == 0) {
+        rows_ = std::move(after);
+        return;
+    }
     std::vector<std::string>& rows = rows_.edit();
     const int kept = std::min(removed, inserted);
     std::copy(at(next, head), at(next, head + kept), at(rows, head));
@@ -406,6 +410,9 @@ void FileList::replaceRows(SharedNames after) {
         selected_.erase(at(selected_, rest), at(selected_, head + removed));
         changed(Change(Change::RowsRemoved, rest, removed - kept));
     }
+    // The rows are now the names read: hold those, shared with the other pane and the
+    // listing, rather than the copy the steps were made on.
+    rows_ = std::move(after);
 }
 
 void FileList::setSelected(int index, bool selected) {

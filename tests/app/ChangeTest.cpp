@@ -77,6 +77,26 @@ TEST_F(ChangeTest, AReReadTellsOnlyTheRowsThatChanged) {
     EXPECT_EQ(files.rows(), (std::vector<std::string>{"z.jpg"}));
 }
 
+// Two lists of one folder hold its names once; a list that follows a change on disk takes a
+// copy of its own, which neither the other list nor a run's inputs taken before see.
+TEST_F(ChangeTest, ListsOfOneFolderShareTheirRowsUntilOneChanges) {
+    for (const char* name : {"a.jpg", "c.jpg"})
+        temp.file(name);
+    FileList& other = form.add<FileList>("File2", &form, Geometry{}, fs);
+    files.setPath(temp.path());
+    other.setPath(temp.path());
+    const auto taken = files.sharedRows();
+    EXPECT_EQ(taken, other.sharedRows());
+
+    temp.file("b.jpg");
+    files.refresh();
+    EXPECT_EQ(files.rows(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(other.rows(), (std::vector<std::string>{"a.jpg", "c.jpg"}));
+    EXPECT_EQ(*taken, other.rows());
+    other.refresh();
+    EXPECT_EQ(other.sharedRows(), files.sharedRows());
+}
+
 TEST_F(ChangeTest, AFolderListIsToldBeforeItsRowsChange) {
     temp.folder("sub");
     std::vector<std::string> pathWhenAnnounced;

@@ -35,6 +35,25 @@ TEST_F(ListingCacheTest, ListingsFollowTheDiskAfterEveryChange) {
     EXPECT_EQ(fs.listFolders(path("f")).names, Names{});
 }
 
+// Both panes of one folder hold its names once: every file matching, or the same pattern
+// asked twice, gives the names the read made; a copy changed by its holder is its own.
+TEST_F(ListingCacheTest, PanesOfOneFolderShareItsNames) {
+    folder("f");
+    write("f/a.jpg");
+    write("f/b.jpg");
+    const Listing all = fs.listFiles(path("f"), "*.*");
+    EXPECT_TRUE(fs.listFiles(path("f"), "*.jpg").names.sameAs(all.names));
+    write("f/c.png");
+    const Listing some = fs.listFiles(path("f"), "*.jpg");
+    EXPECT_EQ(some.names, (Names{"a.jpg", "b.jpg"}));
+    Listing mine = fs.listFiles(path("f"), "*.jpg");
+    EXPECT_TRUE(mine.names.sameAs(some.names));
+    mine.names.push_back("x.jpg");
+    EXPECT_EQ(some.names, (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(fs.listFiles(path("f"), "*.jpg").names, (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(fs.listFiles(path("f"), "*.*").names, (Names{"a.jpg", "b.jpg", "c.png"}));
+}
+
 TEST_F(ListingCacheTest, AFolderSwappedForAnotherIsReadAgain) {
     folder("f");
     write("f/old.jpg");
