@@ -3,8 +3,10 @@
 #include "platform/FileSystem.h"
 #include "text/PackedTexts.h"
 
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <vector>
 
 namespace quorvel {
 
@@ -64,9 +66,14 @@ private:
     // one after the last, found without hashing its path.
     PackedTexts paths_;
     std::vector<Result<std::int64_t>> times_;
-    // By the hash of their path: a million paths are held once, in paths_.
-    std::unordered_multimap<std::uint64_t, std::size_t> index_;
+    // Open addressing by the hash of the path, each slot the index in times_ plus one, 0 for
+    // none; at most half of them used. Four bytes a slot: a million paths are held once, in
+    // paths_, and their hashes are worked out again when the slots grow.
+    std::vector<std::uint32_t> slots_;
     std::size_t next_ = 0;
+
+    std::size_t slotOf(std::string_view path, bool& found) const;
+    void grow();
 };
 
 } // namespace quorvel

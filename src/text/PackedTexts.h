@@ -1,16 +1,17 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 namespace quorvel {
 
-// Texts one after the other in large blocks, each seen through a view: a million of them
-// cost their bytes and a view apiece, not a string with an allocation of its own each, and
-// growing never moves a text. A block never moves, so the views stay good when the whole
-// is moved.
+// Texts one after the other in large blocks: a million of them cost their bytes and eight
+// bytes apiece (where the text begins), not a string with an allocation of its own each.
+// A text ends where the next one begins, or where its block's texts end. Growing never moves
+// a text, and a block never moves, so a view handed out stays good when the whole is moved.
 class PackedTexts {
 public:
     PackedTexts() = default;
@@ -20,17 +21,25 @@ public:
     PackedTexts& operator=(const PackedTexts&) = delete;
     ~PackedTexts() = default;
 
-    void reserve(std::size_t count) { views_.reserve(count); }
+    void reserve(std::size_t count) { starts_.reserve(count); }
     void add(std::string_view text);
-    std::size_t size() const { return views_.size(); }
-    std::string_view at(std::size_t index) const { return views_.at(index); }
+    std::size_t size() const { return starts_.size(); }
+    // Throws std::out_of_range past the end.
+    std::string_view at(std::size_t index) const;
 
 private:
+    struct Start {
+        std::uint32_t block;
+        std::uint32_t offset;
+    };
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t used = 0;
+        std::size_t size = 0;
+    };
     static constexpr std::size_t blockSize = std::size_t{1} << 20;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    char* next_ = nullptr; // where the last block's room begins
-    std::size_t room_ = 0;
-    std::vector<std::string_view> views_;
+    std::vector<Block> blocks_;
+    std::vector<Start> starts_;
 };
 
 } // namespace quorvel
