@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Pictures.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <optional>
@@ -29,6 +30,21 @@ public:
 private:
     std::time_t at_;
 };
+
+// The count of files the first argument asks for: a number, or "--million" for the case that
+// takes minutes to set up.
+inline int fileCount(int argc, char** argv, int fallback) {
+    if (argc < 2)
+        return fallback;
+    return std::string(argv[1]) == "--million" ? 1000000 : std::atoi(argv[1]);
+}
+
+// A fresh folder of the benchmark's own under /tmp.
+inline std::string freshRoot() {
+    char pattern[] = "/tmp/quorvel-bench-XXXXXX";
+    const char* root = ::mkdtemp(pattern);
+    return root == nullptr ? std::string() : std::string(root);
+}
 
 // One bare pass over a folder's entries: what any listing of it costs at least.
 inline std::size_t bareDirectoryPass(const std::string& folder) {

@@ -33,11 +33,8 @@ using quorvel::bench::seconds;
 } // namespace
 
 int main(int argc, char** argv) {
-    // A count of files, or "--million" for the case that takes minutes to set up.
-    const bool million = argc > 1 && std::string(argv[1]) == "--million";
-    const int files = million ? 1000000 : argc > 1 ? std::atoi(argv[1]) : 100000;
-    char pattern[] = "/tmp/quorvel-bench-XXXXXX";
-    const std::string root = ::mkdtemp(pattern);
+    const int files = quorvel::bench::fileCount(argc, argv, 100000);
+    const std::string root = quorvel::bench::freshRoot();
     const std::string folder = root + "/photos";
     const std::string other = root + "/other";
     std::filesystem::create_directories(folder);

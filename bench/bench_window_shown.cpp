@@ -2,6 +2,7 @@
 // against a minimal Qt program, the usual one that shows a line of text: both measured from the
 // moment the process is started, as a user waits for them. Then the moment the saved folder is in
 // the lists. Run it under a display (xvfb-run) or with QT_QPA_PLATFORM=offscreen.
+#include "Doubles.h"
 #include "Timing.h"
 #include "platform/qtservices/QtSettingsStore.h"
 #include "program/Program.h"
@@ -100,10 +101,8 @@ int main(int argc, char** argv) {
         return minimalProgram(argc, argv);
     if (mode == "--window")
         return realProgram(argc, argv);
-    // A count of files, or "--million" for the case that takes minutes to set up.
-    const int files = mode == "--million" ? 1000000 : argc > 1 ? std::atoi(argv[1]) : 100000;
-    char pattern[] = "/tmp/quorvel-bench-XXXXXX";
-    const std::string root = ::mkdtemp(pattern);
+    const int files = quorvel::bench::fileCount(argc, argv, 100000);
+    const std::string root = quorvel::bench::freshRoot();
     const std::string folder = root + "/photos";
     std::filesystem::create_directories(folder);
     for (int i = 0; i < files; ++i) {
